@@ -1,0 +1,73 @@
+// The frame toolkit's operations: window frame and title bar, drawing extensions,
+// sprite-cell helpers, mouse helpers and the star background.
+#pragma once
+
+#include <cstdint>
+
+#include "frame_state.h"
+#include "platform.h"
+
+// ---------------------------------------------------------------- title-bar button kinds
+
+constexpr int32_t CloseButton = 1;
+constexpr int32_t RollUpButton = 4;
+constexpr int32_t RestoreButton = 5;
+
+// ---------------------------------------------------------------- application window and frame
+
+// Program start: the toolkit's own set-up, loads the title font into slot 1.
+void InitQuibToolkit();
+// Start-up: stores the record, creates the window, back buffer and button sheet; 0.
+// A second call changes nothing.
+int32_t OpenQuibWindow(const Text& title, int32_t x, int32_t y, int32_t width, int32_t height,
+                       int32_t slot1, int32_t slot2, int32_t slot3, int32_t slot4, int32_t aRed,
+                       int32_t aGreen, int32_t aBlue, int32_t bRed, int32_t bGreen, int32_t bBlue,
+                       int32_t frameRed, int32_t frameGreen, int32_t frameBlue, int32_t backRed,
+                       int32_t backGreen, int32_t backBlue, int32_t backImage, int32_t titleEffects);
+// Every screen, at the start of each frame: border, title bar, title, buttons; 1 when drawn.
+int32_t DrawQuibFrame();
+void DrawTitleButton(int32_t x, int32_t y, int32_t kind, int32_t state);
+// Every screen, once per frame after presenting: 0, or the kind of the clicked button.
+int32_t HandleTitleBar();
+int32_t TrackTitleButton(int32_t slot);
+void DragQuibWindow();
+void RollUpQuibWindow();
+
+// ---------------------------------------------------------------- drawing extensions
+
+// Corners inclusive; sunken 0 is raised (light top-left), otherwise sunken.
+void DrawBevelBox(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t red,
+                  int32_t green, int32_t blue, int32_t sunken);
+void DrawPlainFrame(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t red,
+                    int32_t green, int32_t blue);
+void DrawGradientBox(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t red1,
+                     int32_t green1, int32_t blue1, int32_t red2, int32_t green2, int32_t blue2,
+                     int32_t direction);
+void DrawPercentBar(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t red1,
+                    int32_t green1, int32_t blue1, int32_t red2, int32_t green2, int32_t blue2,
+                    int32_t percent);
+void DrawCentredText(int32_t left, int32_t right, int32_t y, const Text& text);
+int32_t RoundSliderValue(float value);
+
+// ---------------------------------------------------------------- sprite-cell helpers
+
+void DrawTileSetCell(int32_t x, int32_t y, int32_t n);
+void DrawPointsStrip(int32_t x, int32_t y, int32_t n);
+void DrawButtons1Cell(int32_t x, int32_t y, int32_t n);
+void DrawButtons2Cell(int32_t x, int32_t y, int32_t n);
+void DrawButtons3Cell(int32_t x, int32_t y, int32_t n);
+void DrawButtons4Cell(int32_t x, int32_t y, int32_t n);
+void DrawButtons5Cell(int32_t x, int32_t y, int32_t n);
+void DrawSmileysCell(int32_t x, int32_t y, int32_t n);
+
+// ---------------------------------------------------------------- mouse helpers
+
+// 1 left, 2 right, 3 middle: 1 when held. Takes at most one window event.
+int32_t MouseButton(int32_t n);
+int32_t MouseWindowX();
+int32_t MouseWindowY();
+
+// ---------------------------------------------------------------- star background
+
+void InitStarField();
+void DrawStarField();

@@ -1,0 +1,70 @@
+// The game layer's global state: the shared settings and flow codes, the board, the round.
+#pragma once
+
+#include <cstdint>
+
+#include "platform.h"
+
+// ---------------------------------------------------------------- limits
+
+constexpr int32_t BoardColumns = 40; // capacity of the grids
+constexpr int32_t BoardRows = 25;
+extern int32_t MaxWidth;   // 40, set at start-up
+extern int32_t MaxHeight;  // 25
+extern int32_t MaxMines;   // 500
+extern int32_t MaxDensity; // 50 (per cent of the cells)
+
+// ---------------------------------------------------------------- settings of the next round
+
+struct BoardSettingsRecord {
+    int32_t width = 0;  // columns, 4 to MaxWidth (default 15)
+    int32_t height = 0; // rows, 4 to MaxHeight (default 10)
+    int32_t mines = 0;  // 2 to MaxMines, at most MaxDensity per cent of the cells (default 12)
+};
+extern BoardSettingsRecord BoardSettings;
+
+// Display options, each 0 or 1, switched by the settings screen's check boxes.
+struct OptionsRecord {
+    int32_t starBackground = 0;   // black background with the star field
+    int32_t emptyTransparent = 0; // opened empty cells are not drawn
+    int32_t titleAnimation = 0;   // title bar colour animation (TitleEffects bit 1)
+    int32_t titleGradient = 0;    // title bar shading (TitleEffects bit 2)
+};
+extern OptionsRecord Options;
+
+// ---------------------------------------------------------------- flow codes
+
+// What a push button chose in the current frame; 0 none (meaning per screen).
+extern int32_t ButtonAction;
+// What HandleTitleBar returned in the current frame: 0, 1 close, 4 roll up.
+extern int32_t TitleBarResult;
+
+// ---------------------------------------------------------------- board
+
+// Cell (x, y) is element x * BoardRows + y of each grid.
+struct BoardRecord {
+    int32_t cover[BoardColumns * BoardRows];   // 0 Covered, 1 Flagged, 2 Opened, 3 Queried
+    int32_t content[BoardColumns * BoardRows]; // 0 empty, 1-8 count, 10 Mine, 11 MineFound, 12 WrongMark
+};
+extern BoardRecord Board;
+// Scratch grid of the flood opening (FloodOpen); not part of the round.
+extern int32_t FloodMark[BoardColumns * BoardRows];
+
+constexpr int32_t Covered = 0;
+constexpr int32_t Flagged = 1;
+constexpr int32_t Opened = 2;
+constexpr int32_t Queried = 3;
+constexpr int32_t Mine = 10;
+constexpr int32_t MineFound = 11;
+constexpr int32_t WrongMark = 12;
+
+// ---------------------------------------------------------------- round
+
+constexpr int32_t Running = 0;
+constexpr int32_t Won = 1;
+constexpr int32_t Lost = -1;
+extern int32_t MinesLeft;  // mines minus marked cells, 0 to M while the round runs
+extern int32_t RoundState; // Running, Won or Lost
+
+// Clears every global of the game layer (start-up and tests).
+void ResetGameState();

@@ -1,0 +1,174 @@
+// The platform interface: every service the game takes from the machine.
+//
+// Two backends provide the window-system half (window, present, events, cursor,
+// keyboard, clock): the real one on SDL2 (platform/sdl) and a scripted one for
+// tests (platform/script). Drawing, text, sprites, data files, text values and
+// random numbers are shared by both (this folder), so both draw the same pixels.
+//
+// All integers are signed 32-bit as the game uses them; texts are Windows-1252
+// bytes held in std::string.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+using Text = std::string;
+
+// ---------------------------------------------------------------- window and screen (backend)
+
+// Window styles of CreateMainWindow.
+constexpr int32_t StyleCentreDesktop = 1;       // centre on the desktop
+constexpr int32_t StyleCentreActive = 2;        // centre on the active window (else desktop)
+constexpr int32_t StyleInvisible = 0x10000000;  // create hidden
+constexpr int32_t StylePopup = int32_t(0x80000000u); // borderless: corner is the client origin
+
+// Event kinds returned by PollWindowEvent; the mouse kinds carry the held-button mask.
+constexpr int32_t EventClose = 16;
+constexpr int32_t EventMouseMove = 0x200;
+constexpr int32_t EventLeftDown = 0x201;
+constexpr int32_t EventLeftUp = 0x202;
+constexpr int32_t EventLeftDouble = 0x203;
+constexpr int32_t EventRightDown = 0x204;
+constexpr int32_t EventRightUp = 0x205;
+constexpr int32_t EventRightDouble = 0x206;
+constexpr int32_t EventMiddleDown = 0x207;
+constexpr int32_t EventMiddleUp = 0x208;
+constexpr int32_t EventMiddleDouble = 0x209;
+constexpr int32_t EventMouseFirst = EventMouseMove; // mouse kinds are EventMouseFirst..EventMouseLast
+constexpr int32_t EventMouseLast = EventMiddleDouble;
+
+// Bits of the held-button mask (LastEventParam of a mouse event).
+constexpr int32_t MaskLeft = 1;
+constexpr int32_t MaskRight = 2;
+constexpr int32_t MaskShift = 4;
+constexpr int32_t MaskControl = 8;
+constexpr int32_t MaskMiddle = 16;
+
+// Messages for SendWindowMessage.
+constexpr int32_t MessageNcLeftDown = 161; // with HitCaption: the interactive move of the window
+constexpr int32_t HitCaption = 2;
+
+// Start-up: prepares the screen system and the sprite table; 0 on failure.
+int32_t OpenScreenSystem();
+// Creates the one window with a client area of width x height at (x, y); 0 on failure.
+int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                         int32_t style, const Text& title);
+// Creates the back buffer (cleared to black) and sets the frame pacing; 0 on failure.
+int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height,
+                         int32_t stretch, int32_t rightMargin, int32_t bottomMargin);
+// Sets the client size; the window keeps its position.
+void ResizeMainWindow(int32_t width, int32_t height);
+// Shows the top-left client-sized part of the back buffer, then paces to about 61 frames/s.
+void PresentBackBuffer();
+// Removes at most one pending event; returns its kind, or 0 when none is pending.
+int32_t PollWindowEvent();
+// First parameter of the last removed event (the held-button mask for mouse events).
+int32_t LastEventParam();
+// The pointer's desktop position at the moment of the call.
+void CursorScreenPosition(int32_t* x, int32_t* y);
+// Sends a message to the window; MessageNcLeftDown/HitCaption moves the window with the
+// pointer while the left button is held and returns when it goes up (release consumed).
+void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2);
+// The window's top-left corner on the desktop.
+void WindowDesktopPosition(int32_t* left, int32_t* top);
+// 0: desktop width, 1: desktop height.
+int32_t DesktopMetric(int32_t index);
+// Number of displays and the desktop rectangle of display i (0-based); 0 when i is invalid.
+int32_t DisplayCount();
+int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height);
+// End of the program: releases keyboard, sprites, back buffer, window and libraries.
+void ClosePlatform();
+// Nonzero once SIGINT or SIGTERM arrived (or a test script has run out): the program's
+// loops end through the ordinary end of the program.
+int32_t QuitRequested();
+
+// ---------------------------------------------------------------- keyboard (backend)
+
+int32_t OpenKeyboardDevice();
+// Reads all 256 keys into the key table; 0 on failure (the table keeps its contents).
+int32_t SnapshotKeyboard();
+// Whether the key with this set-1 scan code (extended keys + 0x80) was down in the last
+// snapshot; -1 asks whether any of the keys 0 to 254 was down.
+int32_t KeyDown(int32_t scanCode);
+
+// ---------------------------------------------------------------- clock and pauses (backend)
+
+// Milliseconds since an arbitrary start, wrapping as an unsigned 32-bit count.
+int32_t TickCountMs();
+// Suspends the program for at least ms milliseconds; takes no events.
+void SleepMs(int32_t ms);
+
+// ---------------------------------------------------------------- random numbers (core)
+
+void SeedRandom(int32_t seed);
+// Uniform over 0..n inclusive (n >= 0).
+int32_t RandomUpTo(int32_t n);
+
+// ---------------------------------------------------------------- drawing (core)
+
+constexpr int32_t TextModeTransparent = 1; // text drawn without background
+constexpr int32_t TextModeInvert = 2;      // lines and boxes invert instead of painting
+constexpr int32_t TextModeOutline = 4;     // boxes drawn as outlines
+
+int32_t MakeColour(int32_t red, int32_t green, int32_t blue); // red + green*256 + blue*65536
+int32_t BackBufferOutput();
+int32_t BeginDrawing(int32_t target);
+void EndDrawing();
+void SetInkColour(int32_t red, int32_t green, int32_t blue);
+void FillBox(int32_t x, int32_t y, int32_t width, int32_t height, int32_t colour);
+void DrawSegment(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour);
+void PlotPixel(int32_t x, int32_t y, int32_t colour);
+void SetTextMode(int32_t flags);
+void SetTextCursor(int32_t x, int32_t y);
+void DrawTextAtCursor(const Text& text);
+int32_t MeasureText(const Text& text);
+void UseFontSlot(int32_t slot);
+
+// ---------------------------------------------------------------- fonts (core)
+
+constexpr int32_t FontBold = 256;
+constexpr int32_t FontItalic = 512;
+constexpr int32_t FontUnderline = 4;
+constexpr int32_t FontStrikeOut = 8;
+constexpr int32_t FontHighQuality = 16;
+
+// Makes a font of the face at size points (96 dpi); nonzero on success.
+int32_t LoadFontSlot(int32_t slot, const Text& face, int32_t size, int32_t flags);
+
+// ---------------------------------------------------------------- sprites (core)
+
+int32_t LoadSpriteSheet(int32_t slot, const Text& fileName, int32_t mode);
+void SetSpriteSource(int32_t slot, int32_t x, int32_t y, int32_t width, int32_t height);
+void BlitSprite(int32_t slot, int32_t x, int32_t y);
+
+// ---------------------------------------------------------------- data files (core)
+
+// Makes the program folder current and opens the file for reading and writing,
+// creating it empty; the newest open file is the one the operations below act on.
+int32_t OpenDataFile(int32_t number, const Text& fileName);
+void SeekDataFile(int32_t position);
+int32_t ReadInt32();
+int32_t ReadByte();
+void WriteInt32(int32_t value);
+void WriteText(const Text& text);
+void CloseDataFile(int32_t number);
+// Length in bytes of the current data file (0 when none is open).
+int32_t DataFileLength();
+
+// The folder of the executable, ending in '/'; tests may point it elsewhere.
+const std::string& ProgramFolder();
+void SetProgramFolder(const std::string& folder);
+
+// ---------------------------------------------------------------- text values (core)
+
+Text IntToText(int32_t value);
+Text FloatToText(float value); // six decimals, as "%f", whatever the C locale
+int32_t TextToInt(const Text& text);
+float TextToFloat(const Text& text); // atof's reading, whatever the C locale
+int32_t TextLength(const Text& text);
+Text CharToText(int32_t byte); // a zero byte gives the empty text
+Text SpaceText(int32_t count);
+Text MidText(const Text& text, int32_t start, int32_t length); // start is 1-based
+Text UpperText(const Text& text);
+int32_t TextLess(const Text& a, const Text& b);
+int32_t TextGreater(const Text& a, const Text& b);

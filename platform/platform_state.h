@@ -1,0 +1,88 @@
+// The platform core's global state, one record per service, and the calls the backends share.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+// ---------------------------------------------------------------- back buffer
+
+// Pixels are 0x00RRGGBB (red in bits 16-23), row after row from the top.
+struct BackBufferRecord {
+    std::vector<uint32_t> pixels; // width * height pixels, empty until attached
+    int32_t width = 0;            // 850 once attached
+    int32_t height = 0;           // 600 once attached
+};
+extern BackBufferRecord BackBuffer;
+
+// ---------------------------------------------------------------- drawing state
+
+struct DrawStateRecord {
+    bool active = false;   // between BeginDrawing and EndDrawing
+    int32_t colour = 0;    // current colour as MakeColour gives it (red in the low byte)
+    int32_t cursorX = 0;   // text cursor: top-left corner of the next text cell
+    int32_t cursorY = 0;
+    int32_t fontSlot = 0;  // current font slot (0: none)
+    int32_t modeFlags = 0; // SetTextMode flags 1, 2, 4
+};
+extern DrawStateRecord DrawState;
+
+// ---------------------------------------------------------------- sprites
+
+constexpr int32_t SpriteSlotCount = 50;
+struct SpriteSlot {
+    std::vector<uint32_t> pixels; // width * height pixels, 0x00RRGGBB, top row first
+    int32_t width = 0;            // whole bitmap; 0 when the slot is empty
+    int32_t height = 0;
+    int32_t srcX = 0, srcY = 0;   // source rectangle used by BlitSprite
+    int32_t srcWidth = 0, srcHeight = 0;
+    std::string fileName;         // name it was loaded from, as given
+};
+extern SpriteSlot Sprites[SpriteSlotCount];
+
+// ---------------------------------------------------------------- fonts
+
+constexpr int32_t FontSlotCount = 16;
+struct FontFace; // FreeType face, glyph cache and metrics (text.cpp)
+struct FontSlot {
+    std::shared_ptr<FontFace> face; // null when the slot is empty
+};
+extern FontSlot Fonts[FontSlotCount];
+
+// ---------------------------------------------------------------- data files
+
+struct DataFileRecord {
+    int32_t number = 0;          // the caller's file number; 0 when the record is free
+    std::string path;            // full path of the file
+    int fd = -1;                 // open descriptor (read and write)
+    std::vector<uint8_t> image;  // the file's bytes; writes change this image
+    int64_t position = 0;        // current byte position
+    bool dirty = false;          // a write happened: commit on close
+};
+constexpr int32_t DataFileSlots = 4;
+struct DataFilesRecord {
+    DataFileRecord files[DataFileSlots]; // open files, any order
+    int32_t current = -1;                // index of the file the operations act on, -1 none
+    int32_t transfer = 0;                // the 4-byte transfer cell, shared by every read and write
+    std::string programFolder;           // ends in '/'
+};
+extern DataFilesRecord DataFiles;
+
+// ---------------------------------------------------------------- random numbers
+
+extern std::mt19937 RandomGenerator;
+
+// ---------------------------------------------------------------- shared with the backends
+
+// Allocates the back buffer (black) at width x height.
+void CreateBackBuffer(int32_t width, int32_t height);
+// Commits and closes every data file still open (end of program).
+void CloseAllDataFiles();
+// Sets the flag QuitRequested reports (signal handler or script end).
+void RequestQuit();
+// Clears every record of the core (tests call it between cases).
+void ResetPlatformState();

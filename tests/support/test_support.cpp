@@ -1,0 +1,42 @@
+// Helpers shared by the test programs: temporary program folders with the artwork.
+#include "test_support.h"
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <unistd.h>
+
+#include "platform.h"
+
+namespace fs = std::filesystem;
+
+std::string MakeTempFolder(const std::string& tag) {
+    static int counter = 0;
+    fs::path dir = fs::temp_directory_path() /
+                   ("tessaroc-" + tag + "-" + std::to_string(getpid()) + "-" +
+                    std::to_string(counter++));
+    fs::remove_all(dir);
+    fs::create_directories(dir);
+    return dir.string() + "/";
+}
+
+std::string MakeProgramFolder(const std::string& tag) {
+    std::string dir = MakeTempFolder(tag);
+    fs::copy(fs::path(TESSAROC_BINARY_DIR) / "GFX", fs::path(dir) / "GFX",
+             fs::copy_options::recursive);
+    SetProgramFolder(dir);
+    return dir;
+}
+
+std::string ReadWholeFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return "";
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+bool FileExists(const std::string& path) { return fs::exists(path); }
+
+void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}

@@ -1,0 +1,50 @@
+#!/usr/bin/env bash
+# Builds Tessaroc and runs the whole test suite: a brief run of every fuzzer (clang), the
+# tests of the ordinary build, then the same tests under AddressSanitizer and
+# UndefinedBehaviorSanitizer. Tests that need a display run in a private Xvfb.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+bash tools/install-deps.sh
+jobs=$(nproc)
+fuzz_seconds=${FUZZ_SECONDS:-20}
+
+# A private X server for the tests through the real window.
+display=""
+for n in $(seq 91 140); do
+  if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=":$n"; break; fi
+done
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb_pid=$!
+trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
+export DISPLAY=$display
+for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+
+configure() { # folder, cmake options...
+  local dir=$1; shift
+  cmake -S "$root" -B "$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$dir" -j"$jobs"
+}
+
+echo "== fuzzers (${fuzz_seconds} s each)"
+configure build-fuzz -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+  -DCMAKE_CXX_COMPILER=clang++ -DTESSAROC_FUZZ=ON -DTESSAROC_TESTS=OFF -DTESSAROC_BENCH=OFF \
+  -DTESSAROC_WERROR=OFF
+for fuzzer in build-fuzz/fuzz/fuzz_*; do
+  name=$(basename "$fuzzer"); name=${name#fuzz_}
+  work=$(mktemp -d)
+  "$fuzzer" -max_total_time="$fuzz_seconds" -print_final_stats=0 "$work" "fuzz/corpus/$name" \
+    >"$work.log" 2>&1 || { cat "$work.log"; exit 1; }
+  echo "fuzz_$name: $(grep -c . "$work.log" >/dev/null; tail -1 "$work.log")"
+  rm -rf "$work" "$work.log"
+done
+
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+configure build-asan -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSAROC_SANITIZE=ON -DTESSAROC_BENCH=OFF
+ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$root/tools/lsan.supp:print_suppressions=0 \
+UBSAN_OPTIONS=print_stacktrace=1 \
+  ctest --test-dir build-asan --output-on-failure -j"$jobs"
+
+echo "== tests"
+configure build -DCMAKE_BUILD_TYPE=RelWithDebInfo
+ctest --test-dir build --output-on-failure -j"$jobs"
