@@ -43,11 +43,13 @@ extern int32_t TitleBarResult;
 
 // Cell (x, y) is element x * BoardRows + y of each grid.
 struct BoardRecord {
-    int32_t cover[BoardColumns * BoardRows];   // 0 Covered, 1 Flagged, 2 Opened, 3 Queried
-    int32_t content[BoardColumns * BoardRows]; // 0 empty, 1-8 count, 10 Mine, 11 MineFound, 12 WrongMark
+    int32_t cover[BoardColumns * BoardRows]; // 0 Covered, 1 Flagged, 2 Opened, 3 Queried
+    int32_t content[BoardColumns *
+                    BoardRows]; // 0 empty, 1-8 count, 10 Mine, 11 MineFound, 12 WrongMark
 };
 extern BoardRecord Board;
 // Scratch grid of the flood opening (FloodOpen); not part of the round.
+// -1 mine, 0 empty unreached, 1 numbered unreached, 2 empty reached, 3 numbered reached.
 extern int32_t FloodMark[BoardColumns * BoardRows];
 
 constexpr int32_t Covered = 0;
@@ -65,6 +67,21 @@ constexpr int32_t Won = 1;
 constexpr int32_t Lost = -1;
 extern int32_t MinesLeft;  // mines minus marked cells, 0 to M while the round runs
 extern int32_t RoundState; // Running, Won or Lost
+
+// ---------------------------------------------------------------- clock of the round
+
+extern int32_t TimerIdle;    // 1 until the first left press on a board cell is released
+extern int32_t StartTick;    // TickCountMs when the clock started (read as unsigned 32-bit)
+extern float ElapsedSeconds; // elapsed time in seconds, whole hundredths
+extern Text TimeText;        // ElapsedSeconds as shown and handed to the best-time list
+
+// ---------------------------------------------------------------- mines-left counter and faces
+
+// Per digit (0 hundreds, 1 tens, 2 ones): pixel offset into the Points strip; digit d is at
+// 27 * d + 27, so the picture at the top of the strip is never shown.
+extern int32_t CounterShown[3];  // offset drawn now, moves 9 pixels a frame
+extern int32_t CounterTarget[3]; // offset of the digit of MinesLeft
+extern int32_t EndFace;          // Smileys cell of the end screen: 2 won, 3 lost
 
 // Clears every global of the game layer (start-up and tests).
 void ResetGameState();

@@ -1,0 +1,67 @@
+// The game layer's operations: board building, the rules of play, the game and end screens.
+#pragma once
+
+#include <cstdint>
+
+#include "game_state.h"
+
+// ---------------------------------------------------------------- board (board.cpp)
+
+// Round set-up (StartRound), first of three calls: every cell of the 40 x 25 capacity
+// becomes Covered and empty, whatever the board size.
+void ClearBoard();
+// Round set-up, second call: puts mines into `mines` distinct cells of the width x height
+// board, column drawn first, then row, each redrawn while it hits a mine.
+void PlaceMines(int32_t width, int32_t height, int32_t mines);
+// Round set-up, third call: writes into every cell without a mine how many of its
+// neighbours hold one.
+void CountNeighbours(int32_t width, int32_t height);
+
+// ---------------------------------------------------------------- rules (rules.cpp)
+// These act on the board of BoardSettings.width x BoardSettings.height.
+
+// The play loop, for a left press on a board cell: 0 nothing happened, 1 cells were
+// opened, 2 a mine was opened.
+int32_t OpenCell(int32_t x, int32_t y);
+// OpenCell, for a covered empty cell: opens its empty region and the numbered cells around it.
+void FloodOpen(int32_t x, int32_t y);
+// The play loop's marking rule for a right press: 1 when CycleMark may be called.
+int32_t MarkAllowed(int32_t x, int32_t y);
+// The play loop, for an allowed right press: Covered -> Flagged -> Queried -> Covered.
+void CycleMark(int32_t x, int32_t y);
+// The play loop, after each left press: cells without a mine that are not opened yet.
+int32_t SafeCellsLeft();
+// End screen, once: shows the mines and the wrong marks (roundState Won or Lost).
+void RevealBoard(int32_t roundState);
+
+// ---------------------------------------------------------------- game and end screens
+
+// The application flow's entry for a round (from the settings screen, after the face button
+// of the game or end screen): sizes the window, builds a fresh board from BoardSettings
+// and runs the play loop until a close request (TitleBarResult 1), a button
+// (ButtonAction 1 face = new round, 2 back = settings screen) or the end of the round
+// (RoundState Won or Lost, ButtonAction 0).
+void StartRound();
+// The application flow's entry after StartRound returned with the round ended (TitleBarResult
+// not 1, ButtonAction 0, RoundState not Running): freezes the clock, reveals the board and
+// runs the end screen until TitleBarResult is 1 or ButtonAction is 1 (face) or 2 (back).
+void EndScreen();
+
+// Game and end screen, every frame: the board's cells with their tiles, rows outer.
+void DrawBoard(int32_t width, int32_t height);
+// Modal press loop of the face button showing face cell `face`: 1 when released over it.
+int32_t TrackFaceButton(int32_t face);
+// Modal press loop of the back button: 1 when released over it.
+int32_t TrackBackButton();
+
+// Game screen helpers, also used by the tests.
+// Turns client coordinates into a cell, rounding towards minus infinity; 1 when the cell
+// lies on the board of BoardSettings.
+int32_t PointerToCell(int32_t x, int32_t y, int32_t* cx, int32_t* cy);
+// Play frame and end of round: ElapsedSeconds from the tick count since StartTick.
+void ReadClock();
+// Play frame: TimeText from ElapsedSeconds, whole seconds and two decimals, cut not rounded.
+void MakeTimeText();
+// Play frame: CounterTarget from MinesLeft; play and end frames: one step of CounterShown.
+void SetCounterTarget();
+void StepCounter();
