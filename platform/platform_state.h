@@ -1,6 +1,7 @@
 // The platform core's global state, one record per service, and the calls the backends share.
 #pragma once
 
+#include <csignal>
 #include <cstdint>
 #include <memory>
 #include <random>
@@ -22,9 +23,9 @@ extern BackBufferRecord BackBuffer;
 // ---------------------------------------------------------------- drawing state
 
 struct DrawStateRecord {
-    bool active = false;   // between BeginDrawing and EndDrawing
-    int32_t colour = 0;    // current colour as MakeColour gives it (red in the low byte)
-    int32_t cursorX = 0;   // text cursor: top-left corner of the next text cell
+    bool active = false; // between BeginDrawing and EndDrawing
+    int32_t colour = 0;  // current colour as MakeColour gives it (red in the low byte)
+    int32_t cursorX = 0; // text cursor: top-left corner of the next text cell
     int32_t cursorY = 0;
     int32_t fontSlot = 0;  // current font slot (0: none)
     int32_t modeFlags = 0; // SetTextMode flags 1, 2, 4
@@ -38,9 +39,9 @@ struct SpriteSlot {
     std::vector<uint32_t> pixels; // width * height pixels, 0x00RRGGBB, top row first
     int32_t width = 0;            // whole bitmap; 0 when the slot is empty
     int32_t height = 0;
-    int32_t srcX = 0, srcY = 0;   // source rectangle used by BlitSprite
+    int32_t srcX = 0, srcY = 0; // source rectangle used by BlitSprite
     int32_t srcWidth = 0, srcHeight = 0;
-    std::string fileName;         // name it was loaded from, as given
+    std::string fileName; // name it was loaded from, as given
 };
 extern SpriteSlot Sprites[SpriteSlotCount];
 
@@ -56,12 +57,13 @@ extern FontSlot Fonts[FontSlotCount];
 // ---------------------------------------------------------------- data files
 
 struct DataFileRecord {
-    int32_t number = 0;          // the caller's file number; 0 when the record is free
-    std::string path;            // full path of the file
-    int fd = -1;                 // open descriptor (read and write)
-    std::vector<uint8_t> image;  // the file's bytes; writes change this image
-    int64_t position = 0;        // current byte position
-    bool dirty = false;          // a write happened: commit on close
+    int32_t number = 0;         // the caller's file number; 0 when the record is free
+    std::string path;           // full path of the file
+    int fd = -1;                // open descriptor (read and write)
+    std::vector<uint8_t> image; // the file's bytes; writes change this image
+    int64_t position = 0;       // current byte position
+    bool dirty = false;         // a write happened: commit on close
+    int64_t openOrder = 0;      // when it was opened (DataFilesRecord.opened at that time)
 };
 constexpr int32_t DataFileSlots = 4;
 struct DataFilesRecord {
@@ -69,12 +71,20 @@ struct DataFilesRecord {
     int32_t current = -1;                // index of the file the operations act on, -1 none
     int32_t transfer = 0;                // the 4-byte transfer cell, shared by every read and write
     std::string programFolder;           // ends in '/'
+    int64_t opened = 0;                  // number of successful opens in the run
+    bool failBeforeRename = false;       // for tests: a commit stops after writing the temporary
+                                         // file, before the rename, as a crash there would
 };
 extern DataFilesRecord DataFiles;
 
 // ---------------------------------------------------------------- random numbers
 
 extern std::mt19937 RandomGenerator;
+
+// ---------------------------------------------------------------- quit request
+
+// Set by RequestQuit (from a signal handler too); read by QuitRequested.
+extern volatile std::sig_atomic_t QuitFlag;
 
 // ---------------------------------------------------------------- shared with the backends
 

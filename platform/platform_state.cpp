@@ -1,0 +1,45 @@
+// The platform core's global records, the quit flag and the reset that tests and start-up use.
+#include "platform_state.h"
+
+#include <unistd.h>
+
+BackBufferRecord BackBuffer;
+DrawStateRecord DrawState;
+SpriteSlot Sprites[SpriteSlotCount];
+FontSlot Fonts[FontSlotCount];
+DataFilesRecord DataFiles;
+std::mt19937 RandomGenerator;
+volatile std::sig_atomic_t QuitFlag = 0;
+
+// Called by the real platform's SIGINT/SIGTERM handler and by the scripted platform when its
+// script ends; only stores to a sig_atomic_t, so it is safe inside a signal handler.
+void RequestQuit() {
+    QuitFlag = 1;
+}
+
+// Polled by every loop of the program (through the frame toolkit) to end the run in order.
+int32_t QuitRequested() {
+    return QuitFlag != 0 ? 1 : 0;
+}
+
+// Called by tests between cases and by the backends before start-up: empties the back buffer,
+// the drawing state, the sprite and font slots and the data-file table (open files are
+// closed without commit), reseeds the generator with its default seed and clears the quit
+// flag. A program folder set by SetProgramFolder stays.
+void ResetPlatformState() {
+    for (DataFileRecord& file : DataFiles.files) {
+        if (file.fd >= 0) close(file.fd);
+    }
+    std::string folder = DataFiles.programFolder;
+    DataFiles = DataFilesRecord{};
+    DataFiles.programFolder = folder;
+
+    BackBuffer = BackBufferRecord{};
+    DrawState = DrawStateRecord{};
+    for (SpriteSlot& slot : Sprites)
+        slot = SpriteSlot{};
+    for (FontSlot& slot : Fonts)
+        slot = FontSlot{};
+    RandomGenerator = std::mt19937{};
+    QuitFlag = 0;
+}

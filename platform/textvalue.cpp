@@ -1,0 +1,165 @@
+// Text values: numbers to and from text, and byte-wise text helpers, independent of the locale.
+#include <algorithm>
+#include <charconv>
+#include <climits>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
+#include "platform_state.h"
+
+namespace {
+
+// The C locale's white space, which atoi and atof skip.
+bool IsBlank(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+bool IsHexDigit(char c) {
+    return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
+}
+
+// from_chars reports "out of range" without a value; strtod gives +-HUGE_VAL for numbers
+// too large and 0 for numbers too small. Which one it is follows from the decimal (or, for
+// hex, binary) exponent of the leading significant digit.
+bool TooLarge(const char* first, const char* last, bool hex) {
+    int64_t leading = 0; // exponent contributed by the digits' position
+    bool seenPoint = false, seenDigit = false;
+    const char exponentMark = hex ? 'p' : 'e';
+    const char* p = first;
+    for (; p < last && (hex ? IsHexDigit(*p) : IsDigit(*p)) | (*p == '.'); ++p) {
+        if (*p == '.') {
+            seenPoint = true;
+        } else if (seenDigit) {
+            if (!seenPoint) ++leading;
+        } else if (*p != '0') {
+            seenDigit = true;
+        } else if (seenPoint) {
+            --leading;
+        }
+    }
+    if (seenPoint && !seenDigit) return false;
+    int64_t exponent = 0;
+    if (p < last && (*p | 0x20) == exponentMark) {
+        ++p;
+        bool negative = p < last && *p == '-';
+        if (p < last && (*p == '-' || *p == '+')) ++p;
+        for (; p < last && IsDigit(*p); ++p)
+            exponent = std::min<int64_t>(exponent * 10 + (*p - '0'), int64_t{1} << 40);
+        if (negative) exponent = -exponent;
+    }
+    return (hex ? leading * 4 : leading) + exponent > 0;
+}
+
+} // namespace
+
+// Called by the screens to show numbers: decimal with a leading '-' when negative.
+Text IntToText(int32_t value) {
+    char buffer[16];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return Text(buffer, result.ptr);
+}
+
+// Six decimals as printf's "%f" writes the float (promoted to double), always with a point.
+Text FloatToText(float value) {
+    char buffer[400];
+    auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
+                                std::chars_format::fixed, 6);
+    return Text(buffer, result.ptr);
+}
+
+// atoi's reading: leading white space, an optional sign, then decimal digits up to the first
+// other byte; no digits give 0. Values beyond the 32-bit range saturate (atoi has no answer).
+int32_t TextToInt(const Text& text) {
+    size_t i = 0;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
+    bool negative = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+    int64_t value = 0;
+    for (; i < text.size() && IsDigit(text[i]); ++i) {
+        value = value * 10 + (text[i] - '0');
+        if (value > int64_t{1} << 31) value = int64_t{1} << 31;
+    }
+    if (negative) value = -value;
+    return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
+}
+
+// atof's reading (the longest number at the start after white space: decimal, hex with
+// "0x", "inf", "infinity", "nan"), made a float; no number gives 0.
+float TextToFloat(const Text& text) {
+    const char* p = text.data();
+    const char* last = p + text.size();
+    while (p < last && IsBlank(*p))
+        ++p;
+    bool negative = false;
+    if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
+    if (p == last || *p == '+' || *p == '-') return 0.0f;
+    double value = 0.0;
+    bool hex =
+        last - p >= 2 && p[0] == '0' && (p[1] | 0x20) == 'x' &&
+        ((last - p >= 3 && IsHexDigit(p[2])) || (last - p >= 4 && p[2] == '.' && IsHexDigit(p[3])));
+    const char* digits = hex ? p + 2 : p;
+    auto result = std::from_chars(digits, last, value,
+                                  hex ? std::chars_format::hex : std::chars_format::general);
+    if (result.ec == std::errc::result_out_of_range)
+        value = TooLarge(digits, result.ptr, hex) ? HUGE_VAL : 0.0;
+    else if (result.ec != std::errc())
+        value = 0.0;
+    return static_cast<float>(negative ? -value : value);
+}
+
+// Number of bytes.
+int32_t TextLength(const Text& text) {
+    return static_cast<int32_t>(std::min<size_t>(text.size(), INT32_MAX));
+}
+
+// A one-byte text of the value's low byte; a zero byte gives the empty text.
+Text CharToText(int32_t byte) {
+    const char c = static_cast<char>(byte & 0xFF);
+    return c == 0 ? Text() : Text(1, c);
+}
+
+// count blanks; none for count <= 0.
+Text SpaceText(int32_t count) {
+    return count > 0 ? Text(static_cast<size_t>(count), ' ') : Text();
+}
+
+// At most length bytes from the 1-based start on; empty past the end or for length <= 0.
+// A start below 1 counts as 1.
+Text MidText(const Text& text, int32_t start, int32_t length) {
+    const size_t from = start > 1 ? static_cast<size_t>(start) - 1 : 0;
+    if (length <= 0 || from >= text.size()) return Text();
+    return text.substr(from, static_cast<size_t>(length));
+}
+
+// a..z and the bytes 224..255 lose 32 (so 0xF7 becomes 0xD7, as the rule says); others stay.
+Text UpperText(const Text& text) {
+    Text upper = text;
+    for (char& c : upper) {
+        const unsigned char b = static_cast<unsigned char>(c);
+        if ((b >= 'a' && b <= 'z') || b >= 224) c = static_cast<char>(b - 32);
+    }
+    return upper;
+}
+
+namespace {
+// Byte-wise comparison as unsigned values; a text that is a prefix of the other is smaller.
+int CompareBytes(const Text& a, const Text& b) {
+    const size_t common = std::min(a.size(), b.size());
+    int order = common > 0 ? std::memcmp(a.data(), b.data(), common) : 0;
+    if (order != 0) return order;
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
+}
+} // namespace
+
+// 1 when a sorts before b, else 0.
+int32_t TextLess(const Text& a, const Text& b) {
+    return CompareBytes(a, b) < 0 ? 1 : 0;
+}
+// 1 when a sorts after b, else 0.
+int32_t TextGreater(const Text& a, const Text& b) {
+    return CompareBytes(a, b) > 0 ? 1 : 0;
+}
