@@ -54,7 +54,17 @@ int32_t TrackFaceButton(int32_t face);
 // Modal press loop of the back button: 1 when released over it.
 int32_t TrackBackButton();
 
+// Game and end screen, every frame: draws the whole screen with Smileys cell `face` and
+// presents it.
+void DrawRoundScreen(int32_t face);
+
 // Game screen helpers, also used by the tests.
+// The round's board size, cut to the grids' 40 x 25 capacity.
+int32_t RoundColumns();
+int32_t RoundRows();
+// Hit areas of the face button (247..283, 32..68) and the back button (300..350, 38..64).
+bool InFaceButton(int32_t x, int32_t y);
+bool InBackButton(int32_t x, int32_t y);
 // Turns client coordinates into a cell, rounding towards minus infinity; 1 when the cell
 // lies on the board of BoardSettings.
 int32_t PointerToCell(int32_t x, int32_t y, int32_t* cx, int32_t* cy);

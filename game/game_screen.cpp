@@ -1,0 +1,251 @@
+// The game screen: round set-up, the play loop, the board's tiles, face and back buttons,
+// the clock and the rolling mines-left counter.
+#include <algorithm>
+#include <cstdint>
+
+#include "board_grid.h"
+#include "frame.h"
+#include "game.h"
+
+namespace {
+
+// Panel, face button and plain background colour of the game screen.
+constexpr int32_t PanelRed = 195;
+constexpr int32_t PanelGreen = 200;
+constexpr int32_t PanelBlue = 205;
+
+// Board cell (x, y) has its top left at (BoardLeft + 20x, BoardTop + 20y).
+constexpr int32_t BoardLeft = 10;
+constexpr int32_t BoardTop = 78;
+constexpr int32_t TileSize = 20;
+
+// Sprite slot of the panel behind the counter (PointTable1), drawn whole.
+constexpr int32_t PointTableSlot = 4;
+
+bool InArea(int32_t x, int32_t y, int32_t left, int32_t top, int32_t right, int32_t bottom) {
+    return x >= left && x <= right && y >= top && y <= bottom;
+}
+
+// Division rounded towards minus infinity, so that pointers left of or above the board
+// give negative cells rather than cell 0.
+int32_t FloorDiv(int64_t a, int64_t b) {
+    int64_t q = a / b;
+    if (a % b != 0 && a < 0) --q;
+    return int32_t(q);
+}
+
+// TileSet cell of a board cell (1 to 15), 0 when nothing is drawn.
+int32_t TileForCell(int32_t cover, int32_t content) {
+    switch (cover) {
+    case Covered:
+        return 1;
+    case Flagged:
+        return 2;
+    case Queried:
+        return 15;
+    default:
+        break;
+    }
+    if (content == 0) return Options.emptyTransparent ? 0 : 3;
+    if (content >= 1 && content <= 8) return content + 4;
+    if (content == Mine) return 4;
+    if (content == MineFound) return 13;
+    if (content == WrongMark) return 14;
+    return 0;
+}
+
+// Play loop step 8, a left press on board cell (cx, cy): open it, wait for the release,
+// start the clock on the round's first press, then decide loss or win.
+void LeftPressOnCell(int32_t cx, int32_t cy) {
+    int32_t result = OpenCell(cx, cy);
+    while (MouseButton(1) != 0) {
+    }
+    if (TimerIdle == 1) StartTick = TickCountMs();
+    TimerIdle = 0;
+    if (result == 2) {
+        RoundState = Lost;
+    } else if (SafeCellsLeft() == 0) {
+        RoundState = Won;
+    }
+}
+
+// One frame of the play loop: clock, drawing, then pointer, left and right button.
+void PlayFrame() {
+    if (TimerIdle == 0) ReadClock();
+    MakeTimeText();
+    SetCounterTarget();
+    StepCounter();
+    DrawRoundScreen(1);
+
+    int32_t x = MouseWindowX();
+    int32_t y = MouseWindowY();
+    int32_t left = MouseButton(1);
+    int32_t right = MouseButton(2);
+    int32_t cx = 0;
+    int32_t cy = 0;
+    bool onBoard = PointerToCell(x, y, &cx, &cy) != 0;
+    if (left != 0) {
+        if (onBoard) {
+            LeftPressOnCell(cx, cy);
+        } else if (cy < 0) {
+            if (InFaceButton(x, y))
+                ButtonAction = TrackFaceButton(1);
+            else if (InBackButton(x, y))
+                ButtonAction = 2 * TrackBackButton();
+        }
+    }
+    // The round's rules take no more presses once the left press has ended it.
+    if (right != 0 && onBoard && RoundState == Running && MarkAllowed(cx, cy) != 0) {
+        CycleMark(cx, cy);
+        while (MouseButton(2) != 0) {
+        }
+    }
+
+    TitleBarResult = HandleTitleBar();
+    if (TitleBarResult == RollUpButton) RollUpQuibWindow();
+}
+
+} // namespace
+
+bool InFaceButton(int32_t x, int32_t y) {
+    return InArea(x, y, 247, 32, 283, 68);
+}
+bool InBackButton(int32_t x, int32_t y) {
+    return InArea(x, y, 300, 38, 350, 64);
+}
+
+void StartRound() {
+    int32_t width = RoundColumns();
+    int32_t height = RoundRows();
+    QuibWindow.Width = TileSize * width + 19;
+    QuibWindow.Height = TileSize * height + 88;
+    if (Options.starBackground != 0)
+        QuibWindow.BackColour = RgbTriple{0, 0, 0};
+    else
+        QuibWindow.BackColour = RgbTriple{PanelRed, PanelGreen, PanelBlue};
+    QuibWindow.Width = std::max(QuibWindow.Width, 370);
+    ResizeMainWindow(QuibWindow.Width, QuibWindow.Height);
+    DrawQuibFrame();
+    PresentBackBuffer();
+
+    // A mine count the grids cannot hold is cut to the cells there are.
+    int32_t mines = std::clamp(BoardSettings.mines, 0, width * height);
+    ClearBoard();
+    PlaceMines(width, height, mines);
+    CountNeighbours(width, height);
+    InitStarField();
+
+    for (int32_t& shown : CounterShown)
+        shown = 27;
+    MinesLeft = mines;
+    ButtonAction = 0;
+    RoundState = Running;
+    ElapsedSeconds = 0.0f;
+    StartTick = 0;
+    TimerIdle = 1;
+
+    do {
+        PlayFrame();
+    } while (TitleBarResult != CloseButton && RoundState == Running && ButtonAction == 0);
+}
+
+void DrawRoundScreen(int32_t face) {
+    DrawQuibFrame();
+    BeginDrawing(BackBufferOutput());
+    if (Options.starBackground != 0) DrawStarField();
+    FillBox(5, 28, QuibWindow.Width - 9, 44, MakeColour(PanelRed, PanelGreen, PanelBlue));
+    DrawBevelBox(247, 32, 283, 68, PanelRed, PanelGreen, PanelBlue, 0);
+    UseFontSlot(4);
+    SetInkColour(0, 0, 0);
+    SetTextMode(TextModeTransparent);
+    SetTextCursor(172, 35);
+    DrawTextAtCursor("Sekunden");
+    SetTextCursor(172, 50);
+    DrawTextAtCursor(TimeText);
+    EndDrawing();
+
+    DrawSmileysCell(250, 35, face);
+    DrawBoard(RoundColumns(), RoundRows());
+    BlitSprite(PointTableSlot, 20, 32);
+    DrawPointsStrip(97, 37, CounterShown[0]);
+    DrawPointsStrip(115, 37, CounterShown[1]);
+    DrawPointsStrip(133, 37, CounterShown[2]);
+    DrawButtons5Cell(300, 38, 1);
+    PresentBackBuffer();
+}
+
+void DrawBoard(int32_t width, int32_t height) {
+    width = ClampColumns(width);
+    height = ClampRows(height);
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            int32_t i = CellIndex(x, y);
+            int32_t tile = TileForCell(Board.cover[i], Board.content[i]);
+            if (tile != 0) DrawTileSetCell(BoardLeft + TileSize * x, BoardTop + TileSize * y, tile);
+        }
+    }
+}
+
+int32_t TrackFaceButton(int32_t face) {
+    int32_t inside = 0;
+    do {
+        inside = InFaceButton(MouseWindowX(), MouseWindowY()) ? 1 : 0;
+        BeginDrawing(BackBufferOutput());
+        DrawBevelBox(247, 32, 283, 68, PanelRed, PanelGreen, PanelBlue, inside);
+        FillBox(248, 33, 34, 34, MakeColour(PanelRed, PanelGreen, PanelBlue));
+        EndDrawing();
+        if (inside != 0)
+            DrawSmileysCell(251, 36, face);
+        else
+            DrawSmileysCell(250, 35, face);
+        PresentBackBuffer();
+    } while (MouseButton(1) != 0);
+    return inside;
+}
+
+int32_t TrackBackButton() {
+    int32_t inside = 0;
+    do {
+        inside = InBackButton(MouseWindowX(), MouseWindowY()) ? 1 : 0;
+        DrawButtons5Cell(300, 38, inside != 0 ? 2 : 1);
+        PresentBackBuffer();
+    } while (MouseButton(1) != 0);
+    return inside;
+}
+
+int32_t PointerToCell(int32_t x, int32_t y, int32_t* cx, int32_t* cy) {
+    *cx = FloorDiv(int64_t(x) - BoardLeft, TileSize);
+    *cy = FloorDiv(int64_t(y) - BoardTop, TileSize);
+    return *cx >= 0 && *cx < RoundColumns() && *cy >= 0 && *cy < RoundRows() ? 1 : 0;
+}
+
+void ReadClock() {
+    // Unsigned difference: right also when the tick count wraps during the round.
+    uint32_t elapsedMs = uint32_t(TickCountMs()) - uint32_t(StartTick);
+    uint32_t hundredths = elapsedMs / 10;
+    ElapsedSeconds = float(hundredths) / 100.0f;
+}
+
+void MakeTimeText() {
+    // "%f" gives six decimals; keep two, cut rather than rounded (16.049999 shows 16.04).
+    Text full = FloatToText(ElapsedSeconds);
+    size_t point = full.find('.');
+    TimeText = point == Text::npos ? full : full.substr(0, point + 3);
+}
+
+void SetCounterTarget() {
+    // MinesLeft stays within 0 to 500 in a round; the cut only keeps three digits.
+    int32_t value = std::clamp(MinesLeft, 0, 999);
+    int32_t digits[3] = {value / 100, value / 10 % 10, value % 10};
+    for (int32_t i = 0; i < 3; ++i)
+        CounterTarget[i] = 27 * digits[i] + 27;
+}
+
+void StepCounter() {
+    for (int32_t i = 0; i < 3; ++i) {
+        if (CounterShown[i] < CounterTarget[i])
+            CounterShown[i] += 9;
+        else if (CounterShown[i] > CounterTarget[i])
+            CounterShown[i] -= 9;
+    }
+}
