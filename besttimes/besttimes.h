@@ -36,6 +36,9 @@ int32_t LoadTopList(int32_t difficulty);
 int32_t PlaceNewTime(const Text& timeText);
 // The name entry, on Enter: rewrites the current difficulty's block and closes the file.
 void SaveTopList();
+// The top-ten screen, when the program ends during the name entry: closes the file without
+// writing the list, so the new time is not kept.
+void AbandonTopList();
 
 // ---------------------------------------------------------------- name entry
 
@@ -52,8 +55,21 @@ void EditName(const Text& keyText);
 // The top-ten screen, each frame after the slide when a place was taken: draws the name row
 // in its colour and sets HintText.
 void DrawNameRow();
+// The name row and the slide: the hint for the name entry ("Gib deinen Namen ein" while the
+// name is empty, then the hint to finish with Enter).
+Text NameEntryHint();
 
 // ---------------------------------------------------------------- top-ten screen
+
+// Layout of the 350 x 360 window: rows of ten places 18 pixels apart from y = 90.
+constexpr int32_t TopListWidth = 350;
+constexpr int32_t TopListHeight = 360;
+constexpr int32_t ListFirstRowY = 90;
+constexpr int32_t ListRowStep = 18;
+constexpr int32_t ListPlaceX = 40;
+constexpr int32_t ListNameX = 70;
+constexpr int32_t ListTimeX = 260;
+constexpr int32_t SlideFrameCount = 19; // the slide ends in its 19th frame
 
 // The application flow, after the end screen of a won round: shows the list of the round's
 // difficulty (BoardSettings, TimeText), takes the name of a new best time and returns.

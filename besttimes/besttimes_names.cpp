@@ -1,0 +1,176 @@
+// The name entry: the keyboard read with the German scan-code table and key repeat, the
+// editing of the typed name and the name row.
+#include "besttimes.h"
+
+#include "frame.h"
+
+namespace {
+
+// One row of the scan-code table: either code (0 = none) gives the text. Codes from 0x80
+// up are the extended keys (their set-1 code after the E0 prefix, plus 0x80). Texts are
+// Windows-1252 bytes: 0xDF is the sharp s, 0xE4/0xF6/0xFC the lower-case umlauts.
+struct KeyRow {
+    int32_t code1;
+    int32_t code2;
+    const char* text;
+};
+
+// The shift keys mark the Shift flag instead of giving a text.
+constexpr int32_t LeftShiftCode = 0x2A;
+constexpr int32_t RightShiftCode = 0x36;
+
+// In the order in which it is applied: when several keys are down, the row latest in the
+// table wins, so Backspace beats Enter and both beat every character.
+constexpr KeyRow KeyTable[] = {
+    {0x0B, 0x52, "0"},       {0x02, 0x4F, "1"},
+    {0x03, 0x50, "2"},       {0x04, 0x51, "3"},
+    {0x05, 0x4B, "4"},       {0x06, 0x4C, "5"},
+    {0x07, 0x4D, "6"},       {0x08, 0x47, "7"},
+    {0x09, 0x48, "8"},       {0x0A, 0x49, "9"},
+    {0x1E, 0, "a"},          {0x30, 0, "b"},
+    {0x2E, 0, "c"},          {0x20, 0, "d"},
+    {0x12, 0, "e"},          {0x21, 0, "f"},
+    {0x22, 0, "g"},          {0x23, 0, "h"},
+    {0x17, 0, "i"},          {0x24, 0, "j"},
+    {0x25, 0, "k"},          {0x26, 0, "l"},
+    {0x32, 0, "m"},          {0x31, 0, "n"},
+    {0x18, 0, "o"},          {0x19, 0, "p"},
+    {0x10, 0, "q"},          {0x13, 0, "r"},
+    {0x1F, 0, "s"},          {0x14, 0, "t"},
+    {0x16, 0, "u"},          {0x2F, 0, "v"},
+    {0x11, 0, "w"},          {0x2D, 0, "x"},
+    {0x2C, 0, "y"},          {0x15, 0, "z"},
+    {0x0C, 0, "\xDF"},       {0x28, 0, "\xE4"},
+    {0x27, 0, "\xF6"},       {0x1A, 0, "\xFC"},
+    {0x33, 0x53, ","},       {0x34, 0, "."},
+    {0x35, 0x4A, "-"},       {0x4E, 0x1B, "+"},
+    {0x37, 0, "*"},          {0xB5, 0, "/"},
+    {0x2B, 0, "#"},          {0x56, 0, "<"},
+    {0x39, 0, " "},          {LeftShiftCode, RightShiftCode, ""},
+    {0x1C, 0x9C, "*ENTER*"}, {0x0E, 0, "*BACK*"},
+};
+
+// What Shift makes of a key text, compared in this order; no result matches a later key.
+// 0xA7 is the section sign, 0xC4/0xD6/0xDC the upper-case umlauts.
+struct ShiftPair {
+    const char* plain;
+    const char* shifted;
+};
+constexpr ShiftPair ShiftTable[] = {
+    {"1", "!"},    {"2", "\""},      {"3", "\xA7"},    {"4", "$"},       {"5", "%"},
+    {"6", "&"},    {"7", "/"},       {"8", "("},       {"9", ")"},       {"0", "="},
+    {"\xDF", "?"}, {"\xE4", "\xC4"}, {"\xF6", "\xD6"}, {"\xFC", "\xDC"}, {"+", "*"},
+    {"#", "'"},    {",", ";"},       {".", ":"},       {"-", "_"},       {"<", ">"},
+};
+
+// Key repeat: a held key comes again after more than this long, then at the faster rate.
+constexpr uint32_t RepeatDelayMs = 350;
+constexpr uint32_t RepeatIntervalMs = 20;
+
+constexpr int32_t MaxNameLength = TopListNameWidth;
+const Text EmptyNameText = "- ??? -";
+const Text NamePromptText = "- Dein Name -";
+
+// Whether the key is down in the flags of the last snapshot (code 0: no second key).
+bool KeyFlagSet(int32_t code) {
+    return code > 0 && KeyFlags[code] != 0;
+}
+
+// The key text of the keys down now, without repeat; sets *shift when a Shift key is down.
+Text KeyTextOfFlags(int32_t* shift) {
+    Text keyText;
+    for (const KeyRow& row : KeyTable) {
+        if (!KeyFlagSet(row.code1) && !KeyFlagSet(row.code2)) continue;
+        if (row.code1 == LeftShiftCode)
+            *shift = 1;
+        else
+            keyText = row.text;
+    }
+    return keyText;
+}
+
+// The key text as Shift changes it: letters to capitals, then the substitutions.
+Text ShiftedKeyText(Text keyText) {
+    if (TextLength(keyText) == 1 && !TextLess(keyText, "a") && !TextGreater(keyText, "z"))
+        keyText = UpperText(keyText);
+    for (const ShiftPair& pair : ShiftTable)
+        if (keyText == pair.plain) return pair.shifted;
+    return keyText;
+}
+
+// Applies the key repeat to the key text of this call: a new text at once, the same text
+// again after more than 350 ms and from then on after more than 20 ms. Ticks are compared
+// by unsigned difference, so the repeat keeps working when the tick counter wraps.
+Text RepeatKeyText(const Text& keyText) {
+    Text result;
+    if (keyText.empty()) {
+        KeyRepeat.lastText.clear();
+        KeyRepeat.phase = 0;
+    }
+    if (keyText != KeyRepeat.lastText) {
+        result = keyText;
+        KeyRepeat.lastText = keyText;
+        KeyRepeat.phase = 1;
+        KeyRepeat.stamp = uint32_t(TickCountMs());
+    }
+    uint32_t now = uint32_t(TickCountMs());
+    if (keyText == KeyRepeat.lastText && KeyRepeat.phase == 1 &&
+        now - KeyRepeat.stamp > RepeatDelayMs) {
+        result = keyText;
+        KeyRepeat.phase = 2;
+        KeyRepeat.stamp = uint32_t(TickCountMs());
+    }
+    if (keyText == KeyRepeat.lastText && KeyRepeat.phase == 2 &&
+        now - KeyRepeat.stamp > RepeatIntervalMs) {
+        result = keyText;
+        KeyRepeat.stamp = uint32_t(TickCountMs());
+    }
+    return result;
+}
+
+} // namespace
+
+Text ReadNameKey() {
+    SnapshotKeyboard();
+    for (int32_t code = 1; code <= 255; ++code)
+        KeyFlags[code] = KeyDown(code) ? 1 : 0;
+    int32_t shift = 0;
+    Text keyText = KeyTextOfFlags(&shift);
+    if (shift) keyText = ShiftedKeyText(keyText);
+    return RepeatKeyText(keyText);
+}
+
+void EditName(const Text& keyText) {
+    if (keyText != BackKeyText && keyText != EnterKeyText) {
+        if (TextLength(EnteredName) < MaxNameLength) EnteredName += keyText;
+    } else if (keyText == BackKeyText) {
+        if (!EnteredName.empty()) EnteredName.pop_back();
+    } else {
+        if (EnteredName.empty()) EnteredName = EmptyNameText;
+        TopList.place[PlaceReached].name = EnteredName;
+        EnteringName = 0;
+        SaveTopList();
+    }
+}
+
+Text NameEntryHint() {
+    if (EnteredName.empty()) return "Gib deinen Namen ein";
+    return "Beende die Eingabe mit Enter/Return";
+}
+
+void DrawNameRow() {
+    SetTextCursor(ListNameX, NewRowY);
+    if (EnteringName == 0) {
+        SetInkColour(255, 255, 0);
+        DrawTextAtCursor(TopList.place[PlaceReached].name);
+        return;
+    }
+    HintText = NameEntryHint();
+    if (EnteredName.empty()) {
+        SetInkColour(80, 120, 170);
+        DrawTextAtCursor(NamePromptText);
+    } else {
+        SetInkColour(100, 190, 255);
+        DrawTextAtCursor(EnteredName);
+    }
+}
