@@ -1,0 +1,6 @@
+// The program's entry: the whole game runs in RunTessaroc.
+#include "setup.h"
+
+int main() {
+    return RunTessaroc();
+}

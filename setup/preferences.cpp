@@ -1,0 +1,110 @@
+// The preferences file "Prefs": options, board settings and window position between runs.
+//
+// Layout (40 bytes, integers signed 32-bit little-endian):
+//   0       reserved: never read or written (0x00 in a file the program created)
+//   1..3    tag "xst"
+//   4..16   Options: starBackground, emptyTransparent, titleAnimation, titleGradient
+//   20..28  BoardSettings: width, height, mines
+//   32, 36  QuibWindow.X, QuibWindow.Y: the window's top-left corner on the desktop
+// The file is never truncated: bytes after offset 39 and byte 0 keep what they held.
+#include <cstdint>
+
+#include "frame.h"
+#include "game_state.h"
+#include "platform.h"
+#include "setup.h"
+
+namespace {
+
+constexpr int32_t PrefsFileNumber = 2;
+constexpr int32_t PrefsFieldCount = 9;
+constexpr int32_t PrefsFirstField = 4; // offset of the first integer
+
+// The title bar's grab area relative to the window's corner, with the settings screen's
+// width of 370 that the window opens with: columns 5 to 365, rows 5 to 26.
+constexpr int32_t TitleLeft = 5;
+constexpr int32_t TitleRight = 365;
+constexpr int32_t TitleTop = 5;
+constexpr int32_t TitleBottom = 26;
+
+// Whether any pixel of the title bar of a window at (x, y) lies on the rectangle.
+bool TitleBarMeets(int64_t x, int64_t y, int64_t left, int64_t top, int64_t width, int64_t height) {
+    return x + TitleRight >= left && x + TitleLeft < left + width && y + TitleBottom >= top &&
+           y + TitleTop < top + height;
+}
+
+// Whether the title bar of a window at (x, y) would show on one of the displays (the desktop
+// when the platform names no display), so that the player can reach and drag it.
+bool TitleBarOnSomeDisplay(int32_t x, int32_t y) {
+    int32_t count = DisplayCount();
+    if (count <= 0) return TitleBarMeets(x, y, 0, 0, DesktopMetric(0), DesktopMetric(1));
+    for (int32_t i = 0; i < count; ++i) {
+        int32_t left = 0, top = 0, width = 0, height = 0;
+        if (DisplayBounds(i, &left, &top, &width, &height) &&
+            TitleBarMeets(x, y, left, top, width, height))
+            return true;
+    }
+    return false;
+}
+
+// A damaged flag reads as set: any value other than 0 counts as 1.
+int32_t FlagFrom(int32_t value) {
+    return value != 0 ? 1 : 0;
+}
+
+} // namespace
+
+// Called once by start-up after the defaults are set and before the window opens. Fields that
+// a short tagged file does not hold keep their defaults (a read past the end would otherwise
+// return the stale transfer value).
+void LoadPreferences() {
+    PreferencesLoaded = 1;
+    if (!OpenDataFile(PrefsFileNumber, "Prefs")) return;
+    int32_t length = DataFileLength();
+    SeekDataFile(1);
+    Text tag;
+    for (int32_t i = 0; i < 3; ++i)
+        tag += CharToText(ReadByte());
+    if (tag == "xst" && length >= PrefsFirstField) {
+        int32_t* const fields[PrefsFieldCount] = {&Options.starBackground,
+                                                  &Options.emptyTransparent,
+                                                  &Options.titleAnimation,
+                                                  &Options.titleGradient,
+                                                  &BoardSettings.width,
+                                                  &BoardSettings.height,
+                                                  &BoardSettings.mines,
+                                                  &QuibWindow.X,
+                                                  &QuibWindow.Y};
+        for (int32_t i = 0; i < PrefsFieldCount; ++i) {
+            if (PrefsFirstField + 4 * (i + 1) > length) break;
+            *fields[i] = ReadInt32();
+        }
+        Options.starBackground = FlagFrom(Options.starBackground);
+        Options.emptyTransparent = FlagFrom(Options.emptyTransparent);
+        Options.titleAnimation = FlagFrom(Options.titleAnimation);
+        Options.titleGradient = FlagFrom(Options.titleGradient);
+        if (!TitleBarOnSomeDisplay(QuibWindow.X, QuibWindow.Y)) {
+            QuibWindow.X = 0;
+            QuibWindow.Y = 0;
+        }
+    }
+    CloseDataFile(PrefsFileNumber);
+}
+
+// Called once as the first step of the ordinary end of the program, from every screen.
+void SavePreferences() {
+    if (!PreferencesLoaded) return;
+    if (!OpenDataFile(PrefsFileNumber, "Prefs")) return;
+    SeekDataFile(1);
+    WriteText("xst");
+    WriteInt32(Options.starBackground);
+    WriteInt32(Options.emptyTransparent);
+    WriteInt32(Options.titleAnimation);
+    WriteInt32(Options.titleGradient);
+    WriteInt32(BoardSettings.width);
+    WriteInt32(BoardSettings.height);
+    WriteInt32(BoardSettings.mines);
+    WriteInt32(QuibWindow.X);
+    WriteInt32(QuibWindow.Y);
+    CloseDataFile(PrefsFileNumber);
+}

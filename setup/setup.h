@@ -1,0 +1,45 @@
+// The set-up layer's operations: the main routine, the settings screen, the preferences file.
+#pragma once
+
+#include <cstdint>
+
+#include "setup_state.h"
+
+// ---------------------------------------------------------------- main routine
+
+// The whole program: start-up, the screens and their transitions, the end. Returns the exit
+// code: 0 after an ordinary end, 1 when the keyboard or the screen could not be set up.
+int RunTessaroc();
+
+// ---------------------------------------------------------------- preferences file
+
+// Start-up, after the defaults: reads "Prefs" into Options, BoardSettings and the window
+// position when the file carries its tag.
+void LoadPreferences();
+// End of the program: writes the current values into "Prefs" (not before LoadPreferences).
+void SavePreferences();
+
+// ---------------------------------------------------------------- settings screen
+
+// Entered by the flow at the end of start-up and after the game and end screens; returns
+// when start was released with valid settings (ButtonAction 5, SettingsValid 1) or when the
+// program is to end (Escape, or TitleBarResult 1).
+void SettingsScreen();
+
+// A push button's hit area, inclusive on all sides; its picture sits at (left, top).
+struct PushButtonArea {
+    int32_t left;
+    int32_t top;
+    int32_t right;
+    int32_t bottom;
+};
+// Draws one cell of a button sheet at (x, y): the sprite-cell helpers of the frame toolkit.
+using ButtonPicture = void (*)(int32_t x, int32_t y, int32_t n);
+
+// Modal press loop of a push button, entered when a frame sees the left button held over it:
+// shows the pressed or normal cell until the release; 1 when released over the button.
+// waitForRelease: wait once more for the left button to be let go (the start button).
+int32_t TrackPushButton(const PushButtonArea& area, ButtonPicture picture, int32_t normalCell,
+                        int32_t pressedCell, int32_t waitForRelease);
+// A check-box press: flips the flag, then waits while the left button is held.
+void ToggleOption(int32_t& flag);
