@@ -52,6 +52,10 @@ uint32_t ScriptClickWindow(uint32_t atMs, int32_t x, int32_t y, int32_t button =
 // Press a key at atMs and release it holdMs later; returns the release time.
 uint32_t ScriptTap(uint32_t atMs, int32_t scanCode, uint32_t holdMs = 100);
 
+// Makes the next OpenScreenSystem, CreateMainWindow or OpenKeyboardDevice report failure
+// (until ScriptReset), for tests of the start-up's failure paths.
+void ScriptFailSetUp(bool screen, bool window, bool keyboard);
+
 // ---------------------------------------------------------------- what the program did
 
 struct ScriptWindowInfo {
@@ -60,6 +64,8 @@ struct ScriptWindowInfo {
     int32_t width = 0, height = 0; // client size
     int32_t style = 0;
     Text title;
+    bool visible = false; // shown (not created with StyleInvisible)
+    bool closed = false;  // ClosePlatform has run
 };
 const ScriptWindowInfo& ScriptWindow();
 // Number of PresentBackBuffer calls since ScriptReset.

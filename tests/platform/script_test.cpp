@@ -1,0 +1,431 @@
+// Tests of the scripted test platform: fake clock, timeline, queue, masks, drag and saved frames.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "platform_state.h"
+#include "script_platform.h"
+#include "test_support.h"
+
+namespace {
+
+class ScriptPlatform : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetPlatformState();
+        ScriptReset();
+    }
+    void TearDown() override {
+        ScriptReset();
+        ResetPlatformState();
+    }
+    // A 370 x 310 borderless window at (100, 50) with the program's 850 x 600 back buffer.
+    static void OpenWindow() {
+        ASSERT_NE(CreateMainWindow(1, 100, 50, 370, 310, StylePopup, "Tessaroc"), 0);
+        ASSERT_NE(AttachBackBuffer(1, 0, 0, 850, 600, 0, 0, 0), 0);
+    }
+};
+
+struct Polled {
+    int32_t kind;
+    int32_t param;
+};
+
+// Takes every event pending now (fewer polls than the idle limit).
+std::vector<Polled> Drain() {
+    std::vector<Polled> out;
+    for (int32_t kind; (kind = PollWindowEvent()) != 0;)
+        out.push_back({kind, LastEventParam()});
+    return out;
+}
+
+TEST_F(ScriptPlatform, PresentAndSleepAdvanceTheFakeClock) {
+    OpenWindow();
+    EXPECT_EQ(TickCountMs(), 0);
+    std::vector<uint32_t> clockInHook;
+    ScriptOnPresent([&](int64_t count) {
+        EXPECT_EQ(count, ScriptPresentCount());
+        clockInHook.push_back(ScriptClock());
+    });
+    PresentBackBuffer();
+    PresentBackBuffer();
+    EXPECT_EQ(TickCountMs(), 2 * ScriptFrameMs);
+    EXPECT_EQ(clockInHook, (std::vector<uint32_t>{0, uint32_t(ScriptFrameMs)}));
+    SleepMs(100);
+    EXPECT_EQ(TickCountMs(), 2 * ScriptFrameMs + 100);
+    SleepMs(-5);
+    EXPECT_EQ(TickCountMs(), 2 * ScriptFrameMs + 100);
+    ScriptSetClock(123456);
+    EXPECT_EQ(TickCountMs(), 123456);
+    EXPECT_EQ(ScriptPresentCount(), 2);
+}
+
+TEST_F(ScriptPlatform, EventsAreReleasedAtTheirTimesOneEachPoll) {
+    EXPECT_EQ(ScriptClick(100, 40, 60, 1, 50), 151u);
+    EXPECT_EQ(PollWindowEvent(), 0);
+    ScriptSetClock(99);
+    EXPECT_EQ(PollWindowEvent(), 0);
+    int32_t x = -1, y = -1;
+    CursorScreenPosition(&x, &y);
+    EXPECT_EQ(x, 0);
+
+    ScriptSetClock(101); // the move and the press are both due
+    CursorScreenPosition(&x, &y);
+    EXPECT_EQ(x, 40);
+    EXPECT_EQ(y, 60);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(LastEventParam(), 0);
+    EXPECT_EQ(PollWindowEvent(), EventLeftDown);
+    EXPECT_EQ(LastEventParam(), MaskLeft);
+    EXPECT_EQ(PollWindowEvent(), 0);
+    EXPECT_EQ(LastEventParam(), MaskLeft) << "an empty poll keeps the last parameter";
+
+    ScriptSetClock(150);
+    EXPECT_EQ(PollWindowEvent(), 0);
+    ScriptSetClock(151);
+    EXPECT_EQ(PollWindowEvent(), EventLeftUp);
+    EXPECT_EQ(LastEventParam(), 0);
+
+    // Events added at a time already passed arrive at the next poll; ties keep their order.
+    ScriptMouseDown(10, 2);
+    ScriptCloseRequest(10);
+    EXPECT_EQ(PollWindowEvent(), EventRightDown);
+    EXPECT_EQ(PollWindowEvent(), EventClose);
+}
+
+TEST_F(ScriptPlatform, MotionRunsAreCoalescedButNotAcrossButtons) {
+    ScriptMouseMove(10, 1, 1);
+    ScriptMouseMove(20, 2, 2);
+    ScriptMouseMove(30, 3, 3);
+    ScriptMouseDown(40, 1);
+    ScriptMouseMove(50, 4, 4);
+    ScriptMouseMove(60, 5, 5);
+    ScriptMouseUp(70, 1);
+    ScriptMouseMove(80, 6, 6);
+    ScriptSetClock(100);
+    std::vector<Polled> got = Drain();
+    ASSERT_EQ(got.size(), 5u);
+    EXPECT_EQ(got[0].kind, EventMouseMove);
+    EXPECT_EQ(got[1].kind, EventLeftDown);
+    EXPECT_EQ(got[2].kind, EventMouseMove);
+    EXPECT_EQ(got[2].param, MaskLeft);
+    EXPECT_EQ(got[3].kind, EventLeftUp);
+    EXPECT_EQ(got[4].kind, EventMouseMove);
+    EXPECT_EQ(got[4].param, 0);
+
+    // A move taken off the queue is not merged with a later one.
+    ScriptMouseMove(110, 7, 7);
+    ScriptSetClock(110);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    ScriptMouseMove(120, 8, 8);
+    ScriptSetClock(120);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(PollWindowEvent(), 0);
+}
+
+TEST_F(ScriptPlatform, MasksCarryButtonsAndModifierKeysAtTheEventTime) {
+    ScriptKeyDown(10, 0x36); // right shift
+    ScriptMouseDown(20, 2);
+    ScriptKeyDown(30, 0x9D); // right control
+    ScriptMouseDown(40, 1);
+    ScriptMouseDown(50, 3);
+    ScriptKeyUp(60, 0x36);
+    ScriptMouseUp(70, 2);
+    ScriptKeyUp(80, 0x9D);
+    ScriptMouseUp(90, 3);
+    ScriptMouseUp(95, 1);
+    ScriptSetClock(100);
+    std::vector<Polled> got = Drain();
+    ASSERT_EQ(got.size(), 6u) << "key events do not enter the window's queue";
+    EXPECT_EQ(got[0].kind, EventRightDown);
+    EXPECT_EQ(got[0].param, MaskRight | MaskShift);
+    EXPECT_EQ(got[1].kind, EventLeftDown);
+    EXPECT_EQ(got[1].param, MaskLeft | MaskRight | MaskShift | MaskControl);
+    EXPECT_EQ(got[2].kind, EventMiddleDown);
+    EXPECT_EQ(got[2].param, MaskLeft | MaskRight | MaskShift | MaskControl | MaskMiddle);
+    EXPECT_EQ(got[3].kind, EventRightUp);
+    EXPECT_EQ(got[3].param, MaskLeft | MaskControl | MaskMiddle);
+    EXPECT_EQ(got[4].kind, EventMiddleUp);
+    EXPECT_EQ(got[4].param, MaskLeft);
+    EXPECT_EQ(got[5].kind, EventLeftUp);
+    EXPECT_EQ(got[5].param, 0);
+}
+
+TEST_F(ScriptPlatform, KeyTableIsTheSnapshotOfTheFakeTime) {
+    EXPECT_NE(OpenKeyboardDevice(), 0);
+    ScriptTap(10, 0x2C, 20); // Y on a German keyboard, down from 10 to 30
+    ScriptKeyDown(10, 0xFF);
+    EXPECT_EQ(SnapshotKeyboard(), 1);
+    EXPECT_EQ(KeyDown(0x2C), 0);
+    ScriptSetClock(10);
+    EXPECT_EQ(KeyDown(0x2C), 0) << "KeyDown reads the last snapshot, not the live state";
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(0x2C), 1);
+    EXPECT_EQ(KeyDown(-1), 1);
+    EXPECT_EQ(KeyDown(0xFF), 1);
+    ScriptSetClock(30);
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(0x2C), 0);
+    EXPECT_EQ(KeyDown(-1), 0) << "-1 looks at keys 0 to 254 only";
+    EXPECT_EQ(KeyDown(256), 0);
+    EXPECT_EQ(KeyDown(-2), 0);
+}
+
+TEST_F(ScriptPlatform, PollingWithoutPresentingJumpsToTheNextEventThenEnds) {
+    ScriptMouseMove(5000, 10, 10);
+    for (int i = 0; i < 63; i++)
+        EXPECT_EQ(PollWindowEvent(), 0);
+    PresentBackBuffer(); // a present breaks the run of empty polls
+    for (int i = 0; i < 63; i++)
+        EXPECT_EQ(PollWindowEvent(), 0);
+    EXPECT_EQ(ScriptClock(), uint32_t(ScriptFrameMs));
+    EXPECT_EQ(PollWindowEvent(), 0); // the 64th empty poll in a row jumps
+    EXPECT_EQ(ScriptClock(), 5000u);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(QuitRequested(), 0);
+
+    ScriptEndAt(9000);
+    for (int i = 0; i < 64; i++)
+        PollWindowEvent();
+    EXPECT_EQ(ScriptClock(), 9000u);
+    EXPECT_NE(QuitRequested(), 0);
+}
+
+TEST_F(ScriptPlatform, PollingAnExhaustedScriptWithoutEndRequestsTheQuit) {
+    for (int i = 0; i < 64; i++)
+        PollWindowEvent();
+    EXPECT_NE(QuitRequested(), 0);
+    EXPECT_EQ(ScriptClock(), 0u);
+}
+
+TEST_F(ScriptPlatform, EndTimeRequestsTheQuitWhenTheClockGetsThere) {
+    OpenWindow();
+    ScriptEndAt(5 * ScriptFrameMs);
+    for (int i = 0; i < 4; i++)
+        PresentBackBuffer();
+    EXPECT_EQ(QuitRequested(), 0);
+    PresentBackBuffer();
+    EXPECT_NE(QuitRequested(), 0);
+}
+
+TEST_F(ScriptPlatform, WindowPlacementAndDesktop) {
+    ASSERT_NE(CreateMainWindow(1, 30, 40, 370, 310, StylePopup, "T"), 0);
+    int32_t left = 0, top = 0;
+    WindowDesktopPosition(&left, &top);
+    EXPECT_EQ(left, 30);
+    EXPECT_EQ(top, 40);
+    EXPECT_TRUE(ScriptWindow().visible);
+    ResizeMainWindow(500, 31);
+    WindowDesktopPosition(&left, &top);
+    EXPECT_EQ(left, 30);
+    EXPECT_EQ(ScriptWindow().height, 31);
+
+    CreateMainWindow(1, 30, 40, 370, 311, StylePopup | StyleCentreActive | StyleInvisible, "T");
+    WindowDesktopPosition(&left, &top);
+    EXPECT_EQ(left, (1280 - 370) / 2);
+    EXPECT_EQ(top, (1024 - 311) / 2);
+    EXPECT_FALSE(ScriptWindow().visible);
+
+    EXPECT_EQ(DesktopMetric(0), 1280);
+    EXPECT_EQ(DesktopMetric(1), 1024);
+    int32_t x = 1, y = 1, w = 0, h = 0;
+    EXPECT_EQ(DisplayCount(), 1);
+    EXPECT_EQ(DisplayBounds(0, &x, &y, &w, &h), 1);
+    EXPECT_EQ(x + y + w + h, 1280 + 1024);
+    EXPECT_EQ(DisplayBounds(1, &x, &y, &w, &h), 0);
+
+    ScriptFailSetUp(false, true, true);
+    EXPECT_EQ(CreateMainWindow(1, 0, 0, 10, 10, StylePopup, "T"), 0);
+    EXPECT_EQ(OpenKeyboardDevice(), 0);
+    EXPECT_NE(OpenScreenSystem(), 0);
+}
+
+TEST_F(ScriptPlatform, PresentShowsTheClientSizedCornerOfTheBackBuffer) {
+    OpenWindow();
+    EXPECT_EQ(ScriptShownPixel(0, 0), -1) << "nothing shown before the first present";
+    ASSERT_EQ(BackBuffer.width, 850);
+    auto at = [](int x, int y) -> uint32_t& { return BackBuffer.pixels[size_t(y) * 850 + x]; };
+    at(0, 0) = 0x00FF8000; // red 255, green 128, blue 0
+    at(369, 309) = 0x000000FF;
+    at(370, 0) = 0x00FFFFFF; // just right of the client area
+    EXPECT_EQ(ScriptPixel(0, 0), MakeColour(255, 128, 0));
+    EXPECT_EQ(ScriptPixel(850, 0), -1);
+    PresentBackBuffer();
+    at(0, 0) = 0; // later drawing does not reach the shown image until the next present
+    EXPECT_EQ(ScriptShownPixel(0, 0), MakeColour(255, 128, 0));
+    EXPECT_EQ(ScriptShownPixel(369, 309), MakeColour(0, 0, 255));
+    EXPECT_EQ(ScriptShownPixel(370, 0), -1);
+    ResizeMainWindow(900, 20); // wider than the back buffer: the rest is black
+    PresentBackBuffer();
+    EXPECT_EQ(ScriptShownPixel(370, 0), MakeColour(255, 255, 255));
+    EXPECT_EQ(ScriptShownPixel(899, 0), 0);
+    EXPECT_EQ(ScriptShownPixel(0, 20), -1);
+}
+
+TEST_F(ScriptPlatform, DragMovesTheWindowWithThePointerAndConsumesTheRelease) {
+    OpenWindow();                      // at (100, 50)
+    ScriptClick(100, 110, 60, 1, 400); // press at 101, release at 501
+    ScriptMouseMove(200, 150, 80);
+    ScriptMouseMove(300, 210, 90);
+    ScriptMouseMove(600, 400, 400); // after the release: must not move the window
+    ScriptSetClock(101);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(PollWindowEvent(), EventLeftDown);
+    SendWindowMessage(1, MessageNcLeftDown, HitCaption, 0);
+    int32_t left = 0, top = 0;
+    WindowDesktopPosition(&left, &top);
+    EXPECT_EQ(left, 200);
+    EXPECT_EQ(top, 80);
+    EXPECT_GE(ScriptClock(), 501u);
+    EXPECT_LT(ScriptClock(), 600u);
+    EXPECT_EQ(ScriptPresentCount(), 0) << "the move presents nothing";
+    // The next poll reports the button up without a button-up event.
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(LastEventParam() & MaskLeft, 0);
+    EXPECT_EQ(PollWindowEvent(), 0);
+
+    // With the button already up the move returns at once and leaves the window alone.
+    const uint32_t before = ScriptClock();
+    SendWindowMessage(1, MessageNcLeftDown, HitCaption, 0);
+    WindowDesktopPosition(&left, &top);
+    EXPECT_EQ(left, 200);
+    EXPECT_EQ(ScriptClock(), before);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(LastEventParam(), 0);
+}
+
+TEST_F(ScriptPlatform, DragWhoseReleaseIsAlreadyQueuedEndsWithoutWaiting) {
+    OpenWindow();
+    ScriptClick(100, 110, 60, 1, 50); // press at 101, release at 151
+    ScriptMouseMove(120, 130, 70);
+    ScriptMouseMove(140, 0, 0);
+    ScriptSetClock(160);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(PollWindowEvent(), EventLeftDown);
+    SendWindowMessage(1, MessageNcLeftDown, HitCaption, 0);
+    EXPECT_EQ(ScriptClock(), 160u);
+    EXPECT_EQ(ScriptWindow().x, 100 - 110);
+    EXPECT_EQ(ScriptWindow().y, 50 - 60);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(LastEventParam(), 0);
+}
+
+TEST_F(ScriptPlatform, DragThatNeverEndsRequestsTheQuit) {
+    OpenWindow();
+    ScriptMouseDown(10, 1);
+    ScriptSetClock(10);
+    EXPECT_EQ(PollWindowEvent(), EventLeftDown);
+    SendWindowMessage(1, MessageNcLeftDown, HitCaption, 0);
+    EXPECT_NE(QuitRequested(), 0);
+}
+
+// Reads a big-endian 32-bit value.
+uint32_t Be32(const std::string& s, size_t at) {
+    return uint32_t(uint8_t(s[at])) << 24 | uint32_t(uint8_t(s[at + 1])) << 16 |
+           uint32_t(uint8_t(s[at + 2])) << 8 | uint32_t(uint8_t(s[at + 3]));
+}
+
+// Reference CRC-32 (table-driven, independent of the platform's).
+uint32_t ReferenceCrc(const std::string& s, size_t at, size_t n) {
+    static uint32_t table[256];
+    if (!table[1])
+        for (uint32_t i = 0; i < 256; i++) {
+            uint32_t c = i;
+            for (int k = 0; k < 8; k++)
+                c = (c & 1) ? 0xEDB88320u ^ (c >> 1) : c >> 1;
+            table[i] = c;
+        }
+    uint32_t c = 0xFFFFFFFFu;
+    for (size_t i = at; i < at + n; i++)
+        c = table[(c ^ uint8_t(s[i])) & 0xFF] ^ (c >> 8);
+    return c ^ 0xFFFFFFFFu;
+}
+
+TEST_F(ScriptPlatform, SavedPngIsAValidImageOfTheShownFrame) {
+    OpenWindow();
+    ResizeMainWindow(200, 120); // 601 bytes a row: several stored blocks
+    for (int y = 0; y < 120; y++)
+        for (int x = 0; x < 200; x++)
+            BackBuffer.pixels[size_t(y) * 850 + x] = uint32_t(x) << 16 | uint32_t(y) << 8 | 0x40;
+    EXPECT_FALSE(ScriptSaveFrame(MakeTempFolder("png") + "none.png")) << "nothing shown yet";
+    PresentBackBuffer();
+    const std::string path = MakeTempFolder("png") + "frame.png";
+    ASSERT_TRUE(ScriptSaveFrame(path));
+    const std::string png = ReadWholeFile(path);
+    ASSERT_GT(png.size(), 8u);
+    EXPECT_EQ(png.substr(0, 8), std::string("\x89PNG\r\n\x1A\n", 8));
+
+    // Walk the chunks, checking each CRC, and gather the zlib stream.
+    std::string zlib;
+    size_t at = 8;
+    std::vector<std::string> types;
+    while (at + 12 <= png.size()) {
+        const uint32_t len = Be32(png, at);
+        ASSERT_LE(at + 12 + len, png.size());
+        types.push_back(png.substr(at + 4, 4));
+        EXPECT_EQ(Be32(png, at + 8 + len), ReferenceCrc(png, at + 4, 4 + len)) << types.back();
+        if (types.back() == "IHDR") {
+            EXPECT_EQ(Be32(png, at + 8), 200u);
+            EXPECT_EQ(Be32(png, at + 12), 120u);
+        }
+        if (types.back() == "IDAT") zlib += png.substr(at + 8, len);
+        at += 12 + len;
+    }
+    EXPECT_EQ(types, (std::vector<std::string>{"IHDR", "IDAT", "IEND"}));
+    EXPECT_EQ(at, png.size());
+
+    // Inflate the stored blocks and compare with the presented pixels and the Adler-32.
+    ASSERT_GE(zlib.size(), 6u);
+    EXPECT_EQ((uint8_t(zlib[0]) * 256 + uint8_t(zlib[1])) % 31, 0);
+    std::string raw;
+    size_t z = 2;
+    for (bool last = false; !last;) {
+        ASSERT_LE(z + 5, zlib.size());
+        last = zlib[z] & 1;
+        EXPECT_EQ(uint8_t(zlib[z]) >> 1, 0) << "stored block";
+        const size_t n = uint8_t(zlib[z + 1]) | uint8_t(zlib[z + 2]) << 8;
+        EXPECT_EQ(n ^ (uint8_t(zlib[z + 3]) | uint8_t(zlib[z + 4]) << 8), 0xFFFFu);
+        raw += zlib.substr(z + 5, n);
+        z += 5 + n;
+    }
+    ASSERT_EQ(raw.size(), 120u * 601u);
+    uint32_t a = 1, b = 0;
+    for (char c : raw)
+        a = (a + uint8_t(c)) % 65521, b = (b + a) % 65521;
+    EXPECT_EQ(Be32(zlib, z), b << 16 | a);
+    const size_t p = 57 * 601 + 1 + 33 * 3; // pixel (33, 57)
+    EXPECT_EQ(uint8_t(raw[p]), 33);
+    EXPECT_EQ(uint8_t(raw[p + 1]), 57);
+    EXPECT_EQ(uint8_t(raw[p + 2]), 0x40);
+
+    if (std::system("command -v identify >/dev/null 2>&1") == 0) {
+        const std::string cmd = "identify -format '%m %w %h' '" + path + "' > '" + path + ".txt'";
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        EXPECT_EQ(ReadWholeFile(path + ".txt"), "PNG 200 120");
+    }
+}
+
+TEST_F(ScriptPlatform, SavedBmpHoldsBottomUpPaddedRows) {
+    OpenWindow();
+    ResizeMainWindow(3, 2);                  // 9 bytes a row, padded to 12
+    BackBuffer.pixels[0] = 0x00112233;       // top-left
+    BackBuffer.pixels[850 + 2] = 0x00AABBCC; // bottom-right
+    PresentBackBuffer();
+    const std::string path = MakeTempFolder("bmp") + "frame.bmp";
+    ASSERT_TRUE(ScriptSaveFrame(path));
+    const std::string bmp = ReadWholeFile(path);
+    ASSERT_EQ(bmp.size(), 54u + 24u);
+    EXPECT_EQ(bmp.substr(0, 2), "BM");
+    EXPECT_EQ(uint8_t(bmp[28]), 24);
+    // Bottom row first: its last pixel is B, G, R = CC BB AA.
+    EXPECT_EQ(uint8_t(bmp[54 + 6]), 0xCC);
+    EXPECT_EQ(uint8_t(bmp[54 + 8]), 0xAA);
+    // Top row second, at offset 54 + 12: 33 22 11.
+    EXPECT_EQ(uint8_t(bmp[66]), 0x33);
+    EXPECT_EQ(uint8_t(bmp[68]), 0x11);
+}
+
+} // namespace
