@@ -1,0 +1,285 @@
+// The application window: opening, the self-drawn frame and title bar, title-bar buttons,
+// dragging and rolling up.
+#include <cmath>
+
+#include "frame.h"
+#include "frame_internal.h"
+
+namespace {
+
+constexpr int32_t MainWindow = 1;
+constexpr int32_t ButtonSheetSlot = 0;
+constexpr int32_t TitleFontSlot = 1;
+constexpr int32_t BackBufferWidth = 850; // every window size of the screens fits inside
+constexpr int32_t BackBufferHeight = 600;
+constexpr int32_t RolledUpHeight = 31; // just the title bar and the border around it
+constexpr int32_t RollStep = 50;       // height change per frame while rolling
+constexpr int32_t ImageSlotCount = 50; // sprite slots a background image may come from
+
+// The kind in title-bar slot 1 to 4 (0 for any other slot number).
+int32_t& SlotKind(int32_t slot) {
+    static int32_t none = 0;
+    switch (slot) {
+    case 1:
+        return QuibWindow.ButtonSlot1;
+    case 2:
+        return QuibWindow.ButtonSlot2;
+    case 3:
+        return QuibWindow.ButtonSlot3;
+    case 4:
+        return QuibWindow.ButtonSlot4;
+    default:
+        none = 0;
+        return none;
+    }
+}
+
+// Left column of slot n's picture and hit area: W - 24, W - 44, W - 64, W - 84.
+int64_t SlotLeft(int32_t slot) {
+    return int64_t(QuibWindow.Width) - 4 - 20 * int64_t(slot);
+}
+
+// One animated component: the base moved by 50 x the wave, as a 32-bit float, truncated
+// toward zero and clamped to 0..255.
+int32_t AnimatedComponent(int32_t base, double wave) {
+    float value = static_cast<float>(base - 50.0 * wave);
+    int32_t whole = TruncateToInt32(value);
+    return whole < 0 ? 0 : (whole > 255 ? 255 : whole);
+}
+
+int32_t Colour(const RgbTriple& c) {
+    return MakeColour(c.red, c.green, c.blue);
+}
+
+// FillBox for a width and height worked out from the window size; an empty or inverted
+// area (a window smaller than its frame, the rolled-up window's client) draws nothing.
+void FillArea(int32_t x, int32_t y, int64_t width, int64_t height, int32_t colour) {
+    if (width <= 0 || height <= 0) return;
+    FillBox(x, y, ClampToInt32(width), ClampToInt32(height), colour);
+}
+
+} // namespace
+
+// Program start, before anything else of the toolkit: the title font.
+void InitQuibToolkit() {
+    LoadFontSlot(TitleFontSlot, "Arial", 9, FontItalic);
+}
+
+// Start-up, once: stores the record, creates the borderless window at (x, y), the 850 x 600
+// back buffer and the title-button sheet, and shows the first frame. A window that is
+// already open (Width not 0) is left as it is. Always 0.
+int32_t OpenQuibWindow(const Text& title, int32_t x, int32_t y, int32_t width, int32_t height,
+                       int32_t slot1, int32_t slot2, int32_t slot3, int32_t slot4, int32_t aRed,
+                       int32_t aGreen, int32_t aBlue, int32_t bRed, int32_t bGreen, int32_t bBlue,
+                       int32_t frameRed, int32_t frameGreen, int32_t frameBlue, int32_t backRed,
+                       int32_t backGreen, int32_t backBlue, int32_t backImage,
+                       int32_t titleEffects) {
+    if (QuibWindow.Width != 0) return 0;
+    QuibWindow.Title = title;
+    QuibWindow.X = x;
+    QuibWindow.Y = y;
+    QuibWindow.Width = width;
+    QuibWindow.Height = height;
+    QuibWindow.ButtonSlot1 = slot1;
+    QuibWindow.ButtonSlot2 = slot2;
+    QuibWindow.ButtonSlot3 = slot3;
+    QuibWindow.ButtonSlot4 = slot4;
+    QuibWindow.TitleColourA = {aRed, aGreen, aBlue};
+    QuibWindow.TitleColourB = {bRed, bGreen, bBlue};
+    QuibWindow.FrameColour = {frameRed, frameGreen, frameBlue};
+    QuibWindow.BackColour = {backRed, backGreen, backBlue};
+    QuibWindow.BackImage = backImage;
+    QuibWindow.TitleEffects = titleEffects;
+    CreateMainWindow(MainWindow, x, y, width, height, StylePopup, title);
+    AttachBackBuffer(MainWindow, 0, 0, BackBufferWidth, BackBufferHeight, 0, 0, 0);
+    LoadSpriteSheet(ButtonSheetSlot, "GFX\\Quibbuttons.bmp", 0);
+    DrawQuibFrame();
+    PresentBackBuffer();
+    return 0;
+}
+
+// Every screen at the start of each frame (and the toolkit's own loops): client background,
+// border, title bar, title and buttons into the back buffer, not presented. TitleEffects
+// bit 2 shades the bar from colour A to B, bit 1 animates both colours, one phase step per
+// call; the stored colours never change. 0 when drawing cannot begin (nothing drawn).
+int32_t DrawQuibFrame() {
+    RgbTriple a = QuibWindow.TitleColourA;
+    RgbTriple b = QuibWindow.TitleColourB;
+    int32_t effects = QuibWindow.TitleEffects;
+    bool shading = false;
+    if (effects >= 2) {
+        shading = true;
+        effects -= 2;
+    }
+    if (effects >= 1) {
+        double p = TitleAnimPhase;
+        a.red = AnimatedComponent(a.red, std::sin(p / 38));
+        a.green = AnimatedComponent(a.green, std::sin(p / 36));
+        a.blue = AnimatedComponent(a.blue, std::sin(p / 34));
+        b.red = AnimatedComponent(b.red, std::cos(p / 37));
+        b.green = AnimatedComponent(b.green, std::cos(p / 34));
+        b.blue = AnimatedComponent(b.blue, std::cos(p / 31));
+        // After about a year of frames the phase starts again rather than overflow.
+        TitleAnimPhase = TitleAnimPhase < INT32_MAX ? TitleAnimPhase + 1 : 0;
+    }
+    if (BeginDrawing(BackBufferOutput()) == 0) return 0;
+
+    int64_t w = QuibWindow.Width;
+    int64_t h = QuibWindow.Height;
+    if (QuibWindow.BackImage > 0 && QuibWindow.BackImage < ImageSlotCount) {
+        SetSpriteSource(QuibWindow.BackImage, -1, 0, 0, 0);
+        BlitSprite(QuibWindow.BackImage, 5, 28);
+    } else {
+        FillArea(5, 28, w - 9, h - 32, Colour(QuibWindow.BackColour));
+    }
+
+    // Border: two raised bevels, two plain lines, the sunken inner edge and the title
+    // bar's own raised edge. The outermost right and bottom lines lie at column W and row
+    // H, just outside the visible client area.
+    const RgbTriple& f = QuibWindow.FrameColour;
+    auto at = [](int64_t v) { return ClampToInt32(v); };
+    DrawBevelBox(0, 0, at(w), at(h), f.red, f.green, f.blue, 0);
+    DrawBevelBox(1, 1, at(w - 1), at(h - 1), f.red, f.green, f.blue, 0);
+    DrawPlainFrame(2, 2, at(w - 2), at(h - 2), f.red, f.green, f.blue);
+    DrawPlainFrame(3, 3, at(w - 3), at(h - 3), f.red, f.green, f.blue);
+    DrawBevelBox(4, 4, at(w - 4), at(h - 4), f.red, f.green, f.blue, 1);
+    DrawBevelBox(4, 4, at(w - 4), 27, f.red, f.green, f.blue, 0);
+
+    if (shading) {
+        DrawGradientBox(5, 5, at(w - 5), 26, a.red, a.green, a.blue, b.red, b.green, b.blue, 0);
+    } else {
+        FillArea(5, 5, w - 9, 22, Colour(a));
+    }
+
+    SetTextMode(TextModeTransparent);
+    UseFontSlot(TitleFontSlot);
+    SetInkColour(255, 255, 255);
+    SetTextCursor(9, 9);
+    DrawTextAtCursor(QuibWindow.Title);
+    EndDrawing();
+
+    for (int32_t slot = 1; slot <= 4; slot++) {
+        if (SlotKind(slot) > 0) DrawTitleButton(at(SlotLeft(slot)), 7, SlotKind(slot), 0);
+    }
+    return 1;
+}
+
+// The frame and the press loop: one 18 x 18 cell of the button sheet, kind k in state s
+// (0 normal, 1 pressed) at column (k - 1) x 36 + s x 18. Kinds below 1 have no picture,
+// so the press area of an empty slot shows nothing.
+void DrawTitleButton(int32_t x, int32_t y, int32_t kind, int32_t state) {
+    int64_t sourceX = (int64_t(kind) - 1) * 36 + int64_t(state) * 18;
+    if (sourceX < 0) return;
+    SetSpriteSource(ButtonSheetSlot, ClampToInt32(sourceX), 0, 18, 18);
+    BlitSprite(ButtonSheetSlot, x, y);
+}
+
+// Every screen loop, once per frame after presenting: with the left button held on the
+// title bar (strictly inside columns 0..W and rows 0..27), a press on a button slot runs
+// its press loop and answers the slot's kind when released over it; any other press, or
+// one that slid off, drags the window. 0 otherwise. Once a quit has been requested it
+// answers CloseButton, so every screen ends through the ordinary end of the program.
+int32_t HandleTitleBar() {
+    if (QuitRequested() != 0) return CloseButton;
+    if (MouseButton(1) == 0) return 0;
+    int64_t mx = MouseWindowX();
+    int64_t my = MouseWindowY();
+    if (!(0 < mx && mx < QuibWindow.Width && 0 < my && my < 27)) return 0;
+    int32_t result = 0;
+    if (7 <= my && my <= 24) {
+        for (int32_t slot = 1; slot <= 4; slot++) {
+            int64_t left = SlotLeft(slot);
+            if (left <= mx && mx <= left + 17) {
+                result = TrackTitleButton(slot) * SlotKind(slot);
+                break;
+            }
+        }
+    }
+    if (result == 0) DragQuibWindow();
+    if (QuitRequested() != 0) return CloseButton;
+    return result;
+}
+
+// HandleTitleBar, for a press in slot 1 to 4: shows the button pressed while the pointer
+// is over it until the left button is released, then answers 1 when it was released over
+// the button. Only the button is redrawn; it keeps its last picture until the next frame.
+int32_t TrackTitleButton(int32_t slot) {
+    if (slot < 1 || slot > 4) return 0;
+    int32_t kind = SlotKind(slot);
+    int64_t left = SlotLeft(slot);
+    int32_t over = 0;
+    do {
+        int64_t mx = MouseWindowX();
+        int64_t my = MouseWindowY();
+        over = (7 <= my && my <= 24 && left <= mx && mx <= left + 17) ? 1 : 0;
+        DrawTitleButton(ClampToInt32(left), 7, kind, over);
+        PresentBackBuffer();
+    } while (MouseButton(1) != 0);
+    while (MouseButton(1) == 1) {
+    }
+    return over;
+}
+
+// HandleTitleBar, for a press on the bare title bar: the window system moves the window
+// with the pointer until the left button goes up, then the record takes the new position
+// so that MouseWindowX/Y stay right, and the frame is drawn again (not presented).
+void DragQuibWindow() {
+    while (MouseButton(1) != 0) {
+        SendWindowMessage(MainWindow, MessageNcLeftDown, HitCaption, 0);
+        // The move took the release off the queue; without clearing the stored level here
+        // the button would seem held until some later mouse event and the move would start
+        // over and over.
+        StoredMouseMask &= ~MaskLeft;
+        WindowDesktopPosition(&QuibWindow.X, &QuibWindow.Y);
+        DrawQuibFrame();
+    }
+}
+
+// The screens, when HandleTitleBar answered RollUpButton: shrinks the window to its title
+// bar in steps of 50 pixels, shows only the restore button and waits (the window can be
+// dragged, the title keeps animating) until that is clicked or a quit is requested, then
+// grows back to the saved height with the saved buttons and waits for the release. The
+// screen content is drawn again by the caller's next frame.
+void RollUpQuibWindow() {
+    int32_t savedHeight = QuibWindow.Height;
+    int32_t savedSlots[4] = {QuibWindow.ButtonSlot1, QuibWindow.ButtonSlot2, QuibWindow.ButtonSlot3,
+                             QuibWindow.ButtonSlot4};
+    QuibWindow.ButtonSlot1 = RestoreButton;
+    QuibWindow.ButtonSlot2 = 0;
+    QuibWindow.ButtonSlot3 = 0;
+    QuibWindow.ButtonSlot4 = 0;
+    QuibWindow.Height = RolledUpHeight;
+    int32_t w = QuibWindow.Width;
+
+    for (int64_t h = savedHeight; h >= RolledUpHeight; h -= RollStep) {
+        ResizeMainWindow(w, static_cast<int32_t>(h));
+        DrawQuibFrame();
+        PresentBackBuffer();
+    }
+    ResizeMainWindow(w, RolledUpHeight);
+
+    int32_t result = 0;
+    do {
+        DrawQuibFrame();
+        PresentBackBuffer();
+        result = HandleTitleBar();
+        SleepMs(100);
+    } while (result != RestoreButton && QuitRequested() == 0);
+
+    QuibWindow.ButtonSlot1 = savedSlots[0];
+    QuibWindow.ButtonSlot2 = savedSlots[1];
+    QuibWindow.ButtonSlot3 = savedSlots[2];
+    QuibWindow.ButtonSlot4 = savedSlots[3];
+    QuibWindow.Height = savedHeight;
+
+    for (int64_t h = RolledUpHeight; h <= QuibWindow.Height; h += RollStep) {
+        ResizeMainWindow(w, static_cast<int32_t>(h));
+        DrawQuibFrame();
+        PresentBackBuffer();
+    }
+    ResizeMainWindow(w, QuibWindow.Height);
+    DrawQuibFrame();
+    PresentBackBuffer();
+    while (MouseButton(1) == 1) {
+    }
+}

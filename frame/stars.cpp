@@ -1,0 +1,57 @@
+// The star background: 2,500 single-pixel stars drifting right across the client area.
+#include <algorithm>
+
+#include "frame.h"
+#include "frame_internal.h"
+
+namespace {
+
+// RandomUpTo for a span worked out from the window size: a window narrower or lower than
+// the frame gives 0 instead of a negative span, an absurd one stays within int32.
+float RandomFrom(int64_t offset, int64_t span) {
+    int64_t n = std::clamp<int64_t>(span, 0, INT32_MAX - 100);
+    return static_cast<float>(RandomUpTo(static_cast<int32_t>(n)) + offset);
+}
+
+// Row, speed and colour of star i, drawn in this order (also when a star is respawned).
+void RandomiseRowSpeedColour(int32_t i) {
+    StarY[i] = RandomFrom(28, int64_t(QuibWindow.Height) - 33);
+    StarSpeed[i] = RandomFrom(20, 100);
+    StarRed[i] = RandomFrom(100, 155);
+    StarGreen[i] = RandomFrom(100, 155);
+    StarBlue[i] = RandomFrom(100, 155);
+}
+
+int32_t LastStar() {
+    return std::clamp<int32_t>(StarLastIndex, -1, StarCapacity - 1);
+}
+
+} // namespace
+
+// Settings screen on each entry and game screen at each round start, after the window has
+// its size: every star gets a column 5 to Width - 5, a row 28 to Height - 5, a speed 20 to
+// 120 and colour components 100 to 255.
+void InitStarField() {
+    for (int32_t i = 0; i <= LastStar(); i++) {
+        StarX[i] = RandomFrom(5, int64_t(QuibWindow.Width) - 10);
+        RandomiseRowSpeedColour(i);
+    }
+}
+
+// Every frame of the settings, game and end screens while the star option is on, inside
+// the frame's drawing pair: plots each star at its rounded position (halves to even), then
+// moves it Speed / 50 pixels right; a star past Width - 5 comes back at column 5 on a new
+// row with a new speed and colour. Stars stand still while this is not called.
+void DrawStarField() {
+    float rightEdge = static_cast<float>(int64_t(QuibWindow.Width) - 5);
+    for (int32_t i = 0; i <= LastStar(); i++) {
+        PlotPixel(RoundToInt32(StarX[i]), RoundToInt32(StarY[i]),
+                  MakeColour(RoundToInt32(StarRed[i]), RoundToInt32(StarGreen[i]),
+                             RoundToInt32(StarBlue[i])));
+        StarX[i] = StarX[i] + StarSpeed[i] / 50.0f;
+        if (StarX[i] > rightEdge) {
+            StarX[i] = 5.0f;
+            RandomiseRowSpeedColour(i);
+        }
+    }
+}
