@@ -1,0 +1,142 @@
+// Tests of building a board: clearing, mine placement and neighbour counts.
+#include <gtest/gtest.h>
+
+#include "game.h"
+#include "game_test_support.h"
+
+namespace {
+
+int32_t Cell(int32_t x, int32_t y) {
+    return Board.content[x * BoardRows + y];
+}
+
+int32_t CountContent(int32_t width, int32_t height, int32_t value) {
+    int32_t n = 0;
+    for (int32_t x = 0; x < width; ++x)
+        for (int32_t y = 0; y < height; ++y)
+            n += Cell(x, y) == value;
+    return n;
+}
+
+// Neighbour mines counted the plain way, for comparison with CountNeighbours.
+int32_t MinesAround(int32_t x, int32_t y, int32_t width, int32_t height) {
+    int32_t n = 0;
+    for (int32_t dx = -1; dx <= 1; ++dx)
+        for (int32_t dy = -1; dy <= 1; ++dy) {
+            int32_t nx = x + dx, ny = y + dy;
+            if ((dx != 0 || dy != 0) && nx >= 0 && ny >= 0 && nx < width && ny < height)
+                n += Cell(nx, ny) == Mine;
+        }
+    return n;
+}
+
+void BuildRandom(int32_t width, int32_t height, int32_t mines) {
+    ClearBoard();
+    PlaceMines(width, height, mines);
+    CountNeighbours(width, height);
+}
+
+class BoardTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ResetGameState();
+        SeedRandom(77);
+    }
+};
+
+TEST_F(BoardTest, PlacesExactlyTheMinesAndCountsEveryOtherCell) {
+    const int32_t sizes[][3] = {{4, 4, 2},   {4, 4, 8},   {40, 25, 500}, {40, 25, 2},
+                                {4, 25, 50}, {40, 4, 80}, {15, 10, 12}};
+    for (auto& s : sizes) {
+        SCOPED_TRACE(testing::Message() << s[0] << "x" << s[1] << " with " << s[2]);
+        BuildRandom(s[0], s[1], s[2]);
+        EXPECT_EQ(CountContent(s[0], s[1], Mine), s[2]);
+        for (int32_t x = 0; x < s[0]; ++x)
+            for (int32_t y = 0; y < s[1]; ++y)
+                if (Cell(x, y) != Mine) {
+                    ASSERT_EQ(Cell(x, y), MinesAround(x, y, s[0], s[1]));
+                }
+        for (int32_t x = 0; x < BoardColumns; ++x)
+            for (int32_t y = 0; y < BoardRows; ++y)
+                if (x >= s[0] || y >= s[1]) {
+                    ASSERT_EQ(Cell(x, y), 0);
+                }
+    }
+}
+
+TEST_F(BoardTest, ClearBoardEmptiesTheWholeCapacity) {
+    BuildRandom(40, 25, 500);
+    for (int32_t& c : Board.cover)
+        c = Flagged;
+    BuildRandom(10, 5, 10);
+    for (int32_t x = 0; x < BoardColumns; ++x)
+        for (int32_t y = 0; y < BoardRows; ++y) {
+            ASSERT_EQ(Board.cover[x * BoardRows + y], Covered);
+            if (x >= 10 || y >= 5) {
+                ASSERT_EQ(Cell(x, y), 0);
+            }
+        }
+}
+
+TEST_F(BoardTest, CountsCornersMiddleAndNeverWrapAround) {
+    BuildBoard({"*.....", "......", "...*..", "......"});
+    // The corner mine raises (1,0), (0,1), (1,1); the middle mine raises its eight neighbours.
+    EXPECT_EQ(Cell(1, 0), 1);
+    EXPECT_EQ(Cell(0, 1), 1);
+    EXPECT_EQ(Cell(1, 1), 1);
+    EXPECT_EQ(Cell(2, 1), 1);
+    EXPECT_EQ(Cell(3, 1), 1);
+    EXPECT_EQ(Cell(4, 1), 1);
+    EXPECT_EQ(Cell(2, 3), 1);
+    EXPECT_EQ(Cell(4, 3), 1);
+    EXPECT_EQ(Cell(5, 0), 0); // not across the right edge to (0, 0)
+    EXPECT_EQ(Cell(0, 3), 0); // not across the bottom edge
+    EXPECT_EQ(Cell(5, 2), 0);
+    EXPECT_EQ(CountContent(6, 4, 1), 11); // three around the corner, eight in the middle
+
+    BuildBoard({"***.", "*.*.", "***.", "...*"});
+    EXPECT_EQ(Cell(1, 1), 8);
+    EXPECT_EQ(Cell(3, 0), 2);
+    EXPECT_EQ(Cell(3, 1), 3);
+    // The left edge never sees the mine in the right column.
+    BuildBoard({"...*", "....", "...*", "...."});
+    EXPECT_EQ(Cell(0, 0), 0);
+    EXPECT_EQ(Cell(0, 1), 0);
+    EXPECT_EQ(Cell(2, 1), 2);
+}
+
+TEST_F(BoardTest, FixedSeedGivesTheSameBoardEverywhere) {
+    SeedRandom(2024);
+    BuildRandom(8, 6, 10);
+    std::string picture;
+    for (int32_t y = 0; y < 6; ++y) {
+        for (int32_t x = 0; x < 8; ++x)
+            picture += Cell(x, y) == Mine ? '*' : char('0' + Cell(x, y));
+        picture += '/';
+    }
+    EXPECT_EQ(picture, "00000011/1222212*/*3**2*21/3*643110/2***1111/123211*1/");
+    // The same seed again gives the same board.
+    SeedRandom(2024);
+    BuildRandom(8, 6, 10);
+    std::string again;
+    for (int32_t y = 0; y < 6; ++y) {
+        for (int32_t x = 0; x < 8; ++x)
+            again += Cell(x, y) == Mine ? '*' : char('0' + Cell(x, y));
+        again += '/';
+    }
+    EXPECT_EQ(again, picture);
+}
+
+TEST_F(BoardTest, OutOfRangeSizesStayInsideTheGrids) {
+    // Values a damaged settings file could hold never reach past the 40 x 25 capacity.
+    BuildRandom(100, 100, 5000);
+    EXPECT_EQ(CountContent(40, 25, Mine), 1000);
+    BuildRandom(0, 0, 12);
+    EXPECT_EQ(CountContent(40, 25, Mine), 0);
+    BuildRandom(-5, 4, 3);
+    EXPECT_EQ(CountContent(40, 25, Mine), 0);
+    BuildRandom(4, 4, -3);
+    EXPECT_EQ(CountContent(40, 25, Mine), 0);
+}
+
+} // namespace
