@@ -1,0 +1,159 @@
+// Drawing on the back buffer: the drawing state, boxes, lines and single pixels, all clipped.
+#include <algorithm>
+#include <cstdlib>
+
+#include "draw_internal.h"
+#include "platform_state.h"
+
+namespace {
+
+// Largest back buffer side accepted; the program asks for 850 x 600.
+constexpr int32_t MaxBackBufferSide = 16384;
+
+// Floor of a / b for b > 0 (C++ division truncates toward zero).
+__int128 FloorDiv(__int128 a, __int128 b) {
+    __int128 q = a / b;
+    if (a % b != 0 && a < 0) --q;
+    return q;
+}
+
+// The minor coordinate offset of step i of a line that moves d along the minor axis over n
+// steps of the major axis: i * d / n rounded to the nearest integer, halves upward.
+int64_t LineOffset(int64_t i, int64_t d, int64_t n) {
+    if (n == 0) return 0;
+    return int64_t(FloorDiv(__int128(2) * i * d + n, __int128(2) * n));
+}
+
+// Puts one pixel of a line or box: the current colour, or the inverse with mode flag 2.
+void PutPixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
+    if (x < 0 || y < 0 || x >= BackBuffer.width || y >= BackBuffer.height) return;
+    uint32_t& p = BackBuffer.pixels[size_t(y) * size_t(BackBuffer.width) + size_t(x)];
+    p = invert ? (p ^ 0xFFFFFFu) : pixel;
+}
+
+} // namespace
+
+bool DrawingActive() {
+    return DrawState.active && !BackBuffer.pixels.empty();
+}
+
+void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, bool invert) {
+    x0 = std::max<int64_t>(x0, 0);
+    y0 = std::max<int64_t>(y0, 0);
+    x1 = std::min<int64_t>(x1, BackBuffer.width);
+    y1 = std::min<int64_t>(y1, BackBuffer.height);
+    for (int64_t y = y0; y < y1; ++y) {
+        uint32_t* row = BackBuffer.pixels.data() + size_t(y) * size_t(BackBuffer.width);
+        for (int64_t x = x0; x < x1; ++x)
+            row[x] = invert ? (row[x] ^ 0xFFFFFFu) : pixel;
+    }
+}
+
+// Called by the backends' AttachBackBuffer: a new buffer of black pixels. Sizes that are not
+// positive give no buffer (drawing then does nothing).
+void CreateBackBuffer(int32_t width, int32_t height) {
+    if (width <= 0 || height <= 0 || width > MaxBackBufferSide || height > MaxBackBufferSide) {
+        width = 0;
+        height = 0;
+    }
+    BackBuffer.width = width;
+    BackBuffer.height = height;
+    BackBuffer.pixels.assign(size_t(width) * size_t(height), 0u);
+}
+
+// Each component is cut to its low byte, so colours out of range stay within 24 bits.
+int32_t MakeColour(int32_t red, int32_t green, int32_t blue) {
+    return int32_t((uint32_t(red) & 0xFFu) | ((uint32_t(green) & 0xFFu) << 8) |
+                   ((uint32_t(blue) & 0xFFu) << 16));
+}
+
+int32_t BackBufferOutput() {
+    return BackBufferTarget;
+}
+
+// Called by every screen before its drawing of a frame. Each drawing starts afresh: black
+// ink, default modes, no font, cursor at the origin.
+int32_t BeginDrawing(int32_t target) {
+    EndDrawing();
+    if (target != BackBufferTarget || BackBuffer.pixels.empty()) return 0;
+    DrawState = DrawStateRecord{};
+    DrawState.active = true;
+    return 1;
+}
+
+void EndDrawing() {
+    DrawState.active = false;
+}
+
+void SetInkColour(int32_t red, int32_t green, int32_t blue) {
+    if (!DrawingActive()) return;
+    DrawState.colour = MakeColour(red, green, blue);
+}
+
+void SetTextMode(int32_t flags) {
+    if (!DrawingActive()) return;
+    DrawState.modeFlags = flags;
+}
+
+void SetTextCursor(int32_t x, int32_t y) {
+    if (!DrawingActive()) return;
+    DrawState.cursorX = x;
+    DrawState.cursorY = y;
+}
+
+// Fills columns x to x + width - 1 and rows y to y + height - 1; with mode flag 4 only the
+// one-pixel outline of that rectangle. Each covered pixel is touched once, so an inverted
+// outline of a one-pixel-wide box does not cancel itself.
+void FillBox(int32_t x, int32_t y, int32_t width, int32_t height, int32_t colour) {
+    if (!DrawingActive()) return;
+    DrawState.colour = colour;
+    if (width <= 0 || height <= 0) return;
+    const uint32_t pixel = ColourToPixel(colour);
+    const bool invert = (DrawState.modeFlags & TextModeInvert) != 0;
+    const int64_t x0 = x, y0 = y, x1 = int64_t(x) + width, y1 = int64_t(y) + height;
+    if (!(DrawState.modeFlags & TextModeOutline) || width <= 2 || height <= 2) {
+        PaintRect(x0, y0, x1, y1, pixel, invert);
+        return;
+    }
+    PaintRect(x0, y0, x1, y0 + 1, pixel, invert);         // top row
+    PaintRect(x0, y1 - 1, x1, y1, pixel, invert);         // bottom row
+    PaintRect(x0, y0 + 1, x0 + 1, y1 - 1, pixel, invert); // left column between them
+    PaintRect(x1 - 1, y0 + 1, x1, y1 - 1, pixel, invert); // right column between them
+}
+
+// One pixel per step along the longer axis, both end points included. The walk always runs
+// from the end with the smaller coordinate on that axis, so a line and its reverse cover the
+// same pixels; only the steps inside the back buffer are visited.
+void DrawSegment(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour) {
+    if (!DrawingActive()) return;
+    if (colour != -1) DrawState.colour = colour;
+    const uint32_t pixel = ColourToPixel(DrawState.colour);
+    const bool invert = (DrawState.modeFlags & TextModeInvert) != 0;
+    int64_t ax = x1, ay = y1, bx = x2, by = y2;
+    const bool alongX = std::abs(bx - ax) >= std::abs(by - ay);
+    if (!alongX) {
+        std::swap(ax, ay);
+        std::swap(bx, by);
+    }
+    if (ax > bx) {
+        std::swap(ax, bx);
+        std::swap(ay, by);
+    }
+    const int64_t majorLimit = alongX ? BackBuffer.width : BackBuffer.height;
+    const int64_t first = std::max<int64_t>(ax, 0);
+    const int64_t last = std::min<int64_t>(bx, majorLimit - 1);
+    for (int64_t major = first; major <= last; ++major) {
+        const int64_t minor = ay + LineOffset(major - ax, by - ay, bx - ax);
+        if (alongX) {
+            PutPixel(major, minor, pixel, invert);
+        } else {
+            PutPixel(minor, major, pixel, invert);
+        }
+    }
+}
+
+// Sets one pixel in the given colour; the current colour and the invert mode are not used.
+void PlotPixel(int32_t x, int32_t y, int32_t colour) {
+    if (!DrawingActive()) return;
+    PutPixel(x, y, ColourToPixel(colour), false);
+}
