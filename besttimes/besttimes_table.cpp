@@ -88,6 +88,7 @@ int32_t BlockOffset(int32_t difficulty) {
 
 int32_t LoadTopList(int32_t difficulty) {
     if (difficulty < Leicht || difficulty > Brutal) return 0;
+    AbandonTopList();
     if (OpenDataFile(TopListFileNumber, TopListFileName) == 0) return 0;
     TopListFile.difficulty = difficulty;
     TopListFile.open = 1;

@@ -1,0 +1,256 @@
+// Tests of the best-time table and its file: classifying, loading, ranking and saving.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "besttimes_test_support.h"
+#include "test_support.h"
+
+namespace {
+
+// The file bytes of one entry (place 1 to 10) of a difficulty.
+std::string EntryAt(const std::string& file, int32_t difficulty, int32_t place) {
+    return file.substr(BlockOffset(difficulty) + 28 * size_t(place - 1), 28);
+}
+
+// Loads, ranks and (when a place was taken) saves with the given name, as the screen does.
+int32_t RankAndSave(int32_t difficulty, const std::string& time, const std::string& name) {
+    EXPECT_EQ(LoadTopList(difficulty), 1);
+    int32_t place = PlaceNewTime(time);
+    if (place <= TopListPlaces) {
+        TopList.place[place].name = name;
+        SaveTopList();
+    }
+    return place;
+}
+
+} // namespace
+
+TEST(ClassifyRound, OnlyTheFourExactBoardsHaveAList) {
+    EXPECT_EQ(ClassifyRound(15, 10, 12), Leicht);
+    EXPECT_EQ(ClassifyRound(20, 15, 35), Mittel);
+    EXPECT_EQ(ClassifyRound(25, 20, 80), Schwer);
+    EXPECT_EQ(ClassifyRound(40, 25, 200), Brutal);
+    EXPECT_EQ(ClassifyRound(15, 10, 13), NoDifficulty);
+    EXPECT_EQ(ClassifyRound(16, 10, 12), NoDifficulty);
+    EXPECT_EQ(ClassifyRound(15, 11, 12), NoDifficulty);
+    EXPECT_EQ(ClassifyRound(10, 15, 12), NoDifficulty);
+    EXPECT_EQ(BlockOffset(1), 4);
+    EXPECT_EQ(BlockOffset(2), 284);
+    EXPECT_EQ(BlockOffset(3), 564);
+    EXPECT_EQ(BlockOffset(4), 844);
+}
+
+TEST(TopListFile, FirstWinCreatesTheWholeFileAndSavesOnlyItsEntry) {
+    std::string path = FreshTopListFolder("bt-create");
+    ASSERT_FALSE(FileExists(path));
+    ASSERT_EQ(LoadTopList(Mittel), 1);
+    EXPECT_EQ(TopListFile.open, 1);
+    for (int32_t p = 1; p <= 10; ++p) {
+        EXPECT_EQ(TopList.place[p].name, "-" + std::string(19, ' '));
+        EXPECT_EQ(TopList.place[p].time, "99999.99");
+        EXPECT_EQ(PreviousEntries.place[p].name, TopList.place[p].name);
+    }
+    ASSERT_EQ(PlaceNewTime("45.67"), 1);
+    EXPECT_EQ(TopList.place[1].name, "");
+    EXPECT_EQ(TopList.place[1].time, "45.67");
+    EXPECT_EQ(TopList.place[2].time, "99999.99");
+    EXPECT_EQ(PreviousEntries.place[1].time, "99999.99");
+    TopList.place[1].name = "Anna";
+    SaveTopList();
+    EXPECT_EQ(TopListFile.open, 0);
+
+    std::string file = ReadWholeFile(path);
+    ASSERT_EQ(file.size(), 1124u);
+    std::string expected = WithBlock(DefaultTopListImage(), Mittel, {{"Anna", "45.67"}});
+    EXPECT_EQ(file, expected);
+    EXPECT_EQ(file.substr(284, 28), "Anna                45.67   ");
+}
+
+TEST(TopListFile, FirstWinWithoutPlaceStillInitialisesTheFile) {
+    std::string path = FreshTopListFolder("bt-noplace-init");
+    ASSERT_EQ(LoadTopList(Brutal), 1);
+    EXPECT_EQ(PlaceNewTime("99999.99"), 11);
+    EXPECT_EQ(TopListFile.open, 0);
+    EXPECT_EQ(ReadWholeFile(path), DefaultTopListImage());
+}
+
+TEST(TopListFile, RankingByValueWithTiesBelow) {
+    FreshTopListFolder("bt-rank");
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(PlaceNewTime("99999.98"), 1);
+
+    std::string path = FreshTopListFolder("bt-tie");
+    WriteWholeFile(path, WithBlock(DefaultTopListImage(), Leicht,
+                                   TimesBlock({"10.00", "20.00", "20.00", "30.00"})));
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    ASSERT_EQ(PlaceNewTime("20.00"), 4);
+    EXPECT_EQ(TopList.place[3].name, "p3" + std::string(18, ' '));
+    EXPECT_EQ(TopList.place[4].time, "20.00");
+    EXPECT_EQ(TopList.place[5].name, "p4" + std::string(18, ' '));
+    EXPECT_EQ(TopList.place[5].time, "30.00   ");
+    EXPECT_EQ(TopList.place[6].time, "99999.99");
+    // The new text is kept as handed in, compared by value only: "20" equals "20.00".
+    FreshTopListFolder("bt-tie2");
+    WriteWholeFile(path, WithBlock(DefaultTopListImage(), Leicht,
+                                   TimesBlock({"10.00", "20.00", "20.00", "30.00"})));
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(PlaceNewTime("20"), 4);
+    EXPECT_EQ(TopList.place[4].time, "20");
+}
+
+TEST(TopListFile, ExactMaximumTakesNoPlaceAndLeavesTheFileAlone) {
+    std::string path = FreshTopListFolder("bt-max");
+    WriteWholeFile(path, DefaultTopListImage());
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(PlaceNewTime("99999.99"), 11);
+
+    std::string before = WithBlock(DefaultTopListImage(), Schwer,
+                                   TimesBlock({"1.00", "2.00", "3.00", "4.00", "5.00", "6.00",
+                                               "7.00", "8.00", "9.00", "10.00"}));
+    before[0] = '\x5A'; // byte 0 is never touched
+    WriteWholeFile(path, before);
+    ASSERT_EQ(LoadTopList(Schwer), 1);
+    EXPECT_EQ(PlaceNewTime("10.01"), 11);
+    EXPECT_EQ(TopListFile.open, 0);
+    EXPECT_EQ(ReadWholeFile(path), before);
+}
+
+TEST(TopListFile, PlaceTenReplacesOnlyTheOldTenth) {
+    std::string path = FreshTopListFolder("bt-ten");
+    std::vector<std::string> times = {"1.00", "2.00", "3.00", "4.00", "5.00",
+                                      "6.00", "7.00", "8.00", "9.00", "10.00"};
+    std::string before = WithBlock(DefaultTopListImage(), Leicht, TimesBlock(times));
+    WriteWholeFile(path, before);
+    EXPECT_EQ(RankAndSave(Leicht, "9.50", "Zehn"), 10);
+    std::string after = ReadWholeFile(path);
+    EXPECT_EQ(after.substr(0, 4 + 9 * 28), before.substr(0, 4 + 9 * 28));
+    EXPECT_EQ(EntryAt(after, Leicht, 10), EntryField("Zehn", "9.50"));
+    EXPECT_EQ(after.substr(284), before.substr(284));
+}
+
+TEST(TopListFile, NamesFillTheirFieldExactly) {
+    std::string path = FreshTopListFolder("bt-names");
+    std::string twenty = "ABCDEFGHIJ\xE4\xF6\xFC\xDF"
+                         "KLMNOP"; // Windows-1252, one byte each
+    ASSERT_EQ(twenty.size(), 20u);
+    RankAndSave(Leicht, "12.34", twenty);
+    RankAndSave(Leicht, "11.00", "- ??? -");
+    std::string file = ReadWholeFile(path);
+    EXPECT_EQ(EntryAt(file, Leicht, 1), "- ??? -" + std::string(13, ' ') + "11.00   ");
+    EXPECT_EQ(EntryAt(file, Leicht, 2), twenty + "12.34   ");
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(TopList.place[2].name, twenty);
+    EXPECT_EQ(TopList.place[2].time, "12.34   ");
+    EXPECT_EQ(PlaceNewTime("99999.99"), 11);
+}
+
+TEST(TopListFile, MissingMarkerResetsAllFourBlocksAndKeepsBytesBeyond) {
+    std::string path = FreshTopListFolder("bt-nomarker");
+    std::string junk(1200, 'q');
+    junk[0] = '\x07';
+    WriteWholeFile(path, junk);
+    ASSERT_EQ(LoadTopList(Schwer), 1);
+    EXPECT_EQ(TopList.place[1].time, "99999.99");
+    EXPECT_EQ(PlaceNewTime("99999.99"), 11);
+    std::string file = ReadWholeFile(path);
+    ASSERT_EQ(file.size(), 1200u);
+    EXPECT_EQ(file[0], '\x07');
+    EXPECT_EQ(file.substr(1, 1123), DefaultTopListImage().substr(1));
+    EXPECT_EQ(file.substr(1124), std::string(76, 'q'));
+}
+
+// A file that has the marker but ends early gets the default bytes it lacks, so its lists
+// read as ten entries (no stale bytes) and a save of one block leaves no hole.
+TEST(TopListFile, ShortFileWithMarkerIsCompletedWithDefaults) {
+    std::string path = FreshTopListFolder("bt-short");
+    std::string image = WithBlock(DefaultTopListImage(), Leicht, TimesBlock({"5.00", "6.00"}));
+    std::string shortFile = image.substr(0, 4 + 28 + 25); // ends inside the time of place 2
+    shortFile[4 + 28 + 20] = '7';                         // "7.00" instead of "6.00"
+    WriteWholeFile(path, shortFile);
+
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(TopList.place[1].time, "5.00    ");
+    EXPECT_EQ(TopList.place[2].time, "7.00  99"); // the bytes it had, then the default's
+    EXPECT_EQ(TopList.place[3].name, "-" + std::string(19, ' '));
+    EXPECT_EQ(TopList.place[3].time, "99999.99");
+    EXPECT_EQ(PlaceNewTime("99999.99"), 11);
+    std::string file = ReadWholeFile(path);
+    ASSERT_EQ(file.size(), 1124u);
+    EXPECT_EQ(file.substr(0, shortFile.size()), shortFile);
+    EXPECT_EQ(file.substr(shortFile.size()), DefaultTopListImage().substr(shortFile.size()));
+
+    // Saving the last block of a file that ended in the first one.
+    WriteWholeFile(path, shortFile);
+    EXPECT_EQ(RankAndSave(Brutal, "300.00", "Lang"), 1);
+    file = ReadWholeFile(path);
+    ASSERT_EQ(file.size(), 1124u);
+    EXPECT_EQ(file.find('\0', 1), std::string::npos);
+    EXPECT_EQ(EntryAt(file, Brutal, 1), EntryField("Lang", "300.00"));
+}
+
+TEST(TopListFile, ZeroBytesAreDroppedAndOddTimesCountByTheirLeadingNumber) {
+    std::string path = FreshTopListFolder("bt-odd");
+    std::string image = WithBlock(DefaultTopListImage(), Leicht,
+                                  {{"A", "x"}, {"B", "3.5e1"}, {"C", "  40.0"}, {"D", "50abc"}});
+    image[BlockOffset(Leicht) + 1] = '\0'; // inside the name of place 1
+    WriteWholeFile(path, image);
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(TopList.place[1].name, "A" + std::string(18, ' '));
+    // "x" reads as 0 and is never displaced; 3.5e1 is 35, "  40.0" is 40, "50abc" is 50.
+    EXPECT_EQ(PlaceNewTime("36.00"), 3);
+    AbandonTopList();
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(PlaceNewTime("0.00"), 2);
+    AbandonTopList();
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(PlaceNewTime("45.00"), 4);
+    AbandonTopList();
+}
+
+// Values are compared as 32-bit floats: 16777217 and 16777216 are the same float, so the
+// new time ties (and goes below) instead of being faster.
+TEST(TopListFile, ValuesAreComparedAsSinglePrecision) {
+    std::string path = FreshTopListFolder("bt-float");
+    WriteWholeFile(path, WithBlock(DefaultTopListImage(), Leicht, TimesBlock({"16777217"})));
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(PlaceNewTime("16777216"), 2);
+    AbandonTopList();
+}
+
+// A time text longer than the 8-byte field takes no place, so it never spills into the next
+// entry, even against stored times that are slower.
+TEST(TopListFile, OverlongTimeTextTakesNoPlace) {
+    std::string path = FreshTopListFolder("bt-long");
+    std::string before = WithBlock(
+        DefaultTopListImage(), Leicht,
+        TimesBlock({"9e9", "9e9", "9e9", "9e9", "9e9", "9e9", "9e9", "9e9", "9e9", "9e9"}));
+    WriteWholeFile(path, before);
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(PlaceNewTime("100000.00"), 11);
+    EXPECT_EQ(TopListFile.open, 0);
+    EXPECT_EQ(ReadWholeFile(path), before);
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(PlaceNewTime("99999999"), 1); // eight bytes still fit
+    AbandonTopList();
+}
+
+TEST(TopListFile, UnopenableFileFailsAndKeepsNothingOpen) {
+    std::string path = FreshTopListFolder("bt-unopenable");
+    std::filesystem::create_directory(path); // a folder where the file should be
+    EXPECT_EQ(LoadTopList(Leicht), 0);
+    EXPECT_EQ(TopListFile.open, 0);
+    EXPECT_EQ(LoadTopList(NoDifficulty), 0);
+}
+
+// Closing during the name entry: nothing of the new time is written.
+TEST(TopListFile, AbandonedEntryWritesNothing) {
+    std::string path = FreshTopListFolder("bt-abandon");
+    std::string before = WithBlock(DefaultTopListImage(), Mittel, TimesBlock({"50.00"}));
+    WriteWholeFile(path, before);
+    ASSERT_EQ(LoadTopList(Mittel), 1);
+    ASSERT_EQ(PlaceNewTime("40.00"), 1);
+    AbandonTopList();
+    EXPECT_EQ(TopListFile.open, 0);
+    EXPECT_EQ(ReadWholeFile(path), before);
+}
