@@ -1,0 +1,137 @@
+// Tests of the star background: ranges, draw order, motion, respawn and rounding.
+#include <algorithm>
+#include <cmath>
+
+#include "frame_fixture.h"
+
+namespace {
+
+// A window record of the settings screen's size and a drawing on a fresh back buffer.
+void PrepareStarWindow() {
+    QuibWindow.Width = 370;
+    QuibWindow.Height = 310;
+    CreateBackBuffer(850, 600);
+}
+
+// One star with the given place, speed and a grey colour; the others are not used.
+void OnlyStar(float x, float y, float speed, float grey) {
+    StarLastIndex = 0;
+    StarX[0] = x;
+    StarY[0] = y;
+    StarSpeed[0] = speed;
+    StarRed[0] = StarGreen[0] = StarBlue[0] = grey;
+}
+
+void DrawOneFrame() {
+    ASSERT_EQ(BeginDrawing(BackBufferOutput()), 1);
+    DrawStarField();
+    EndDrawing();
+}
+
+} // namespace
+
+TEST_F(FrameTest, StarsStartInsideTheClientBackground) {
+    PrepareStarWindow();
+    InitStarField();
+    float minX = 1e9f, maxX = -1e9f;
+    for (int32_t i = 0; i <= 2499; i++) {
+        EXPECT_TRUE(StarX[i] >= 5 && StarX[i] <= 365) << i;
+        EXPECT_TRUE(StarY[i] >= 28 && StarY[i] <= 305) << i;
+        EXPECT_TRUE(StarSpeed[i] >= 20 && StarSpeed[i] <= 120) << i;
+        for (float c : {StarRed[i], StarGreen[i], StarBlue[i]})
+            EXPECT_TRUE(c >= 100 && c <= 255);
+        EXPECT_EQ(StarX[i], std::floor(StarX[i]));
+        minX = std::min(minX, StarX[i]);
+        maxX = std::max(maxX, StarX[i]);
+    }
+    EXPECT_LT(minX, 15);
+    EXPECT_GT(maxX, 355);
+    EXPECT_EQ(StarX[2500], 0.0f); // the spare last entry stays unused
+    EXPECT_EQ(StarSpeed[2500], 0.0f);
+
+    // A larger window spreads the next field over the whole new client area.
+    QuibWindow.Width = 819;
+    QuibWindow.Height = 588;
+    InitStarField();
+    EXPECT_GT(*std::max_element(StarX, StarX + 2500), 700);
+    EXPECT_GT(*std::max_element(StarY, StarY + 2500), 500);
+}
+
+TEST_F(FrameTest, StarValuesAreDrawnInTheirFixedOrder) {
+    PrepareStarWindow();
+    SeedRandom(1234);
+    InitStarField();
+    SeedRandom(1234);
+    for (int32_t i = 0; i < 3; i++) {
+        EXPECT_EQ(StarX[i], float(RandomUpTo(360) + 5));
+        EXPECT_EQ(StarY[i], float(RandomUpTo(277) + 28));
+        EXPECT_EQ(StarSpeed[i], float(RandomUpTo(100) + 20));
+        EXPECT_EQ(StarRed[i], float(RandomUpTo(155) + 100));
+        EXPECT_EQ(StarGreen[i], float(RandomUpTo(155) + 100));
+        EXPECT_EQ(StarBlue[i], float(RandomUpTo(155) + 100));
+    }
+}
+
+TEST_F(FrameTest, StarIsPlottedBeforeItMovesAndRespawnsPastTheRightEdge) {
+    PrepareStarWindow();
+    OnlyStar(364.9f, 100, 20, 200);
+    DrawOneFrame();
+    EXPECT_EQ(ScriptPixel(365, 100), Rgb(200, 200, 200));
+    EXPECT_EQ(StarX[0], 5.0f); // 365.3 is past 365
+    EXPECT_TRUE(StarY[0] >= 28 && StarY[0] <= 305);
+    CreateBackBuffer(850, 600);
+    DrawOneFrame();
+    EXPECT_EQ(ScriptPixel(365, 100), 0);
+    EXPECT_EQ(ScriptPixel(5, int32_t(StarY[0])),
+              Rgb(int32_t(StarRed[0]), int32_t(StarGreen[0]), int32_t(StarBlue[0])));
+
+    // Landing exactly on Width - 5 is not past it.
+    OnlyStar(364.5f, 50, 25, 150);
+    DrawOneFrame();
+    EXPECT_EQ(StarX[0], 365.0f);
+    DrawOneFrame();
+    EXPECT_EQ(ScriptPixel(365, 50), Rgb(150, 150, 150));
+    EXPECT_EQ(StarX[0], 5.0f);
+}
+
+TEST_F(FrameTest, StarPositionsAndColoursRoundHalvesToEven) {
+    PrepareStarWindow();
+    OnlyStar(10.5f, 40.5f, 0, 100.5f);
+    DrawOneFrame();
+    EXPECT_EQ(ScriptPixel(10, 40), Rgb(100, 100, 100));
+    OnlyStar(11.5f, 41.5f, 0, 101.5f);
+    DrawOneFrame();
+    EXPECT_EQ(ScriptPixel(12, 42), Rgb(102, 102, 102));
+    OnlyStar(20.6f, 60.4f, 0, 120.6f);
+    DrawOneFrame();
+    EXPECT_EQ(ScriptPixel(21, 60), Rgb(121, 121, 121));
+}
+
+TEST_F(FrameTest, StarsStandStillWhileNotDrawnAndResumeWhereTheyStopped) {
+    PrepareStarWindow();
+    InitStarField();
+    DrawOneFrame();
+    std::vector<float> x(StarX, StarX + 2500), y(StarY, StarY + 2500);
+    // Frames without the star option: the frame is drawn, the stars are not.
+    QuibWindow.BackColour = {0, 0, 0};
+    for (int i = 0; i < 5; i++)
+        DrawQuibFrame();
+    EXPECT_TRUE(std::equal(x.begin(), x.end(), StarX));
+    DrawOneFrame();
+    for (int32_t i = 0; i < 2500; i++) {
+        if (StarX[i] == 5.0f) continue; // respawned in this step
+        EXPECT_EQ(StarX[i], x[size_t(i)] + StarSpeed[i] / 50.0f) << i;
+        EXPECT_EQ(StarY[i], y[size_t(i)]) << i;
+    }
+}
+
+TEST_F(FrameTest, StarsInAWindowSmallerThanItsFrameStayDefined) {
+    QuibWindow.Width = 4;
+    QuibWindow.Height = 10;
+    CreateBackBuffer(850, 600);
+    InitStarField();
+    EXPECT_EQ(StarX[0], 5.0f);
+    EXPECT_EQ(StarY[0], 28.0f);
+    DrawOneFrame();
+    EXPECT_EQ(StarX[0], 5.0f); // past Width - 5 at once: respawned
+}
