@@ -91,7 +91,7 @@ TEST(TopListFile, RankingByValueWithTiesBelow) {
     EXPECT_EQ(TopList.place[5].time, "30.00   ");
     EXPECT_EQ(TopList.place[6].time, "99999.99");
     // The new text is kept as handed in, compared by value only: "20" equals "20.00".
-    FreshTopListFolder("bt-tie2");
+    path = FreshTopListFolder("bt-tie2");
     WriteWholeFile(path, WithBlock(DefaultTopListImage(), Leicht,
                                    TimesBlock({"10.00", "20.00", "20.00", "30.00"})));
     ASSERT_EQ(LoadTopList(Leicht), 1);
@@ -171,7 +171,7 @@ TEST(TopListFile, ShortFileWithMarkerIsCompletedWithDefaults) {
 
     ASSERT_EQ(LoadTopList(Leicht), 1);
     EXPECT_EQ(TopList.place[1].time, "5.00    ");
-    EXPECT_EQ(TopList.place[2].time, "7.00  99"); // the bytes it had, then the default's
+    EXPECT_EQ(TopList.place[2].time, "7.00 .99"); // the bytes it had, then the default's
     EXPECT_EQ(TopList.place[3].name, "-" + std::string(19, ' '));
     EXPECT_EQ(TopList.place[3].time, "99999.99");
     EXPECT_EQ(PlaceNewTime("99999.99"), 11);
@@ -212,7 +212,9 @@ TEST(TopListFile, ZeroBytesAreDroppedAndOddTimesCountByTheirLeadingNumber) {
 // new time ties (and goes below) instead of being faster.
 TEST(TopListFile, ValuesAreComparedAsSinglePrecision) {
     std::string path = FreshTopListFolder("bt-float");
-    WriteWholeFile(path, WithBlock(DefaultTopListImage(), Leicht, TimesBlock({"16777217"})));
+    WriteWholeFile(path, WithBlock(DefaultTopListImage(), Leicht,
+                                   TimesBlock({"16777217", "9e9", "9e9", "9e9", "9e9", "9e9", "9e9",
+                                               "9e9", "9e9", "9e9"})));
     ASSERT_EQ(LoadTopList(Leicht), 1);
     EXPECT_EQ(PlaceNewTime("16777216"), 2);
     AbandonTopList();

@@ -12,7 +12,8 @@
 
 namespace {
 
-// Shown pixels of the client rectangle x0..x1, y0..y1 (inclusive).
+// Shown pixels of the client rectangle x0..x1, y0..y1 (inclusive). The window's border
+// takes the last four columns (346 to 349), so list areas end at x = 340.
 bool AnyShownPixel(int32_t x0, int32_t y0, int32_t x1, int32_t y1, int32_t colour) {
     for (int32_t y = y0; y <= y1; ++y)
         for (int32_t x = x0; x <= x1; ++x)
@@ -107,9 +108,9 @@ TEST(TopListScreen, SlideNameEntryAndSave) {
     ScriptOnPresent([&](int64_t) {
         if (SlideActive && SlideFrames >= 1) {
             int32_t k = SlideFrames;
-            top1[k] = TopLitRow(255, RowY(1), 349, RowY(1) + 17);
-            top10[k] = TopLitRow(255, RowY(10) + k, 349, RowY(10) + k + 17);
-            fade[k] = MaxRed(70, RowY(10) + k, 349, RowY(10) + k + 17);
+            top1[k] = TopLitRow(255, RowY(1), 340, RowY(1) + 17 + k);
+            top10[k] = TopLitRow(255, RowY(10) + k, 340, RowY(10) + k + 17);
+            fade[k] = MaxRed(70, RowY(10) + k, 340, RowY(10) + k + 17);
             hintDuringSlide = HintText;
             if (k == 5) SaveFrameFor("toplist-slide-5");
         }
