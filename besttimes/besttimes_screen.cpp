@@ -57,9 +57,12 @@ void StepSlide() {
     if (SlideFrames == SlideFrameCount) SlideActive = 0;
 }
 
-void DrawEntry(const TopListEntry& entry, int32_t y) {
-    SetTextCursor(ListNameX, y);
-    DrawTextAtCursor(entry.name);
+// One row's name (unless withName is 0) and time at height y.
+void DrawEntry(const TopListEntry& entry, int32_t y, int32_t withName) {
+    if (withName) {
+        SetTextCursor(ListNameX, y);
+        DrawTextAtCursor(entry.name);
+    }
     SetTextCursor(ListTimeX, y);
     DrawTextAtCursor(entry.time);
 }
@@ -82,10 +85,12 @@ void DrawRows() {
             int32_t t = int32_t(255.0f * FadeLevel);
             SetInkColour(t, t, 0);
         }
+        // The new place's name is left to the name row: drawn twice, the blended edges of
+        // the stored name would come out heavier than the other names.
         if (!SlideActive || i < PlaceReached)
-            DrawEntry(TopList.place[i], y);
+            DrawEntry(TopList.place[i], y, i != PlaceReached);
         else
-            DrawEntry(PreviousEntries.place[i], shiftedY);
+            DrawEntry(PreviousEntries.place[i], shiftedY, 1);
         y += ListRowStep;
     }
 }
