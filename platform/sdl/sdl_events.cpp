@@ -1,0 +1,164 @@
+// The real window's events: our own queue of mouse and close events, the cursor and the drag.
+#include <SDL.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+
+#include "platform_state.h"
+#include "sdl_state.h"
+
+// Held-button mask of a mouse event: tracked buttons plus shift and control.
+static int32_t CurrentMask() {
+    return SdlQueue.buttons | SdlQueue.modifiers;
+}
+
+// Appends an event; a pointer move replaces a move waiting at the end of the queue (runs of
+// motion arrive as their newest position, never merged across a button event). A queue that
+// nobody reads keeps its oldest events and drops new ones past the limit.
+static void Queue(int32_t kind) {
+    std::deque<SdlQueuedEvent>& q = SdlQueue.events;
+    const SdlQueuedEvent e{kind, kind == EventClose ? 0 : CurrentMask()};
+    if (kind == EventMouseMove && !q.empty() && q.back().kind == EventMouseMove) {
+        q.back() = e;
+        return;
+    }
+    if (q.size() < SdlQueueLimit) q.push_back(e);
+}
+
+// Our mask bit and event kinds of an SDL button; false for buttons the game does not read.
+static bool ButtonKinds(uint8_t button, int32_t* bit, int32_t* down, int32_t* up) {
+    switch (button) {
+    case SDL_BUTTON_LEFT:
+        *bit = MaskLeft, *down = EventLeftDown, *up = EventLeftUp;
+        return true;
+    case SDL_BUTTON_RIGHT:
+        *bit = MaskRight, *down = EventRightDown, *up = EventRightUp;
+        return true;
+    case SDL_BUTTON_MIDDLE:
+        *bit = MaskMiddle, *down = EventMiddleDown, *up = EventMiddleUp;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// Turns one SDL event into what the game reads: pointer moves, presses and releases with
+// our mask, the close request; key events only update the modifier bits; the rest is dropped.
+static void Translate(const SDL_Event& ev) {
+    int32_t bit = 0, down = 0, up = 0;
+    switch (ev.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP:
+        SdlQueue.modifiers = ((ev.key.keysym.mod & KMOD_SHIFT) ? MaskShift : 0) |
+                             ((ev.key.keysym.mod & KMOD_CTRL) ? MaskControl : 0);
+        break;
+    case SDL_MOUSEMOTION:
+        Queue(EventMouseMove);
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        if (!ButtonKinds(ev.button.button, &bit, &down, &up)) break;
+        SdlQueue.buttons |= bit;
+        Queue(down);
+        break;
+    case SDL_MOUSEBUTTONUP:
+        if (!ButtonKinds(ev.button.button, &bit, &down, &up)) break;
+        SdlQueue.buttons &= ~bit;
+        Queue(up);
+        break;
+    case SDL_WINDOWEVENT:
+        if (ev.window.event == SDL_WINDOWEVENT_CLOSE) Queue(EventClose);
+        break;
+    case SDL_QUIT:
+        Queue(EventClose);
+        break;
+    default:
+        break;
+    }
+}
+
+void PumpIntoQueue() {
+    if (!SdlWindow.videoReady) return;
+    SDL_PumpEvents();
+    SDL_Event events[64];
+    int n = 0;
+    while ((n = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0)
+        for (int i = 0; i < n; i++)
+            Translate(events[i]);
+}
+
+// MouseButton, once per call: the only place where the game takes an event.
+int32_t PollWindowEvent() {
+    PumpIntoQueue();
+    if (SdlQueue.events.empty()) return 0;
+    const SdlQueuedEvent e = SdlQueue.events.front();
+    SdlQueue.events.pop_front();
+    SdlQueue.lastParam = e.param;
+    return e.kind;
+}
+
+int32_t LastEventParam() {
+    return SdlQueue.lastParam;
+}
+
+// The pointer's desktop position and whether the left button is down, asked of the X server
+// at this moment (SDL's cached state would lag behind a warped pointer).
+static bool QueryPointer(int32_t* x, int32_t* y) {
+    if (SdlWindow.xDisplay) {
+        Display* d = static_cast<Display*>(SdlWindow.xDisplay);
+        ::Window root = 0, child = 0;
+        int rx = 0, ry = 0, wx = 0, wy = 0;
+        unsigned int mask = 0;
+        if (XQueryPointer(d, DefaultRootWindow(d), &root, &child, &rx, &ry, &wx, &wy, &mask)) {
+            *x = rx;
+            *y = ry;
+            return (mask & Button1Mask) != 0;
+        }
+    }
+    int gx = 0, gy = 0;
+    const uint32_t buttons = SdlWindow.videoReady ? SDL_GetGlobalMouseState(&gx, &gy) : 0;
+    *x = gx;
+    *y = gy;
+    return (buttons & SDL_BUTTON_LMASK) != 0;
+}
+
+void CursorScreenPosition(int32_t* x, int32_t* y) {
+    QueryPointer(x, y);
+}
+
+// Ends a move: the events up to and including the left button's release are dropped (the
+// move consumed them), the button counts as up, and a pointer move with the new mask goes to
+// the head of the queue, as a window system reports the pointer after moving a window under it.
+static void ConsumeRelease() {
+    std::deque<SdlQueuedEvent>& q = SdlQueue.events;
+    auto release = std::find_if(q.begin(), q.end(),
+                                [](const SdlQueuedEvent& e) { return e.kind == EventLeftUp; });
+    if (release != q.end()) q.erase(q.begin(), release + 1);
+    SdlQueue.buttons &= ~MaskLeft;
+    q.push_front(SdlQueuedEvent{EventMouseMove, CurrentMask()});
+}
+
+// DragQuibWindow: while the left button is held the window follows the pointer's motion
+// since the call, checked about every millisecond; nothing is presented meanwhile. Returns
+// when the button goes up (at once when it already is) or a quit is requested.
+void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2) {
+    (void)window, (void)param2;
+    if (message != MessageNcLeftDown || param1 != HitCaption || !SdlWindow.window) return;
+    int32_t anchorX = 0, anchorY = 0, startX = 0, startY = 0;
+    bool held = QueryPointer(&anchorX, &anchorY);
+    WindowDesktopPosition(&startX, &startY);
+    int32_t placedX = startX, placedY = startY;
+    while (held && !QuitRequested()) {
+        SleepMs(1);
+        int32_t px = 0, py = 0;
+        held = QueryPointer(&px, &py);
+        const int32_t tx = startX + (px - anchorX), ty = startY + (py - anchorY);
+        if (tx != placedX || ty != placedY) {
+            SDL_SetWindowPosition(SdlWindow.window, tx, ty);
+            placedX = tx;
+            placedY = ty;
+        }
+        PumpIntoQueue();
+    }
+    PumpIntoQueue();
+    ConsumeRelease();
+}

@@ -1,0 +1,64 @@
+// The real platform's global state: SDL window, X11 connection, event queue, pacing, keys.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <ctime>
+#include <deque>
+
+// ---------------------------------------------------------------- window
+
+struct SdlWindowRecord {
+    SDL_Window* window = nullptr; // the one window, made hidden by OpenScreenSystem
+    bool videoReady = false;      // SDL's video subsystem is initialised
+    bool shown = false;           // CreateMainWindow has placed and shown it
+    int32_t width = 0;            // client size asked for
+    int32_t height = 0;
+    void* xDisplay = nullptr;  // X11 Display* of SDL's connection (null off X11)
+    unsigned long xWindow = 0; // X11 window id of the window (0 off X11)
+};
+extern SdlWindowRecord SdlWindow;
+
+// ---------------------------------------------------------------- event queue
+
+struct SdlQueuedEvent {
+    int32_t kind = 0;  // Event* kind of platform.h
+    int32_t param = 0; // held-button mask for mouse kinds, 0 for the close request
+};
+
+// Events wait here between the pump (which empties SDL's own queue) and PollWindowEvent.
+constexpr size_t SdlQueueLimit = 4096;
+struct SdlQueueRecord {
+    std::deque<SdlQueuedEvent> events; // oldest first; pointer motion runs coalesced
+    int32_t lastParam = 0;             // param of the last removed event (LastEventParam)
+    int32_t buttons = 0;               // held buttons from tracked presses: MaskLeft/Right/Middle
+    int32_t modifiers = 0;             // MaskShift and MaskControl as of the last key event
+};
+extern SdlQueueRecord SdlQueue;
+
+// ---------------------------------------------------------------- frame pacing
+
+struct SdlPacingRecord {
+    bool on = false;       // set by AttachBackBuffer
+    timespec lastReturn{}; // CLOCK_MONOTONIC time at which the last present returned
+};
+extern SdlPacingRecord SdlPacing;
+
+// ---------------------------------------------------------------- keyboard
+
+struct SdlKeyboardRecord {
+    bool opened = false; // OpenKeyboardDevice has run
+    bool keys[256] = {}; // last snapshot by set-1 scan code (extended keys + 0x80)
+};
+extern SdlKeyboardRecord SdlKeyboard;
+
+// Clears the records (does not close SDL; ClosePlatform does).
+void ResetSdlState();
+
+// ---------------------------------------------------------------- shared inside the backend
+
+// Moves SDL's pending events into SdlQueue (mouse and close kinds only); takes none off it.
+void PumpIntoQueue();
+// Installs the SIGINT/SIGTERM handlers that request the quit (once).
+void InstallQuitSignals();

@@ -1,0 +1,294 @@
+// The real window on SDL2: set-up, placement, present with frame pacing, desktop, clock, end.
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <csignal>
+#include <cstdio>
+#include <ctime>
+
+#include "platform_state.h"
+#include "sdl_platform.h"
+#include "sdl_state.h"
+
+SdlWindowRecord SdlWindow;
+SdlQueueRecord SdlQueue;
+SdlPacingRecord SdlPacing;
+SdlKeyboardRecord SdlKeyboard;
+
+void ResetSdlState() {
+    SdlWindow = SdlWindowRecord();
+    SdlQueue = SdlQueueRecord();
+    SdlPacing = SdlPacingRecord();
+    SdlKeyboard = SdlKeyboardRecord();
+}
+
+// ---------------------------------------------------------------- signals
+
+static void OnQuitSignal(int) {
+    RequestQuit();
+}
+
+// OpenKeyboardDevice and OpenScreenSystem: SIGINT and SIGTERM only set the quit flag, so the
+// program ends through its ordinary end (SDL's own handlers are switched off by a hint).
+void InstallQuitSignals() {
+    static bool installed = false;
+    if (installed) return;
+    installed = true;
+    struct sigaction action = {};
+    action.sa_handler = OnQuitSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+}
+
+// ---------------------------------------------------------------- clock and pauses
+
+static timespec MonotonicNow() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return now;
+}
+
+static timespec AddNanoseconds(timespec t, int64_t ns) {
+    int64_t total = int64_t(t.tv_nsec) + ns;
+    t.tv_sec += time_t(total / 1000000000);
+    t.tv_nsec = long(total % 1000000000);
+    return t;
+}
+
+// Sleeps until the absolute monotonic time, resuming after signals.
+static void SleepUntil(const timespec& deadline) {
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+    }
+}
+
+// Milliseconds of the monotonic clock (time since the system started), wrapping at 2^32.
+int32_t TickCountMs() {
+    const timespec now = MonotonicNow();
+    const uint64_t ms = uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
+    return int32_t(uint32_t(ms));
+}
+
+void SleepMs(int32_t ms) {
+    if (ms <= 0) return;
+    SleepUntil(AddNanoseconds(MonotonicNow(), int64_t(ms) * 1000000));
+}
+
+// ---------------------------------------------------------------- set-up
+
+// One line on stderr naming what failed (start-up then ends with a non-zero code).
+static void ReportFailure(const char* what) {
+    std::fprintf(stderr, "tessaroc: %s: %s\n", what, SDL_GetError());
+}
+
+// Start-up, before any window is placed: opens the display and makes the window, still
+// hidden, so that every failure of the window system shows here where start-up checks it.
+int32_t OpenScreenSystem() {
+    if (SdlWindow.window) return 1;
+    InstallQuitSignals();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        ReportFailure("cannot open the display");
+        return 0;
+    }
+    SdlWindow.videoReady = true;
+    SDL_StopTextInput();
+    SDL_Window* window =
+        SDL_CreateWindow("Tessaroc", 0, 0, 370, 310, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+    if (!window || !SDL_GetWindowSurface(window)) {
+        ReportFailure("cannot create the window");
+        if (window) SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SdlWindow.videoReady = false;
+        return 0;
+    }
+    SdlWindow.window = window;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        SdlWindow.xDisplay = info.info.x11.display;
+        SdlWindow.xWindow = info.info.x11.window;
+    }
+    SdlQueue.modifiers = 0;
+    const SDL_Keymod mods = SDL_GetModState();
+    if (mods & KMOD_SHIFT) SdlQueue.modifiers |= MaskShift;
+    if (mods & KMOD_CTRL) SdlQueue.modifiers |= MaskControl;
+    return 1;
+}
+
+unsigned long SdlNativeWindow() {
+    return SdlWindow.xWindow;
+}
+
+// Windows-1252 bytes 0x80 to 0x9F as Unicode (0 where the code page leaves a byte undefined).
+static const uint16_t Cp1252High[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
+    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
+    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+
+// The window title for SDL, which takes UTF-8; undefined bytes are left out.
+static std::string TitleAsUtf8(const Text& title) {
+    std::string out;
+    for (unsigned char c : title) {
+        uint32_t u = c >= 0x80 && c < 0xA0 ? Cp1252High[c - 0x80] : c;
+        if (u == 0) continue;
+        if (u < 0x80) {
+            out += char(u);
+        } else if (u < 0x800) {
+            out += char(0xC0 | (u >> 6));
+            out += char(0x80 | (u & 0x3F));
+        } else {
+            out += char(0xE0 | (u >> 12));
+            out += char(0x80 | ((u >> 6) & 0x3F));
+            out += char(0x80 | (u & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Where the window's top-left corner is now: the X server's answer when on X11 (it knows
+// what a window manager did), else SDL's record.
+void WindowDesktopPosition(int32_t* left, int32_t* top) {
+    *left = 0;
+    *top = 0;
+    if (!SdlWindow.window) return;
+    if (SdlWindow.xDisplay) {
+        Display* d = static_cast<Display*>(SdlWindow.xDisplay);
+        int x = 0, y = 0;
+        ::Window child = 0;
+        if (XTranslateCoordinates(d, SdlWindow.xWindow, DefaultRootWindow(d), 0, 0, &x, &y,
+                                  &child)) {
+            *left = x;
+            *top = y;
+            return;
+        }
+    }
+    int x = 0, y = 0;
+    SDL_GetWindowPosition(SdlWindow.window, &x, &y);
+    *left = x;
+    *top = y;
+}
+
+// Start-up, through the frame toolkit: places the window made by OpenScreenSystem with its
+// client area at (x, y) (centred on the desktop for flags 1 and 2: there is no active window
+// of ours to centre on), borderless for the pop-up style, and shows it unless asked not to.
+int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                         int32_t style, const Text& title) {
+    (void)number;
+    if (!SdlWindow.window && !OpenScreenSystem()) return 0;
+    SDL_Window* w = SdlWindow.window;
+    SDL_SetWindowTitle(w, TitleAsUtf8(title).c_str());
+    SDL_SetWindowBordered(w, (style & StylePopup) ? SDL_FALSE : SDL_TRUE);
+    SDL_SetWindowSize(w, std::max(width, 1), std::max(height, 1));
+    SdlWindow.width = width;
+    SdlWindow.height = height;
+    const bool centre = (style & (StyleCentreDesktop | StyleCentreActive)) != 0;
+    const int px = centre ? int(SDL_WINDOWPOS_CENTERED) : x;
+    const int py = centre ? int(SDL_WINDOWPOS_CENTERED) : y;
+    SDL_SetWindowPosition(w, px, py);
+    if (!(style & StyleInvisible)) {
+        SDL_ShowWindow(w);
+        // Without a window manager X honours the position given before mapping; with one,
+        // the manager may have placed the window itself: put it back where it was asked.
+        SDL_SetWindowPosition(w, px, py);
+        SDL_RaiseWindow(w);
+        SDL_SetWindowInputFocus(w);
+        SdlWindow.shown = true;
+    }
+    return 1;
+}
+
+// Start-up: the core's back buffer (black) and the start of the frame pacing.
+int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height,
+                         int32_t stretch, int32_t rightMargin, int32_t bottomMargin) {
+    (void)window, (void)x, (void)y, (void)stretch, (void)rightMargin, (void)bottomMargin;
+    if (!SdlWindow.window || width <= 0 || height <= 0) return 0;
+    CreateBackBuffer(width, height);
+    SdlPacing.on = true;
+    SdlPacing.lastReturn = MonotonicNow();
+    return 1;
+}
+
+// Roll-up and unroll of the window: new client size, same top-left corner.
+void ResizeMainWindow(int32_t width, int32_t height) {
+    if (!SdlWindow.window) return;
+    int32_t left = 0, top = 0;
+    WindowDesktopPosition(&left, &top);
+    SDL_SetWindowSize(SdlWindow.window, std::max(width, 1), std::max(height, 1));
+    SdlWindow.width = width;
+    SdlWindow.height = height;
+    int32_t nowLeft = 0, nowTop = 0;
+    WindowDesktopPosition(&nowLeft, &nowTop);
+    if (nowLeft != left || nowTop != top) SDL_SetWindowPosition(SdlWindow.window, left, top);
+}
+
+// Copies the top-left part of the back buffer (0x00RRGGBB rows) into the window surface,
+// black where the window is larger than the buffer.
+static void CopyBackBufferToWindow() {
+    SDL_Surface* surface = SDL_GetWindowSurface(SdlWindow.window);
+    if (!surface) return;
+    const int w = std::min(surface->w, int(BackBuffer.width));
+    const int h = std::min(surface->h, int(BackBuffer.height));
+    if (w < surface->w || h < surface->h) SDL_FillRect(surface, nullptr, 0);
+    if (w > 0 && h > 0)
+        SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, BackBuffer.pixels.data(),
+                          BackBuffer.width * 4, surface->format->format, surface->pixels,
+                          surface->pitch);
+    SDL_UpdateWindowSurface(SdlWindow.window);
+}
+
+// Every frame of every screen: shows the frame, then waits until more than 1/61 s has passed
+// since the previous present returned (sleeping, not spinning; no catch-up after a slow
+// frame). Takes no events.
+void PresentBackBuffer() {
+    if (!SdlWindow.window) return;
+    CopyBackBufferToWindow();
+    if (!SdlPacing.on) return;
+    constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s
+    SleepUntil(AddNanoseconds(SdlPacing.lastReturn, FrameNs));
+    SdlPacing.lastReturn = MonotonicNow();
+}
+
+// ---------------------------------------------------------------- desktop
+
+int32_t DisplayCount() {
+    if (!SdlWindow.videoReady) return 0;
+    return std::max(SDL_GetNumVideoDisplays(), 0);
+}
+
+int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
+    SDL_Rect r;
+    if (index < 0 || index >= DisplayCount() || SDL_GetDisplayBounds(index, &r) != 0) return 0;
+    *x = r.x;
+    *y = r.y;
+    *width = r.w;
+    *height = r.h;
+    return 1;
+}
+
+// 0: width, 1: height of the first display (the desktop the window opens on).
+int32_t DesktopMetric(int32_t index) {
+    int32_t x = 0, y = 0, w = 0, h = 0;
+    if (!DisplayBounds(0, &x, &y, &w, &h)) return 0;
+    if (index == 0) return w;
+    if (index == 1) return h;
+    return 0;
+}
+
+// ---------------------------------------------------------------- end
+
+// End of the program: data files committed, window and display closed.
+void ClosePlatform() {
+    CloseAllDataFiles();
+    if (SdlWindow.window) SDL_DestroyWindow(SdlWindow.window);
+    if (SdlWindow.videoReady) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Quit();
+    ResetSdlState();
+}

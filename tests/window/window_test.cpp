@@ -1,0 +1,393 @@
+// Tests of the real window on X11: placement, shown pixels, events and masks, cursor, keys,
+// the window move, the close request, set-up failure, signals and frame pacing.
+#include <gtest/gtest.h>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <ctime>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+#include "platform_state.h"
+#include "sdl_platform.h"
+#include "test_support.h"
+
+namespace {
+
+constexpr int32_t WinX = 200, WinY = 150, WinW = 370, WinH = 310;
+
+struct Polled {
+    int32_t kind;
+    int32_t param;
+};
+
+// A connection of the test's own, to look at what the X server shows.
+Display* TestDisplay() {
+    static Display* d = XOpenDisplay(nullptr);
+    return d;
+}
+
+bool Xdo(const std::string& args) {
+    return std::system(("xdotool " + args).c_str()) == 0;
+}
+
+// Moves the pointer to a desktop point; the one-pixel nudge makes sure motion is reported.
+void PointerTo(int x, int y) {
+    Xdo("mousemove " + std::to_string(x - 1) + " " + std::to_string(y - 1));
+    Xdo("mousemove_relative 1 1");
+}
+
+// Polls for about ms milliseconds of real time and returns what arrived.
+std::vector<Polled> PollFor(int32_t ms) {
+    std::vector<Polled> got;
+    const int32_t start = TickCountMs();
+    while (TickCountMs() - start < ms) {
+        for (int32_t kind; (kind = PollWindowEvent()) != 0;)
+            got.push_back({kind, LastEventParam()});
+        SleepMs(2);
+    }
+    return got;
+}
+
+// Polls until an event of the kind arrives (at most a few seconds); its mask, or -1.
+int32_t WaitForKind(int32_t wanted, std::vector<Polled>* seen = nullptr) {
+    const int32_t start = TickCountMs();
+    while (TickCountMs() - start < 3000) {
+        for (int32_t kind; (kind = PollWindowEvent()) != 0;) {
+            if (seen) seen->push_back({kind, LastEventParam()});
+            if (kind == wanted) return LastEventParam();
+        }
+        SleepMs(2);
+    }
+    return -1;
+}
+
+// Snapshots the keyboard until the key is in the wanted state (at most a few seconds).
+bool WaitForKey(int32_t scanCode, int32_t down) {
+    const int32_t start = TickCountMs();
+    while (TickCountMs() - start < 3000) {
+        if (SnapshotKeyboard() && (KeyDown(scanCode) != 0) == (down != 0)) return true;
+        SleepMs(5);
+    }
+    return false;
+}
+
+// The colour at a desktop point as the X server shows it, 0xRRGGBB.
+uint32_t ScreenPixel(int x, int y) {
+    Display* d = TestDisplay();
+    XImage* image = XGetImage(d, DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap);
+    if (!image) return 0xFFFFFFFFu;
+    const uint32_t p = uint32_t(XGetPixel(image, 0, 0)) & 0xFFFFFFu;
+    XDestroyImage(image);
+    return p;
+}
+
+// The window's client origin and size as the X server has them.
+void ServerGeometry(int* x, int* y, unsigned* w, unsigned* h) {
+    Display* d = TestDisplay();
+    ::Window child = 0, root = 0;
+    XTranslateCoordinates(d, SdlNativeWindow(), DefaultRootWindow(d), 0, 0, x, y, &child);
+    int gx = 0, gy = 0;
+    unsigned border = 0, depth = 0;
+    XGetGeometry(d, SdlNativeWindow(), &root, &gx, &gy, w, h, &border, &depth);
+}
+
+class RealWindow : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (DISPLAY is unset)";
+        if (std::system("command -v xdotool >/dev/null 2>&1") != 0)
+            GTEST_SKIP() << "xdotool is not installed";
+        static bool opened = false;
+        if (!opened) {
+            ASSERT_NE(OpenKeyboardDevice(), 0);
+            ASSERT_NE(OpenScreenSystem(), 0);
+            ASSERT_NE(CreateMainWindow(1, WinX, WinY, WinW, WinH, StylePopup,
+                                       "Tessaroc Pr\xFC"
+                                       "fung"),
+                      0);
+            ASSERT_NE(AttachBackBuffer(1, 0, 0, 850, 600, 0, 0, 0), 0);
+            opened = true;
+        }
+        ASSERT_NE(TestDisplay(), nullptr);
+        PointerTo(WinX + 100, WinY + 100);
+        PollFor(50); // start each test with an empty queue
+    }
+};
+
+TEST_F(RealWindow, OpensWhereAskedAndShowsTheBackBuffer) {
+    int32_t left = 0, top = 0;
+    WindowDesktopPosition(&left, &top);
+    EXPECT_EQ(left, WinX);
+    EXPECT_EQ(top, WinY);
+    int x = 0, y = 0;
+    unsigned w = 0, h = 0;
+    ServerGeometry(&x, &y, &w, &h);
+    EXPECT_EQ(x, WinX);
+    EXPECT_EQ(y, WinY);
+    EXPECT_EQ(w, unsigned(WinW));
+    EXPECT_EQ(h, unsigned(WinH));
+    EXPECT_EQ(DesktopMetric(0), 1280);
+    EXPECT_EQ(DesktopMetric(1), 1024);
+    EXPECT_GE(DisplayCount(), 1);
+    int32_t bx = -1, by = -1, bw = 0, bh = 0;
+    EXPECT_EQ(DisplayBounds(0, &bx, &by, &bw, &bh), 1);
+    EXPECT_EQ(bw, 1280);
+    EXPECT_EQ(DisplayBounds(DisplayCount(), &bx, &by, &bw, &bh), 0);
+
+    auto at = [](int px, int py) -> uint32_t& { return BackBuffer.pixels[size_t(py) * 850 + px]; };
+    for (int py = 0; py < WinH; py++)
+        for (int px = 0; px < WinW; px++)
+            at(px, py) = 0x00203040;
+    at(0, 0) = 0x00FF0000;
+    at(1, 0) = 0x0000FF00;
+    at(WinW - 1, WinH - 1) = 0x000000FF;
+    at(WinW, 0) = 0x00FFFFFF; // outside the client area: never shown
+    at(123, 45) = 0x00C08040;
+    PresentBackBuffer();
+    EXPECT_EQ(ScreenPixel(WinX, WinY), 0xFF0000u);
+    EXPECT_EQ(ScreenPixel(WinX + 1, WinY), 0x00FF00u);
+    EXPECT_EQ(ScreenPixel(WinX + WinW - 1, WinY + WinH - 1), 0x0000FFu);
+    EXPECT_EQ(ScreenPixel(WinX + 123, WinY + 45), 0xC08040u);
+    EXPECT_EQ(ScreenPixel(WinX + 50, WinY + 50), 0x203040u);
+    EXPECT_NE(ScreenPixel(WinX + WinW, WinY), 0xFFFFFFu);
+}
+
+TEST_F(RealWindow, ResizeKeepsThePositionAndShowsTheNewSize) {
+    ResizeMainWindow(500, 31);
+    PresentBackBuffer();
+    int x = 0, y = 0;
+    unsigned w = 0, h = 0;
+    ServerGeometry(&x, &y, &w, &h);
+    EXPECT_EQ(x, WinX);
+    EXPECT_EQ(y, WinY);
+    EXPECT_EQ(w, 500u);
+    EXPECT_EQ(h, 31u);
+    BackBuffer.pixels[30 * 850 + 499] = 0x00ABCDEF;
+    PresentBackBuffer();
+    EXPECT_EQ(ScreenPixel(WinX + 499, WinY + 30), 0xABCDEFu);
+
+    // xdotool sees the same geometry.
+    const std::string out = "/tmp/tessaroc-window-geometry-" + std::to_string(getpid());
+    ASSERT_TRUE(Xdo("getwindowgeometry " + std::to_string(SdlNativeWindow()) + " > " + out));
+    const std::string text = ReadWholeFile(out);
+    EXPECT_NE(text.find("Position: 200,150"), std::string::npos) << text;
+    EXPECT_NE(text.find("Geometry: 500x31"), std::string::npos) << text;
+
+    ResizeMainWindow(WinW, WinH);
+    PresentBackBuffer();
+    ServerGeometry(&x, &y, &w, &h);
+    EXPECT_EQ(x, WinX);
+    EXPECT_EQ(h, unsigned(WinH));
+}
+
+TEST_F(RealWindow, ButtonEventsCarryTheHeldButtonMask) {
+    PointerTo(WinX + 150, WinY + 120);
+    Xdo("mousedown 1 sleep 0.1 mouseup 1");
+    EXPECT_EQ(WaitForKind(EventLeftDown), MaskLeft);
+    EXPECT_EQ(WaitForKind(EventLeftUp), 0);
+
+    Xdo("keydown Shift_L sleep 0.1 mousedown 3 sleep 0.1 mouseup 3 sleep 0.1 keyup Shift_L");
+    EXPECT_EQ(WaitForKind(EventRightDown), MaskRight | MaskShift);
+    EXPECT_EQ(WaitForKind(EventRightUp), MaskShift);
+
+    Xdo("keydown Control_R sleep 0.1 mousedown 1 sleep 0.1 mousedown 2 sleep 0.1 mouseup 2 "
+        "sleep 0.1 mouseup 1 sleep 0.1 keyup Control_R");
+    EXPECT_EQ(WaitForKind(EventLeftDown), MaskLeft | MaskControl);
+    EXPECT_EQ(WaitForKind(EventMiddleDown), MaskLeft | MaskMiddle | MaskControl);
+    EXPECT_EQ(WaitForKind(EventMiddleUp), MaskLeft | MaskControl);
+    EXPECT_EQ(WaitForKind(EventLeftUp), MaskControl);
+
+    // Wheel and extra buttons are not the game's business; a later move says all is up.
+    Xdo("click 4 click 5");
+    PointerTo(WinX + 151, WinY + 121);
+    std::vector<Polled> seen;
+    EXPECT_EQ(WaitForKind(EventMouseMove, &seen), 0);
+    for (const Polled& p : seen)
+        EXPECT_EQ(p.kind, EventMouseMove);
+}
+
+TEST_F(RealWindow, MotionRunsAreCoalescedButNotAcrossButtons) {
+    // Nobody polls while the pointer moves: the run arrives as one move.
+    Xdo("mousemove_relative 3 0 sleep 0.05 mousemove_relative 3 0 sleep 0.05 mousemove_relative 3 "
+        "0");
+    SleepMs(100);
+    std::vector<Polled> got = PollFor(100);
+    ASSERT_EQ(got.size(), 1u);
+    EXPECT_EQ(got[0].kind, EventMouseMove);
+
+    Xdo("mousemove_relative 2 0 sleep 0.05 mousemove_relative 2 0 sleep 0.05 mousedown 1 sleep 0.1 "
+        "mousemove_relative 2 0 sleep 0.05 mousemove_relative 2 0 sleep 0.05 mouseup 1");
+    SleepMs(100);
+    got = PollFor(100);
+    ASSERT_EQ(got.size(), 4u);
+    EXPECT_EQ(got[0].kind, EventMouseMove);
+    EXPECT_EQ(got[0].param, 0);
+    EXPECT_EQ(got[1].kind, EventLeftDown);
+    EXPECT_EQ(got[2].kind, EventMouseMove);
+    EXPECT_EQ(got[2].param, MaskLeft);
+    EXPECT_EQ(got[3].kind, EventLeftUp);
+}
+
+TEST_F(RealWindow, CursorPositionIsReadAtTheMomentOfTheCall) {
+    int32_t x = 0, y = 0;
+    Xdo("mousemove 345 267");
+    CursorScreenPosition(&x, &y);
+    EXPECT_EQ(x, 345);
+    EXPECT_EQ(y, 267);
+    Xdo("mousemove 3 1000"); // outside the window, no events pumped in between
+    CursorScreenPosition(&x, &y);
+    EXPECT_EQ(x, 3);
+    EXPECT_EQ(y, 1000);
+}
+
+TEST_F(RealWindow, KeysArriveAsSetOneScanCodes) {
+    struct Key {
+        const char* keysym;
+        int32_t scanCode;
+    };
+    const Key keys[] = {
+        {"a", 0x1E},         {"z", 0x2C},          {"y", 0x15},           {"0", 0x0B},
+        {"1", 0x02},         {"minus", 0x0C},      {"bracketleft", 0x1A}, {"bracketright", 0x1B},
+        {"semicolon", 0x27}, {"apostrophe", 0x28}, {"backslash", 0x2B},   {"comma", 0x33},
+        {"period", 0x34},    {"slash", 0x35},      {"space", 0x39},       {"Return", 0x1C},
+        {"BackSpace", 0x0E}, {"Escape", 0x01},     {"Shift_L", 0x2A},     {"Shift_R", 0x36},
+        {"KP_Enter", 0x9C},  {"KP_Divide", 0xB5},  {"KP_Multiply", 0x37}, {"KP_Subtract", 0x4A},
+        {"KP_Add", 0x4E},    {"KP_0", 0x52},
+    };
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(-1), 0);
+    for (const Key& k : keys) {
+        SCOPED_TRACE(k.keysym);
+        ASSERT_TRUE(Xdo(std::string("keydown ") + k.keysym));
+        EXPECT_TRUE(WaitForKey(k.scanCode, 1));
+        EXPECT_EQ(KeyDown(-1), 1);
+        ASSERT_TRUE(Xdo(std::string("keyup ") + k.keysym));
+        EXPECT_TRUE(WaitForKey(k.scanCode, 0));
+        EXPECT_EQ(KeyDown(-1), 0) << "no other key seems down";
+    }
+    EXPECT_EQ(KeyDown(256), 0);
+    EXPECT_EQ(KeyDown(-7), 0);
+}
+
+TEST_F(RealWindow, KeyboardSnapshotsKeepMouseEventsForPolling) {
+    PointerTo(WinX + 60, WinY + 60);
+    Xdo("mousedown 1 sleep 0.1 mouseup 1 keydown x sleep 0.1");
+    SleepMs(50);
+    EXPECT_TRUE(WaitForKey(0x2D, 1));
+    Xdo("keyup x");
+    EXPECT_TRUE(WaitForKey(0x2D, 0));
+    EXPECT_EQ(WaitForKind(EventLeftDown), MaskLeft);
+    EXPECT_EQ(WaitForKind(EventLeftUp), 0);
+}
+
+TEST_F(RealWindow, DragMovesTheWindowAndConsumesTheRelease) {
+    PointerTo(WinX + 50, WinY + 10);
+    Xdo("mousedown 1");
+    ASSERT_EQ(WaitForKind(EventLeftDown), MaskLeft);
+    // The pointer moves by (+150, +120) while the button is held, then lets go.
+    ASSERT_EQ(std::system("(sleep 0.3; xdotool mousemove 300 200; sleep 0.2; "
+                          "xdotool mousemove 400 280; sleep 0.3; xdotool mouseup 1) &"),
+              0);
+    SendWindowMessage(1, MessageNcLeftDown, HitCaption, 0);
+    int32_t left = 0, top = 0;
+    WindowDesktopPosition(&left, &top);
+    EXPECT_EQ(left, WinX + 150);
+    EXPECT_EQ(top, WinY + 120);
+    int x = 0, y = 0;
+    unsigned w = 0, h = 0;
+    ServerGeometry(&x, &y, &w, &h);
+    EXPECT_EQ(x, WinX + 150);
+    EXPECT_EQ(y, WinY + 120);
+    std::vector<Polled> after = PollFor(300);
+    ASSERT_FALSE(after.empty());
+    EXPECT_EQ(after[0].kind, EventMouseMove);
+    EXPECT_EQ(after[0].param & MaskLeft, 0) << "the next MouseButton(1) answers 0";
+    for (const Polled& p : after)
+        EXPECT_NE(p.kind, EventLeftUp) << "the release was consumed";
+
+    // With the button up the move returns at once and leaves the window where it is.
+    SendWindowMessage(1, MessageNcLeftDown, HitCaption, 0);
+    WindowDesktopPosition(&left, &top);
+    EXPECT_EQ(left, WinX + 150);
+
+    // Back to the start for the other tests.
+    ResizeMainWindow(WinW, WinH);
+    PointerTo(WinX + 200, WinY + 130);
+    Xdo("mousedown 1");
+    ASSERT_EQ(WaitForKind(EventLeftDown), MaskLeft);
+    ASSERT_EQ(std::system("(sleep 0.2; xdotool mousemove 250 160; sleep 0.2; xdotool mouseup 1) &"),
+              0);
+    SendWindowMessage(1, MessageNcLeftDown, HitCaption, 0);
+    WindowDesktopPosition(&left, &top);
+    EXPECT_EQ(left, WinX);
+    EXPECT_EQ(top, WinY);
+}
+
+TEST_F(RealWindow, CloseRequestIsReportedAndLeavesTheWindowOpen) {
+    Display* d = TestDisplay();
+    XEvent ev = {};
+    ev.xclient.type = ClientMessage;
+    ev.xclient.window = SdlNativeWindow();
+    ev.xclient.message_type = XInternAtom(d, "WM_PROTOCOLS", False);
+    ev.xclient.format = 32;
+    ev.xclient.data.l[0] = long(XInternAtom(d, "WM_DELETE_WINDOW", False));
+    ev.xclient.data.l[1] = CurrentTime;
+    XSendEvent(d, SdlNativeWindow(), False, NoEventMask, &ev);
+    XFlush(d);
+    EXPECT_EQ(WaitForKind(EventClose), 0);
+    int x = 0, y = 0;
+    unsigned w = 0, h = 0;
+    ServerGeometry(&x, &y, &w, &h);
+    EXPECT_EQ(w, unsigned(WinW));
+    EXPECT_EQ(QuitRequested(), 0);
+}
+
+TEST_F(RealWindow, PresentsAreAtLeastOneSixtyFirstSecondApart) {
+    timespec previous{};
+    clock_gettime(CLOCK_MONOTONIC, &previous);
+    PresentBackBuffer(); // the first interval counts from the last present of another test
+    clock_gettime(CLOCK_MONOTONIC, &previous);
+    for (int i = 0; i < 40; i++) {
+        PresentBackBuffer();
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        const int64_t ns =
+            int64_t(now.tv_sec - previous.tv_sec) * 1000000000 + (now.tv_nsec - previous.tv_nsec);
+        EXPECT_GT(ns * 61, int64_t(1000000000)) << "present " << i;
+        previous = now;
+    }
+    const int32_t before = TickCountMs();
+    SleepMs(25);
+    EXPECT_GE(TickCountMs() - before, 25);
+}
+
+TEST(RealPlatformStart, MissingDisplayIsReportedOnStderr) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            setenv("DISPLAY", ":4321", 1);
+            unsetenv("WAYLAND_DISPLAY");
+            setenv("SDL_VIDEODRIVER", "x11", 1);
+            std::exit(OpenScreenSystem() ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(3), "tessaroc: cannot open the display");
+}
+
+TEST(RealPlatformStart, TerminationSignalRequestsTheQuit) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            OpenKeyboardDevice();
+            std::raise(SIGTERM);
+            std::raise(SIGINT);
+            std::exit(QuitRequested() ? 7 : 1);
+        },
+        ::testing::ExitedWithCode(7), "");
+}
+
+} // namespace
