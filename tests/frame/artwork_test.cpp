@@ -1,0 +1,216 @@
+// Tests of the sprite sheets: the committed GFX folder matches the generator, every sheet
+// has its cell layout, and a preview of all sheets on the real frame can be rendered.
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "frame_fixture.h"
+#include "test_support.h"
+
+namespace {
+
+struct SheetSize {
+    const char* name;
+    int32_t slot, width, height;
+};
+// Slots as the start-up loads them; Quibbuttons is loaded by OpenQuibWindow into slot 0.
+const SheetSize Sheets[] = {
+    {"Quibbuttons", 0, 180, 18}, {"TileSet", 1, 300, 20},     {"Buttons1", 2, 81, 168},
+    {"Buttons2", 3, 76, 16},     {"PointTable1", 4, 149, 37}, {"Points", 5, 18, 297},
+    {"Smileys", 6, 93, 31},      {"Buttons3", 7, 56, 56},     {"Buttons4", 8, 32, 16},
+    {"Buttons5", 9, 50, 52},
+};
+
+uint32_t LittleEndian(const std::string& bytes, size_t at, int count) {
+    uint32_t value = 0;
+    for (int i = count - 1; i >= 0; i--)
+        value = (value << 8) | uint8_t(bytes[at + size_t(i)]);
+    return value;
+}
+
+void LoadAllSheets() {
+    for (const SheetSize& s : Sheets)
+        ASSERT_NE(LoadSpriteSheet(s.slot, std::string("GFX\\") + s.name + ".bmp", 0), 0) << s.name;
+}
+
+} // namespace
+
+TEST_F(FrameTest, CommittedSheetsEqualWhatTheGeneratorDraws) {
+    std::string folder = MakeTempFolder("artwork");
+    std::string command = std::string(TESSAROC_BINARY_DIR) + "/make_artwork " + folder + "GFX";
+    ASSERT_EQ(std::system(command.c_str()), 0);
+    for (const SheetSize& s : Sheets) {
+        std::string name = std::string(s.name) + ".bmp";
+        std::string fresh = ReadWholeFile(folder + "GFX/" + name);
+        std::string committed = ReadWholeFile(std::string(TESSAROC_SOURCE_DIR) + "/GFX/" + name);
+        ASSERT_FALSE(fresh.empty()) << name;
+        EXPECT_TRUE(fresh == committed)
+            << name << " in GFX/ is stale: run make_artwork GFX in the source folder";
+    }
+}
+
+TEST_F(FrameTest, SheetsAreUncompressedBottomUpBitmapsOfTheirCellLayout) {
+    std::string folder = MakeProgramFolder("sheets");
+    for (const SheetSize& s : Sheets) {
+        std::string bytes = ReadWholeFile(folder + "GFX/" + s.name + ".bmp");
+        ASSERT_GE(bytes.size(), 54u) << s.name;
+        EXPECT_EQ(bytes.substr(0, 2), "BM");
+        EXPECT_EQ(LittleEndian(bytes, 18, 4), uint32_t(s.width)) << s.name;
+        EXPECT_EQ(LittleEndian(bytes, 22, 4), uint32_t(s.height)) << s.name; // positive: bottom-up
+        EXPECT_EQ(LittleEndian(bytes, 28, 2), 24u);
+        EXPECT_EQ(LittleEndian(bytes, 30, 4), 0u); // no compression
+        EXPECT_EQ(bytes.size(), 54 + size_t((s.width * 3 + 3) / 4 * 4) * size_t(s.height));
+    }
+    LoadAllSheets();
+    // The counter rolls the lower part of one digit over the upper part of the next: every
+    // picture begins and ends with rows of plain background, so the joins are clean.
+    const SpriteSlot& points = Sprites[5];
+    uint32_t background = points.pixels[0];
+    for (int32_t picture = 0; picture < 11; picture++) {
+        for (int32_t row : {0, 1, 25, 26}) {
+            for (int32_t x = 0; x < 18; x++)
+                EXPECT_EQ(points.pixels[size_t(27 * picture + row) * 18 + size_t(x)], background)
+                    << "picture " << picture << " row " << row;
+        }
+    }
+    // The counter panel keeps the three digit windows' frame within its 149 x 37 picture,
+    // and the windows themselves are dark like the digits' background.
+    const SpriteSlot& panel = Sprites[4];
+    EXPECT_EQ(panel.pixels[size_t(5) * 149 + 77], background);
+    EXPECT_EQ(panel.pixels[size_t(31) * 149 + 130], background);
+}
+
+namespace {
+
+// A game screen as the round draws it, with every tile and both faces' neighbours shown.
+void DrawGamePreview(int32_t face) {
+    QuibWindow.Width = 370;
+    QuibWindow.Height = 20 * 6 + 88;
+    QuibWindow.BackColour = {195, 200, 205};
+    DrawQuibFrame();
+    BeginDrawing(BackBufferOutput());
+    FillBox(5, 28, QuibWindow.Width - 9, 44, MakeColour(195, 200, 205));
+    DrawBevelBox(247, 32, 283, 68, 195, 200, 205, 0);
+    UseFontSlot(4);
+    SetTextMode(TextModeTransparent);
+    SetInkColour(0, 0, 0);
+    SetTextCursor(172, 35);
+    DrawTextAtCursor("Sekunden");
+    SetTextCursor(172, 50);
+    DrawTextAtCursor("12.34");
+    EndDrawing();
+    DrawSmileysCell(250, 35, face);
+    for (int32_t y = 0; y < 6; y++)
+        for (int32_t x = 0; x < 17; x++)
+            DrawTileSetCell(10 + 20 * x, 78 + 20 * y, (x + 17 * y) % 3 == 0 ? 1 : 3);
+    for (int32_t n = 1; n <= 15; n++)
+        DrawTileSetCell(10 + 20 * n, 98, n);
+    for (int32_t n = 5; n <= 12; n++)
+        DrawTileSetCell(10 + 20 * (n - 4), 138, n);
+    DrawTileSetCell(10, 138, 3);
+    DrawTileSetCell(190, 138, 2);
+    DrawTileSetCell(210, 138, 15);
+    SetSpriteSource(4, -1, 0, 0, 0);
+    BlitSprite(4, 20, 32);
+    DrawPointsStrip(97, 37, 27 * 2);
+    DrawPointsStrip(115, 37, 27 * 5 + 13); // rolling between 4 and 5
+    DrawPointsStrip(133, 37, 27 * 10);
+    DrawButtons5Cell(300, 38, 1);
+}
+
+// The settings screen's controls, on the grey background.
+void DrawSettingsPreview() {
+    QuibWindow.Width = 370;
+    QuibWindow.Height = 310;
+    QuibWindow.BackColour = {195, 200, 205};
+    DrawQuibFrame();
+    BeginDrawing(BackBufferOutput());
+    SetTextMode(TextModeTransparent);
+    UseFontSlot(2);
+    SetInkColour(0, 0, 0);
+    DrawCentredText(0, 370, 39, "Einstellungen");
+    UseFontSlot(3);
+    SetTextCursor(20, 70);
+    DrawTextAtCursor("Breite:");
+    DrawBevelBox(70, 70, 271, 85, 195, 200, 205, 1);
+    DrawPercentBar(70, 70, 271, 85, 250, 250, 250, 50, 100, 250, 38);
+    DrawBevelBox(280, 70, 305, 85, 195, 200, 205, 1);
+    UseFontSlot(4);
+    SetInkColour(0, 0, 0);
+    DrawCentredText(280, 305, 71, "15");
+    const char* options[4] = {"Sternenhintergrund", "Leere Felder = Transparent",
+                              "Farbanimation in Titelleiste",
+                              "Farb\xFC"
+                              "bergang in Titelleiste"};
+    for (int32_t i = 0; i < 4; i++) {
+        SetInkColour(0, 0, 0);
+        SetTextCursor(45, 221 + 20 * i);
+        DrawTextAtCursor(options[i]);
+    }
+    EndDrawing();
+    for (int32_t k = 1; k <= 4; k++)
+        DrawButtons1Cell(20 + 85 * (k - 1), 180, k == 2 ? 2 * k : 2 * k - 1);
+    DrawButtons2Cell(315, 70, 1);
+    DrawButtons2Cell(335, 70, 4);
+    DrawButtons2Cell(315, 95, 2);
+    DrawButtons2Cell(335, 95, 3);
+    for (int32_t i = 0; i < 4; i++)
+        DrawButtons4Cell(20, 220 + 20 * i, i % 2 + 1);
+    DrawButtons3Cell(300, 220, 1);
+    DrawButtons3Cell(300, 260, 2);
+    DrawButtons5Cell(240, 95, 1);
+    DrawButtons5Cell(240, 125, 2);
+}
+
+// Copies the w x h block at the back buffer's origin into the picture at (x, y).
+void CopyInto(std::vector<uint32_t>& picture, int32_t x, int32_t y, int32_t w, int32_t h) {
+    for (int32_t row = 0; row < h; row++)
+        for (int32_t col = 0; col < w; col++)
+            picture[size_t(y + row) * 850 + size_t(x + col)] =
+                BackBuffer.pixels[size_t(row) * 850 + size_t(col)];
+}
+
+} // namespace
+
+// Draws every sheet through the real toolkit: the frame in its four title-bar states, the
+// game and settings screens' controls and each sheet whole. With TESSAROC_ARTWORK_PREVIEW
+// naming a .png or .bmp file, the picture is saved there for a look at the artwork.
+TEST_F(FrameTest, PreviewOfEverySheetOnTheFrame) {
+    OpenStandardWindow();
+    LoadAllSheets();
+    ASSERT_NE(LoadFontSlot(2, "Arial", 14, FontBold), 0);
+    ASSERT_NE(LoadFontSlot(3, "Verdana", 10, FontBold), 0);
+    ASSERT_NE(LoadFontSlot(4, "Arial", 9, FontBold), 0);
+    std::vector<uint32_t> picture(size_t(850) * 600, 0x303030);
+    for (int32_t effects = 0; effects < 4; effects++) {
+        QuibWindow.Width = 420;
+        QuibWindow.Height = 40;
+        QuibWindow.TitleEffects = effects;
+        TitleAnimPhase = 90;
+        DrawQuibFrame();
+        CopyInto(picture, 0, 44 * effects, 421, 41);
+    }
+    DrawGamePreview(1);
+    CopyInto(picture, 430, 0, 370, 208);
+    DrawSettingsPreview();
+    CopyInto(picture, 0, 180, 370, 310);
+    // The sheets whole, beside and below the game screen.
+    BeginDrawing(BackBufferOutput());
+    FillBox(0, 0, 850, 600, MakeColour(48, 48, 48));
+    EndDrawing();
+    const int32_t place[][3] = {{0, 0, 0},    {1, 0, 22},   {4, 0, 46},   {6, 155, 46},
+                                {3, 255, 46}, {8, 340, 46}, {7, 255, 66}, {9, 320, 66},
+                                {2, 0, 90},   {5, 440, 0}};
+    for (const auto& p : place) {
+        SetSpriteSource(p[0], -1, 0, 0, 0);
+        BlitSprite(p[0], p[1], p[2]);
+    }
+    CopyInto(picture, 380, 215, 460, 380);
+    BackBuffer.pixels = picture;
+    ResizeMainWindow(850, 600);
+    PresentBackBuffer();
+    EXPECT_EQ(ScriptShownPixel(0, 0), MakeColour(240, 240, 250)); // a frame's corner
+    if (const char* path = std::getenv("TESSAROC_ARTWORK_PREVIEW")) {
+        EXPECT_TRUE(ScriptSaveFrame(path));
+    }
+}
