@@ -44,8 +44,12 @@ void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, b
     y1 = std::min<int64_t>(y1, BackBuffer.height);
     for (int64_t y = y0; y < y1; ++y) {
         uint32_t* row = BackBuffer.pixels.data() + size_t(y) * size_t(BackBuffer.width);
-        for (int64_t x = x0; x < x1; ++x)
-            row[x] = invert ? (row[x] ^ 0xFFFFFFu) : pixel;
+        if (invert) {
+            for (int64_t x = x0; x < x1; ++x)
+                row[x] ^= 0xFFFFFFu;
+        } else {
+            std::fill(row + x0, row + x1, pixel);
+        }
     }
 }
 
