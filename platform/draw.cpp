@@ -42,6 +42,7 @@ void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, b
     y0 = std::max<int64_t>(y0, 0);
     x1 = std::min<int64_t>(x1, BackBuffer.width);
     y1 = std::min<int64_t>(y1, BackBuffer.height);
+    if (x0 >= x1) return;
     for (int64_t y = y0; y < y1; ++y) {
         uint32_t* row = BackBuffer.pixels.data() + size_t(y) * size_t(BackBuffer.width);
         if (invert) {
