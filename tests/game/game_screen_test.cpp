@@ -489,7 +489,12 @@ TEST_F(GameScreenTest, SaveFramesForLooking) {
         Options.starBackground = s.stars;
         Options.emptyTransparent = s.transparent;
         int32_t cells = s.w * s.h;
-        OnFirstPlayFrame([&] {
+        int64_t first = ScriptPresentCount() + 2;
+        uint32_t saveAt = 0xFFFFFFFFu;
+        ScriptOnPresent([&](int64_t count) {
+            if (ScriptClock() >= saveAt && ScriptClock() < saveAt + ScriptFrameMs)
+                ScriptSaveFrame(folder + "/" + s.name + "_running.png");
+            if (count != first) return;
             uint32_t t = ScriptClock() + 50;
             int32_t flags = 0, opened = 0;
             for (int32_t i = 0; i < cells; ++i) {
@@ -500,25 +505,24 @@ TEST_F(GameScreenTest, SaveFramesForLooking) {
                 } else if (Content(x, y) == 0 && opened < 3) {
                     t = ScriptClick(t + 40, CellX(x), CellY(y), 1);
                     ++opened;
-                } else if (Content(x, y) > 0 && Content(x, y) < 9 && flags >= 3 && flags < 4) {
+                } else if (Content(x, y) > 0 && Content(x, y) < 9 && flags == 3) {
                     t = ScriptClick(t + 40, CellX(x), CellY(y), 2); // a wrong flag
                     ++flags;
                 }
             }
-            ScriptOnPresent([t, &s, &folder](int64_t) {
-                if (ScriptClock() >= t + 1000 && ScriptClock() < t + 1016)
-                    ScriptSaveFrame(folder + "/" + s.name + "_running.png");
-            });
+            saveAt = t + 1000;
             uint32_t u = t + 1200;
+            int32_t lastMine = -1;
             for (int32_t i = 0; i < cells; ++i) {
                 int32_t x = i % s.w, y = i / s.w;
-                if ((Content(x, y) == Mine) == (s.lose != 0) && Cover(x, y) == Covered)
+                if (s.lose != 0 && Content(x, y) == Mine && Cover(x, y) == Covered) lastMine = i;
+                if (s.lose == 0 && Content(x, y) != Mine)
                     u = ScriptClick(u + 40, CellX(x), CellY(y), 1);
-                if (s.lose != 0 && Content(x, y) == Mine) break;
             }
+            if (lastMine >= 0) ScriptClick(u + 40, CellX(lastMine % s.w), CellY(lastMine / s.w), 1);
         });
+        ScriptEndAt(400000);
         StartRound();
-        ScriptOnPresent(nullptr);
         ScriptEndAt(ScriptClock() + 500);
         EndScreen();
         ScriptSaveFrame(folder + "/" + s.name + (RoundState == Lost ? "_lost.png" : "_won.png"));
