@@ -185,7 +185,9 @@ void LoadPositionSheet(int32_t slot, const std::string& folder) {
             bmp.push_back(char((v >> (8 * i)) & 255));
     };
     put(54 + width * 3 * height, 4), put(0, 4), put(54, 4), put(40, 4), put(width, 4),
-        put(height, 4), put(1, 2), put(24, 2), put(0, 4), put(width * 3 * height, 4), put(0, 16);
+        put(height, 4), put(1, 2), put(24, 2), put(0, 4), put(width * 3 * height, 4);
+    for (int i = 0; i < 4; i++)
+        put(0, 4);
     for (int32_t y = height - 1; y >= 0; y--) {
         for (int32_t x = 0; x < width; x++) {
             int32_t c = SheetPixel(x, y); // red in the low byte: stored as blue, green, red
