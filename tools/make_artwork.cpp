@@ -1,8 +1,4 @@
 // Artwork generator: draws the game's ten sprite sheets and writes them as 24-bit BMP files.
-//
-// Every picture is drawn here from shapes (anti-aliased by 4 x 4 supersampling), bevels and
-// gradients, with the labels rendered through the platform's own fonts, so a fresh checkout
-// builds the same sheets. Run by the build as "make_artwork <folder>".
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -15,6 +11,9 @@
 #include "platform.h"
 #include "platform_state.h"
 
+// Every picture is drawn here from shapes (anti-aliased by 4 x 4 supersampling), bevels and
+// gradients, with the labels rendered through the platform's own fonts, so a fresh checkout
+// builds the same sheets. The build runs it as "make_artwork <folder>".
 namespace {
 
 // ---------------------------------------------------------------- colours and canvas
@@ -78,10 +77,11 @@ void FillShape(Canvas& c, int x0, int y0, int x1, int y1, Rgb colour, const Shap
     }
 }
 
-void Disc(Canvas& c, double cx, double cy, double r, Rgb colour) {
+void Disc(Canvas& c, double cx, double cy, double r, Rgb colour, double opacity = 1.0) {
     FillShape(
         c, int(cx - r) - 1, int(cy - r) - 1, int(cx + r) + 1, int(cy + r) + 1, colour,
-        [=](double x, double y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; });
+        [=](double x, double y) { return (x - cx) * (x - cx) + (y - cy) * (y - cy) <= r * r; },
+        opacity);
 }
 
 double SegmentDistance(double px, double py, double ax, double ay, double bx, double by) {
@@ -386,7 +386,7 @@ void FaceBase(Canvas& c, int x) {
     c.Fill(x, 0, 31, 31, Panel);
     Disc(c, x + 15.5, 15.5, 13.6, FaceEdge);
     Disc(c, x + 15.5, 15.5, 12.4, FaceYellow);
-    Disc(c, x + 12.5, 11.5, 5.0, Rgb{255, 232, 120}); // soft light from the top left
+    Disc(c, x + 10.0, 8.0, 3.2, Rgb{255, 244, 190}, 0.6); // light from the top left
 }
 
 // An arc of the circle around (cx, cy) from angle a1 to a2 (radians, y downwards).
@@ -498,12 +498,12 @@ void QuibButtons(Canvas& c) {
                 c.Fill(int(cx) - 4, int(cy) - 3, 8, 1, Ink);
                 break;
             case 4:
-                Polygon(c, {{cx - 4.5, cy + 2.5}, {cx + 4.5, cy + 2.5}, {cx, cy - 2.5}}, Ink);
-                c.Fill(int(cx) - 4, int(cy) - 5, 8, 1, Ink);
+                Polygon(c, {{cx - 4, cy + 3}, {cx + 4, cy + 3}, {cx, cy - 1}}, Ink);
+                c.Fill(int(cx) - 4, int(cy) - 4, 8, 2, Ink);
                 break;
             default:
-                Polygon(c, {{cx - 4.5, cy - 2.5}, {cx + 4.5, cy - 2.5}, {cx, cy + 2.5}}, Ink);
-                c.Fill(int(cx) - 4, int(cy) + 4, 8, 1, Ink);
+                Polygon(c, {{cx - 4, cy - 3}, {cx + 4, cy - 3}, {cx, cy + 1}}, Ink);
+                c.Fill(int(cx) - 4, int(cy) + 2, 8, 2, Ink);
                 break;
             }
         }
@@ -557,7 +557,9 @@ bool WriteBmp(const std::string& path, const Canvas& c) {
 
 // Sanitizer builds run this program as a build step, where no suppression file is given;
 // the font library keeps its configuration until the process ends, which is no leak of ours.
-extern "C" const char* __lsan_default_suppressions() { return "leak:libfontconfig\n"; }
+extern "C" const char* __lsan_default_suppressions() {
+    return "leak:libfontconfig\n";
+}
 
 // Exit code 1 when a font is missing or a sheet cannot be written, 2 on a wrong call.
 int main(int argc, char** argv) {
