@@ -5,6 +5,8 @@
 #include "frame.h"
 #include "frame_internal.h"
 
+using namespace quib;
+
 namespace {
 
 constexpr int32_t MainWindow = 1;
@@ -17,8 +19,7 @@ constexpr int32_t RollStep = 50;       // height change per frame while rolling
 constexpr int32_t ImageSlotCount = 50; // sprite slots a background image may come from
 
 // The kind in title-bar slot 1 to 4 (0 for any other slot number).
-int32_t& SlotKind(int32_t slot) {
-    static int32_t none = 0;
+int32_t SlotKind(int32_t slot) {
     switch (slot) {
     case 1:
         return QuibWindow.ButtonSlot1;
@@ -29,8 +30,7 @@ int32_t& SlotKind(int32_t slot) {
     case 4:
         return QuibWindow.ButtonSlot4;
     default:
-        none = 0;
-        return none;
+        return 0;
     }
 }
 

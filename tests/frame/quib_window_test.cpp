@@ -126,7 +126,7 @@ TEST_F(FrameTest, TitleEffectsShadeAndAnimateWithoutChangingTheRecord) {
     EXPECT_EQ(TitleAnimPhase, 1);
     EXPECT_EQ(ScriptPixel(5, 15), Rgb(40, 60, 80));
     EXPECT_EQ(ScriptPixel(365, 15), Rgb(159, 179, 199)); // towards (160, 180, 200)
-    TitleAnimPhase = 40; // the colours move on with the phase
+    TitleAnimPhase = 40;                                 // the colours move on with the phase
     DrawQuibFrame();
     EXPECT_EQ(TitleAnimPhase, 41);
     EXPECT_NE(ScriptPixel(5, 15), Rgb(40, 60, 80));
@@ -150,6 +150,24 @@ TEST_F(FrameTest, TitleEffectsShadeAndAnimateWithoutChangingTheRecord) {
     TitleAnimPhase = 179; // sin(179/38) is almost -1
     DrawQuibFrame();
     EXPECT_EQ(ScriptPixel(200, 15), Rgb(255, 255, 255));
+}
+
+TEST_F(FrameTest, BackgroundImageReplacesTheBackgroundColour) {
+    OpenStandardWindow();
+    ASSERT_NE(LoadSpriteSheet(3, "GFX\\Smileys.bmp", 0), 0);
+    SetSpriteSource(3, 31, 0, 31, 31); // the frame shows the whole image, whatever was set
+    QuibWindow.BackImage = 3;
+    DrawQuibFrame();
+    const SpriteSlot& image = Sprites[3];
+    for (int32_t x : {0, 15, 92}) {
+        uint32_t p = image.pixels[size_t(15) * size_t(image.width) + size_t(x)];
+        EXPECT_EQ(ScriptPixel(5 + x, 28 + 15),
+                  Rgb(int32_t(p >> 16), int32_t((p >> 8) & 255), int32_t(p & 255)));
+    }
+    // A number that names no sprite slot leaves the plain background.
+    QuibWindow.BackImage = 1000;
+    DrawQuibFrame();
+    EXPECT_EQ(ScriptPixel(20, 43), Rgb(0, 0, 0));
 }
 
 TEST_F(FrameTest, RolledUpAndOddSizedFramesStayInsideTheirArea) {
