@@ -5,7 +5,12 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <sys/resource.h>
+
+#include <algorithm>
+#include <cmath>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
@@ -364,6 +369,59 @@ TEST_F(RealWindow, PresentsAreAtLeastOneSixtyFirstSecondApart) {
     const int32_t before = TickCountMs();
     SleepMs(25);
     EXPECT_GE(TickCountMs() - before, 25);
+}
+
+// Not a check: the figures of a run of presents for tools/measure-pacing.sh (seconds taken
+// from TESSAROC_PACING_SECONDS, 10 by default): mean and spread of the intervals between
+// presents and the processor time the process used meanwhile.
+TEST_F(RealWindow, DISABLED_PacingReport) {
+    const char* env = std::getenv("TESSAROC_PACING_SECONDS");
+    const double seconds = env ? std::atof(env) : 10.0;
+    std::vector<double> intervals;
+    rusage usageBefore{};
+    getrusage(RUSAGE_SELF, &usageBefore);
+    timespec start{}, previous{};
+    PresentBackBuffer();
+    clock_gettime(CLOCK_MONOTONIC, &start);
+    previous = start;
+    for (;;) {
+        BackBuffer.pixels[size_t(intervals.size() % 300) * 850] ^= 0x00FFFFFF; // a changing frame
+        PresentBackBuffer();
+        timespec now{};
+        clock_gettime(CLOCK_MONOTONIC, &now);
+        intervals.push_back(double(now.tv_sec - previous.tv_sec) * 1e3 +
+                            double(now.tv_nsec - previous.tv_nsec) / 1e6);
+        previous = now;
+        if (double(now.tv_sec - start.tv_sec) + double(now.tv_nsec - start.tv_nsec) / 1e9 >=
+            seconds)
+            break;
+    }
+    rusage usageAfter{};
+    getrusage(RUSAGE_SELF, &usageAfter);
+    auto cpuSeconds = [](const rusage& u) {
+        return double(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
+               double(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
+    };
+    double sum = 0, squares = 0, low = 1e9, high = 0;
+    for (double ms : intervals) {
+        sum += ms;
+        low = std::min(low, ms);
+        high = std::max(high, ms);
+    }
+    const double mean = sum / double(intervals.size());
+    for (double ms : intervals)
+        squares += (ms - mean) * (ms - mean);
+    const double wall = sum / 1e3;
+    std::vector<double> sorted = intervals;
+    std::sort(sorted.begin(), sorted.end());
+    const double median = sorted[sorted.size() / 2], p99 = sorted[sorted.size() * 99 / 100];
+    std::printf("presents: %zu in %.2f s (%.2f per second)\n", intervals.size(), wall,
+                double(intervals.size()) / wall);
+    std::printf("interval: mean %.3f ms, standard deviation %.3f ms, min %.3f ms, max %.3f ms\n",
+                mean, std::sqrt(squares / double(intervals.size())), low, high);
+    std::printf("interval: median %.3f ms, 99th percentile %.3f ms\n", median, p99);
+    std::printf("processor: %.1f %% of one core\n",
+                100.0 * (cpuSeconds(usageAfter) - cpuSeconds(usageBefore)) / wall);
 }
 
 TEST(RealPlatformStart, MissingDisplayIsReportedOnStderr) {
