@@ -99,7 +99,8 @@ FT_Face OpenFaceFile(FontMachinery& machinery, const std::string& file, int inde
 
 // Asks fontconfig for the best face of the family in the wanted weight and slant, so that
 // the family's own bold and italic files are used; unknown names get fontconfig's
-// substitute, as the Windows font mapper would give one.
+// substitute, as the Windows font mapper would give one. Bold and italic are made by
+// FreeType only when the chosen face lacks them.
 ResolvedFace ResolveFace(const std::string& name, bool bold, bool italic) {
     FontMachinery& machinery = Machinery();
     if (!machinery.library || name.empty()) return {};
@@ -120,17 +121,19 @@ ResolvedFace ResolveFace(const std::string& name, bool bold, bool italic) {
     FcPatternDestroy(pattern);
     if (match) {
         FcChar8* file = nullptr;
-        int index = 0, weight = FC_WEIGHT_REGULAR, slant = FC_SLANT_ROMAN;
+        int index = 0;
         FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        FcPatternGetInteger(match, FC_WEIGHT, 0, &weight);
-        FcPatternGetInteger(match, FC_SLANT, 0, &slant);
         if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
             resolved.face =
                 OpenFaceFile(machinery, reinterpret_cast<const char*>(file), index & 0xFFFF);
-            resolved.embolden = bold && weight < FC_WEIGHT_DEMIBOLD;
-            resolved.oblique = italic && slant == FC_SLANT_ROMAN;
         }
         FcPatternDestroy(match);
+    }
+    // The face file's own style says whether it is bold or italic; fontconfig may report
+    // the requested style for a face it only means to slant or embolden.
+    if (resolved.face) {
+        resolved.embolden = bold && !(resolved.face->style_flags & FT_STYLE_FLAG_BOLD);
+        resolved.oblique = italic && !(resolved.face->style_flags & FT_STYLE_FLAG_ITALIC);
     }
     machinery.names[key] = resolved;
     return resolved;

@@ -263,6 +263,31 @@ TEST_F(TextTest, UnderlineAndStrikeOutRunAlongTheWholeText) {
     EXPECT_TRUE(fullRows(100, 120).empty());
 }
 
+TEST_F(TextTest, FamiliesWithoutBoldOrItalicFacesAreEmboldenedAndSlanted) {
+    // DejaVu Math TeX Gyre comes in one regular face only.
+    const Text family = "DejaVu Math TeX Gyre";
+    ASSERT_NE(LoadFontSlot(6, family, 14, 0), 0);
+    ASSERT_NE(LoadFontSlot(7, family, 14, FontBold), 0);
+    ASSERT_NE(LoadFontSlot(8, family, 14, FontItalic), 0);
+    UseFontSlot(6);
+    const int32_t regular = MeasureText("Minen");
+    UseFontSlot(7);
+    EXPECT_GT(MeasureText("Minen"), regular);
+    UseFontSlot(8);
+    EXPECT_EQ(MeasureText("Minen"), regular);
+    // Slanting moves the top of an upright stroke to the right of its foot.
+    const InkBox upright = DrawWhite(6, "|");
+    const InkBox slanted = DrawWhite(8, "|");
+    EXPECT_GE(slanted.right - slanted.left, upright.right - upright.left + 3);
+    int64_t ink6 = 0, ink7 = 0;
+    for (int32_t slot : {6, 7}) {
+        DrawWhite(slot, "Minen");
+        for (uint32_t p : BackBuffer.pixels)
+            (slot == 6 ? ink6 : ink7) += p & 0xFF;
+    }
+    EXPECT_GT(ink7, ink6 * 5 / 4);
+}
+
 TEST_F(TextTest, FontSlotsThatCannotBeMadeStayEmpty) {
     EXPECT_EQ(LoadFontSlot(0, "Arial", 9, 0), 0);
     EXPECT_EQ(LoadFontSlot(FontSlotCount, "Arial", 9, 0), 0);
