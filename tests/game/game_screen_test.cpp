@@ -162,6 +162,7 @@ TEST_F(GameScreenTest, FaceAndBackButtonsActOnlyWhenReleasedOverThem) {
         ScriptClick(ScriptClock() + 100, 350, 64, 1); // the back button's corner
         StartRound();
         EXPECT_EQ(ButtonAction, 2);
+        ScriptOnPresent(nullptr);
     }
     // Pressed over a button and released off it: nothing happens and play goes on.
     uint32_t t = ScriptClock() + 100;

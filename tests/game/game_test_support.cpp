@@ -85,6 +85,7 @@ std::vector<bool> ExpectedFlood(int32_t x, int32_t y) {
 }
 
 void StartUpForScreens(const std::string& tag) {
+    ScriptOnPresent(nullptr);
     ScriptReset();
     ResetPlatformState();
     ResetFrameState();
