@@ -17,13 +17,6 @@ __int128 FloorDiv(__int128 a, __int128 b) {
     return q;
 }
 
-// The minor coordinate offset of step i of a line that moves d along the minor axis over n
-// steps of the major axis: i * d / n rounded to the nearest integer, halves upward.
-int64_t LineOffset(int64_t i, int64_t d, int64_t n) {
-    if (n == 0) return 0;
-    return int64_t(FloorDiv(__int128(2) * i * d + n, __int128(2) * n));
-}
-
 // Puts one pixel of a line or box: the current colour, or the inverse with mode flag 2.
 void PutPixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
     if (x < 0 || y < 0 || x >= BackBuffer.width || y >= BackBuffer.height) return;
@@ -86,10 +79,13 @@ int32_t BeginDrawing(int32_t target) {
     return 1;
 }
 
+// Called at the end of a frame's drawing, before the sprites are copied.
 void EndDrawing() {
     DrawState.active = false;
 }
 
+// The setters below are called by the screens and the frame toolkit between BeginDrawing and
+// EndDrawing; outside a drawing they do nothing, as every drawing operation.
 void SetInkColour(int32_t red, int32_t green, int32_t blue) {
     if (!DrawingActive()) return;
     DrawState.colour = MakeColour(red, green, blue);
@@ -147,12 +143,37 @@ void DrawSegment(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour)
     const int64_t majorLimit = alongX ? BackBuffer.width : BackBuffer.height;
     const int64_t first = std::max<int64_t>(ax, 0);
     const int64_t last = std::min<int64_t>(bx, majorLimit - 1);
+    const int64_t n = bx - ax, d = by - ay;
+    if (d == 0) { // straight lines in one go
+        if (alongX) {
+            PaintRect(first, ay, last + 1, ay + 1, pixel, invert);
+        } else {
+            PaintRect(ay, first, ay + 1, last + 1, pixel, invert);
+        }
+        return;
+    }
+    if (first > last) return;
+    // Step i lies i * d / n (rounded to the nearest, halves upward) off the start along the
+    // minor axis: floor((2 * i * d + n) / (2 * n)). The quotient and its remainder are
+    // computed once for the first visible step and then carried from step to step.
+    const int64_t twoN = 2 * n;
+    const __int128 numerator = __int128(2) * (first - ax) * d + n;
+    const __int128 quotient = FloorDiv(numerator, twoN);
+    int64_t remainder = int64_t(numerator - quotient * twoN); // 0 <= remainder < 2n
+    int64_t minor = ay + int64_t(quotient);
     for (int64_t major = first; major <= last; ++major) {
-        const int64_t minor = ay + LineOffset(major - ax, by - ay, bx - ax);
         if (alongX) {
             PutPixel(major, minor, pixel, invert);
         } else {
             PutPixel(minor, major, pixel, invert);
+        }
+        remainder += 2 * d; // |d| <= n: at most one carry per step
+        if (remainder >= twoN) {
+            remainder -= twoN;
+            ++minor;
+        } else if (remainder < 0) {
+            remainder += twoN;
+            --minor;
         }
     }
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdlib>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -230,6 +231,26 @@ TEST_F(DrawTest, SegmentsWithHugeCoordinatesAreCut) {
     EXPECT_EQ(Painted().size(), 600u);
     DrawSegment(5, INT32_MAX, 5, INT32_MIN, white);
     EXPECT_EQ(Painted().size(), 600u + 599u);
+
+    // A sloped line starting far outside: its visible pixels lie on the ideal line.
+    for (const auto& [x1, y1, x2, y2] :
+         {std::tuple{-100000, -50003, 100000, 50001}, std::tuple{INT32_MAX, 700, INT32_MIN + 5, -3},
+          std::tuple{300, INT32_MIN, 301, INT32_MAX}}) {
+        ResetPlatformState();
+        CreateBackBuffer(850, 600);
+        BeginDrawing(BackBufferOutput());
+        DrawSegment(x1, y1, x2, y2, white);
+        const auto visible = Painted();
+        EXPECT_FALSE(visible.empty());
+        const double dx = double(x2) - x1, dy = double(y2) - y1;
+        for (const auto& [x, y] : visible) {
+            if (std::abs(dx) >= std::abs(dy)) {
+                EXPECT_LE(std::abs(y - (y1 + (x - double(x1)) * dy / dx)), 0.5 + 1e-6);
+            } else {
+                EXPECT_LE(std::abs(x - (x1 + (y - double(y1)) * dx / dy)), 0.5 + 1e-6);
+            }
+        }
+    }
 }
 
 TEST_F(DrawTest, PlotPixelSetsOnePixelAndIgnoresOutsidePoints) {
