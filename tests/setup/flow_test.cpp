@@ -89,12 +89,16 @@ TEST(Flow, FailedSetUpEndsAtOnceWithoutTouchingPrefs) {
         EXPECT_FALSE(FileExists(folder + "Prefs"));
         EXPECT_FALSE(ScriptWindow().created);
     }
-    // An existing file is neither read into the settings nor rewritten.
-    std::string folder = FreshMachine("failkeep");
-    WriteWholeFile(folder + "Prefs", "abc");
-    ScriptFailSetUp(false, false, true);
-    EXPECT_NE(RunTessaroc(), 0);
-    EXPECT_EQ(PrefsOf(folder), "abc");
+    // An existing file is not rewritten, also when only the window could not be made.
+    for (int which = 0; which < 2; ++which) {
+        std::string folder = FreshMachine("failkeep");
+        WriteWholeFile(folder + "Prefs", "abc");
+        ScriptFailSetUp(false, which == 1, which == 0);
+        ScriptEndAt(6000);
+        EXPECT_NE(RunTessaroc(), 0);
+        EXPECT_EQ(PrefsOf(folder), "abc");
+        EXPECT_LT(ScriptClock(), 6000u);
+    }
 }
 
 TEST(Flow, BackAndFaceButtonsChooseTheNextScreen) {
