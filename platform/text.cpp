@@ -39,7 +39,7 @@ char32_t DecodeByte(unsigned char byte) {
 std::string FaceNameUtf8(const Text& name) {
     std::string out;
     for (unsigned char byte : name) {
-        const char32_t c = byte < 0x20 ? 0 : DecodeByte(byte);
+        const char32_t c = DecodeByte(byte);
         if (c == 0) continue;
         if (c < 0x80) {
             out += char(c);
@@ -89,8 +89,10 @@ FT_Face OpenFaceFile(FontMachinery& machinery, const std::string& file, int inde
     const auto found = machinery.files.find(key);
     if (found != machinery.files.end()) return found->second;
     FT_Face face = nullptr;
-    if (FT_New_Face(machinery.library, file.c_str(), index, &face) != 0 || !FT_IS_SCALABLE(face)) {
-        if (face) FT_Done_Face(face);
+    if (FT_New_Face(machinery.library, file.c_str(), index, &face) != 0) {
+        face = nullptr;
+    } else if (!FT_IS_SCALABLE(face)) { // fixed-size bitmap fonts cannot take our sizes
+        FT_Done_Face(face);
         face = nullptr;
     }
     machinery.files[key] = face;
@@ -156,8 +158,8 @@ struct FontFace {
         int32_t advance = 0;           // whole pixels the pen moves
         int32_t left = 0;              // columns from the pen to the picture's first column
         int32_t top = 0;               // rows from the picture's first row down to the baseline
-        int32_t width = 0;             // picture size in pixels
-        int32_t rows = 0;              //
+        int32_t width = 0;             // picture columns
+        int32_t rows = 0;              // picture rows
         std::vector<uint8_t> coverage; // rows * width grey levels, 0 blank to 255 full ink
     };
 
@@ -232,7 +234,7 @@ const FontFace::Picture& Glyph(FontFace& font, unsigned char byte) {
             advance += strength;
         }
         if (font.oblique) {
-            // Slant to the right by about 12 degrees (x += 0.2 * y).
+            // Slant to the right as FreeType's own synthetic oblique does (x += 0.21 * y).
             FT_Matrix shear = {0x10000, 0x0366A, 0, 0x10000};
             FT_Outline_Transform(&slot->outline, &shear);
         }
@@ -342,15 +344,18 @@ void UseFontSlot(int32_t slot) {
     DrawState.fontSlot = (slot > 0 && slot < FontSlotCount) ? slot : 0;
 }
 
+// Called by the frame toolkit and the screens to place texts (centring, cursors): the sum of
+// the whole-pixel advances, exactly what DrawTextAtCursor moves the cursor by.
 int32_t MeasureText(const Text& text) {
     if (!DrawingActive() || text.empty()) return 0;
     FontFace* font = CurrentFont();
     return font ? ClampToInt32(TextAdvance(*font, text)) : 0;
 }
 
-// The text cell's top-left corner is the text cursor; the baseline lies the font's ascent
-// below it. Without mode flag 1 the cell (the text's width by ascent + descent) is first
-// filled white. The cursor then moves right by the text's width, exactly MeasureText.
+// Called by the screens for every text they show. The text cell's top-left corner is the
+// text cursor; the baseline lies the font's ascent below it. Without mode flag 1 the cell
+// (the text's width by ascent + descent) is first filled white. The cursor then moves right
+// by the text's width, exactly MeasureText.
 void DrawTextAtCursor(const Text& text) {
     if (!DrawingActive() || text.empty()) return;
     FontFace* font = CurrentFont();
