@@ -167,8 +167,8 @@ void WriteBytes(const uint8_t* from, int64_t count) {
 // A file already open under this number is closed first. Returns 0 when it cannot be opened
 // (read-only, not a regular file, too large, no free record), 1 otherwise.
 int32_t OpenDataFile(int32_t number, const Text& fileName) {
-    int32_t old = FindRecord(number);
     if (number == 0 || fileName.empty()) return 0;
+    int32_t old = FindRecord(number);
     if (old >= 0) CloseRecord(old);
     int32_t index = FindRecord(0);
     if (index < 0) return 0;

@@ -26,7 +26,7 @@ std::string SheetPath(const Text& fileName) {
 }
 
 // The whole contents of a regular file; false when it cannot be read or is too large.
-bool ReadWholeFile(const std::string& path, std::vector<uint8_t>& bytes) {
+bool ReadSheetFile(const std::string& path, std::vector<uint8_t>& bytes) {
     int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat info;
@@ -58,7 +58,7 @@ int32_t LoadSpriteSheet(int32_t slot, const Text& fileName, int32_t /*mode*/) {
     sprite.fileName = fileName;
     std::vector<uint8_t> bytes;
     DecodedBitmap bitmap;
-    if (!ReadWholeFile(SheetPath(fileName), bytes) ||
+    if (!ReadSheetFile(SheetPath(fileName), bytes) ||
         !DecodeBmp(bytes.data(), bytes.size(), bitmap))
         return 0;
     sprite.pixels = std::move(bitmap.pixels);

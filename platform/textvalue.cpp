@@ -29,7 +29,7 @@ bool TooLarge(const char* first, const char* last, bool hex) {
     bool seenPoint = false, seenDigit = false;
     const char exponentMark = hex ? 'p' : 'e';
     const char* p = first;
-    for (; p < last && (hex ? IsHexDigit(*p) : IsDigit(*p)) | (*p == '.'); ++p) {
+    for (; p < last && ((hex ? IsHexDigit(*p) : IsDigit(*p)) || *p == '.'); ++p) {
         if (*p == '.') {
             seenPoint = true;
         } else if (seenDigit) {
@@ -40,7 +40,7 @@ bool TooLarge(const char* first, const char* last, bool hex) {
             --leading;
         }
     }
-    if (seenPoint && !seenDigit) return false;
+    if (!seenDigit) return false; // zero
     int64_t exponent = 0;
     if (p < last && (*p | 0x20) == exponentMark) {
         ++p;
@@ -51,6 +51,14 @@ bool TooLarge(const char* first, const char* last, bool hex) {
         if (negative) exponent = -exponent;
     }
     return (hex ? leading * 4 : leading) + exponent > 0;
+}
+
+// Byte-wise comparison as unsigned values; a text that is a prefix of the other is smaller.
+int CompareBytes(const Text& a, const Text& b) {
+    const size_t common = std::min(a.size(), b.size());
+    int order = common > 0 ? std::memcmp(a.data(), b.data(), common) : 0;
+    if (order != 0) return order;
+    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 } // namespace
@@ -87,8 +95,8 @@ int32_t TextToInt(const Text& text) {
     return static_cast<int32_t>(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
-// atof's reading (the longest number at the start after white space: decimal, hex with
-// "0x", "inf", "infinity", "nan"), made a float; no number gives 0.
+// Called to read stored times back. atof's reading (the longest number at the start after white
+// space: decimal, hex with "0x", "inf", "infinity", "nan"), made a float; no number gives 0.
 float TextToFloat(const Text& text) {
     const char* p = text.data();
     const char* last = p + text.size();
@@ -122,7 +130,7 @@ Text CharToText(int32_t byte) {
     return c == 0 ? Text() : Text(1, c);
 }
 
-// count blanks; none for count <= 0.
+// Called by the best-time file to pad names and times: count blanks; none for count <= 0.
 Text SpaceText(int32_t count) {
     return count > 0 ? Text(static_cast<size_t>(count), ' ') : Text();
 }
@@ -145,17 +153,7 @@ Text UpperText(const Text& text) {
     return upper;
 }
 
-namespace {
-// Byte-wise comparison as unsigned values; a text that is a prefix of the other is smaller.
-int CompareBytes(const Text& a, const Text& b) {
-    const size_t common = std::min(a.size(), b.size());
-    int order = common > 0 ? std::memcmp(a.data(), b.data(), common) : 0;
-    if (order != 0) return order;
-    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
-}
-} // namespace
-
-// 1 when a sorts before b, else 0.
+// Called by the best-time ranking: 1 when a sorts before b, else 0.
 int32_t TextLess(const Text& a, const Text& b) {
     return CompareBytes(a, b) < 0 ? 1 : 0;
 }
