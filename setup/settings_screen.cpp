@@ -34,7 +34,6 @@ constexpr int32_t BarLeft = 70, BarRight = 271;       // slider bar corners (inn
 constexpr int32_t SliderLeft = 70, SliderRight = 270; // slider hit columns
 constexpr float SliderSpan = 200.0f;                  // pixels from value 0 to the maximum
 constexpr int32_t ValueLeft = 280, ValueRight = 305;  // value box corners
-constexpr int32_t MinusX = 315, PlusX = 335;          // step button pictures
 
 // Push buttons in the order they are tested; ButtonAction takes index + 1.
 struct PushButton {
