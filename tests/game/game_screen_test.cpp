@@ -528,6 +528,18 @@ TEST_F(GameScreenTest, SaveFramesForLooking) {
         EndScreen();
         ScriptSaveFrame(folder + "/" + s.name + (RoundState == Lost ? "_lost.png" : "_won.png"));
     }
+    // The face and the back button held down.
+    StartUpForScreens("game");
+    ScriptClick(300, 265, 50, 1, 400);
+    ScriptClick(1000, 320, 50, 1, 400);
+    ScriptOnPresent([&](int64_t) {
+        if (ScriptClock() >= 600 && ScriptClock() < 616)
+            ScriptSaveFrame(folder + "/face_pressed.png");
+        if (ScriptClock() >= 1300 && ScriptClock() < 1316)
+            ScriptSaveFrame(folder + "/back_pressed.png");
+    });
+    StartRound();
+    StartRound();
 }
 
 } // namespace
