@@ -29,7 +29,7 @@ int32_t ClassifyRound(int32_t width, int32_t height, int32_t mines);
 int32_t BlockOffset(int32_t difficulty);
 // The top-ten screen, after classifying: opens (and when needed initialises) the file, reads
 // the difficulty's block into TopList and PreviousEntries and leaves the file open; 1 on
-// success, 0 when the file cannot be opened.
+// success, 0 when the file cannot be opened. A list still open is first closed unwritten.
 int32_t LoadTopList(int32_t difficulty);
 // The top-ten screen, after loading: ranks the time text and inserts it with an empty name;
 // returns PlaceReached (1 to 10, or 11 for no place, which also closes the file).
@@ -76,5 +76,6 @@ constexpr int32_t SlideFrameCount = 19; // the slide ends in its 19th frame
 // It returns at once when the board has no list. When the player closes the window here,
 // it returns with TitleBarResult = 1 (CloseButton) and the list unwritten: the flow must
 // then end the program through its ordinary end (which saves the preferences). Otherwise
-// TitleBarResult is 0 on return and ButtonAction is left as the end screen set it.
+// TitleBarResult is not 1 on return (4 when the leaving click rolled the window up) and
+// ButtonAction is left as the end screen set it.
 void TopListScreen();

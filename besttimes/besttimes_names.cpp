@@ -2,8 +2,6 @@
 // editing of the typed name and the name row.
 #include "besttimes.h"
 
-#include "frame.h"
-
 namespace {
 
 // One row of the scan-code table: either code (0 = none) gives the text. Codes from 0x80
