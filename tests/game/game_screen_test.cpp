@@ -1,6 +1,7 @@
 // Tests of the game and end screens, run on the scripted platform with the built artwork.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
 #include <cstdlib>
@@ -449,6 +450,22 @@ TEST_F(GameScreenTest, QuitEndsEveryLoopOfTheScreens) {
     ScriptEndAt(600);
     EndScreen();
     EXPECT_EQ(TitleBarResult, CloseButton);
+}
+
+TEST_F(GameScreenTest, RollUpKeepsTheRoundAndTheCloseButtonEndsIt) {
+    uint32_t t = ScriptClick(100, CellX(0), CellY(0), 2);
+    t = ScriptClick(t + 100, 335, 15); // roll up
+    int32_t rolledHeight = 1000;
+    ScriptOnPresent([&](int64_t) { rolledHeight = std::min(rolledHeight, ScriptWindow().height); });
+    t = ScriptClick(t + 500, 355, 15); // restore
+    t = ScriptClick(t + 300, 355, 15); // close
+    StartRound();
+    EXPECT_EQ(rolledHeight, 31);
+    EXPECT_EQ(QuibWindow.Height, 288);
+    EXPECT_EQ(TitleBarResult, CloseButton);
+    EXPECT_EQ(RoundState, Running);
+    EXPECT_EQ(Cover(0, 0), Flagged);
+    EXPECT_LT(ScriptClock(), t + 300); // ended by the click, not by the end of the script
 }
 
 TEST_F(GameScreenTest, SettingsOutsideTheRangesNeverReachPastTheGrids) {
