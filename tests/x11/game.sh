@@ -18,7 +18,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "game.sh: $*" >&2; exit 1; }
+fail() {
+  echo "game.sh: $*" >&2
+  [ -s "$work/log" ] && sed 's/^/game.sh: program said: /' "$work/log" >&2
+  exit 1
+}
 shot() { import -window root "$shots/$1.png"; }
 # Colour of a screenshot pixel as "r,g,b".
 pixel() {
@@ -41,10 +45,10 @@ point() { xdotool mousemove "$1" "$2"; xdotool mousemove_relative 1 0; xdotool m
 click() { point "$1" "$2"; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 0.3; }
 window_size() { xdotool getwindowgeometry "$win" | awk '/Geometry/ {print $2}'; }
 
-"$work/tessaroc" &
+"$work/tessaroc" 2>"$work/log" &
 pid=$!
 win=""
-for _ in $(seq 100); do
+for _ in $(seq 200); do
   win=$(xdotool search --name "Tessaroc by Varnholt" 2>/dev/null | head -1) && [ -n "$win" ] && break
   sleep 0.1
 done
