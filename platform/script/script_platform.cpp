@@ -191,8 +191,9 @@ void ScriptFailSetUp(bool screen, bool window, bool keyboard) {
 
 // ---------------------------------------------------------------- window and screen
 
+// Start-up: as on the real platform, a window that cannot be made already fails here.
 int32_t OpenScreenSystem() {
-    return ScriptInput.failScreen ? 0 : 1;
+    return ScriptInput.failScreen || ScriptInput.failWindow ? 0 : 1;
 }
 
 // Start-up (through the frame toolkit): the window sits at (x, y) unless a centring flag

@@ -52,8 +52,10 @@ uint32_t ScriptClickWindow(uint32_t atMs, int32_t x, int32_t y, int32_t button =
 // Press a key at atMs and release it holdMs later; returns the release time.
 uint32_t ScriptTap(uint32_t atMs, int32_t scanCode, uint32_t holdMs = 100);
 
-// Makes the next OpenScreenSystem, CreateMainWindow or OpenKeyboardDevice report failure
-// (until ScriptReset), for tests of the start-up's failure paths.
+// Makes OpenScreenSystem, CreateMainWindow or OpenKeyboardDevice report failure (until
+// ScriptReset), for tests of the start-up's failure paths. As on the real platform, where
+// OpenScreenSystem already makes the (hidden) window, a window failure also makes
+// OpenScreenSystem fail.
 void ScriptFailSetUp(bool screen, bool window, bool keyboard);
 
 // ---------------------------------------------------------------- what the program did

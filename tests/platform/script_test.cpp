@@ -240,6 +240,8 @@ TEST_F(ScriptPlatform, WindowPlacementAndDesktop) {
     ScriptFailSetUp(false, true, true);
     EXPECT_EQ(CreateMainWindow(1, 0, 0, 10, 10, StylePopup, "T"), 0);
     EXPECT_EQ(OpenKeyboardDevice(), 0);
+    EXPECT_EQ(OpenScreenSystem(), 0) << "the window is made at the screen's set-up";
+    ScriptFailSetUp(false, false, false);
     EXPECT_NE(OpenScreenSystem(), 0);
 }
 
