@@ -1,10 +1,11 @@
-// Drawing extensions on the back buffer: bevelled and plain outlines, shaded boxes,
-// percentage bars, centred text and the slider rounding rule.
+// Drawing extensions: bevelled and plain outlines, shaded boxes, bars, centred text, rounding.
 #include <algorithm>
 
 #include "frame.h"
 #include "frame_internal.h"
 #include "platform_state.h"
+
+using namespace quib;
 
 namespace {
 
@@ -24,8 +25,8 @@ void DrawFourSides(int32_t left, int32_t top, int32_t right, int32_t bottom, int
 
 } // namespace
 
-// The frame (Part of every DrawQuibFrame) and the screens' boxes and bars: light side 50
-// above the base, dark side 50 below, swapped when sunken, each component clamped.
+// DrawQuibFrame's border and the screens' boxes and bars: light side 50 above the base, dark
+// side 50 below, swapped when sunken, each component clamped to 0..255.
 void DrawBevelBox(int32_t left, int32_t top, int32_t right, int32_t bottom, int32_t red,
                   int32_t green, int32_t blue, int32_t sunken) {
     int64_t light[3] = {int64_t(red) + 50, int64_t(green) + 50, int64_t(blue) + 50};

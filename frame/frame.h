@@ -23,7 +23,8 @@ int32_t OpenQuibWindow(const Text& title, int32_t x, int32_t y, int32_t width, i
                        int32_t slot1, int32_t slot2, int32_t slot3, int32_t slot4, int32_t aRed,
                        int32_t aGreen, int32_t aBlue, int32_t bRed, int32_t bGreen, int32_t bBlue,
                        int32_t frameRed, int32_t frameGreen, int32_t frameBlue, int32_t backRed,
-                       int32_t backGreen, int32_t backBlue, int32_t backImage, int32_t titleEffects);
+                       int32_t backGreen, int32_t backBlue, int32_t backImage,
+                       int32_t titleEffects);
 // Every screen, at the start of each frame: border, title bar, title, buttons; 1 when drawn.
 int32_t DrawQuibFrame();
 void DrawTitleButton(int32_t x, int32_t y, int32_t kind, int32_t state);

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <limits>
 
+namespace quib {
+
 // Window sizes and positions may be anything after damaged preferences, so the toolkit
 // does its coordinate arithmetic in 64 bits and narrows the result with this clamp.
 inline int32_t ClampToInt32(int64_t value) {
@@ -29,3 +31,5 @@ inline int32_t RoundToInt32(float value) {
     if (value <= -2147483648.0f) return std::numeric_limits<int32_t>::min();
     return static_cast<int32_t>(std::lrintf(value));
 }
+
+} // namespace quib

@@ -24,11 +24,11 @@ struct QuibWindowRecord {
     int32_t ButtonSlot2 = 0; // kind of the button left of it
     int32_t ButtonSlot3 = 0;
     int32_t ButtonSlot4 = 0;
-    RgbTriple TitleColourA;  // title fill, or the left end of the shading
-    RgbTriple TitleColourB;  // right end of the shading
-    RgbTriple FrameColour;   // border base colour; bevels 50 lighter and darker
-    RgbTriple BackColour;    // client background below the title bar
-    int32_t BackImage = 0;   // sprite slot shown as background instead; 0 = none
+    RgbTriple TitleColourA;   // title fill, or the left end of the shading
+    RgbTriple TitleColourB;   // right end of the shading
+    RgbTriple FrameColour;    // border base colour; bevels 50 lighter and darker
+    RgbTriple BackColour;     // client background below the title bar
+    int32_t BackImage = 0;    // sprite slot shown as background instead; 0 = none
     int32_t TitleEffects = 0; // bits: 1 colour animation, 2 shading from A to B
 };
 extern QuibWindowRecord QuibWindow;

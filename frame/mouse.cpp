@@ -2,6 +2,8 @@
 #include "frame.h"
 #include "frame_internal.h"
 
+using namespace quib;
+
 // Every screen loop, press loop and wait for a release: takes at most one pending window
 // event (the only place the program does), remembers the held-button mask of the latest
 // mouse event and answers from it, so the answer is a level that holds while no newer

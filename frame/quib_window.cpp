@@ -1,5 +1,4 @@
-// The application window: opening, the self-drawn frame and title bar, title-bar buttons,
-// dragging and rolling up.
+// The application window: opening, frame and title bar, title buttons, dragging, rolling up.
 #include <cmath>
 
 #include "frame.h"

@@ -2,6 +2,8 @@
 #include "frame.h"
 #include "frame_internal.h"
 
+using namespace quib;
+
 namespace {
 
 // Sprite slots the start-up loads the sheets into.

@@ -4,6 +4,8 @@
 #include "frame.h"
 #include "frame_internal.h"
 
+using namespace quib;
+
 namespace {
 
 // RandomUpTo for a span worked out from the window size: a window narrower or lower than

@@ -1,5 +1,4 @@
-// Tests of the sprite sheets: the committed GFX folder matches the generator, every sheet
-// has its cell layout, and a preview of all sheets on the real frame can be rendered.
+// Tests of the sprite sheets: committed files up to date, cell layouts, a preview on the frame.
 #include <cstdlib>
 #include <filesystem>
 #include <string>
