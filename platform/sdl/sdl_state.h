@@ -12,11 +12,8 @@
 struct SdlWindowRecord {
     SDL_Window* window = nullptr; // the one window, made hidden by OpenScreenSystem
     bool videoReady = false;      // SDL's video subsystem is initialised
-    bool shown = false;           // CreateMainWindow has placed and shown it
-    int32_t width = 0;            // client size asked for
-    int32_t height = 0;
-    void* xDisplay = nullptr;  // X11 Display* of SDL's connection (null off X11)
-    unsigned long xWindow = 0; // X11 window id of the window (0 off X11)
+    void* xDisplay = nullptr;     // X11 Display* of SDL's connection (null off X11)
+    unsigned long xWindow = 0;    // X11 window id of the window (0 off X11)
 };
 extern SdlWindowRecord SdlWindow;
 

@@ -187,8 +187,6 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     SDL_SetWindowTitle(w, TitleAsUtf8(title).c_str());
     SDL_SetWindowBordered(w, (style & StylePopup) ? SDL_FALSE : SDL_TRUE);
     SDL_SetWindowSize(w, std::max(width, 1), std::max(height, 1));
-    SdlWindow.width = width;
-    SdlWindow.height = height;
     const bool centre = (style & (StyleCentreDesktop | StyleCentreActive)) != 0;
     const int px = centre ? int(SDL_WINDOWPOS_CENTERED) : x;
     const int py = centre ? int(SDL_WINDOWPOS_CENTERED) : y;
@@ -200,7 +198,6 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
         SDL_SetWindowPosition(w, px, py);
         SDL_RaiseWindow(w);
         SDL_SetWindowInputFocus(w);
-        SdlWindow.shown = true;
     }
     return 1;
 }
@@ -222,8 +219,6 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     int32_t left = 0, top = 0;
     WindowDesktopPosition(&left, &top);
     SDL_SetWindowSize(SdlWindow.window, std::max(width, 1), std::max(height, 1));
-    SdlWindow.width = width;
-    SdlWindow.height = height;
     int32_t nowLeft = 0, nowTop = 0;
     WindowDesktopPosition(&nowLeft, &nowTop);
     if (nowLeft != left || nowTop != top) SDL_SetWindowPosition(SdlWindow.window, left, top);
