@@ -197,7 +197,6 @@ void CentredText(Canvas& c, const std::string& text, int32_t fontSlot, double cx
 
 // ---------------------------------------------------------------- the common look
 
-const Rgb Black{0, 0, 0};
 const Rgb White{255, 255, 255};
 const Rgb Ink{24, 32, 48};        // labels and outlines
 const Rgb Panel{195, 200, 205};   // the screens' panel and background grey

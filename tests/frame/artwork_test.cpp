@@ -139,8 +139,8 @@ void DrawSettingsPreview() {
     DrawCentredText(280, 305, 71, "15");
     const char* options[4] = {"Sternenhintergrund", "Leere Felder = Transparent",
                               "Farbanimation in Titelleiste",
-                              "Farb\xFC"
-                              "bergang in Titelleiste"};
+                              ("Farb\xFC"
+                               "bergang in Titelleiste")};
     for (int32_t i = 0; i < 4; i++) {
         SetInkColour(0, 0, 0);
         SetTextCursor(45, 221 + 20 * i);
