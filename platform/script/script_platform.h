@@ -18,7 +18,8 @@ constexpr int32_t ScriptDesktopWidth = 1280;
 constexpr int32_t ScriptDesktopHeight = 1024;
 constexpr int32_t ScriptFrameMs = 16; // fake time one PresentBackBuffer takes (about 1/61 s)
 
-// Clears the script, the queue, the window, the key table and the cursor; clock to 0.
+// Clears the script, the queue, the window, the key table and the cursor; clock to 0. The
+// platform core (back buffer, quit flag) is cleared by ResetPlatformState, not here.
 void ScriptReset();
 
 // ---------------------------------------------------------------- the fake clock

@@ -5,6 +5,7 @@
 #include <array>
 
 #include "platform_state.h"
+#include "sdl_platform.h"
 #include "sdl_state.h"
 
 // Set-1 scan code (extended keys + 0x80) of each SDL physical scancode; 0 for keys the game
@@ -90,6 +91,11 @@ static std::array<uint8_t, SDL_NUM_SCANCODES> BuildScanCodeTable() {
 }
 
 static const std::array<uint8_t, SDL_NUM_SCANCODES> ScanCodeOf = BuildScanCodeTable();
+
+int32_t SdlSet1ScanCode(int32_t sdlScancode) {
+    if (sdlScancode < 0 || sdlScancode >= SDL_NUM_SCANCODES) return 0;
+    return ScanCodeOf[size_t(sdlScancode)];
+}
 
 // Start-up: the keyboard is read through the window system, so there is nothing to open.
 int32_t OpenKeyboardDevice() {

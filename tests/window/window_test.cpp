@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
+#include <set>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -277,6 +278,38 @@ TEST_F(RealWindow, KeysArriveAsSetOneScanCodes) {
     }
     EXPECT_EQ(KeyDown(256), 0);
     EXPECT_EQ(KeyDown(-7), 0);
+}
+
+// Needs no display: the translation from SDL's physical scancodes (USB usage numbers).
+TEST(ScanCodeTable, CoversTheKeysTheGameReadsAtTheirGermanPlaces) {
+    // The keys SDL names by their US places.
+    EXPECT_EQ(SdlSet1ScanCode(28), 0x15);  // Y: the key a German keyboard labels Z
+    EXPECT_EQ(SdlSet1ScanCode(29), 0x2C);  // Z: labelled Y
+    EXPECT_EQ(SdlSet1ScanCode(45), 0x0C);  // minus: sharp s
+    EXPECT_EQ(SdlSet1ScanCode(47), 0x1A);  // left bracket: U umlaut
+    EXPECT_EQ(SdlSet1ScanCode(51), 0x27);  // semicolon: O umlaut
+    EXPECT_EQ(SdlSet1ScanCode(52), 0x28);  // apostrophe: A umlaut
+    EXPECT_EQ(SdlSet1ScanCode(56), 0x35);  // slash: minus
+    EXPECT_EQ(SdlSet1ScanCode(49), 0x2B);  // backslash
+    EXPECT_EQ(SdlSet1ScanCode(50), 0x2B);  // non-US hash: # left of Enter
+    EXPECT_EQ(SdlSet1ScanCode(100), 0x56); // non-US backslash: < left of Y
+    EXPECT_EQ(SdlSet1ScanCode(88), 0x9C);  // numeric pad Enter
+    EXPECT_EQ(SdlSet1ScanCode(84), 0xB5);  // numeric pad divide
+    EXPECT_EQ(SdlSet1ScanCode(-1), 0);
+    EXPECT_EQ(SdlSet1ScanCode(100000), 0);
+
+    // Every scan code of the name entry's table and Escape can be reported.
+    std::set<int32_t> reachable;
+    for (int32_t sdl = 0; sdl < 512; sdl++)
+        reachable.insert(SdlSet1ScanCode(sdl));
+    const int32_t used[] = {0x0B, 0x52, 0x02, 0x4F, 0x03, 0x50, 0x04, 0x51, 0x05, 0x4B, 0x06, 0x4C,
+                            0x07, 0x4D, 0x08, 0x47, 0x09, 0x48, 0x0A, 0x49, 0x1E, 0x30, 0x2E, 0x20,
+                            0x12, 0x21, 0x22, 0x23, 0x17, 0x24, 0x25, 0x26, 0x32, 0x31, 0x18, 0x19,
+                            0x10, 0x13, 0x1F, 0x14, 0x16, 0x2F, 0x11, 0x2D, 0x2C, 0x15, 0x0C, 0x28,
+                            0x27, 0x1A, 0x33, 0x53, 0x34, 0x35, 0x4A, 0x4E, 0x1B, 0x37, 0xB5, 0x2B,
+                            0x56, 0x39, 0x2A, 0x36, 0x1C, 0x9C, 0x0E, 0x01};
+    for (int32_t code : used)
+        EXPECT_EQ(reachable.count(code), 1u) << std::hex << code;
 }
 
 TEST_F(RealWindow, KeyboardSnapshotsKeepMouseEventsForPolling) {
