@@ -14,7 +14,7 @@ namespace {
 constexpr int32_t OpeningWidth = 370;
 constexpr int32_t OpeningHeight = 310;
 
-// Start-up step 1: every layer's globals back to their zero state (the platform keeps the
+// Start-up, first: every layer's globals back to their zero state (the platform keeps the
 // program folder), and the program folder determined.
 void ZeroProgramState() {
     ResetPlatformState();
@@ -25,7 +25,8 @@ void ZeroProgramState() {
     ResetSetupState();
 }
 
-// Start-up step 6: the limits and the settings the program has without preferences.
+// Start-up, before the preferences are read: the limits and the settings the program has
+// without preferences.
 void SetDefaults() {
     Options = OptionsRecord{};
     MaxDensity = 50;
@@ -36,14 +37,15 @@ void SetDefaults() {
     FirstSettingsVisit = 1;
 }
 
-// Start-up step 8: the one window at the remembered position.
+// Start-up, after the preferences: the one window at the remembered position.
 void OpenMainWindow() {
     OpenQuibWindow("Tessaroc by Varnholt", QuibWindow.X, QuibWindow.Y, OpeningWidth, OpeningHeight,
                    CloseButton, RollUpButton, 0, 0, 40, 60, 80, 210, 230, 250, 190, 190, 200, 0, 0,
                    0, 0, 0);
 }
 
-// Start-up step 9: the screens' fonts (slot 1, the title font, belongs to the toolkit).
+// Start-up, once the window is open: the screens' fonts (slot 1, the title font, belongs to
+// the toolkit).
 void LoadScreenFonts() {
     LoadFontSlot(2, "Arial", 14, FontBold);
     LoadFontSlot(3, "Arial", 10, FontBold);
@@ -51,7 +53,7 @@ void LoadScreenFonts() {
     LoadFontSlot(5, "Verdana", 8, FontBold);
 }
 
-// Start-up step 10: the sprite sheets of slots 1 to 9 (slot 0 comes with the window). A
+// Start-up, last: the sprite sheets of slots 1 to 9 (slot 0 comes with the window). A
 // sheet that cannot be read leaves its slot empty and its pictures out.
 void LoadSpriteSheets() {
     static const char* const sheets[] = {

@@ -116,9 +116,10 @@ float PercentOf(int32_t part, int64_t whole) {
     return static_cast<float>(part) / static_cast<float>(whole) * 100.0f;
 }
 
-// ---------------------------------------------------------------- frame steps
+// ---------------------------------------------------------------- parts of a frame
 
-// Entry step 1 and frame step 8: background and text colour from the star option.
+// On entry and in every frame with the left button held: background and text colour from the
+// star option.
 void ApplyBackground() {
     if (Options.starBackground == 0) {
         QuibWindow.BackColour = {BoxRed, BoxGreen, BoxBlue};
@@ -129,13 +130,14 @@ void ApplyBackground() {
     }
 }
 
-// Frame step 3: a press on a slider's bar sets it to the pointer's share of its maximum.
+// A press on a slider's bar sets it to the pointer's share of its maximum; holding the button
+// and moving drags the value frame by frame (a press that moves in from elsewhere counts too).
 void DragSlider(float& slider, const SliderRow& row, int32_t maximum, int32_t mx, int32_t my) {
     if (Inside(mx, my, SliderLeft, row.top + 1, SliderRight, row.top + 14))
         slider = static_cast<float>(mx - SliderLeft) / SliderSpan * static_cast<float>(maximum);
 }
 
-// Frame step 6: what the chosen push button does (start is handled at the end of the frame).
+// What the chosen push button does (start is handled at the end of the frame).
 void ApplyButtonAction() {
     if (ButtonAction >= 1 && ButtonAction <= 4) {
         const Preset& preset = Presets[ButtonAction - 1];
@@ -167,15 +169,16 @@ void ApplyButtonAction() {
     }
 }
 
-// Frame step 7: the sliders into their ranges.
+// The sliders into their ranges, in every frame with the left button held.
 void ClampSliders() {
     WidthSlider = std::fmin(std::fmax(WidthSlider, 4.0f), static_cast<float>(MaxWidth));
     HeightSlider = std::fmin(std::fmax(HeightSlider, 4.0f), static_cast<float>(MaxHeight));
     MinesSlider = std::fmin(std::fmax(MinesSlider, 2.0f), static_cast<float>(MaxMines));
 }
 
-// Frame steps 1 to 9: reads the mouse and, while the left button is held, acts on the
-// control under the pointer.
+// Start of every frame: reads the mouse and, while the left button is held, acts on the
+// controls under the pointer (sliders, then push buttons, then check boxes), applies the
+// button's action and clamps the sliders.
 void HandleSettingsPress() {
     int32_t mx = MouseWindowX();
     int32_t my = MouseWindowY();
@@ -202,8 +205,9 @@ void HandleSettingsPress() {
     QuibWindow.TitleEffects = Options.titleAnimation + 2 * Options.titleGradient;
 }
 
-// Frame steps 10 to 12: the integers of this frame, the bars, and the lowering of the mine
-// count by one per frame while the density is above the limit.
+// Every frame, after the mouse: the integers of this frame, the bars, and the lowering of the
+// mine count by one per frame while the density is above the limit (the lowered count shows
+// from the next frame on).
 void UpdateSettings() {
     BoardSettings.width = SliderToInt(WidthSlider);
     BoardSettings.height = SliderToInt(HeightSlider);
@@ -245,7 +249,7 @@ void DrawSliderRow(const SliderRow& row, float percent, int32_t value) {
     DrawCentredText(ValueLeft, ValueRight, row.top + 1, IntToText(value));
 }
 
-// Frame steps 14 to 16: everything of the screen except the pictures.
+// Every frame, after the window frame: everything of the screen except the pictures.
 void DrawSettingsTexts() {
     BeginDrawing(BackBufferOutput());
     if (Options.starBackground == 1) DrawStarField();
@@ -268,7 +272,8 @@ void DrawSettingsTexts() {
     EndDrawing();
 }
 
-// Frame step 17: the button pictures in their normal cells, then the check boxes.
+// Every frame, after the texts: the button pictures in their normal cells, then the check
+// boxes.
 void BlitSettingsPictures() {
     for (int32_t index : BlitOrder) {
         const PushButton& button = PushButtons[index];
