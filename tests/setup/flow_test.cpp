@@ -194,6 +194,20 @@ TEST(Flow, ClosingFromEveryScreenSaves) {
     }
 }
 
+TEST(Flow, RollUpOnTheSettingsScreenComesBackToIt) {
+    FreshMachine("rollup");
+    int32_t lowest = 310;
+    EachPresent([&] { lowest = std::min(lowest, ScriptWindow().height); });
+    ScriptClick(5200, 335, 15);                    // roll-up button
+    uint32_t t = ScriptClick(5800, 355, 15);       // restore button
+    t = ScriptClick(t + 600, PresetX[1], PresetY); // the screen reacts again
+    ScriptEndAt(t + 200);
+    ASSERT_EQ(RunTessaroc(), 0);
+    EXPECT_EQ(lowest, 31);
+    EXPECT_EQ(ScriptWindow().height, 310);
+    EXPECT_EQ(BoardSettings.width, 20);
+}
+
 TEST(Flow, EscapeDuringARoundDoesNothing) {
     std::string folder = FreshMachine("escround");
     uint32_t t = ScriptClick(5200, StartX, StartY);
