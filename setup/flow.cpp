@@ -124,12 +124,6 @@ int RunTessaroc() {
     SetDefaults();
     LoadPreferences();
     OpenMainWindow();
-    if (BackBuffer.width == 0) {
-        // Without a window nothing could be shown or ended by the player: stop here, like a
-        // failed screen set-up, leaving the preferences file as it was.
-        ClosePlatform();
-        return 1;
-    }
     LoadScreenFonts();
     LoadSpriteSheets();
     RunScreens();

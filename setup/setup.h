@@ -8,8 +8,8 @@
 // ---------------------------------------------------------------- main routine
 
 // The whole program: start-up, the screens and their transitions, the end. Returns the exit
-// code: 0 after an ordinary end, 1 when the keyboard, the screen or the window could not be
-// set up.
+// code: 0 after an ordinary end, 1 when the keyboard or the screen (with its window) could
+// not be set up.
 int RunTessaroc();
 
 // ---------------------------------------------------------------- preferences file
