@@ -15,6 +15,14 @@ void OpenStandardWindow(int32_t titleEffects) {
 
 namespace {
 
+// A fresh start of the program's window, for tests that press more than once.
+void ReopenStandardWindow() {
+    ResetPlatformState();
+    ScriptReset();
+    ResetFrameState();
+    OpenStandardWindow();
+}
+
 // Releases the scripted input up to atMs and takes it off the queue, so that the next
 // MouseButton call answers from the newest state without taking another event.
 void TakeInputUpTo(uint32_t atMs) {
@@ -199,17 +207,13 @@ TEST_F(FrameTest, TitleBarPressAreaExcludesItsOuterRowsAndColumns) {
         int32_t x, y;
     };
     for (Point p : {Point{100, 0}, Point{100, 27}, Point{0, 10}, Point{370, 10}}) {
-        ResetFrameState();
-        ScriptReset();
-        OpenStandardWindow();
+        ReopenStandardWindow();
         EXPECT_EQ(PressTitleBar(p.x, p.y, 60, 40), 0);
         EXPECT_EQ(QuibWindow.X, 100) << p.x << "," << p.y;
         EXPECT_EQ(ScriptWindow().x, 100);
     }
     // Just inside, the same press drags the window.
-    ResetFrameState();
-    ScriptReset();
-    OpenStandardWindow();
+    ReopenStandardWindow();
     EXPECT_EQ(PressTitleBar(1, 26, 60, 40), 0);
     EXPECT_EQ(QuibWindow.X, 160);
     EXPECT_EQ(QuibWindow.Y, 90);
@@ -220,19 +224,23 @@ TEST_F(FrameTest, TitleButtonsActOnlyWhenReleasedOverThemselves) {
     EXPECT_EQ(PressTitleBar(355, 15), CloseButton);
     EXPECT_TRUE(ShowsButton(346, 7, CloseButton, 1)); // left pressed until the next frame
 
-    ScriptReset();
-    ResetFrameState();
-    OpenStandardWindow();
+    ReopenStandardWindow();
     EXPECT_EQ(PressTitleBar(355, 15, 0, 40), 0); // slid off before the release
     EXPECT_TRUE(ShowsButton(346, 7, CloseButton, 0));
     EXPECT_EQ(QuibWindow.X, 100); // and no drag afterwards
     EXPECT_EQ(QuibWindow.Y, 50);
     EXPECT_GE(ScriptClock(), 200u);
 
-    ScriptReset();
-    ResetFrameState();
-    OpenStandardWindow();
+    ReopenStandardWindow();
     EXPECT_EQ(PressTitleBar(343, 24), RollUpButton); // slot 2's bottom-right corner
+
+    // Released on the button's last column and row it counts; one pixel further it does not.
+    ReopenStandardWindow();
+    EXPECT_EQ(PressTitleBar(355, 15, 8, 9), CloseButton);
+    ReopenStandardWindow();
+    EXPECT_EQ(PressTitleBar(355, 15, 9, 0), 0);
+    ReopenStandardWindow();
+    EXPECT_EQ(PressTitleBar(355, 15, 0, 10), 0);
 }
 
 TEST_F(FrameTest, PressOnAnEmptySlotBlocksUntilReleaseAndYieldsZero) {
