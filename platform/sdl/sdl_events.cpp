@@ -12,12 +12,32 @@ static int32_t CurrentMask() {
     return SdlQueue.buttons | SdlQueue.modifiers;
 }
 
+// The window's client origin while one batch of events is translated (asked of the X server
+// once per batch, as X reports pointer positions relative to the window).
+static bool OriginKnown = false;
+static int32_t OriginX = 0, OriginY = 0;
+
+// The desktop point of a window-relative pointer position.
+static void DesktopPoint(SdlQueuedEvent* e, int32_t windowX, int32_t windowY) {
+    if (!OriginKnown) {
+        WindowDesktopPosition(&OriginX, &OriginY);
+        OriginKnown = true;
+    }
+    e->hasPoint = true;
+    e->x = OriginX + windowX;
+    e->y = OriginY + windowY;
+}
+
 // Appends an event; a pointer move replaces a move waiting at the end of the queue (runs of
 // motion arrive as their newest position, never merged across a button event). A queue that
 // nobody reads keeps its oldest events and drops new ones past the limit.
-static void Queue(int32_t kind) {
+static void Queue(int32_t kind, int32_t windowX = 0, int32_t windowY = 0) {
     std::deque<SdlQueuedEvent>& q = SdlQueue.events;
-    const SdlQueuedEvent e{kind, kind == EventClose ? 0 : CurrentMask()};
+    SdlQueuedEvent e{kind, 0};
+    if (kind != EventClose) {
+        e.param = CurrentMask();
+        DesktopPoint(&e, windowX, windowY);
+    }
     if (kind == EventMouseMove && !q.empty() && q.back().kind == EventMouseMove) {
         q.back() = e;
         return;
@@ -58,12 +78,12 @@ static void Translate(const SDL_Event& ev) {
     case SDL_MOUSEBUTTONDOWN:
         if (!ButtonKinds(ev.button.button, &bit, &down, &up)) break;
         SdlQueue.buttons |= bit;
-        Queue(down);
+        Queue(down, ev.button.x, ev.button.y);
         break;
     case SDL_MOUSEBUTTONUP:
         if (!ButtonKinds(ev.button.button, &bit, &down, &up)) break;
         SdlQueue.buttons &= ~bit;
-        Queue(up);
+        Queue(up, ev.button.x, ev.button.y);
         break;
     case SDL_WINDOWEVENT:
         if (ev.window.event == SDL_WINDOWEVENT_CLOSE) Queue(EventClose);
@@ -79,6 +99,7 @@ static void Translate(const SDL_Event& ev) {
 void PumpIntoQueue() {
     if (!SdlWindow.videoReady) return;
     SDL_PumpEvents();
+    OriginKnown = false;
     SDL_Event events[64];
     int n = 0;
     while ((n = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0)
@@ -93,6 +114,7 @@ int32_t PollWindowEvent() {
     const SdlQueuedEvent e = SdlQueue.events.front();
     SdlQueue.events.pop_front();
     SdlQueue.lastParam = e.param;
+    SdlQueue.last = e;
     return e.kind;
 }
 
@@ -134,17 +156,26 @@ static void ConsumeRelease() {
                                 [](const SdlQueuedEvent& e) { return e.kind == EventLeftUp; });
     if (release != q.end()) q.erase(q.begin(), release + 1);
     SdlQueue.buttons &= ~MaskLeft;
-    q.push_front(SdlQueuedEvent{EventMouseMove, CurrentMask()});
+    SdlQueuedEvent move{EventMouseMove, CurrentMask()};
+    move.hasPoint = true;
+    QueryPointer(&move.x, &move.y);
+    q.push_front(move);
 }
 
 // DragQuibWindow: while the left button is held the window follows the pointer's motion
-// since the call, checked about every millisecond; nothing is presented meanwhile. Returns
-// when the button goes up (at once when it already is) or a quit is requested.
+// since the last event the game took (the press, or a move after it; the pointer at the call
+// when that event had no point), checked about every millisecond; nothing is presented
+// meanwhile. Returns when the button goes up (at once when it already is) or a quit is
+// requested.
 void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2) {
     (void)window, (void)param2;
     if (message != MessageNcLeftDown || param1 != HitCaption || !SdlWindow.window) return;
     int32_t anchorX = 0, anchorY = 0, startX = 0, startY = 0;
     bool held = QueryPointer(&anchorX, &anchorY);
+    if (SdlQueue.last.hasPoint) {
+        anchorX = SdlQueue.last.x;
+        anchorY = SdlQueue.last.y;
+    }
     WindowDesktopPosition(&startX, &startY);
     int32_t placedX = startX, placedY = startY;
     while (held && !QuitRequested()) {

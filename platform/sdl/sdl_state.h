@@ -20,8 +20,11 @@ extern SdlWindowRecord SdlWindow;
 // ---------------------------------------------------------------- event queue
 
 struct SdlQueuedEvent {
-    int32_t kind = 0;  // Event* kind of platform.h
-    int32_t param = 0; // held-button mask for mouse kinds, 0 for the close request
+    int32_t kind = 0;      // Event* kind of platform.h
+    int32_t param = 0;     // held-button mask for mouse kinds, 0 for the close request
+    bool hasPoint = false; // a mouse event: x and y below hold the pointer
+    int32_t x = 0;         // desktop position of the pointer at the event
+    int32_t y = 0;
 };
 
 // Events wait here between the pump (which empties SDL's own queue) and PollWindowEvent.
@@ -29,6 +32,7 @@ constexpr size_t SdlQueueLimit = 4096;
 struct SdlQueueRecord {
     std::deque<SdlQueuedEvent> events; // oldest first; pointer motion runs coalesced
     int32_t lastParam = 0;             // param of the last removed event (LastEventParam)
+    SdlQueuedEvent last;               // the last removed event (its point anchors a move)
     int32_t buttons = 0;               // held buttons from tracked presses: MaskLeft/Right/Middle
     int32_t modifiers = 0;             // MaskShift and MaskControl as of the last key event
 };

@@ -327,8 +327,10 @@ TEST_F(RealWindow, DragMovesTheWindowAndConsumesTheRelease) {
     PointerTo(WinX + 50, WinY + 10);
     Xdo("mousedown 1");
     ASSERT_EQ(WaitForKind(EventLeftDown), MaskLeft);
-    // The pointer moves by (+150, +120) while the button is held, then lets go.
-    ASSERT_EQ(std::system("(sleep 0.3; xdotool mousemove 300 200; sleep 0.2; "
+    // The pointer moves before the move starts (it follows the press point all the same),
+    // then on to (+150, +120) from the press, and lets go.
+    Xdo("mousemove 300 200");
+    ASSERT_EQ(std::system("(sleep 0.3; xdotool mousemove 380 260; sleep 0.2; "
                           "xdotool mousemove 400 280; sleep 0.3; xdotool mouseup 1) &"),
               0);
     SendWindowMessage(1, MessageNcLeftDown, HitCaption, 0);
