@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform.h"
+#include "platform_state.h"
 #include "script_platform.h"
 #include "setup.h"
 
@@ -27,6 +28,7 @@ const std::string& FuzzProgramFolder() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    SkipDiskSync = true;
     const std::string& folder = FuzzProgramFolder();
     {
         std::ofstream out(folder + "Prefs", std::ios::binary | std::ios::trunc);

@@ -8,6 +8,7 @@ DrawStateRecord DrawState;
 SpriteSlot Sprites[SpriteSlotCount];
 FontSlot Fonts[FontSlotCount];
 DataFilesRecord DataFiles;
+bool SkipDiskSync = false;
 std::mt19937 RandomGenerator;
 volatile std::sig_atomic_t QuitFlag = 0;
 

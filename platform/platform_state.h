@@ -76,6 +76,9 @@ struct DataFilesRecord {
                                          // file, before the rename, as a crash there would
 };
 extern DataFilesRecord DataFiles;
+// For fuzzing: commits skip fsync (same bytes, no durability), so thousands of runs a second
+// are possible. Survives ResetPlatformState; the program never sets it.
+extern bool SkipDiskSync;
 
 // ---------------------------------------------------------------- random numbers
 
