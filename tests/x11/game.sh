@@ -4,31 +4,12 @@
 # screenshots are checked at known places of the layout, and "Prefs" holds the new position.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
 set -euo pipefail
-exe=$1
-build=$2
-work=$(mktemp -d /tmp/tessaroc-x11-game-XXXXXX)
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
+x11_begin game "$@"
 shots=$build/x11-game
 mkdir -p "$shots"
-cp "$exe" "$work/tessaroc"
-cp -r "$build/GFX" "$work/GFX"
-pid=""
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+install_program "$work"
 
-fail() {
-  echo "game.sh: $*" >&2
-  [ -s "$work/log" ] && sed 's/^/game.sh: program said: /' "$work/log" >&2
-  exit 1
-}
-shot() { import -window root "$shots/$1.png"; }
-# Colour of a screenshot pixel as "r,g,b".
-pixel() {
-  convert "$shots/$1.png" -format \
-    "%[fx:round(255*p{$2,$3}.r)],%[fx:round(255*p{$2,$3}.g)],%[fx:round(255*p{$2,$3}.b)]" info:
-}
 expect_pixel() { # shot x y "r,g,b"
   local got
   got=$(pixel "$1" "$2" "$3")
@@ -40,20 +21,9 @@ cell_differs_from_tile() { # shot x y n
   convert "$work/GFX/TileSet.bmp" -crop "20x20+$(( ($4 - 1) * 20 ))+0" +repage "$work/tile.png"
   compare -metric AE "$work/cell.png" "$work/tile.png" null: 2>&1 || true
 }
-# The pointer to (x, y), with a small motion so that the window sees it arrive there.
-point() { xdotool mousemove "$1" "$2"; xdotool mousemove_relative 1 0; xdotool mousemove_relative -- -1 0; sleep 0.05; }
-click() { point "$1" "$2"; xdotool mousedown 1; sleep 0.1; xdotool mouseup 1; sleep 0.3; }
 window_size() { xdotool getwindowgeometry "$win" | awk '/Geometry/ {print $2}'; }
 
-"$work/tessaroc" 2>"$work/log" &
-pid=$!
-win=""
-for _ in $(seq 200); do
-  win=$(xdotool search --name "Tessaroc by Varnholt" 2>/dev/null | head -1) && [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || fail "no window"
-sleep 0.5
+start_program "$work"
 
 # First start: the settings screen at the desktop's corner with the defaults.
 shot settings
@@ -111,10 +81,7 @@ expect_pixel dragged 50 30 "0,0,0"          # the desktop where the window was
 
 # The close button ends the program, which saves the preferences.
 click $(( 100 + 370 - 15 )) $(( 50 + 15 ))
-for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-if kill -0 "$pid" 2>/dev/null; then fail "the close button did not end the program"; fi
-wait "$pid" || fail "exit code $?"
-pid=""
+expect_program_end "the close button"
 expected="00787374000000000000000000000000000000000f0000000a0000000c0000006400000032000000"
 got=$(xxd -p "$work/Prefs" | tr -d '\n')
 [ "$got" = "$expected" ] || fail "Prefs holds $got, expected $expected"

@@ -6,36 +6,23 @@
 # The mines are read from the running program's memory (the board grid, found by its symbol),
 # so the round is won by clicking exactly the safe cells, without a solver.
 set -euo pipefail
-exe=$1
-build=$2
-work=$(mktemp -d /tmp/tessaroc-x11-toplist-XXXXXX)
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
+x11_begin toplist "$@"
 shots=$build/x11-toplist
 mkdir -p "$shots"
-cp "$exe" "$work/tessaroc"
-cp -r "$build/GFX" "$work/GFX"
-pid=""
-cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
+install_program "$work"
 
-fail() { echo "toplist.sh: $*" >&2; exit 1; }
-shot() { import -window root -crop 350x360+0+0 "$shots/$1.png" 2>/dev/null || true; }
-click() { xdotool mousemove "$1" "$2"; sleep 0.05; xdotool mousedown 1; sleep 0.06; xdotool mouseup 1; sleep 0.05; }
+# Screenshots of the window's area, only to look at.
+look() { shot "$1" -crop 350x360+0+0 2>/dev/null || true; }
+# A quick click, for the many cells of the round.
+quick_click() { click "$1" "$2" 0.06 0.05; }
 # Holds a key long enough for at least one keyboard snapshot of the program to see it.
 tap() { xdotool keydown "$1"; sleep 0.08; xdotool keyup "$1"; sleep 0.08; }
 
-"$work/tessaroc" &
-pid=$!
-for _ in $(seq 100); do
-  xdotool search --name "Tessaroc" >/dev/null 2>&1 && break
-  sleep 0.1
-done
-sleep 0.5
+start_program "$work"
 
 # The settings screen starts with 15 x 10 and 12 mines (Leicht): press start.
-click 327 234
+quick_click 327 234
 
 # The mine layout of the round, as (column, row) pairs of safe cells, once it is placed.
 safe_cells() {
@@ -89,15 +76,15 @@ done
 [ -n "$cells" ] || fail "the board was never placed"
 
 while read -r x y; do
-  click $((10 + 20 * x + 10)) $((78 + 20 * y + 10))
+  quick_click $((10 + 20 * x + 10)) $((78 + 20 * y + 10))
 done <<<"$cells"
 sleep 0.5
-shot toplist-end-screen
+look toplist-end-screen
 
 # The end screen's face button: a new round after the top-ten screen.
-click 265 50
+quick_click 265 50
 sleep 0.25
-shot toplist-slide
+look toplist-slide
 sleep 1.2
 
 # "Jörg": Shift with J, the key right of L (Ö on a German keyboard), r, g.
@@ -106,21 +93,16 @@ tap semicolon
 tap r
 tap g
 sleep 0.3
-shot toplist-entry
+look toplist-entry
 tap Return
 sleep 0.3
-shot toplist-after-enter
+look toplist-after-enter
 
 # A click ends the screen; then close the new round's window (close button at the right).
-click 150 200
+quick_click 150 200
 sleep 0.5
-click 355 15
-for _ in $(seq 50); do
-  kill -0 "$pid" 2>/dev/null || break
-  sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end"
-pid=""
+quick_click 355 15
+expect_program_end "the close button"
 
 python3 - "$work/TopList" <<'PY'
 import re, sys

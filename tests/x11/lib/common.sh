@@ -1,0 +1,93 @@
+# Shared set-up of the shell tests through the real window, sourced by tests/x11/*.sh.
+#
+# A test calls `x11_begin <name> "$@"` with its own two arguments ($1 the tessaroc
+# executable, $2 the build folder). That sets exe, build, work (a fresh temporary folder,
+# removed at exit together with the program if it still runs), pid (the running program,
+# "" when none) and win (its window). A test may define x11_on_exit for more clean-up.
+
+# Messages of fail() start with this; a test may change it (drag.sh adds its mode).
+fail_prefix=""
+
+x11_begin() { # name exe build
+  fail_prefix="$1.sh"
+  exe=$2
+  build=$3
+  work=$(mktemp -d "/tmp/tessaroc-x11-$1-XXXXXX")
+  shots=$work
+  pid=""
+  win=""
+  trap x11_cleanup EXIT
+}
+
+x11_cleanup() {
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -KILL "$pid" 2>/dev/null || true; fi
+  if declare -F x11_on_exit >/dev/null; then x11_on_exit; fi
+  rm -rf "$work"
+}
+
+# Ends the test with a message, and what the program wrote to its error output.
+fail() {
+  echo "$fail_prefix: $*" >&2
+  if [ -s "$work/log" ]; then sed "s/^/$fail_prefix: program said: /" "$work/log" >&2; fi
+  exit 1
+}
+
+# A program folder: the executable and a copy of the built GFX folder (nothing else).
+install_program() { # folder
+  mkdir -p "$1"
+  rm -rf "$1/GFX"
+  cp "$exe" "$1/tessaroc"
+  cp -r "$build/GFX" "$1/GFX"
+}
+
+# Starts the program of the folder (from another current folder), waits for its window and
+# gives it time to present its first frames; sets pid and win.
+start_program() { # folder
+  "$1/tessaroc" 2>>"$work/log" &
+  pid=$!
+  win=""
+  for _ in $(seq 200); do
+    win=$(xdotool search --name "Tessaroc by Varnholt" 2>/dev/null | head -1) && [ -n "$win" ] && break
+    sleep 0.1
+  done
+  [ -n "$win" ] || fail "no window"
+  sleep 0.5
+}
+
+# Waits up to 5 s for the program to end and expects exit code 0.
+expect_program_end() { # what ended it
+  for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  if kill -0 "$pid" 2>/dev/null; then fail "$1 did not end the program"; fi
+  wait "$pid" || fail "$1: exit code $?"
+  pid=""
+}
+
+# The pointer to (x, y), with a small motion so that the window sees it arrive there.
+point() {
+  xdotool mousemove "$1" "$2"
+  xdotool mousemove_relative 1 0
+  xdotool mousemove_relative -- -1 0
+  sleep 0.05
+}
+
+# A left click at (x, y): held for `hold` seconds, then `after` seconds for the program.
+click() { # x y [hold 0.1] [after 0.3]
+  point "$1" "$2"
+  xdotool mousedown 1
+  sleep "${3:-0.1}"
+  xdotool mouseup 1
+  sleep "${4:-0.3}"
+}
+
+# A screenshot of the whole screen as $shots/<name>.png (more import options may follow).
+shot() { # name [import options]
+  local name=$1
+  shift
+  import -window root "$@" "$shots/$name.png"
+}
+
+# Colour of a screenshot's pixel as "r,g,b".
+pixel() { # name x y
+  convert "$shots/$1.png" -format \
+    "%[fx:round(255*p{$2,$3}.r)],%[fx:round(255*p{$2,$3}.g)],%[fx:round(255*p{$2,$3}.b)]" info:
+}
