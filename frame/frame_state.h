@@ -15,15 +15,15 @@ struct RgbTriple {
 };
 
 struct QuibWindowRecord {
-    Text Title;              // window title, drawn in the title bar
-    int32_t X = 0;           // left edge on the desktop; rewritten after every drag
-    int32_t Y = 0;           // top edge on the desktop
-    int32_t Width = 0;       // client width; nonzero once the window is open
-    int32_t Height = 0;      // client height
-    int32_t ButtonSlot1 = 0; // kind of the rightmost title button; 0 = none
-    int32_t ButtonSlot2 = 0; // kind of the button left of it
-    int32_t ButtonSlot3 = 0;
-    int32_t ButtonSlot4 = 0;
+    Text Title;               // window title, drawn in the title bar
+    int32_t X = 0;            // left edge on the desktop; rewritten after every drag
+    int32_t Y = 0;            // top edge on the desktop
+    int32_t Width = 0;        // client width; nonzero once the window is open
+    int32_t Height = 0;       // client height
+    int32_t ButtonSlot1 = 0;  // kind of the rightmost title button; 0 = none
+    int32_t ButtonSlot2 = 0;  // kind of the button left of it
+    int32_t ButtonSlot3 = 0;  // kind of the third button from the right
+    int32_t ButtonSlot4 = 0;  // kind of the fourth button from the right
     RgbTriple TitleColourA;   // title fill, or the left end of the shading
     RgbTriple TitleColourB;   // right end of the shading
     RgbTriple FrameColour;    // border base colour; bevels 50 lighter and darker
@@ -48,9 +48,9 @@ extern int32_t StarLastIndex;          // 2499: stars 0 to 2499 are used
 extern float StarX[StarCapacity];      // x in client pixels, 5 to Width - 5
 extern float StarY[StarCapacity];      // y in client pixels, 28 to Height - 5
 extern float StarSpeed[StarCapacity];  // moves StarSpeed / 50 pixels per frame, 20 to 120
-extern float StarRed[StarCapacity];    // colour components, 100 to 255
-extern float StarGreen[StarCapacity];
-extern float StarBlue[StarCapacity];
+extern float StarRed[StarCapacity];    // red component, 100 to 255
+extern float StarGreen[StarCapacity];  // green component, 100 to 255
+extern float StarBlue[StarCapacity];   // blue component, 100 to 255
 
 // Clears every global of the toolkit (start-up and tests).
 void ResetFrameState();

@@ -50,13 +50,6 @@ int32_t Colour(const RgbTriple& c) {
     return MakeColour(c.red, c.green, c.blue);
 }
 
-// FillBox for a width and height worked out from the window size; an empty or inverted
-// area (a window smaller than its frame, the rolled-up window's client) draws nothing.
-void FillArea(int32_t x, int32_t y, int64_t width, int64_t height, int32_t colour) {
-    if (width <= 0 || height <= 0) return;
-    FillBox(x, y, ClampToInt32(width), ClampToInt32(height), colour);
-}
-
 } // namespace
 
 // Program start, before anything else of the toolkit: the title font.
@@ -125,18 +118,19 @@ int32_t DrawQuibFrame() {
 
     int64_t w = QuibWindow.Width;
     int64_t h = QuibWindow.Height;
+    auto at = [](int64_t v) { return ClampToInt32(v); };
+    // The rolled-up window (height 31) gives the client fill a height of -1: nothing drawn.
     if (QuibWindow.BackImage > 0 && QuibWindow.BackImage < ImageSlotCount) {
         SetSpriteSource(QuibWindow.BackImage, -1, 0, 0, 0);
         BlitSprite(QuibWindow.BackImage, 5, 28);
     } else {
-        FillArea(5, 28, w - 9, h - 32, Colour(QuibWindow.BackColour));
+        FillBox(5, 28, at(w - 9), at(h - 32), Colour(QuibWindow.BackColour));
     }
 
     // Border: two raised bevels, two plain lines, the sunken inner edge and the title
     // bar's own raised edge. The outermost right and bottom lines lie at column W and row
     // H, just outside the visible client area.
     const RgbTriple& f = QuibWindow.FrameColour;
-    auto at = [](int64_t v) { return ClampToInt32(v); };
     DrawBevelBox(0, 0, at(w), at(h), f.red, f.green, f.blue, 0);
     DrawBevelBox(1, 1, at(w - 1), at(h - 1), f.red, f.green, f.blue, 0);
     DrawPlainFrame(2, 2, at(w - 2), at(h - 2), f.red, f.green, f.blue);
@@ -147,7 +141,7 @@ int32_t DrawQuibFrame() {
     if (shading) {
         DrawGradientBox(5, 5, at(w - 5), 26, a.red, a.green, a.blue, b.red, b.green, b.blue, 0);
     } else {
-        FillArea(5, 5, w - 9, 22, Colour(a));
+        FillBox(5, 5, at(w - 9), 22, Colour(a));
     }
 
     SetTextMode(TextModeTransparent);

@@ -94,8 +94,9 @@ void PlayFrame() {
                 ButtonAction = 2 * TrackBackButton();
         }
     }
-    // The round's rules take no more presses once the left press has ended it.
-    if (right != 0 && onBoard && RoundState == Running && MarkAllowed(cx, cy) != 0) {
+    // Also after a left press that ended the round: its cell is open then, so the mark
+    // stays as it is, but the right button's release is still waited for.
+    if (right != 0 && onBoard && MarkAllowed(cx, cy) != 0) {
         CycleMark(cx, cy);
         while (MouseButton(2) != 0) {
         }

@@ -379,15 +379,24 @@ TEST_F(GameScreenTest, WonRoundShowsFaceTwoAndEveryMineFound) {
 
 TEST_F(GameScreenTest, EndScreenFaceButtonAndCellsThatDoNotReact) {
     BoardSettings = BoardSettingsRecord{6, 6, 18};
+    uint32_t rightUp = 0;
     OnFirstPlayFrame([&] {
+        // Both buttons pressed on a mine; the right one is let go long after the left.
         for (int32_t i = 0; i < 36; ++i)
             if (Content(i % 6, i / 6) == Mine) {
-                ScriptClick(ScriptClock() + 50, CellX(i % 6), CellY(i / 6), 1);
+                uint32_t t = ScriptClock() + 50;
+                ScriptMouseMove(t, CellX(i % 6), CellY(i / 6));
+                ScriptMouseDown(t + 1, 1);
+                ScriptMouseDown(t + 2, 2);
+                ScriptMouseUp(t + 100, 1);
+                rightUp = t + 600;
+                ScriptMouseUp(rightUp, 2);
                 break;
             }
     });
     StartRound();
     ASSERT_EQ(RoundState, Lost);
+    EXPECT_GE(ScriptClock(), rightUp); // the play frame waited for the right release
     BoardRecord before = Board;
     RevealBoard(Lost);
     BoardRecord revealed = Board;
