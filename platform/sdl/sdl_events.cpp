@@ -12,26 +12,21 @@ static int32_t CurrentMask() {
     return SdlQueue.buttons | SdlQueue.modifiers;
 }
 
-// The window's client origin while one batch of events is translated (asked of the X server
-// once per batch, as X reports pointer positions relative to the window).
-static bool OriginKnown = false;
-static int32_t OriginX = 0, OriginY = 0;
-
 // The desktop point of a window-relative pointer position.
 static void DesktopPoint(SdlQueuedEvent* e, int32_t windowX, int32_t windowY) {
-    if (!OriginKnown) {
-        WindowDesktopPosition(&OriginX, &OriginY);
-        OriginKnown = true;
+    if (!SdlQueue.originKnown) {
+        WindowDesktopPosition(&SdlQueue.originX, &SdlQueue.originY);
+        SdlQueue.originKnown = true;
     }
     e->hasPoint = true;
-    e->x = OriginX + windowX;
-    e->y = OriginY + windowY;
+    e->x = SdlQueue.originX + windowX;
+    e->y = SdlQueue.originY + windowY;
 }
 
 // Appends an event; a pointer move replaces a move waiting at the end of the queue (runs of
 // motion arrive as their newest position, never merged across a button event). A queue that
 // nobody reads keeps its oldest events and drops new ones past the limit.
-static void Queue(int32_t kind, int32_t windowX = 0, int32_t windowY = 0) {
+static void Queue(int32_t kind, int32_t windowX, int32_t windowY) {
     std::deque<SdlQueuedEvent>& q = SdlQueue.events;
     SdlQueuedEvent e{kind, 0};
     if (kind != EventClose) {
@@ -73,7 +68,7 @@ static void Translate(const SDL_Event& ev) {
                              ((ev.key.keysym.mod & KMOD_CTRL) ? MaskControl : 0);
         break;
     case SDL_MOUSEMOTION:
-        Queue(EventMouseMove);
+        Queue(EventMouseMove, ev.motion.x, ev.motion.y);
         break;
     case SDL_MOUSEBUTTONDOWN:
         if (!ButtonKinds(ev.button.button, &bit, &down, &up)) break;
@@ -86,10 +81,10 @@ static void Translate(const SDL_Event& ev) {
         Queue(up, ev.button.x, ev.button.y);
         break;
     case SDL_WINDOWEVENT:
-        if (ev.window.event == SDL_WINDOWEVENT_CLOSE) Queue(EventClose);
+        if (ev.window.event == SDL_WINDOWEVENT_CLOSE) Queue(EventClose, 0, 0);
         break;
     case SDL_QUIT:
-        Queue(EventClose);
+        Queue(EventClose, 0, 0);
         break;
     default:
         break;
@@ -99,7 +94,7 @@ static void Translate(const SDL_Event& ev) {
 void PumpIntoQueue() {
     if (!SdlWindow.videoReady) return;
     SDL_PumpEvents();
-    OriginKnown = false;
+    SdlQueue.originKnown = false;
     SDL_Event events[64];
     int n = 0;
     while ((n = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0)
@@ -113,13 +108,12 @@ int32_t PollWindowEvent() {
     if (SdlQueue.events.empty()) return 0;
     const SdlQueuedEvent e = SdlQueue.events.front();
     SdlQueue.events.pop_front();
-    SdlQueue.lastParam = e.param;
     SdlQueue.last = e;
     return e.kind;
 }
 
 int32_t LastEventParam() {
-    return SdlQueue.lastParam;
+    return SdlQueue.last.param;
 }
 
 // The pointer's desktop position and whether the left button is down, asked of the X server

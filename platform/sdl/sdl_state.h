@@ -31,10 +31,12 @@ struct SdlQueuedEvent {
 constexpr size_t SdlQueueLimit = 4096;
 struct SdlQueueRecord {
     std::deque<SdlQueuedEvent> events; // oldest first; pointer motion runs coalesced
-    int32_t lastParam = 0;             // param of the last removed event (LastEventParam)
-    SdlQueuedEvent last;               // the last removed event (its point anchors a move)
-    int32_t buttons = 0;               // held buttons from tracked presses: MaskLeft/Right/Middle
-    int32_t modifiers = 0;             // MaskShift and MaskControl as of the last key event
+    SdlQueuedEvent last;      // the last removed event (LastEventParam; its point anchors a move)
+    int32_t buttons = 0;      // held buttons from tracked presses: MaskLeft/Right/Middle
+    int32_t modifiers = 0;    // MaskShift and MaskControl as of the last key event
+    bool originKnown = false; // originX/Y hold the client origin for the batch being pumped
+    int32_t originX = 0;      // desktop position of the client origin (asked once per batch,
+    int32_t originY = 0;      // as X reports pointer positions relative to the window)
 };
 extern SdlQueueRecord SdlQueue;
 

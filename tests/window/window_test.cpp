@@ -327,11 +327,14 @@ TEST_F(RealWindow, DragMovesTheWindowAndConsumesTheRelease) {
     PointerTo(WinX + 50, WinY + 10);
     Xdo("mousedown 1");
     ASSERT_EQ(WaitForKind(EventLeftDown), MaskLeft);
-    // The pointer moves before the move starts (it follows the press point all the same),
-    // then on to (+150, +120) from the press, and lets go.
+    // A move taken after the press: the window follows the pointer from that move's point.
+    Xdo("mousemove 260 170");
+    ASSERT_EQ(WaitForKind(EventMouseMove), MaskLeft);
+    // The pointer moves before the move starts (it follows the taken point all the same),
+    // then on to (+150, +120) from that point, and lets go.
     Xdo("mousemove 300 200");
-    ASSERT_EQ(std::system("(sleep 0.3; xdotool mousemove 380 260; sleep 0.2; "
-                          "xdotool mousemove 400 280; sleep 0.3; xdotool mouseup 1) &"),
+    ASSERT_EQ(std::system("(sleep 0.3; xdotool mousemove 390 270; sleep 0.2; "
+                          "xdotool mousemove 410 290; sleep 0.3; xdotool mouseup 1) &"),
               0);
     SendWindowMessage(1, MessageNcLeftDown, HitCaption, 0);
     int32_t left = 0, top = 0;
