@@ -98,7 +98,9 @@ Text ShiftedKeyText(Text keyText) {
 
 // Applies the key repeat to the key text of this call: a new text at once, the same text
 // again after more than 350 ms and from then on after more than 20 ms. Ticks are compared
-// by unsigned difference, so the repeat keeps working when the tick counter wraps.
+// by unsigned difference, so the repeat keeps working when the tick counter wraps. The fast
+// repeat is not looked at in the call that began it: its fresh stamp may lie past `now`,
+// which the unsigned difference would take for a long wait.
 Text RepeatKeyText(const Text& keyText) {
     Text result;
     if (keyText.empty()) {
@@ -117,9 +119,8 @@ Text RepeatKeyText(const Text& keyText) {
         result = keyText;
         KeyRepeat.phase = 2;
         KeyRepeat.stamp = uint32_t(TickCountMs());
-    }
-    if (keyText == KeyRepeat.lastText && KeyRepeat.phase == 2 &&
-        now - KeyRepeat.stamp > RepeatIntervalMs) {
+    } else if (keyText == KeyRepeat.lastText && KeyRepeat.phase == 2 &&
+               now - KeyRepeat.stamp > RepeatIntervalMs) {
         result = keyText;
         KeyRepeat.stamp = uint32_t(TickCountMs());
     }
