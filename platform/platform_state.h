@@ -97,5 +97,7 @@ void CreateBackBuffer(int32_t width, int32_t height);
 void CloseAllDataFiles();
 // Sets the flag QuitRequested reports (signal handler or script end).
 void RequestQuit();
+// A Windows-1252 text as UTF-8; control characters and undefined bytes are left out.
+std::string TextToUtf8(const Text& text);
 // Clears every record of the core (tests call it between cases).
 void ResetPlatformState();

@@ -35,10 +35,12 @@ char32_t DecodeByte(unsigned char byte) {
     return byte;
 }
 
-// A Windows-1252 face name as the UTF-8 text fontconfig expects.
-std::string FaceNameUtf8(const Text& name) {
+} // namespace
+
+// Called for the face names given to fontconfig and by the real window for its title.
+std::string TextToUtf8(const Text& text) {
     std::string out;
-    for (unsigned char byte : name) {
+    for (unsigned char byte : text) {
         const char32_t c = DecodeByte(byte);
         if (c == 0) continue;
         if (c < 0x80) {
@@ -54,6 +56,8 @@ std::string FaceNameUtf8(const Text& name) {
     }
     return out;
 }
+
+namespace {
 
 // A face file and what the font needs added to it: fontconfig's answer for a face name.
 struct ResolvedFace {
@@ -318,7 +322,7 @@ int32_t LoadFontSlot(int32_t slot, const Text& face, int32_t size, int32_t flags
     if (size <= 0 || size > 1000) return 0;
     const int32_t emPixels = (size * 96 + 36) / 72;
     const ResolvedFace resolved =
-        ResolveFace(FaceNameUtf8(face), (flags & FontBold) != 0, (flags & FontItalic) != 0);
+        ResolveFace(TextToUtf8(face), (flags & FontBold) != 0, (flags & FontItalic) != 0);
     if (!resolved.face) return 0;
     auto font = std::make_shared<FontFace>();
     font->face = resolved.face;

@@ -127,32 +127,6 @@ unsigned long SdlNativeWindow() {
     return SdlWindow.xWindow;
 }
 
-// Windows-1252 bytes 0x80 to 0x9F as Unicode (0 where the code page leaves a byte undefined).
-static const uint16_t Cp1252High[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-// The window title for SDL, which takes UTF-8; undefined bytes are left out.
-static std::string TitleAsUtf8(const Text& title) {
-    std::string out;
-    for (unsigned char c : title) {
-        uint32_t u = c >= 0x80 && c < 0xA0 ? Cp1252High[c - 0x80] : c;
-        if (u == 0) continue;
-        if (u < 0x80) {
-            out += char(u);
-        } else if (u < 0x800) {
-            out += char(0xC0 | (u >> 6));
-            out += char(0x80 | (u & 0x3F));
-        } else {
-            out += char(0xE0 | (u >> 12));
-            out += char(0x80 | ((u >> 6) & 0x3F));
-            out += char(0x80 | (u & 0x3F));
-        }
-    }
-    return out;
-}
-
 // Where the window's top-left corner is now: the X server's answer when on X11 (it knows
 // what a window manager did), else SDL's record.
 void WindowDesktopPosition(int32_t* left, int32_t* top) {
@@ -184,7 +158,7 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     (void)number;
     if (!SdlWindow.window && !OpenScreenSystem()) return 0;
     SDL_Window* w = SdlWindow.window;
-    SDL_SetWindowTitle(w, TitleAsUtf8(title).c_str());
+    SDL_SetWindowTitle(w, TextToUtf8(title).c_str());
     SDL_SetWindowBordered(w, (style & StylePopup) ? SDL_FALSE : SDL_TRUE);
     SDL_SetWindowSize(w, std::max(width, 1), std::max(height, 1));
     const bool centre = (style & (StyleCentreDesktop | StyleCentreActive)) != 0;
