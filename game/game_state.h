@@ -43,9 +43,8 @@ extern int32_t TitleBarResult;
 
 // Cell (x, y) is element x * BoardRows + y of each grid.
 struct BoardRecord {
-    int32_t cover[BoardColumns * BoardRows]; // 0 Covered, 1 Flagged, 2 Opened, 3 Queried
-    int32_t content[BoardColumns *
-                    BoardRows]; // 0 empty, 1-8 count, 10 Mine, 11 MineFound, 12 WrongMark
+    int32_t cover[BoardColumns * BoardRows];   // 0 Covered, 1 Flagged, 2 Opened, 3 Queried
+    int32_t content[BoardColumns * BoardRows]; // 0 empty, 1-8 count, 10 to 12 as below
 };
 extern BoardRecord Board;
 // Scratch grid of the flood opening (FloodOpen); not part of the round.
@@ -56,9 +55,9 @@ constexpr int32_t Covered = 0;
 constexpr int32_t Flagged = 1;
 constexpr int32_t Opened = 2;
 constexpr int32_t Queried = 3;
-constexpr int32_t Mine = 10;
-constexpr int32_t MineFound = 11;
-constexpr int32_t WrongMark = 12;
+constexpr int32_t Mine = 10;      // content: the cell holds a mine
+constexpr int32_t MineFound = 11; // content, end of round: a marked mine, or any after a win
+constexpr int32_t WrongMark = 12; // content, end of round: a marked cell without a mine
 
 // ---------------------------------------------------------------- round
 
