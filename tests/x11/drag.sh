@@ -5,6 +5,7 @@
 # installed, once more under that window manager.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
 set -euo pipefail
+# shellcheck source=SCRIPTDIR/lib/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 x11_begin drag "$@"
 wm=""

@@ -4,6 +4,7 @@
 # screenshots are checked at known places of the layout, and "Prefs" holds the new position.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
 set -euo pipefail
+# shellcheck source=SCRIPTDIR/lib/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 x11_begin game "$@"
 shots=$build/x11-game

@@ -4,6 +4,7 @@
 # once in the middle of a round.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
 set -euo pipefail
+# shellcheck source=SCRIPTDIR/lib/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 x11_begin signal "$@"
 x11_on_exit() { xdotool mouseup 1 2>/dev/null || true; }

@@ -6,6 +6,7 @@
 # The mines are read from the running program's memory (the board grid, found by its symbol),
 # so the round is won by clicking exactly the safe cells, without a solver.
 set -euo pipefail
+# shellcheck source=SCRIPTDIR/lib/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 x11_begin toplist "$@"
 shots=$build/x11-toplist

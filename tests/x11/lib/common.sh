@@ -1,4 +1,5 @@
 # Shared set-up of the shell tests through the real window, sourced by tests/x11/*.sh.
+# shellcheck shell=bash
 #
 # A test calls `x11_begin <name> "$@"` with its own two arguments ($1 the tessaroc
 # executable, $2 the build folder). That sets exe, build, work (a fresh temporary folder,
