@@ -63,5 +63,5 @@ void ResetSdlState();
 
 // Moves SDL's pending events into SdlQueue (mouse and close kinds only); takes none off it.
 void PumpIntoQueue();
-// Installs the SIGINT/SIGTERM handlers that request the quit (once).
+// Installs the SIGINT/SIGTERM handlers that request the quit.
 void InstallQuitSignals();

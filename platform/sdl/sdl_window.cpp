@@ -33,10 +33,8 @@ static void OnQuitSignal(int) {
 
 // OpenKeyboardDevice and OpenScreenSystem: SIGINT and SIGTERM only set the quit flag, so the
 // program ends through its ordinary end (SDL's own handlers are switched off by a hint).
+// Installing the same handlers again changes nothing.
 void InstallQuitSignals() {
-    static bool installed = false;
-    if (installed) return;
-    installed = true;
     struct sigaction action = {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
