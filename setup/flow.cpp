@@ -65,21 +65,21 @@ void LoadSpriteSheets() {
         LoadSpriteSheet(slot++, sheet, 0);
 }
 
-// The screens the flow can run next.
-enum class Screen { Settings, Round, End };
+// What the flow runs next: a screen, or the end of the program.
+enum class Screen { Settings, Round, Exit };
 
 // After the settings screen: a round when start was released with valid settings, otherwise
 // (Escape or the close button) the end of the program.
 Screen AfterSettings() {
-    return ButtonAction == 5 && SettingsValid == 1 ? Screen::Round : Screen::End;
+    return ButtonAction == 5 && SettingsValid == 1 ? Screen::Round : Screen::Exit;
 }
 
 // After the end screen (and, for a won round, the best-time screen): the choice made there.
 Screen AfterEndScreen() {
-    if (TitleBarResult == CloseButton) return Screen::End;
+    if (TitleBarResult == CloseButton) return Screen::Exit;
     if (RoundState == Won) {
         TopListScreen();
-        if (TitleBarResult == CloseButton || QuitRequested()) return Screen::End;
+        if (TitleBarResult == CloseButton || QuitRequested()) return Screen::Exit;
     }
     return ButtonAction == 1 ? Screen::Round : Screen::Settings;
 }
@@ -87,7 +87,7 @@ Screen AfterEndScreen() {
 // After the game screen: close, a new round (face), the settings (back), or the round has
 // ended and the end screen follows.
 Screen AfterRound() {
-    if (TitleBarResult == CloseButton) return Screen::End;
+    if (TitleBarResult == CloseButton) return Screen::Exit;
     if (ButtonAction == 1) return Screen::Round;
     if (ButtonAction == 2) return Screen::Settings;
     EndScreen();
@@ -99,7 +99,7 @@ Screen AfterRound() {
 // path; it is tested here as well so that no new screen starts after one.
 void RunScreens() {
     Screen next = Screen::Settings;
-    while (next != Screen::End && !QuitRequested()) {
+    while (next != Screen::Exit && !QuitRequested()) {
         if (next == Screen::Settings) {
             SettingsScreen();
             next = AfterSettings();
