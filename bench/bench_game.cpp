@@ -8,6 +8,7 @@
 #include "frame.h"
 #include "game.h"
 #include "platform_state.h"
+#include "screen_support.h"
 #include "script_platform.h"
 
 namespace {
@@ -72,16 +73,9 @@ void BM_LargestGameFrame(benchmark::State& state) {
     ResetFrameState();
     ResetGameState();
     SetProgramFolder(std::string(TESSAROC_BINARY_DIR) + "/");
-    OpenScreenSystem();
-    InitQuibToolkit();
-    OpenQuibWindow("Tessaroc by Varnholt", 0, 0, 370, 310, CloseButton, RollUpButton, 0, 0, 40, 60,
-                   80, 210, 230, 250, 190, 190, 200, 0, 0, 0, 0, 0);
-    LoadFontSlot(4, "Arial", 9, FontBold);
-    const char* sheets[] = {"GFX\\TileSet.bmp",     "GFX\\Buttons1.bmp", "GFX\\Buttons2.bmp",
-                            "GFX\\PointTable1.bmp", "GFX\\Points.bmp",   "GFX\\Smileys.bmp",
-                            "GFX\\Buttons3.bmp",    "GFX\\Buttons4.bmp", "GFX\\Buttons5.bmp"};
-    for (int32_t slot = 1; slot <= 9; ++slot)
-        LoadSpriteSheet(slot, sheets[slot - 1], 0);
+    OpenProgramWindow();
+    LoadProgramFonts();
+    LoadProgramSheets();
     Options.starBackground = 1;
     BoardSettings = BoardSettingsRecord{40, 25, 500};
     QuibWindow.Width = 819;

@@ -4,6 +4,7 @@
 #include "frame.h"
 #include "game_state.h"
 #include "platform_state.h"
+#include "screen_support.h"
 #include "script_platform.h"
 #include "test_support.h"
 
@@ -47,15 +48,8 @@ std::string FreshTopListFolder(const std::string& tag) {
 
 std::string StartUpForTopList(const std::string& tag) {
     std::string path = FreshTopListFolder(tag);
-    OpenScreenSystem();
-    OpenKeyboardDevice();
-    InitQuibToolkit();
     BoardSettings = BoardSettingsRecord{15, 10, 12};
-    OpenQuibWindow("Tessaroc by Varnholt", 0, 0, 370, 310, CloseButton, RollUpButton, 0, 0, 40, 60,
-                   80, 210, 230, 250, 190, 190, 200, 0, 0, 0, 0, 0);
-    LoadFontSlot(2, "Arial", 14, FontBold);
-    LoadFontSlot(3, "Arial", 10, FontBold);
-    LoadFontSlot(4, "Arial", 9, FontBold);
-    LoadFontSlot(5, "Verdana", 8, FontBold);
+    OpenProgramWindow();
+    LoadProgramFonts();
     return path;
 }

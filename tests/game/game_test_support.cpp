@@ -6,6 +6,7 @@
 
 #include "frame.h"
 #include "platform_state.h"
+#include "screen_support.h"
 #include "script_platform.h"
 #include "test_support.h"
 
@@ -92,23 +93,12 @@ void StartUpForScreens(const std::string& tag) {
     ResetGameState();
     MakeProgramFolder(tag);
     SeedRandom(1234);
-    OpenScreenSystem();
-    OpenKeyboardDevice();
-    InitQuibToolkit();
     MaxWidth = 40;
     MaxHeight = 25;
     MaxMines = 500;
     MaxDensity = 50;
     BoardSettings = BoardSettingsRecord{15, 10, 12};
-    OpenQuibWindow("Tessaroc by Varnholt", 0, 0, 370, 310, CloseButton, RollUpButton, 0, 0, 40, 60,
-                   80, 210, 230, 250, 190, 190, 200, 0, 0, 0, 0, 0);
-    LoadFontSlot(2, "Arial", 14, FontBold);
-    LoadFontSlot(3, "Arial", 10, FontBold);
-    LoadFontSlot(4, "Arial", 9, FontBold);
-    LoadFontSlot(5, "Verdana", 8, FontBold);
-    const char* sheets[] = {"GFX\\TileSet.bmp",     "GFX\\Buttons1.bmp", "GFX\\Buttons2.bmp",
-                            "GFX\\PointTable1.bmp", "GFX\\Points.bmp",   "GFX\\Smileys.bmp",
-                            "GFX\\Buttons3.bmp",    "GFX\\Buttons4.bmp", "GFX\\Buttons5.bmp"};
-    for (int32_t slot = 1; slot <= 9; ++slot)
-        LoadSpriteSheet(slot, sheets[slot - 1], 0);
+    OpenProgramWindow();
+    LoadProgramFonts();
+    LoadProgramSheets();
 }
