@@ -54,7 +54,7 @@ int32_t TileForCell(int32_t cover, int32_t content) {
     return 0;
 }
 
-// Play loop step 8, a left press on board cell (cx, cy): open it, wait for the release,
+// A left press on board cell (cx, cy) in the play loop: open it, wait for the release,
 // start the clock on the round's first press, then decide loss or win.
 void LeftPressOnCell(int32_t cx, int32_t cy) {
     int32_t result = OpenCell(cx, cy);

@@ -11,7 +11,8 @@ int32_t RoundRows() {
 
 namespace {
 
-// FloodOpen step 3: one sweep over the board, rows outer; true when a cell was reached.
+// One sweep of FloodOpen over the board, rows outer: every reached empty cell that is still
+// covered reaches its neighbours; true when a cell was newly reached.
 bool FloodSweep(int32_t width, int32_t height) {
     bool changed = false;
     for (int32_t y = 0; y < height; ++y) {
