@@ -17,9 +17,9 @@ using Text = std::string;
 // ---------------------------------------------------------------- window and screen (backend)
 
 // Window styles of CreateMainWindow.
-constexpr int32_t StyleCentreDesktop = 1;       // centre on the desktop
-constexpr int32_t StyleCentreActive = 2;        // centre on the active window (else desktop)
-constexpr int32_t StyleInvisible = 0x10000000;  // create hidden
+constexpr int32_t StyleCentreDesktop = 1;            // centre on the desktop
+constexpr int32_t StyleCentreActive = 2;             // centre on the active window (else desktop)
+constexpr int32_t StyleInvisible = 0x10000000;       // create hidden
 constexpr int32_t StylePopup = int32_t(0x80000000u); // borderless: corner is the client origin
 
 // Event kinds returned by PollWindowEvent; the mouse kinds carry the held-button mask.
@@ -34,7 +34,8 @@ constexpr int32_t EventRightDouble = 0x206;
 constexpr int32_t EventMiddleDown = 0x207;
 constexpr int32_t EventMiddleUp = 0x208;
 constexpr int32_t EventMiddleDouble = 0x209;
-constexpr int32_t EventMouseFirst = EventMouseMove; // mouse kinds are EventMouseFirst..EventMouseLast
+constexpr int32_t EventMouseFirst =
+    EventMouseMove; // mouse kinds are EventMouseFirst..EventMouseLast
 constexpr int32_t EventMouseLast = EventMiddleDouble;
 
 // Bits of the held-button mask (LastEventParam of a mouse event).

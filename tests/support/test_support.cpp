@@ -12,9 +12,8 @@ namespace fs = std::filesystem;
 
 std::string MakeTempFolder(const std::string& tag) {
     static int counter = 0;
-    fs::path dir = fs::temp_directory_path() /
-                   ("tessaroc-" + tag + "-" + std::to_string(getpid()) + "-" +
-                    std::to_string(counter++));
+    fs::path dir = fs::temp_directory_path() / ("tessaroc-" + tag + "-" + std::to_string(getpid()) +
+                                                "-" + std::to_string(counter++));
     fs::remove_all(dir);
     fs::create_directories(dir);
     return dir.string() + "/";
@@ -34,7 +33,9 @@ std::string ReadWholeFile(const std::string& path) {
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-bool FileExists(const std::string& path) { return fs::exists(path); }
+bool FileExists(const std::string& path) {
+    return fs::exists(path);
+}
 
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
