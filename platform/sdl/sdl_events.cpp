@@ -102,11 +102,30 @@ void PumpIntoQueue() {
             Translate(events[i]);
 }
 
-// MouseButton, once per call: the only place where the game takes an event.
+// Index into SdlQueue.pressTick of a press or release kind, -1 for the other kinds.
+static int PressIndex(int32_t kind) {
+    if (kind == EventLeftDown || kind == EventLeftUp) return 0;
+    if (kind == EventRightDown || kind == EventRightUp) return 1;
+    if (kind == EventMiddleDown || kind == EventMiddleUp) return 2;
+    return -1;
+}
+
+// MouseButton, once per call: the only place where the game takes an event. A release stays
+// pending until its press was taken SdlMinPressMs ago: each frame asks for the button from
+// several places (the screen's own test, the title bar), so a press and release arriving
+// together (a touchpad tap) would otherwise be seen only by a caller that ignores the press.
 int32_t PollWindowEvent() {
     PumpIntoQueue();
     if (SdlQueue.events.empty()) return 0;
     const SdlQueuedEvent e = SdlQueue.events.front();
+    const int index = PressIndex(e.kind);
+    const bool release = e.kind == EventLeftUp || e.kind == EventRightUp || e.kind == EventMiddleUp;
+    if (release &&
+        uint32_t(TickCountMs()) - uint32_t(SdlQueue.pressTick[index]) < uint32_t(SdlMinPressMs)) {
+        SleepMs(1);
+        return 0;
+    }
+    if (index >= 0 && !release) SdlQueue.pressTick[index] = TickCountMs();
     SdlQueue.events.pop_front();
     SdlQueue.last = e;
     return e.kind;

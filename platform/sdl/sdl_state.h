@@ -31,14 +31,19 @@ struct SdlQueuedEvent {
 constexpr size_t SdlQueueLimit = 4096;
 struct SdlQueueRecord {
     std::deque<SdlQueuedEvent> events; // oldest first; pointer motion runs coalesced
-    SdlQueuedEvent last;      // the last removed event (LastEventParam; its point anchors a move)
-    int32_t buttons = 0;      // held buttons from tracked presses: MaskLeft/Right/Middle
-    int32_t modifiers = 0;    // MaskShift and MaskControl as of the last key event
-    bool originKnown = false; // originX/Y hold the client origin for the batch being pumped
-    int32_t originX = 0;      // desktop position of the client origin (asked once per batch,
-    int32_t originY = 0;      // as X reports pointer positions relative to the window)
+    SdlQueuedEvent last;       // the last removed event (LastEventParam; its point anchors a move)
+    int32_t buttons = 0;       // held buttons from tracked presses: MaskLeft/Right/Middle
+    int32_t modifiers = 0;     // MaskShift and MaskControl as of the last key event
+    bool originKnown = false;  // originX/Y hold the client origin for the batch being pumped
+    int32_t originX = 0;       // desktop position of the client origin (asked once per batch,
+    int32_t originY = 0;       // as X reports pointer positions relative to the window)
+    int32_t pressTick[3] = {}; // TickCountMs when the last left, right, middle press was taken
 };
 extern SdlQueueRecord SdlQueue;
+
+// Shortest time a taken press stays visible before its release may be taken (see
+// PollWindowEvent): longer than one frame and the end screen's pause together.
+constexpr int32_t SdlMinPressMs = 50;
 
 // ---------------------------------------------------------------- frame pacing
 

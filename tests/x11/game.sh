@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The game through the real window under X: settings screen, a preset, a round with clicks on
-# cells, the face and back buttons, a drag of the title bar and the close button; pixels of
-# screenshots are checked at known places of the layout, and "Prefs" holds the new position.
+# cells, the face and back buttons, a drag of the title bar, quick taps and the close button;
+# pixels of screenshots are checked at known places of the layout, and "Prefs" holds the new
+# position.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/lib/common.sh
@@ -80,10 +81,18 @@ expect_pixel dragged 300 220 "195,200,205"  # client background, now at (100, 50
 expect_pixel dragged 350 65 "40,60,80"      # title bar moved along
 expect_pixel dragged 50 30 "0,0,0"          # the desktop where the window was
 
+# Five taps on the height's + button with press and release sent together (as a touchpad
+# tap does): each one counts, so the height goes from 10 to 15.
+for _ in 1 2 3 4 5; do
+  point $(( 100 + 344 )) $(( 50 + 102 ))
+  xdotool click 1
+  sleep 0.15
+done
+
 # The close button ends the program, which saves the preferences.
 click $(( 100 + 370 - 15 )) $(( 50 + 15 ))
 expect_program_end "the close button"
-expected="00787374000000000000000000000000000000000f0000000a0000000c0000006400000032000000"
+expected="00787374000000000000000000000000000000000f0000000f0000000c0000006400000032000000"
 got=$(xxd -p "$work/Prefs" | tr -d '\n')
 [ "$got" = "$expected" ] || fail "Prefs holds $got, expected $expected"
 echo "game.sh: ok"
