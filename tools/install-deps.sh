@@ -6,7 +6,7 @@ packages=(
   libsdl2-dev libfreetype-dev libfontconfig-dev fontconfig
   fonts-liberation fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xdotool x11-utils imagemagick openbox locales binutils
+  xvfb xdotool x11-utils imagemagick openbox locales binutils xxd python3
 )
 missing=()
 for p in "${packages[@]}"; do
