@@ -75,7 +75,7 @@ void BM_LargestGameFrame(benchmark::State& state) {
     SetProgramFolder(std::string(TESSAROC_BINARY_DIR) + "/");
     OpenProgramWindow();
     LoadProgramFonts();
-    LoadProgramSheets();
+    LoadCellSheets();
     Options.starBackground = 1;
     BoardSettings = BoardSettingsRecord{40, 25, 500};
     QuibWindow.Width = 819;

@@ -52,6 +52,14 @@ int32_t RoundSliderValue(float value);
 
 // ---------------------------------------------------------------- sprite-cell helpers
 
+// Sprite slot of the counter panel (PointTable1), which the game screen copies whole.
+constexpr int32_t PointTableSlot = 4;
+
+// Start-up, once the window is open: loads the sheets of slots 1 to 9 in slot order (slot 0,
+// the title buttons, comes with the window). A sheet that cannot be read leaves its slot
+// empty and its pictures out.
+void LoadCellSheets();
+
 void DrawTileSetCell(int32_t x, int32_t y, int32_t n);
 void DrawPointsStrip(int32_t x, int32_t y, int32_t n);
 void DrawButtons1Cell(int32_t x, int32_t y, int32_t n);

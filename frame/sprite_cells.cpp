@@ -29,6 +29,16 @@ void BlitCell(int32_t slot, int32_t x, int32_t y, int32_t n, int32_t width, int3
 
 } // namespace
 
+void LoadCellSheets() {
+    static const char* const sheets[] = {
+        "GFX\\TileSet.bmp",     "GFX\\Buttons1.bmp", "GFX\\Buttons2.bmp",
+        "GFX\\PointTable1.bmp", "GFX\\Points.bmp",   "GFX\\Smileys.bmp",
+        "GFX\\Buttons3.bmp",    "GFX\\Buttons4.bmp", "GFX\\Buttons5.bmp"};
+    int32_t slot = TileSetSlot;
+    for (const char* sheet : sheets)
+        LoadSpriteSheet(slot++, sheet, 0);
+}
+
 // Board cells (game screen): 20 x 20, in a row; 1 covered, 2 flag, 3 opened empty, 4 mine,
 // 5 to 12 the counts 1 to 8, 13 found mine, 14 wrong mark, 15 question mark.
 void DrawTileSetCell(int32_t x, int32_t y, int32_t n) {

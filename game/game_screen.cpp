@@ -19,9 +19,6 @@ constexpr int32_t BoardLeft = 10;
 constexpr int32_t BoardTop = 78;
 constexpr int32_t TileSize = 20;
 
-// Sprite slot of the panel behind the counter (PointTable1), drawn whole.
-constexpr int32_t PointTableSlot = 4;
-
 bool InArea(int32_t x, int32_t y, int32_t left, int32_t top, int32_t right, int32_t bottom) {
     return x >= left && x <= right && y >= top && y <= bottom;
 }

@@ -53,18 +53,6 @@ void LoadScreenFonts() {
     LoadFontSlot(5, "Verdana", 8, FontBold);
 }
 
-// Start-up, last: the sprite sheets of slots 1 to 9 (slot 0 comes with the window). A
-// sheet that cannot be read leaves its slot empty and its pictures out.
-void LoadSpriteSheets() {
-    static const char* const sheets[] = {
-        "GFX\\TileSet.bmp",     "GFX\\Buttons1.bmp", "GFX\\Buttons2.bmp",
-        "GFX\\PointTable1.bmp", "GFX\\Points.bmp",   "GFX\\Smileys.bmp",
-        "GFX\\Buttons3.bmp",    "GFX\\Buttons4.bmp", "GFX\\Buttons5.bmp"};
-    int32_t slot = 1;
-    for (const char* sheet : sheets)
-        LoadSpriteSheet(slot++, sheet, 0);
-}
-
 // What the flow runs next: a screen, or the end of the program.
 enum class Screen { Settings, Round, Exit };
 
@@ -125,7 +113,7 @@ int RunTessaroc() {
     LoadPreferences();
     OpenMainWindow();
     LoadScreenFonts();
-    LoadSpriteSheets();
+    LoadCellSheets();
     RunScreens();
     SavePreferences();
     ClosePlatform();

@@ -11,14 +11,10 @@ if [ ! -x "$build/tests/test_window" ]; then
   cmake --build "$build" -j"$(nproc)" --target test_window >/dev/null
 fi
 if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 141 190); do
-    if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=":$n"; break; fi
-  done
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
+  # shellcheck source=lib/xvfb.sh
+  source tools/lib/xvfb.sh
+  start_private_xvfb 141 190
   trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-  export DISPLAY=$display
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 fi
 TESSAROC_PACING_SECONDS=$seconds "$build/tests/test_window" --gtest_also_run_disabled_tests \
   --gtest_filter='*PacingReport*' | grep -E '^(presents|interval|processor):'

@@ -19,13 +19,9 @@ cleanup() {
 trap cleanup EXIT
 
 if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 141 190); do
-    if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=":$n"; break; fi
-  done
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  export DISPLAY=$display
-  for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
+  # shellcheck source=lib/xvfb.sh
+  source "$root/tools/lib/xvfb.sh"
+  start_private_xvfb 141 190
 fi
 
 # A shim that notes the wall-clock time of the first frame the program presents.

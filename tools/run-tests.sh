@@ -10,15 +10,10 @@ jobs=$(nproc)
 fuzz_seconds=${FUZZ_SECONDS:-20}
 
 # A private X server for the tests through the real window.
-display=""
-for n in $(seq 91 140); do
-  if [ ! -e /tmp/.X$n-lock ] && [ ! -e /tmp/.X11-unix/X$n ]; then display=":$n"; break; fi
-done
-Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb_pid=$!
+# shellcheck source=lib/xvfb.sh
+source tools/lib/xvfb.sh
+start_private_xvfb 91 140
 trap 'kill $xvfb_pid 2>/dev/null || true' EXIT
-export DISPLAY=$display
-for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done
 
 # Leaks inside the system's display and font libraries are not ours.
 export LSAN_OPTIONS="suppressions=$root/tools/lsan.supp:print_suppressions=0"

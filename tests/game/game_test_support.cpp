@@ -100,5 +100,5 @@ void StartUpForScreens(const std::string& tag) {
     BoardSettings = BoardSettingsRecord{15, 10, 12};
     OpenProgramWindow();
     LoadProgramFonts();
-    LoadProgramSheets();
+    LoadCellSheets();
 }

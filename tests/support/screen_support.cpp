@@ -17,13 +17,3 @@ void LoadProgramFonts() {
     LoadFontSlot(4, "Arial", 9, FontBold);
     LoadFontSlot(5, "Verdana", 8, FontBold);
 }
-
-void LoadProgramSheets() {
-    static const char* const sheets[] = {
-        "GFX\\TileSet.bmp",     "GFX\\Buttons1.bmp", "GFX\\Buttons2.bmp",
-        "GFX\\PointTable1.bmp", "GFX\\Points.bmp",   "GFX\\Smileys.bmp",
-        "GFX\\Buttons3.bmp",    "GFX\\Buttons4.bmp", "GFX\\Buttons5.bmp"};
-    int32_t slot = 1;
-    for (const char* sheet : sheets)
-        LoadSpriteSheet(slot++, sheet, 0);
-}

@@ -8,5 +8,3 @@
 void OpenProgramWindow(int32_t x = 0, int32_t y = 0);
 // The screens' fonts, slots 2 to 5.
 void LoadProgramFonts();
-// The sprite sheets of slots 1 to 9, from the program folder.
-void LoadProgramSheets();
