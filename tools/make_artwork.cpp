@@ -231,10 +231,16 @@ void LabelledButton(Canvas& c, int x, int y, int w, int h, bool pressed, const s
 
 // ---------------------------------------------------------------- board tiles
 
-const Rgb CoverTop{214, 219, 228};
-const Rgb CoverBottom{184, 190, 202};
-const Rgb OpenFloor{200, 204, 211};
-const Rgb OpenGrid{160, 165, 176};
+// Covered cells are raised slate tiles, clearly darker than the pale floor of opened cells,
+// so the two read apart at a glance across a large board (a contrast ratio above 1.5), while
+// every count and mark keeps at least 3:1 against the fill it stands on.
+const Rgb CoverTop{184, 194, 212};
+const Rgb CoverBottom{158, 168, 190};
+const Rgb CoverLight{222, 228, 238}; // inner bevel, top and left
+const Rgb CoverShade{128, 136, 158}; // inner bevel, right and bottom
+const Rgb CoverShadow{92, 100, 122}; // outer edge, right and bottom
+const Rgb OpenFloor{234, 236, 240};
+const Rgb OpenGrid{166, 171, 182};
 
 // A covered cell of size x size pixels at column x, row 0, with two bevels `ring` pixels wide
 // each (the board's cells are 20 pixels with rings of one; the application icon is larger).
@@ -242,9 +248,8 @@ void CoveredTile(Canvas& c, int x, int size = 20, int ring = 1) {
     VerticalGradient(c, x, 0, size, size, CoverTop, CoverBottom);
     for (int i = 0; i < ring; i++) {
         const int inner = ring + i;
-        Bevel(c, x + i, i, size - 2 * i, size - 2 * i, White, Rgb{110, 116, 132});
-        Bevel(c, x + inner, inner, size - 2 * inner, size - 2 * inner, Rgb{236, 239, 244},
-              Rgb{150, 156, 170});
+        Bevel(c, x + i, i, size - 2 * i, size - 2 * i, White, CoverShadow);
+        Bevel(c, x + inner, inner, size - 2 * inner, size - 2 * inner, CoverLight, CoverShade);
     }
 }
 
@@ -271,7 +276,7 @@ void Flag(Canvas& c, int x) {
     c.Fill(x + 5, 15, 11, 2, Ink); // foot
     c.Fill(x + 8, 14, 5, 1, Ink);
     Line(c, x + 11.5, 3.5, x + 11.5, 14.5, 1.5, Ink); // pole
-    Polygon(c, {{x + 11.0, 2.5}, {x + 11.0, 10.5}, {x + 3.0, 6.5}}, Rgb{222, 28, 28});
+    Polygon(c, {{x + 11.0, 2.5}, {x + 11.0, 10.5}, {x + 3.0, 6.5}}, Rgb{176, 0, 0});
 }
 
 void TileSet(Canvas& c) {
