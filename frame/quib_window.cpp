@@ -101,9 +101,9 @@ int32_t OpenQuibWindow(const Text& title, int32_t x, int32_t y, int32_t width, i
 
 // Every screen at the start of each frame (and the toolkit's own loops): the window's
 // position into the record, then client background, border, title bar, title and buttons
-// into the back buffer, not presented. TitleEffects
-// bit 2 shades the bar from colour A to B, bit 1 animates both colours, one phase step per
-// call; the stored colours never change. 0 when drawing cannot begin (nothing drawn).
+// into the back buffer, not presented. TitleEffects bit 2 shades the bar from colour A to
+// B, bit 1 animates both colours, one phase step per call; the stored colours never
+// change. 0 when drawing cannot begin (nothing drawn).
 int32_t DrawQuibFrame() {
     FollowWindowPosition();
     RgbTriple a = QuibWindow.TitleColourA;
