@@ -71,7 +71,7 @@ class RandomPlayer {
             ending_ = true;
             return;
         }
-        uint32_t at = ScriptClock() + Pick(0, 30);
+        uint32_t at = ScriptClock() + Pick(0, 20);
         switch (now) {
         case Shown::Settings:
             busyUntil_ = ActOnSettings(at);
@@ -94,6 +94,7 @@ class RandomPlayer {
     // Client points of the controls.
     static constexpr int32_t FaceX = 265, BackX = 325, ButtonY = 50;
     static constexpr int32_t EnterCode = 0x1C;
+    static constexpr int32_t MaxPressesPerRound = 40;
 
     int32_t Pick(int32_t low, int32_t high) {
         return std::uniform_int_distribution<int32_t>(low, high)(random_);
@@ -101,14 +102,16 @@ class RandomPlayer {
     bool Chance(int32_t percent) { return Pick(1, 100) <= percent; }
 
     uint32_t Click(uint32_t at, int32_t x, int32_t y, int32_t button = 1) {
-        return ScriptClickWindow(at, x, y, button, uint32_t(Pick(1, 80))) + 1;
+        return ScriptClickWindow(at, x, y, button, uint32_t(Pick(1, 50))) + 1;
     }
 
     // A round starts when the board screen follows any other screen, and with each face
     // click on the board screen (counted where it is made).
     void CountScreenChange(Shown now) {
-        if (now == Shown::Play && last_ != Shown::Play && last_ != Shown::End) tally_.rounds++;
-        if (now == Shown::Play && last_ == Shown::End) tally_.rounds++;
+        if (now == Shown::Play && last_ != Shown::Play) {
+            tally_.rounds++;
+            pressesThisRound_ = 0;
+        }
         if (now == Shown::End && last_ == Shown::Play)
             (RoundState == Won ? tally_.won : tally_.lost)++;
         if (now == Shown::TopTen && last_ != Shown::TopTen) tally_.topTen++;
@@ -146,8 +149,12 @@ class RandomPlayer {
         int32_t height = std::clamp(BoardSettings.height, 1, BoardRows);
         int32_t cx = Pick(0, width - 1), cy = Pick(0, height - 1);
         int32_t choice = Pick(1, 100);
+        // A round that has not ended after MaxPressesPerRound presses is given up by either
+        // button, which keeps the cost of the large boards in bounds.
+        if (++pressesThisRound_ > MaxPressesPerRound) choice = Pick(1, 4);
         if (choice <= 2) {
             tally_.rounds++;
+            pressesThisRound_ = 0;
             return Click(at, FaceX, ButtonY);
         }
         if (choice <= 4) return Click(at, BackX, ButtonY);
@@ -184,6 +191,7 @@ class RandomPlayer {
     SoakTally tally_;
     Shown last_ = Shown::Other;
     uint32_t busyUntil_ = 0;
+    int32_t pressesThisRound_ = 0;
     bool ending_ = false;
 };
 
