@@ -2,7 +2,7 @@
 #include "platform_state.h"
 
 BackBufferRecord BackBuffer;
-DrawStateRecord DrawState;
+DrawingStateRecord DrawingState;
 SpriteSlot Sprites[SpriteSlotCount];
 SheetFilesRecord SheetFiles;
 FontSlot Fonts[FontSlotCount];
@@ -32,7 +32,7 @@ void ResetPlatformState() {
     DataFiles.programFolder = folder;
 
     BackBuffer = BackBufferRecord{};
-    DrawState = DrawStateRecord{};
+    DrawingState = DrawingStateRecord{};
     for (SpriteSlot& slot : Sprites)
         slot = SpriteSlot{};
     SheetFiles = SheetFilesRecord{};
