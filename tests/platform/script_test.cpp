@@ -242,6 +242,34 @@ TEST_F(ScriptPlatform, TapGateHoldsAReleaseUntilItsPressWasVisibleLongEnough) {
     EXPECT_EQ(PollWindowEvent(), EventRightUp);
 }
 
+// A loop that waits for a release without presenting (a press on a board cell) must sleep
+// between its polls, not spin: every empty poll after the first waits for the next event.
+TEST_F(ScriptPlatform, PressLoopPollingAnEmptyQueueIsPaced) {
+    OpenWindow();
+    ScriptClick(10, 40, 60, 1, 500);
+    ScriptSetClock(11);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(PollWindowEvent(), EventLeftDown);
+    for (int i = 0; i < 40; i++)
+        EXPECT_EQ(PollWindowEvent(), 0);
+    EXPECT_EQ(ScriptPollWaits(), 39) << "the first empty poll answers at once";
+    EXPECT_EQ(ScriptPollWaitMs(), 39 * IdleWaitMs);
+
+    // A frame loop presents between its polls: its one poll a frame never waits.
+    for (int i = 0; i < 10; i++) {
+        PresentBackBuffer();
+        EXPECT_EQ(PollWindowEvent(), 0);
+    }
+    EXPECT_EQ(ScriptPollWaits(), 39);
+    // Taking an event ends the run of empty polls as a present does.
+    ScriptSetClock(511);
+    EXPECT_EQ(PollWindowEvent(), EventLeftUp);
+    EXPECT_EQ(PollWindowEvent(), 0);
+    EXPECT_EQ(ScriptPollWaits(), 39);
+    EXPECT_EQ(PollWindowEvent(), 0);
+    EXPECT_EQ(ScriptPollWaits(), 40);
+}
+
 TEST_F(ScriptPlatform, PollingWithoutPresentingJumpsToTheNextEventThenEnds) {
     ScriptMouseMove(5000, 10, 10);
     for (int i = 0; i < 63; i++)
