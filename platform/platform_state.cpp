@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 BackBufferRecord BackBuffer;
+ShownFrameRecord ShownFrame;
 DrawingStateRecord DrawingState;
 SpriteSlot Sprites[SpriteSlotCount];
 FontSlot Fonts[FontSlotCount];
@@ -23,7 +24,8 @@ int32_t QuitRequested() {
     return QuitFlag != 0 ? 1 : 0;
 }
 
-// Called by tests between cases and by the backends before start-up: empties the back buffer,
+// Called by tests between cases and by the backends before start-up: empties the back buffer
+// and the copy of what the window shows,
 // the drawing state, the sprite and font slots and the data-file table (open files are
 // closed without commit), reseeds the generator with its default seed and clears the quit
 // flag. A program folder set by SetProgramFolder stays.
@@ -36,6 +38,7 @@ void ResetPlatformState() {
     DataFiles.programFolder = folder;
 
     BackBuffer = BackBufferRecord{};
+    ShownFrame = ShownFrameRecord{};
     DrawingState = DrawingStateRecord{};
     for (SpriteSlot& slot : Sprites)
         slot = SpriteSlot{};
