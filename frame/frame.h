@@ -90,7 +90,8 @@ int32_t MouseButton(int32_t n);
 int32_t MouseWindowX();
 int32_t MouseWindowY();
 // Every press loop and wait for a release: takes window events until button n is up or a
-// quit is requested, pausing between polls so that a held button costs no processor time.
+// quit is requested; the polls sleep while nothing arrives, so a held button costs no
+// processor time.
 // 1 when the button was let go, 0 when a quit ended the wait: a quit is no release, so the
 // press must not act.
 int32_t WaitForRelease(int32_t n);
