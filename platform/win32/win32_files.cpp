@@ -13,7 +13,8 @@
 
 // The lock is LockFileEx on a hidden lock file beside the data file (".<name>.lock"): the
 // data file itself cannot be locked, since a commit moves a new file over it and Windows
-// refuses that while the old one is open.
+// refuses that while the old one is open. The lock file goes when the last instance using
+// it lets go; one that finds it going away (access denied) tries again.
 struct OsFileLock {
     HANDLE file = INVALID_HANDLE_VALUE;
     ~OsFileLock() {
@@ -212,9 +213,13 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
         return false;
     }
     LARGE_INTEGER size = {};
+    BY_HANDLE_FILE_INFORMATION info = {};
     bool ok = false;
-    if (GetFileType(file) != FILE_TYPE_DISK)
+    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         reason = "not a regular file";
+    else if (write && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+        reason = "read-only"; // an administrator may open it for writing all the same
     else if (!GetFileSizeEx(file, &size))
         reason = Reason(GetLastError());
     else if (size.QuadPart > maxBytes)
@@ -247,17 +252,20 @@ bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, st
 }
 
 std::shared_ptr<OsFileLock> OsLockFile(const std::string& path) {
-    auto lock = std::make_shared<OsFileLock>();
-    const std::string lockPath = FolderOf(path) + "." + NameOf(path) + ".lock";
-    lock->file = CreateFileW(Wide(lockPath).c_str(), GENERIC_READ | GENERIC_WRITE, ShareAll,
-                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr);
-    if (lock->file == INVALID_HANDLE_VALUE) return nullptr;
+    const std::wstring lockPath = Wide(FolderOf(path) + "." + NameOf(path) + ".lock");
     for (int attempt = 0; attempt < LockAttempts; ++attempt) {
+        auto lock = std::make_shared<OsFileLock>();
+        lock->file =
+            CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, ShareAll, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (lock->file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_ACCESS_DENIED)
+            return nullptr; // no lock file can be made here: go on without
         OVERLAPPED whole = {};
-        if (LockFileEx(lock->file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+        if (lock->file != INVALID_HANDLE_VALUE &&
+            LockFileEx(lock->file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
                        MAXDWORD, &whole))
             return lock;
-        if (GetLastError() != ERROR_LOCK_VIOLATION && GetLastError() != ERROR_IO_PENDING) break;
+        lock.reset();
         Sleep(LockRetryPauseMs);
     }
     return nullptr;

@@ -1,12 +1,9 @@
 // Helpers shared by the test programs: temporary program folders with the artwork.
 #include "test_support.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <iterator>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform.h"
