@@ -2,6 +2,7 @@
 #include "platform_state.h"
 
 BackBufferRecord BackBuffer;
+ShownFrameRecord ShownFrame;
 DrawingStateRecord DrawingState;
 SpriteSlot Sprites[SpriteSlotCount];
 SheetFilesRecord SheetFiles;
@@ -9,10 +10,13 @@ FontSlot Fonts[FontSlotCount];
 DataFilesRecord DataFiles;
 bool SkipDiskSync = false;
 std::mt19937 RandomGenerator;
-volatile std::sig_atomic_t QuitFlag = 0;
+std::atomic<int32_t> QuitFlag = 0;
+EventQueueRecord EventQueue;
+KeyTableRecord KeyTable;
 
 // Called by the real platform's SIGINT/SIGTERM handler and by the scripted platform when its
-// script ends; only stores to a sig_atomic_t, so it is safe inside a signal handler.
+// script ends; only stores to a lock-free atomic, so it is safe inside a signal handler and
+// from another thread.
 void RequestQuit() {
     QuitFlag = 1;
 }
@@ -22,7 +26,8 @@ int32_t QuitRequested() {
     return QuitFlag != 0 ? 1 : 0;
 }
 
-// Called by tests between cases and by the backends before start-up: empties the back buffer,
+// Called by tests between cases and by the backends before start-up: empties the back buffer
+// and the copy of what the window shows,
 // the drawing state, the sprite and font slots and the data-file table (open files are
 // dropped without commit), reseeds the generator with its default seed and clears the quit
 // flag. A program folder set by SetProgramFolder stays.
@@ -32,6 +37,7 @@ void ResetPlatformState() {
     DataFiles.programFolder = folder;
 
     BackBuffer = BackBufferRecord{};
+    ShownFrame = ShownFrameRecord{};
     DrawingState = DrawingStateRecord{};
     for (SpriteSlot& slot : Sprites)
         slot = SpriteSlot{};
