@@ -1,4 +1,4 @@
-// Artwork generator: draws the game's ten sprite sheets and writes them as 24-bit BMP files.
+// Artwork generator: draws the sprite sheets (24-bit BMP) and the application icon (PNG).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -7,6 +7,7 @@
 #include <functional>
 #include <string>
 #include <vector>
+#include <zlib.h>
 
 #include "platform.h"
 #include "platform_state.h"
@@ -230,15 +231,26 @@ void LabelledButton(Canvas& c, int x, int y, int w, int h, bool pressed, const s
 
 // ---------------------------------------------------------------- board tiles
 
-const Rgb CoverTop{214, 219, 228};
-const Rgb CoverBottom{184, 190, 202};
-const Rgb OpenFloor{200, 204, 211};
-const Rgb OpenGrid{160, 165, 176};
+// Covered cells are raised slate tiles, clearly darker than the pale floor of opened cells,
+// so the two read apart at a glance across a large board (a contrast ratio above 1.5), while
+// every count and mark keeps at least 3:1 against the fill it stands on.
+const Rgb CoverTop{184, 194, 212};
+const Rgb CoverBottom{158, 168, 190};
+const Rgb CoverLight{222, 228, 238}; // inner bevel, top and left
+const Rgb CoverShade{128, 136, 158}; // inner bevel, right and bottom
+const Rgb CoverShadow{92, 100, 122}; // outer edge, right and bottom
+const Rgb OpenFloor{234, 236, 240};
+const Rgb OpenGrid{166, 171, 182};
 
-void CoveredTile(Canvas& c, int x) {
-    VerticalGradient(c, x, 0, 20, 20, CoverTop, CoverBottom);
-    Bevel(c, x, 0, 20, 20, White, Rgb{110, 116, 132});
-    Bevel(c, x + 1, 1, 18, 18, Rgb{236, 239, 244}, Rgb{150, 156, 170});
+// A covered cell of size x size pixels at column x, row 0, with two bevels `ring` pixels wide
+// each (the board's cells are 20 pixels with rings of one; the application icon is larger).
+void CoveredTile(Canvas& c, int x, int size = 20, int ring = 1) {
+    VerticalGradient(c, x, 0, size, size, CoverTop, CoverBottom);
+    for (int i = 0; i < ring; i++) {
+        const int inner = ring + i;
+        Bevel(c, x + i, i, size - 2 * i, size - 2 * i, White, CoverShadow);
+        Bevel(c, x + inner, inner, size - 2 * inner, size - 2 * inner, CoverLight, CoverShade);
+    }
 }
 
 // Opened cells are flat; the grid line on their top and left separates neighbours.
@@ -248,22 +260,23 @@ void OpenedTile(Canvas& c, int x, Rgb floor = OpenFloor) {
     c.Fill(x, 0, 1, 20, OpenGrid);
 }
 
-// A mine centred on (cx, cy): round body, eight spikes and a light spot.
-void Mine(Canvas& c, double cx, double cy, Rgb body) {
+// A mine centred on (cx, cy): round body, eight spikes and a light spot; sized for a 20-pixel
+// cell, or scale times that (the application icon).
+void Mine(Canvas& c, double cx, double cy, Rgb body, double scale = 1.0) {
     for (int k = 0; k < 8; k++) {
         double a = k * M_PI / 4;
-        double len = (k % 2 == 0) ? 7.0 : 5.8;
-        Line(c, cx, cy, cx + len * std::cos(a), cy + len * std::sin(a), 1.6, body);
+        double len = ((k % 2 == 0) ? 7.0 : 5.8) * scale;
+        Line(c, cx, cy, cx + len * std::cos(a), cy + len * std::sin(a), 1.6 * scale, body);
     }
-    Disc(c, cx, cy, 4.6, body);
-    Disc(c, cx - 1.6, cy - 1.6, 1.3, Rgb{235, 235, 240});
+    Disc(c, cx, cy, 4.6 * scale, body);
+    Disc(c, cx - 1.6 * scale, cy - 1.6 * scale, 1.3 * scale, Rgb{235, 235, 240});
 }
 
 void Flag(Canvas& c, int x) {
     c.Fill(x + 5, 15, 11, 2, Ink); // foot
     c.Fill(x + 8, 14, 5, 1, Ink);
     Line(c, x + 11.5, 3.5, x + 11.5, 14.5, 1.5, Ink); // pole
-    Polygon(c, {{x + 11.0, 2.5}, {x + 11.0, 10.5}, {x + 3.0, 6.5}}, Rgb{222, 28, 28});
+    Polygon(c, {{x + 11.0, 2.5}, {x + 11.0, 10.5}, {x + 3.0, 6.5}}, Rgb{176, 0, 0});
 }
 
 void TileSet(Canvas& c) {
@@ -509,6 +522,19 @@ void QuibButtons(Canvas& c) {
     }
 }
 
+// ---------------------------------------------------------------- the application icon
+
+// Sizes of the icon in pixels, as the desktop's icon folders name them (share/icons/hicolor).
+constexpr int IconSizes[] = {16, 24, 32, 48, 64, 128, 256};
+
+// The icon: a covered board cell holding a mine, drawn anew for each size so that every size
+// is sharp (bevel rings of about a 32nd of the size, at least one pixel).
+void Icon(Canvas& c) {
+    const int size = c.width;
+    CoveredTile(c, 0, size, std::max(1, int(std::lround(size / 32.0))));
+    Mine(c, size / 2.0, size / 2.0, Rgb{20, 20, 26}, size / 19.0);
+}
+
 // ---------------------------------------------------------------- writing
 
 void PutLittleEndian(std::string& out, uint32_t value, int bytes) {
@@ -552,6 +578,69 @@ bool WriteBmp(const std::string& path, const Canvas& c) {
     return std::fclose(file) == 0 && written;
 }
 
+void PutBigEndian(std::string& out, uint32_t value) {
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(char((value >> shift) & 0xFF));
+}
+
+// One PNG chunk: length, type, data, and the CRC-32 of type and data.
+void PutPngChunk(std::string& out, const std::string& type, const std::string& data) {
+    PutBigEndian(out, uint32_t(data.size()));
+    const std::string body = type + data;
+    out += body;
+    PutBigEndian(
+        out, uint32_t(crc32(0, reinterpret_cast<const Bytef*>(body.data()), uInt(body.size()))));
+}
+
+// 8-bit RGB PNG, not interlaced: each row is filter byte 0 (none) and the pixels red, green,
+// blue; the rows are compressed as one zlib stream in a single IDAT chunk.
+bool WritePng(const std::string& path, const Canvas& c) {
+    std::string rows;
+    for (int y = 0; y < c.height; y++) {
+        rows.push_back(0);
+        for (int x = 0; x < c.width; x++) {
+            Rgb p = c.Get(x, y);
+            rows += {char(p.r), char(p.g), char(p.b)};
+        }
+    }
+    uLongf packedSize = compressBound(uLong(rows.size()));
+    std::string packed(packedSize, '\0');
+    if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
+                  reinterpret_cast<const Bytef*>(rows.data()), uLong(rows.size()),
+                  Z_BEST_COMPRESSION) != Z_OK)
+        return false;
+    packed.resize(packedSize);
+    std::string header;
+    PutBigEndian(header, uint32_t(c.width));
+    PutBigEndian(header, uint32_t(c.height));
+    header += {8, 2, 0, 0, 0}; // bit depth 8, colour type 2 (RGB), deflate, filter 0, no interlace
+    std::string out = "\x89PNG\r\n\x1a\n";
+    PutPngChunk(out, "IHDR", header);
+    PutPngChunk(out, "IDAT", packed);
+    PutPngChunk(out, "IEND", "");
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
+    return std::fclose(file) == 0 && written;
+}
+
+// "make_artwork --icon <folder> <name>": the icon at every size as
+// <folder>/<n>x<n>/apps/<name>.png.
+int WriteIcons(const std::string& folder, const std::string& name) {
+    for (int size : IconSizes) {
+        const std::string sizeFolder =
+            folder + "/" + std::to_string(size) + "x" + std::to_string(size) + "/apps";
+        std::filesystem::create_directories(sizeFolder);
+        Canvas c(size, size);
+        Icon(c);
+        if (!WritePng(sizeFolder + "/" + name + ".png", c)) {
+            std::fprintf(stderr, "make_artwork: cannot write the %d-pixel icon\n", size);
+            return 1;
+        }
+    }
+    return 0;
+}
+
 } // namespace
 
 // Sanitizer builds run this program as a build step, where no suppression file is given;
@@ -560,10 +649,12 @@ extern "C" const char* __lsan_default_suppressions() {
     return "leak:libfontconfig\n";
 }
 
-// Exit code 1 when a font is missing or a sheet cannot be written, 2 on a wrong call.
+// Exit code 1 when a font is missing or a sheet or icon cannot be written, 2 on a wrong call.
 int main(int argc, char** argv) {
+    if (argc == 4 && std::string(argv[1]) == "--icon") return WriteIcons(argv[2], argv[3]);
     if (argc != 2) {
-        std::fprintf(stderr, "usage: make_artwork <folder>\n");
+        std::fprintf(stderr,
+                     "usage: make_artwork <folder> | make_artwork --icon <folder> <name>\n");
         return 2;
     }
     if (LoadFontSlot(LabelFont, "Arial", 9, FontBold) == 0 ||

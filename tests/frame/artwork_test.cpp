@@ -1,7 +1,12 @@
-// Tests of the sprite sheets: committed files up to date, cell layouts, a preview on the frame.
+// Tests of the sprite sheets: committed files up to date, cell layouts, legible board cells,
+// a preview on the frame.
+#include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
+#include <vector>
 
 #include "frame_fixture.h"
 #include "test_support.h"
@@ -77,6 +82,154 @@ TEST_F(FrameTest, SheetsAreUncompressedBottomUpBitmapsOfTheirCellLayout) {
     const SpriteSlot& panel = Sprites[4];
     EXPECT_EQ(panel.pixels[size_t(5) * 149 + 77], background);
     EXPECT_EQ(panel.pixels[size_t(31) * 149 + 130], background);
+}
+
+namespace {
+
+// TileSet cells as the board draws them (numbers from 1).
+constexpr int32_t TileSlot = 1;
+constexpr int32_t CoveredCell = 1;
+constexpr int32_t FlagCell = 2;
+constexpr int32_t OpenedEmptyCell = 3;
+constexpr int32_t MineCell = 4;
+constexpr int32_t WrongMarkCell = 14;
+constexpr int32_t QueryCell = 15;
+constexpr int32_t TileSide = 20;
+
+// One 20 x 20 TileSet cell, pixels 0x00RRGGBB, top row first.
+using Tile = std::vector<uint32_t>;
+
+Tile TileCell(int32_t cell) {
+    const SpriteSlot& sheet = Sprites[TileSlot];
+    Tile tile;
+    for (int32_t y = 0; y < TileSide; y++)
+        for (int32_t x = 0; x < TileSide; x++)
+            tile.push_back(
+                sheet.pixels[size_t(y) * size_t(sheet.width) + size_t((cell - 1) * TileSide + x)]);
+    return tile;
+}
+
+uint32_t At(const Tile& tile, int32_t x, int32_t y) {
+    return tile[size_t(y) * TileSide + size_t(x)];
+}
+
+// Relative luminance of a pixel as the web's contrast guidelines compute it: each sRGB
+// component made linear, then weighted 0.2126, 0.7152, 0.0722.
+double Luminance(uint32_t pixel) {
+    auto linear = [](uint32_t byte) {
+        const double c = byte / 255.0;
+        return c <= 0.03928 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear((pixel >> 16) & 0xFF) + 0.7152 * linear((pixel >> 8) & 0xFF) +
+           0.0722 * linear(pixel & 0xFF);
+}
+
+// Contrast ratio of two pixels, lighter over darker: 1 (same) to 21 (black on white).
+double Contrast(uint32_t a, uint32_t b) {
+    const double la = Luminance(a), lb = Luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// The pixels of a cell's face: those of columns and rows first to last.
+std::vector<uint32_t> Face(const Tile& tile, int32_t first, int32_t last) {
+    std::vector<uint32_t> face;
+    for (int32_t y = first; y <= last; y++)
+        for (int32_t x = first; x <= last; x++)
+            face.push_back(At(tile, x, y));
+    return face;
+}
+
+double MeanLuminance(const std::vector<uint32_t>& pixels) {
+    double sum = 0;
+    for (uint32_t p : pixels)
+        sum += Luminance(p);
+    return sum / double(pixels.size());
+}
+
+// Whether every component of a lies between those of b and c (two steps of slack).
+bool Between(uint32_t a, uint32_t b, uint32_t c) {
+    for (int shift : {0, 8, 16}) {
+        const int va = int((a >> shift) & 0xFF), vb = int((b >> shift) & 0xFF),
+                  vc = int((c >> shift) & 0xFF);
+        if (va < std::min(vb, vc) - 2 || va > std::max(vb, vc) + 2) return false;
+    }
+    return true;
+}
+
+// A number or mark drawn over a plain cell: its inks are the colours it paints in solid
+// strokes. Colours of at least four pixels where it differs from the plain cell are
+// candidates; a candidate that lies between the fill under it and another candidate is an
+// anti-aliased edge of that one, not an ink. Each ink with the lowest contrast it reaches
+// against the fill under it.
+std::map<uint32_t, double> InksOf(const Tile& mark, const Tile& plain) {
+    std::map<uint32_t, std::vector<size_t>> places;
+    for (size_t i = 0; i < mark.size(); i++)
+        if (mark[i] != plain[i]) places[mark[i]].push_back(i);
+    std::map<uint32_t, double> inks;
+    for (const auto& [colour, at] : places) {
+        if (at.size() < 4) continue;
+        bool edge = false;
+        for (const auto& [other, otherAt] : places) {
+            edge = edge ||
+                   (other != colour && otherAt.size() >= 4 && Between(colour, plain[at[0]], other));
+        }
+        if (edge) continue;
+        double weakest = 21.0;
+        for (size_t i : at)
+            weakest = std::min(weakest, Contrast(colour, plain[i]));
+        inks[colour] = weakest;
+    }
+    return inks;
+}
+
+} // namespace
+
+// A player scanning a large board tells covered from opened cells by their fill, not by a
+// thin bevel, and reads every count and mark at once.
+TEST_F(FrameTest, BoardCellsAreLegibleAtAGlance) {
+    MakeProgramFolder("legible");
+    LoadAllSheets();
+    const Tile covered = TileCell(CoveredCell), opened = TileCell(OpenedEmptyCell);
+    // Inside the covered cell's two-pixel bevel; below and right of the opened cell's grid line.
+    const std::vector<uint32_t> coveredFace = Face(covered, 2, TileSide - 3);
+    const std::vector<uint32_t> openedFace = Face(opened, 1, TileSide - 1);
+
+    // Every pixel of the covered face against every pixel of the opened face.
+    double weakest = 21.0;
+    for (uint32_t c : coveredFace)
+        for (uint32_t o : openedFace)
+            weakest = std::min(weakest, Contrast(c, o));
+    EXPECT_GE(weakest, 1.3) << "covered and opened fills too alike";
+
+    // Raised: lit from the top left, shaded at the bottom right, around its face.
+    std::vector<uint32_t> lit, shaded;
+    for (int32_t i = 1; i < TileSide - 1; i++) {
+        lit.push_back(At(covered, i, 0));
+        lit.push_back(At(covered, 0, i));
+        shaded.push_back(At(covered, i, TileSide - 1));
+        shaded.push_back(At(covered, TileSide - 1, i));
+    }
+    EXPECT_GT(MeanLuminance(lit), MeanLuminance(coveredFace));
+    EXPECT_LT(MeanLuminance(shaded), MeanLuminance(coveredFace));
+
+    struct MarkCase {
+        const char* what;
+        int32_t cell;  // the number or mark
+        int32_t plain; // the cell it is drawn over
+    };
+    std::vector<MarkCase> marks = {{"flag", FlagCell, CoveredCell},
+                                   {"question mark", QueryCell, CoveredCell},
+                                   {"mine", MineCell, OpenedEmptyCell},
+                                   {"wrong mark", WrongMarkCell, OpenedEmptyCell}};
+    const char* const counts[8] = {"1", "2", "3", "4", "5", "6", "7", "8"};
+    for (int32_t n = 1; n <= 8; n++)
+        marks.push_back({counts[n - 1], n + 4, OpenedEmptyCell});
+    for (const MarkCase& m : marks) {
+        const std::map<uint32_t, double> inks = InksOf(TileCell(m.cell), TileCell(m.plain));
+        EXPECT_FALSE(inks.empty()) << m.what << " has no solid stroke";
+        for (const auto& [ink, lowest] : inks)
+            EXPECT_GE(lowest, 3.0) << m.what << " in " << std::hex << ink;
+    }
 }
 
 namespace {

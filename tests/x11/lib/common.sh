@@ -46,6 +46,12 @@ install_program() { # folder
 start_program() { # folder
   "$1/tessaroc" 2>>"$work/log" &
   pid=$!
+  await_window
+}
+
+# Waits for the window of the program started as $pid and gives it time to present its first
+# frames; sets win.
+await_window() {
   win=""
   for _ in $(seq 200); do
     win=$(xdotool search --name "Tessaroc by Varnholt" 2>/dev/null | head -1) && [ -n "$win" ] && break
