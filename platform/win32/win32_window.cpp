@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "backend.h"
+#include "codepage.h"
 #include "platform_state.h"
 #include "win32_platform.h"
 #include "win32_state.h"
@@ -32,14 +33,11 @@ static const wchar_t WindowClassName[] = L"TessarocWindow";
 
 // ---------------------------------------------------------------- texts
 
-// A Windows-1252 text as UTF-16 for the W calls (through the core's UTF-8 conversion, so the
-// system's code page plays no part).
+// A Windows-1252 text as UTF-16 for the W calls, through the shared table (the system's code
+// page plays no part).
 static std::wstring Wide(const Text& text) {
-    const std::string utf8 = TextToUtf8(text);
-    const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring wide(size_t(std::max(n, 0)), L'\0');
-    if (n > 0) MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), n);
-    return wide;
+    const std::u16string units = TextToUtf16(text);
+    return std::wstring(units.begin(), units.end());
 }
 
 // ---------------------------------------------------------------- session end
