@@ -132,7 +132,7 @@ LRESULT CALLBACK TessarocWindowProc(HWND window, UINT message, WPARAM wParam, LP
     case WM_PAINT: {
         PAINTSTRUCT paint;
         HDC dc = BeginPaint(window, &paint);
-        CopyBackBufferToWindow(dc);
+        CopyBackBufferToWindow(dc, true);
         EndPaint(window, &paint);
         return 0;
     }

@@ -42,7 +42,8 @@ void ResetWin32State();
 
 // The window procedure of the one window (win32_events.cpp).
 LRESULT CALLBACK TessarocWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-// Shows the back buffer in the window's client area (present and WM_PAINT).
-void CopyBackBufferToWindow(HDC dc);
+// Shows the back buffer in the window's client area: the changed rows (present) or, after
+// the system lost the window's contents (WM_PAINT), all of them.
+void CopyBackBufferToWindow(HDC dc, bool whole);
 // Installs the console control handler that requests the quit (once).
 void InstallQuitHandler();

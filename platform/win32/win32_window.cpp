@@ -225,19 +225,32 @@ void ResizeMainWindow(int32_t width, int32_t height) {
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-// The whole back buffer (0x00RRGGBB rows, top row first: a top-down 32-bit DIB) at the
-// client origin; the system clips it to the window's visible client area.
-void CopyBackBufferToWindow(HDC dc) {
-    if (!dc || BackBuffer.pixels.empty()) return;
+// Rows first to first + count - 1 of the back buffer (0x00RRGGBB, top row first: they form
+// a top-down 32-bit DIB of their own) at the same rows of the client area, width columns.
+static void SendRows(HDC dc, int32_t width, int32_t first, int32_t count) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
     info.bmiHeader.biWidth = BackBuffer.width;
-    info.bmiHeader.biHeight = -BackBuffer.height; // negative: rows run from the top
+    info.bmiHeader.biHeight = -count; // negative: rows run from the top
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    SetDIBitsToDevice(dc, 0, 0, DWORD(BackBuffer.width), DWORD(BackBuffer.height), 0, 0, 0,
-                      UINT(BackBuffer.height), BackBuffer.pixels.data(), &info, DIB_RGB_COLORS);
+    const uint32_t* rows = BackBuffer.pixels.data() + size_t(first) * size_t(BackBuffer.width);
+    SetDIBitsToDevice(dc, 0, first, DWORD(width), DWORD(count), 0, 0, 0, UINT(count), rows, &info,
+                      DIB_RGB_COLORS);
+}
+
+// The client-sized top-left part of the back buffer, whole (WM_PAINT: the system lost what
+// the window showed) or only the rows that changed since the last present.
+void CopyBackBufferToWindow(HDC dc, bool whole) {
+    RECT client;
+    if (!dc || BackBuffer.pixels.empty() || !GetClientRect(Win32Window.window, &client)) return;
+    const int32_t width = std::min<int32_t>(client.right, BackBuffer.width);
+    const int32_t height = std::min<int32_t>(client.bottom, BackBuffer.height);
+    if (width <= 0 || height <= 0) return;
+    if (whole) ForgetShownFrame();
+    for (const RowRun& run : TakeChangedRows(width, height))
+        SendRows(dc, width, run.first, run.count);
 }
 
 // Waits until the performance counter passes target: on the timer until about half a
@@ -262,7 +275,7 @@ static void WaitForCounter(int64_t target) {
 // since the previous present returned (no catch-up after a slow frame). Takes no events.
 void PresentBackBuffer() {
     if (!Win32Window.window) return;
-    CopyBackBufferToWindow(Win32Window.dc);
+    CopyBackBufferToWindow(Win32Window.dc, false);
     NoteFramePresented();
     if (!Win32Pacing.on) return;
     // 50 us beyond 1/61 s: a caller timing its frames after each return still sees more.

@@ -115,6 +115,14 @@ TEST_F(RealWin32Window, PresentShowsTheBackBufferTopRowFirst) {
     EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
     EXPECT_EQ(GetPixel(dc, 0, WinH - 1), RGB(0, 0, 255));
     EXPECT_EQ(GetPixel(dc, 5, 5), RGB(0, 0, 0));
+
+    // Only row 100 changes: it reaches its own row, and the rows around it stay.
+    BackBuffer.pixels[size_t(100) * 850 + 7] = 0x00FF00u;
+    PresentBackBuffer();
+    EXPECT_EQ(GetPixel(dc, 7, 100), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 7, 99), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 0, WinH - 1), RGB(0, 0, 255));
     ReleaseDC(TestWindow(), dc);
 }
 
