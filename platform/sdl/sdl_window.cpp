@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "backend.h"
@@ -31,7 +33,8 @@ static void OnQuitSignal(int) {
     RequestQuit();
 }
 
-// OpenKeyboardDevice and OpenScreenSystem: SIGINT and SIGTERM only set the quit flag, so the
+// OpenKeyboardDevice and OpenScreenSystem: SIGINT, SIGTERM and SIGHUP (the terminal closed,
+// the session ended) only set the quit flag, so the
 // program ends through its ordinary end (SDL's own handlers are switched off by a hint).
 // Installing the same handlers again changes nothing.
 void InstallQuitSignals() {
@@ -40,6 +43,7 @@ void InstallQuitSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 // ---------------------------------------------------------------- clock and pauses
@@ -82,6 +86,60 @@ static void ReportFailure(const char* what) {
     std::fprintf(stderr, "tessaroc: %s: %s\n", what, SDL_GetError());
 }
 
+// The video driver that shows a window on the user's screen: X11 wherever an X display is
+// named, Wayland only where there is none; null when there is neither. SDL's own choice
+// would fall back to drivers that draw off screen, and the game would run invisibly.
+static const char* ScreenDriver() {
+    const char* x = std::getenv("DISPLAY");
+    if (x && *x) return "x11";
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland) return "wayland";
+    return nullptr;
+}
+
+// Opens SDL's video on the screen driver, whatever SDL_VIDEODRIVER says. A display that
+// refuses the connection is asked again for DisplayRetryMs (an X server drops connections
+// while it resets after its last client left). Reports a failure on stderr.
+static bool OpenVideo() {
+    constexpr int32_t DisplayRetryMs = 1000, RetryStepMs = 50;
+    const char* driver = ScreenDriver();
+    if (!driver) {
+        std::fprintf(stderr, "tessaroc: cannot open the display: neither DISPLAY nor "
+                             "WAYLAND_DISPLAY is set\n");
+        return false;
+    }
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
+    const int32_t start = TickCountMs();
+    while (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (TickCountMs() - start >= DisplayRetryMs) {
+            const char* name =
+                std::getenv(std::strcmp(driver, "x11") == 0 ? "DISPLAY" : "WAYLAND_DISPLAY");
+            std::fprintf(stderr, "tessaroc: cannot open the display %s (%s): %s\n", name, driver,
+                         SDL_GetError());
+            return false;
+        }
+        SleepMs(RetryStepMs);
+    }
+    const char* current = SDL_GetCurrentVideoDriver();
+    if (!current || std::strcmp(current, driver) != 0) {
+        std::fprintf(stderr, "tessaroc: cannot open the display: SDL chose the %s driver\n",
+                     current ? current : "no");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    return true;
+}
+
+// Xlib, when the connection to the X server broke (the server ended, the session closed):
+// the program's handler saves what must not be lost, one line goes to stderr, and the
+// program ends with code 1 (Xlib would end it anyway once this returns).
+static int OnDisplayLost(Display* display) {
+    RunDisplayLostHandler();
+    std::fprintf(stderr, "tessaroc: lost the connection to the display %s\n",
+                 display ? DisplayString(display) : "");
+    std::_Exit(1);
+}
+
 // Start-up, before any window is placed: opens the display and makes the window, still
 // hidden, so that every failure of the window system shows here where start-up checks it.
 int32_t OpenScreenSystem() {
@@ -92,11 +150,9 @@ int32_t OpenScreenSystem() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        ReportFailure("cannot open the display");
-        return 0;
-    }
+    if (!OpenVideo()) return 0;
     SdlWindow.videoReady = true;
+    XSetIOErrorHandler(OnDisplayLost);
     SDL_StopTextInput();
     SDL_Window* window =
         SDL_CreateWindow("Tessaroc", 0, 0, 370, 310, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
