@@ -5,14 +5,17 @@
 
 #include <cstdint>
 #include <ctime>
+#include <vector>
 
 // ---------------------------------------------------------------- window
 
 struct SdlWindowRecord {
-    SDL_Window* window = nullptr; // the one window, made hidden by OpenScreenSystem
-    bool videoReady = false;      // SDL's video subsystem is initialised
-    void* xDisplay = nullptr;     // X11 Display* of SDL's connection (null off X11)
-    unsigned long xWindow = 0;    // X11 window id of the window (0 off X11)
+    SDL_Window* window = nullptr;    // the one window, made hidden by OpenScreenSystem
+    bool videoReady = false;         // SDL's video subsystem is initialised
+    void* xDisplay = nullptr;        // X11 Display* of SDL's connection (null off X11)
+    unsigned long xWindow = 0;       // X11 window id of the window (0 off X11)
+    SDL_Surface* surface = nullptr;  // the window surface the last present drew into
+    std::vector<SDL_Rect> sendRects; // rows the present sends (storage kept between frames)
 };
 extern SdlWindowRecord SdlWindow;
 

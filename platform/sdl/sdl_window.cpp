@@ -251,18 +251,39 @@ void ResizeMainWindow(int32_t width, int32_t height) {
 }
 
 // Copies the top-left part of the back buffer (0x00RRGGBB rows) into the window surface,
-// black where the window is larger than the buffer.
+// black where the window is larger than the buffer. Sends only the rows that changed since
+// the last present, so a frame equal to the last one costs no copy and no call of X.
 static void CopyBackBufferToWindow() {
     SDL_Surface* surface = SDL_GetWindowSurface(SdlWindow.window);
     if (!surface) return;
+    // A new surface (after a resize) holds nothing of ours yet.
+    if (surface != SdlWindow.surface) ForgetShownFrame();
+    SdlWindow.surface = surface;
     const int w = std::min(surface->w, int(BackBuffer.width));
     const int h = std::min(surface->h, int(BackBuffer.height));
-    if (w < surface->w || h < surface->h) SDL_FillRect(surface, nullptr, 0);
-    if (w > 0 && h > 0)
-        SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, BackBuffer.pixels.data(),
-                          BackBuffer.width * 4, surface->format->format, surface->pixels,
+    if (w < surface->w || h < surface->h) { // a window larger than the buffer: all of it
+        SDL_FillRect(surface, nullptr, 0);
+        ForgetShownFrame();
+        if (w > 0 && h > 0)
+            SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, BackBuffer.pixels.data(),
+                              BackBuffer.width * 4, surface->format->format, surface->pixels,
+                              surface->pitch);
+        SDL_UpdateWindowSurface(SdlWindow.window);
+        return;
+    }
+    // Only the rows that changed since the last present; none when the frame is the same.
+    SdlWindow.sendRects.clear();
+    for (const RowRun& run : TakeChangedRows(w, h)) {
+        SDL_ConvertPixels(w, run.count, SDL_PIXELFORMAT_RGB888,
+                          BackBuffer.pixels.data() + size_t(run.first) * size_t(BackBuffer.width),
+                          BackBuffer.width * 4, surface->format->format,
+                          static_cast<uint8_t*>(surface->pixels) + run.first * surface->pitch,
                           surface->pitch);
-    SDL_UpdateWindowSurface(SdlWindow.window);
+        SdlWindow.sendRects.push_back(SDL_Rect{0, run.first, w, run.count});
+    }
+    if (!SdlWindow.sendRects.empty())
+        SDL_UpdateWindowSurfaceRects(SdlWindow.window, SdlWindow.sendRects.data(),
+                                     int(SdlWindow.sendRects.size()));
 }
 
 // Every frame of every screen: shows the frame, then waits until more than 1/61 s has passed
