@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SIGINT, SIGTERM and SIGHUP end the real program through its ordinary end, which saves
-# "Prefs": on the idle settings screen, while a push button is held down (a modal loop), in
-# the middle of a round. When the X server goes away, "Prefs" is saved too, and the program
-# ends with code 1 and one line on stderr.
+# "Prefs": on the idle settings screen, while a push button is held down (a modal loop; a
+# quit is no release, so the button does not act), in the middle of a round. When the X
+# server goes away, "Prefs" is saved too, and the program ends with code 1 and one line on
+# stderr.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/lib/common.sh
@@ -45,7 +46,7 @@ start 22
 point 60 190
 xdotool mousedown 1 # the first preset, held: the press loop runs
 sleep 0.5
-stop TERM 15
+stop TERM 22
 xdotool mouseup 1
 
 start 23
