@@ -12,15 +12,23 @@ static int32_t CurrentMask() {
     return SdlQueue.buttons | SdlQueue.modifiers;
 }
 
-// The desktop point of a window-relative pointer position.
+// A desktop pixel in the game's pixels, counted from the window's client origin (desktop
+// pixels) so that a point inside the window lands on the game pixel drawn there, whatever
+// the origin's remainder by the scale.
+static int32_t GameCoordinate(int32_t desktop, int32_t origin) {
+    const int32_t scale = SdlWindow.scale;
+    return FloorDivide(origin, scale) + FloorDivide(desktop - origin, scale);
+}
+
+// The desktop point of a window-relative pointer position (SDL reports desktop pixels).
 static void DesktopPoint(SdlQueuedEvent* e, int32_t windowX, int32_t windowY) {
     if (!SdlQueue.originKnown) {
-        WindowDesktopPosition(&SdlQueue.originX, &SdlQueue.originY);
+        PhysicalWindowPosition(&SdlQueue.originX, &SdlQueue.originY);
         SdlQueue.originKnown = true;
     }
     e->hasPoint = true;
-    e->x = SdlQueue.originX + windowX;
-    e->y = SdlQueue.originY + windowY;
+    e->x = GameCoordinate(SdlQueue.originX + windowX, SdlQueue.originX);
+    e->y = GameCoordinate(SdlQueue.originY + windowY, SdlQueue.originY);
 }
 
 // Appends an event; a pointer move replaces a move waiting at the end of the queue (runs of
@@ -135,8 +143,8 @@ int32_t LastEventParam() {
     return SdlQueue.last.param;
 }
 
-// The pointer's desktop position and whether the left button is down, asked of the X server
-// at this moment (SDL's cached state would lag behind a warped pointer).
+// The pointer's position in desktop pixels and whether the left button is down, asked of
+// the X server at this moment (SDL's cached state would lag behind a warped pointer).
 static bool QueryPointer(int32_t* x, int32_t* y) {
     if (SdlWindow.xDisplay) {
         Display* d = static_cast<Display*>(SdlWindow.xDisplay);
@@ -156,8 +164,13 @@ static bool QueryPointer(int32_t* x, int32_t* y) {
     return (buttons & SDL_BUTTON_LMASK) != 0;
 }
 
+// The pointer in the game's pixels, counted from where the window is now.
 void CursorScreenPosition(int32_t* x, int32_t* y) {
-    QueryPointer(x, y);
+    int32_t px = 0, py = 0, originX = 0, originY = 0;
+    QueryPointer(&px, &py);
+    PhysicalWindowPosition(&originX, &originY);
+    *x = GameCoordinate(px, originX);
+    *y = GameCoordinate(py, originY);
 }
 
 // Ends a move: the events up to and including the left button's release are dropped (the
@@ -171,31 +184,34 @@ static void ConsumeRelease() {
     SdlQueue.buttons &= ~MaskLeft;
     SdlQueuedEvent move{EventMouseMove, CurrentMask()};
     move.hasPoint = true;
-    QueryPointer(&move.x, &move.y);
+    CursorScreenPosition(&move.x, &move.y);
     q.push_front(move);
 }
 
 // DragQuibWindow: while the left button is held the window follows the pointer's motion
 // since the last event the game took (the press, or a move after it; the pointer at the call
 // when that event had no point), checked about every millisecond; nothing is presented
-// meanwhile. Returns when the button goes up (at once when it already is) or a quit is
-// requested.
+// meanwhile. The motion is counted in the game's pixels, so the window moves in whole game
+// pixels and keeps the client origin's remainder by the scale. Returns when the button goes
+// up (at once when it already is) or a quit is requested.
 void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2) {
     (void)window, (void)param2;
     if (message != MessageNcLeftDown || param1 != HitCaption || !SdlWindow.window) return;
-    int32_t anchorX = 0, anchorY = 0, startX = 0, startY = 0;
-    bool held = QueryPointer(&anchorX, &anchorY);
+    const int32_t scale = SdlWindow.scale;
+    int32_t startX = 0, startY = 0, px = 0, py = 0;
+    PhysicalWindowPosition(&startX, &startY);
+    bool held = QueryPointer(&px, &py);
+    int32_t anchorX = GameCoordinate(px, startX), anchorY = GameCoordinate(py, startY);
     if (SdlQueue.last.hasPoint) {
         anchorX = SdlQueue.last.x;
         anchorY = SdlQueue.last.y;
     }
-    WindowDesktopPosition(&startX, &startY);
     int32_t placedX = startX, placedY = startY;
     while (held && !QuitRequested()) {
         SleepMs(1);
-        int32_t px = 0, py = 0;
         held = QueryPointer(&px, &py);
-        const int32_t tx = startX + (px - anchorX), ty = startY + (py - anchorY);
+        const int32_t tx = startX + (GameCoordinate(px, startX) - anchorX) * scale;
+        const int32_t ty = startY + (GameCoordinate(py, startY) - anchorY) * scale;
         if (tx != placedX || ty != placedY) {
             SDL_SetWindowPosition(SdlWindow.window, tx, ty);
             placedX = tx;

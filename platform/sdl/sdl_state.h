@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <ctime>
 #include <deque>
+#include <vector>
 
 // ---------------------------------------------------------------- window
 
@@ -14,6 +15,8 @@ struct SdlWindowRecord {
     bool videoReady = false;      // SDL's video subsystem is initialised
     void* xDisplay = nullptr;     // X11 Display* of SDL's connection (null off X11)
     unsigned long xWindow = 0;    // X11 window id of the window (0 off X11)
+    int32_t scale = 1;            // desktop pixels per game pixel, chosen by OpenScreenSystem
+    std::vector<uint32_t> scaled; // the back buffer enlarged by scale, made by the present
 };
 extern SdlWindowRecord SdlWindow;
 
@@ -70,3 +73,9 @@ void ResetSdlState();
 void PumpIntoQueue();
 // Installs the SIGINT/SIGTERM handlers that request the quit.
 void InstallQuitSignals();
+// The scale factor for this run (sdl_scale.cpp); needs the display open.
+int32_t DesktopScaleFactor();
+// a / b rounded toward minus infinity, for b > 0.
+int32_t FloorDivide(int32_t a, int32_t b);
+// Top-left corner of the window's client area in desktop pixels (not divided by the scale).
+void PhysicalWindowPosition(int32_t* left, int32_t* top);

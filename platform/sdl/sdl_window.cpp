@@ -114,6 +114,7 @@ int32_t OpenScreenSystem() {
         SdlWindow.xDisplay = info.info.x11.display;
         SdlWindow.xWindow = info.info.x11.window;
     }
+    SdlWindow.scale = DesktopScaleFactor();
     SdlQueue.modifiers = 0;
     const SDL_Keymod mods = SDL_GetModState();
     if (mods & KMOD_SHIFT) SdlQueue.modifiers |= MaskShift;
@@ -125,9 +126,13 @@ unsigned long SdlNativeWindow() {
     return SdlWindow.xWindow;
 }
 
-// Where the window's top-left corner is now: the X server's answer when on X11 (it knows
-// what a window manager did), else SDL's record.
-void WindowDesktopPosition(int32_t* left, int32_t* top) {
+int32_t SdlScaleFactor() {
+    return SdlWindow.scale;
+}
+
+// Where the window's top-left corner is now, in desktop pixels: the X server's answer when on
+// X11 (it knows what a window manager did), else SDL's record.
+void PhysicalWindowPosition(int32_t* left, int32_t* top) {
     *left = 0;
     *top = 0;
     if (!SdlWindow.window) return;
@@ -148,9 +153,18 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *top = y;
 }
 
+// The window's top-left corner in the game's pixels: desktop pixels divided by the scale.
+void WindowDesktopPosition(int32_t* left, int32_t* top) {
+    int32_t x = 0, y = 0;
+    PhysicalWindowPosition(&x, &y);
+    *left = FloorDivide(x, SdlWindow.scale);
+    *top = FloorDivide(y, SdlWindow.scale);
+}
+
 // Start-up, through the frame toolkit: places the window made by OpenScreenSystem with its
 // client area at (x, y) (centred on the desktop for flags 1 and 2: there is no active window
 // of ours to centre on), borderless for the pop-up style, and shows it unless asked not to.
+// Position and size are in the game's pixels, the window scale times as large.
 int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                          int32_t style, const Text& title) {
     (void)number;
@@ -158,10 +172,11 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     SDL_Window* w = SdlWindow.window;
     SDL_SetWindowTitle(w, TextToUtf8(title).c_str());
     SDL_SetWindowBordered(w, (style & StylePopup) ? SDL_FALSE : SDL_TRUE);
-    SDL_SetWindowSize(w, std::max(width, 1), std::max(height, 1));
+    const int32_t scale = SdlWindow.scale;
+    SDL_SetWindowSize(w, std::max(width, 1) * scale, std::max(height, 1) * scale);
     const bool centre = (style & (StyleCentreDesktop | StyleCentreActive)) != 0;
-    const int px = centre ? int(SDL_WINDOWPOS_CENTERED) : x;
-    const int py = centre ? int(SDL_WINDOWPOS_CENTERED) : y;
+    const int px = centre ? int(SDL_WINDOWPOS_CENTERED) : x * scale;
+    const int py = centre ? int(SDL_WINDOWPOS_CENTERED) : y * scale;
     SDL_SetWindowPosition(w, px, py);
     if (!(style & StyleInvisible)) {
         SDL_ShowWindow(w);
@@ -185,29 +200,53 @@ int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, in
     return 1;
 }
 
-// Roll-up and unroll of the window: new client size, same top-left corner.
+// Roll-up and unroll of the window: new client size (game pixels), same top-left corner.
 void ResizeMainWindow(int32_t width, int32_t height) {
     if (!SdlWindow.window) return;
     int32_t left = 0, top = 0;
-    WindowDesktopPosition(&left, &top);
-    SDL_SetWindowSize(SdlWindow.window, std::max(width, 1), std::max(height, 1));
+    PhysicalWindowPosition(&left, &top);
+    SDL_SetWindowSize(SdlWindow.window, std::max(width, 1) * SdlWindow.scale,
+                      std::max(height, 1) * SdlWindow.scale);
     int32_t nowLeft = 0, nowTop = 0;
-    WindowDesktopPosition(&nowLeft, &nowTop);
+    PhysicalWindowPosition(&nowLeft, &nowTop);
     if (nowLeft != left || nowTop != top) SDL_SetWindowPosition(SdlWindow.window, left, top);
 }
 
+// The top-left w x h desktop pixels of the back buffer enlarged by the scale (each pixel
+// repeated scale times across and down, no smoothing) as 0x00RRGGBB rows of w pixels.
+static const uint32_t* ScaledBackBuffer(int w, int h) {
+    const int scale = SdlWindow.scale;
+    std::vector<uint32_t>& out = SdlWindow.scaled;
+    if (out.size() < size_t(w) * size_t(h)) out.resize(size_t(w) * size_t(h));
+    for (int y = 0; y < h; y++) {
+        const uint32_t* source = BackBuffer.pixels.data() + size_t(y / scale) * BackBuffer.width;
+        uint32_t* row = out.data() + size_t(y) * size_t(w);
+        if (y % scale != 0) {
+            std::copy(row - w, row, row);
+            continue;
+        }
+        for (int x = 0; x < w; x++)
+            row[x] = source[x / scale];
+    }
+    return out.data();
+}
+
 // Copies the top-left part of the back buffer (0x00RRGGBB rows) into the window surface,
-// black where the window is larger than the buffer.
+// enlarged by the scale, black where the window is larger than the buffer.
 static void CopyBackBufferToWindow() {
     SDL_Surface* surface = SDL_GetWindowSurface(SdlWindow.window);
     if (!surface) return;
-    const int w = std::min(surface->w, int(BackBuffer.width));
-    const int h = std::min(surface->h, int(BackBuffer.height));
+    const int scale = SdlWindow.scale;
+    const int w = std::min(surface->w, int(BackBuffer.width) * scale);
+    const int h = std::min(surface->h, int(BackBuffer.height) * scale);
     if (w < surface->w || h < surface->h) SDL_FillRect(surface, nullptr, 0);
-    if (w > 0 && h > 0)
-        SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, BackBuffer.pixels.data(),
-                          BackBuffer.width * 4, surface->format->format, surface->pixels,
-                          surface->pitch);
+    if (w > 0 && h > 0) {
+        const bool enlarged = scale > 1;
+        const uint32_t* pixels = enlarged ? ScaledBackBuffer(w, h) : BackBuffer.pixels.data();
+        const int pitch = (enlarged ? w : int(BackBuffer.width)) * 4;
+        SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, pixels, pitch, surface->format->format,
+                          surface->pixels, surface->pitch);
+    }
     SDL_UpdateWindowSurface(SdlWindow.window);
 }
 
@@ -230,13 +269,15 @@ int32_t DisplayCount() {
     return std::max(SDL_GetNumVideoDisplays(), 0);
 }
 
+// A display's rectangle in the game's pixels (desktop pixels divided by the scale).
 int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
     SDL_Rect r;
     if (index < 0 || index >= DisplayCount() || SDL_GetDisplayBounds(index, &r) != 0) return 0;
-    *x = r.x;
-    *y = r.y;
-    *width = r.w;
-    *height = r.h;
+    const int32_t scale = SdlWindow.scale;
+    *x = FloorDivide(r.x, scale);
+    *y = FloorDivide(r.y, scale);
+    *width = r.w / scale;
+    *height = r.h / scale;
     return 1;
 }
 

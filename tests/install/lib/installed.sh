@@ -65,9 +65,12 @@ files_named() { # folder name
 }
 
 # Escape, held for 0.1 s with the pointer on the window's client area at (x, y) of the
-# desktop, as the game reads the keyboard's state once a frame.
+# desktop, as the game reads the keyboard's state once a frame. The window is given the
+# keyboard first, as a window manager would: without one the focus may still be with a window
+# that is gone.
 press_escape() { # x y
   point "$1" "$2"
+  xdotool windowfocus --sync "$win"
   xdotool keydown Escape
   sleep 0.1
   xdotool keyup Escape
