@@ -24,9 +24,8 @@ x11_on_exit() {
 unset GDK_SCALE TESSAROC_SCALE
 
 geometry() { # "x,y wxh" of the window
-  local X Y WIDTH HEIGHT WINDOW SCREEN
-  eval "$(xdotool getwindowgeometry --shell "$win")"
-  echo "$X,$Y ${WIDTH}x$HEIGHT"
+  xdotool getwindowgeometry --shell "$win" |
+    awk -F= '{ v[$1] = $2 } END { print v["X"] "," v["Y"] " " v["WIDTH"] "x" v["HEIGHT"] }'
 }
 prefs_int() { od -An -t d4 -j "$1" -N 4 "$work/Prefs" | tr -d ' '; }
 close_at() { # x y of the window's top-left corner on the desktop, scale

@@ -43,9 +43,7 @@ prefs_int() { # file offset
 
 # The window's desktop position as "x,y".
 window_position() {
-  local X Y WINDOW SCREEN
-  eval "$(xdotool getwindowgeometry --shell "$win")"
-  echo "$X,$Y"
+  xdotool getwindowgeometry --shell "$win" | awk -F= '{ v[$1] = $2 } END { print v["X"] "," v["Y"] }'
 }
 
 # True when the screen shows the blue of the start button (its sheet was loaded) with the
