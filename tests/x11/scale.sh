@@ -11,16 +11,12 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 x11_begin scale "$@"
 install_program "$work"
-# A server without clients starts afresh and forgets its resources: one client stays
-# connected while the test runs.
-xprop -root -spy >/dev/null 2>&1 &
-keeper=$!
 xrdb -query >"$work/resources"
 x11_on_exit() {
   if [ -s "$work/resources" ]; then xrdb -load "$work/resources"; else xrdb -remove; fi
-  kill "$keeper" 2>/dev/null || true
-  wait "$keeper" 2>/dev/null || true
+  let_server_go
 }
+keep_server
 unset GDK_SCALE TESSAROC_SCALE
 
 geometry() { # "x,y wxh" of the window
