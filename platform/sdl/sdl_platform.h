@@ -12,5 +12,3 @@ int32_t SdlSet1ScanCode(int32_t sdlScancode);
 // (each may be null): TESSAROC_SCALE when it is 1 to 4, else 2 for Xft.dpi of 144 or more or
 // GDK_SCALE of 2 or more, else 1.
 int32_t ChooseScaleFactor(const char* scaleSetting, const char* gdkScale, const char* xResources);
-// The factor the window is drawn at (1 before OpenScreenSystem).
-int32_t SdlScaleFactor();

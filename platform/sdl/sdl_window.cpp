@@ -126,10 +126,6 @@ unsigned long SdlNativeWindow() {
     return SdlWindow.xWindow;
 }
 
-int32_t SdlScaleFactor() {
-    return SdlWindow.scale;
-}
-
 // Where the window's top-left corner is now, in desktop pixels: the X server's answer when on
 // X11 (it knows what a window manager did), else SDL's record.
 void PhysicalWindowPosition(int32_t* left, int32_t* top) {
