@@ -11,8 +11,8 @@ namespace {
 constexpr int32_t MaxBackBufferSide = 16384;
 
 // Floor of a / b for b > 0 (C++ division truncates toward zero).
-__int128 FloorDiv(__int128 a, __int128 b) {
-    __int128 q = a / b;
+int64_t FloorDiv(int64_t a, int64_t b) {
+    int64_t q = a / b;
     if (a % b != 0 && a < 0) --q;
     return q;
 }
@@ -27,7 +27,7 @@ void PutPixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
 } // namespace
 
 bool DrawingActive() {
-    return DrawState.active && !BackBuffer.pixels.empty();
+    return DrawingState.active && !BackBuffer.pixels.empty();
 }
 
 void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, bool invert) {
@@ -74,32 +74,32 @@ int32_t BackBufferOutput() {
 int32_t BeginDrawing(int32_t target) {
     EndDrawing();
     if (target != BackBufferTarget || BackBuffer.pixels.empty()) return 0;
-    DrawState = DrawStateRecord{};
-    DrawState.active = true;
+    DrawingState = DrawingStateRecord{};
+    DrawingState.active = true;
     return 1;
 }
 
 // Called at the end of a frame's drawing, before the sprites are copied.
 void EndDrawing() {
-    DrawState.active = false;
+    DrawingState.active = false;
 }
 
 // The setters below are called by the screens and the frame toolkit between BeginDrawing and
 // EndDrawing; outside a drawing they do nothing, as every drawing operation.
 void SetInkColour(int32_t red, int32_t green, int32_t blue) {
     if (!DrawingActive()) return;
-    DrawState.colour = MakeColour(red, green, blue);
+    DrawingState.colour = MakeColour(red, green, blue);
 }
 
 void SetTextMode(int32_t flags) {
     if (!DrawingActive()) return;
-    DrawState.modeFlags = flags;
+    DrawingState.modeFlags = flags;
 }
 
 void SetTextCursor(int32_t x, int32_t y) {
     if (!DrawingActive()) return;
-    DrawState.cursorX = x;
-    DrawState.cursorY = y;
+    DrawingState.cursorX = x;
+    DrawingState.cursorY = y;
 }
 
 // Fills columns x to x + width - 1 and rows y to y + height - 1; with mode flag 4 only the
@@ -107,12 +107,12 @@ void SetTextCursor(int32_t x, int32_t y) {
 // outline of a one-pixel-wide box does not cancel itself.
 void FillBox(int32_t x, int32_t y, int32_t width, int32_t height, int32_t colour) {
     if (!DrawingActive()) return;
-    DrawState.colour = colour;
+    DrawingState.colour = colour;
     if (width <= 0 || height <= 0) return;
     const uint32_t pixel = ColourToPixel(colour);
-    const bool invert = (DrawState.modeFlags & TextModeInvert) != 0;
+    const bool invert = (DrawingState.modeFlags & TextModeInvert) != 0;
     const int64_t x0 = x, y0 = y, x1 = int64_t(x) + width, y1 = int64_t(y) + height;
-    if (!(DrawState.modeFlags & TextModeOutline) || width <= 2 || height <= 2) {
+    if (!(DrawingState.modeFlags & TextModeOutline) || width <= 2 || height <= 2) {
         PaintRect(x0, y0, x1, y1, pixel, invert);
         return;
     }
@@ -127,9 +127,9 @@ void FillBox(int32_t x, int32_t y, int32_t width, int32_t height, int32_t colour
 // same pixels; only the steps inside the back buffer are visited.
 void DrawSegment(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour) {
     if (!DrawingActive()) return;
-    if (colour != -1) DrawState.colour = colour;
-    const uint32_t pixel = ColourToPixel(DrawState.colour);
-    const bool invert = (DrawState.modeFlags & TextModeInvert) != 0;
+    if (colour != -1) DrawingState.colour = colour;
+    const uint32_t pixel = ColourToPixel(DrawingState.colour);
+    const bool invert = (DrawingState.modeFlags & TextModeInvert) != 0;
     int64_t ax = x1, ay = y1, bx = x2, by = y2;
     const bool alongX = std::abs(bx - ax) >= std::abs(by - ay);
     if (!alongX) {
@@ -155,12 +155,18 @@ void DrawSegment(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour)
     if (first > last) return;
     // Step i lies i * d / n (rounded to the nearest, halves upward) off the start along the
     // minor axis: floor((2 * i * d + n) / (2 * n)). The quotient and its remainder are
-    // computed once for the first visible step and then carried from step to step.
+    // computed once for the first visible step and then carried from step to step. With
+    // i * d = q * n + r (0 <= r < n) that is q, plus 1 when 2 * r >= n. Coordinates are
+    // 32-bit, so i <= 2^31 and |d| <= n < 2^32: i * d stays within 64 bits, 2 * i * d might not.
     const int64_t twoN = 2 * n;
-    const __int128 numerator = __int128(2) * (first - ax) * d + n;
-    const __int128 quotient = FloorDiv(numerator, twoN);
-    int64_t remainder = int64_t(numerator - quotient * twoN); // 0 <= remainder < 2n
-    int64_t minor = ay + int64_t(quotient);
+    const int64_t product = (first - ax) * d;
+    int64_t quotient = FloorDiv(product, n);
+    int64_t remainder = 2 * (product - quotient * n) + n; // n <= remainder < 3n
+    if (remainder >= twoN) {
+        remainder -= twoN;
+        ++quotient;
+    }
+    int64_t minor = ay + quotient;
     for (int64_t major = first; major <= last; ++major) {
         if (alongX) {
             PutPixel(major, minor, pixel, invert);

@@ -4,7 +4,7 @@
 #include <unistd.h>
 
 BackBufferRecord BackBuffer;
-DrawStateRecord DrawState;
+DrawingStateRecord DrawingState;
 SpriteSlot Sprites[SpriteSlotCount];
 FontSlot Fonts[FontSlotCount];
 DataFilesRecord DataFiles;
@@ -36,7 +36,7 @@ void ResetPlatformState() {
     DataFiles.programFolder = folder;
 
     BackBuffer = BackBufferRecord{};
-    DrawState = DrawStateRecord{};
+    DrawingState = DrawingStateRecord{};
     for (SpriteSlot& slot : Sprites)
         slot = SpriteSlot{};
     for (FontSlot& slot : Fonts)

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "codepage.h"
 #include "platform.h"
 
 // ---------------------------------------------------------------- back buffer
@@ -22,7 +23,7 @@ extern BackBufferRecord BackBuffer;
 
 // ---------------------------------------------------------------- drawing state
 
-struct DrawStateRecord {
+struct DrawingStateRecord {
     bool active = false; // between BeginDrawing and EndDrawing
     int32_t colour = 0;  // current colour as MakeColour gives it (red in the low byte)
     int32_t cursorX = 0; // text cursor: top-left corner of the next text cell
@@ -30,7 +31,7 @@ struct DrawStateRecord {
     int32_t fontSlot = 0;  // current font slot (0: none)
     int32_t modeFlags = 0; // SetTextMode flags 1, 2, 4
 };
-extern DrawStateRecord DrawState;
+extern DrawingStateRecord DrawingState;
 
 // ---------------------------------------------------------------- sprites
 
@@ -48,7 +49,7 @@ extern SpriteSlot Sprites[SpriteSlotCount];
 // ---------------------------------------------------------------- fonts
 
 constexpr int32_t FontSlotCount = 16;
-struct FontFace; // FreeType face, glyph cache and metrics (text.cpp)
+struct FontFace; // the system font, its metrics and glyph cache (text.cpp)
 struct FontSlot {
     std::shared_ptr<FontFace> face; // null when the slot is empty
 };
@@ -97,7 +98,5 @@ void CreateBackBuffer(int32_t width, int32_t height);
 void CloseAllDataFiles();
 // Sets the flag QuitRequested reports (signal handler or script end).
 void RequestQuit();
-// A Windows-1252 text as UTF-8; control characters and undefined bytes are left out.
-std::string TextToUtf8(const Text& text);
 // Clears every record of the core (tests call it between cases).
 void ResetPlatformState();

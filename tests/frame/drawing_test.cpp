@@ -144,13 +144,13 @@ TEST_F(FrameTest, CentredTextStartsAtTheMiddleLessHalfItsWidth) {
     ASSERT_FALSE(text.empty());
     int32_t width = MeasureText(text);
     DrawCentredText(0, 370, 39, text);
-    EXPECT_EQ(DrawState.cursorX - width, 185 - (width - 1) / 2);
-    EXPECT_EQ(DrawState.cursorY, 39);
+    EXPECT_EQ(DrawingState.cursorX - width, 185 - (width - 1) / 2);
+    EXPECT_EQ(DrawingState.cursorY, 39);
     DrawCentredText(280, 305, 71, text);
-    EXPECT_EQ(DrawState.cursorX - width, 292 - (width - 1) / 2);
+    EXPECT_EQ(DrawingState.cursorX - width, 292 - (width - 1) / 2);
     // The halvings round toward minus infinity, also for an inverted span.
     DrawCentredText(0, -5, 10, "");
-    EXPECT_EQ(DrawState.cursorX, -3);
+    EXPECT_EQ(DrawingState.cursorX, -3);
 }
 
 TEST_F(FrameTest, SliderValuesRoundUpOnlyPastFourNinths) {

@@ -107,8 +107,8 @@ TEST_F(TextTest, WidthOfAKnownTextAndMeasureEqualsTheCursorAdvance) {
             EXPECT_GT(width, 0);
             SetTextCursor(17, 40);
             DrawTextAtCursor(text);
-            EXPECT_EQ(DrawState.cursorX, 17 + width) << "slot " << slot << " " << text;
-            EXPECT_EQ(DrawState.cursorY, 40);
+            EXPECT_EQ(DrawingState.cursorX, 17 + width) << "slot " << slot << " " << text;
+            EXPECT_EQ(DrawingState.cursorY, 40);
             // The background fills exactly the measured width.
             const InkBox cell = DrawCell(slot, text, 17, 40);
             EXPECT_EQ(cell.right - cell.left + 1, width) << "slot " << slot << " " << text;
@@ -130,7 +130,7 @@ TEST_F(TextTest, EmptyTextAndMeasuringOutsideDrawingGiveNothing) {
     SetTextCursor(10, 10);
     SetTextMode(0);
     DrawTextAtCursor("");
-    EXPECT_EQ(DrawState.cursorX, 10);
+    EXPECT_EQ(DrawingState.cursorX, 10);
     EXPECT_TRUE(Ink().Empty());
     EndDrawing();
     EXPECT_EQ(MeasureText("Sekunden"), 0);
@@ -161,7 +161,7 @@ TEST_F(TextTest, BytesUndefinedInTheCodePageDrawNothing) {
             EXPECT_EQ(MeasureText(text), 0);
             SetTextCursor(30, 30);
             EXPECT_TRUE(DrawCell(slot, text, 30, 30).Empty());
-            EXPECT_EQ(DrawState.cursorX, 30);
+            EXPECT_EQ(DrawingState.cursorX, 30);
         }
         EXPECT_EQ(MeasureText("A\x81\x8D"
                               "B"),
@@ -188,7 +188,7 @@ TEST_F(TextTest, GlyphsSitOnTheBaselineAscentBelowTheCursor) {
     // Text may start partly outside the buffer: only the visible part is drawn.
     EXPECT_FALSE(DrawWhite(2, "Hallo", -5, -8).Empty());
     EXPECT_TRUE(DrawWhite(2, "Hallo", INT32_MAX - 3, INT32_MAX - 3).Empty());
-    EXPECT_EQ(DrawState.cursorX, INT32_MAX);
+    EXPECT_EQ(DrawingState.cursorX, INT32_MAX);
     EXPECT_TRUE(DrawWhite(2, "Hallo", INT32_MIN, 100).Empty());
 }
 

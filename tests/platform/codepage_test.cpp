@@ -1,0 +1,66 @@
+// Tests of the code page table and of texts as UTF-8 and UTF-16.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "codepage.h"
+
+namespace {
+
+// The code point of each character of a UTF-8 string, decoded here independently.
+std::u32string DecodeUtf8(const std::string& bytes) {
+    std::u32string out;
+    for (size_t i = 0; i < bytes.size();) {
+        const unsigned char lead = static_cast<unsigned char>(bytes[i]);
+        const size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+        char32_t c = length == 1 ? lead : lead & (0x7F >> length);
+        for (size_t k = 1; k < length && i + k < bytes.size(); ++k)
+            c = (c << 6) | (static_cast<unsigned char>(bytes[i + k]) & 0x3F);
+        out += c;
+        i += length;
+    }
+    return out;
+}
+
+} // namespace
+
+TEST(CodePage, GermanTextsAndTheSymbolsOfTheHighBlock) {
+    EXPECT_EQ(TextToUtf8("H\xF6he"), "H\xC3\xB6he");
+    EXPECT_EQ(TextToUtf16("H\xF6he"), u"H\u00F6he");
+    EXPECT_EQ(TextToUtf16("Farb\xFC"
+                          "bergang \x80 \x84\x93"),
+              u"Farb\u00FCbergang \u20AC \u201E\u201C");
+    EXPECT_EQ(TextToUtf8("\x80"), "\xE2\x82\xAC"); // the euro sign takes three bytes
+    EXPECT_EQ(TextToUtf16("\x9F\xFF"), u"\u0178\u00FF");
+}
+
+TEST(CodePage, BytesWithoutAPictureAreLeftOut) {
+    EXPECT_EQ(TextToUtf8(std::string("a\0b\tc\x7F"
+                                     "d",
+                                     7)),
+              "abcd");
+    EXPECT_EQ(TextToUtf16("\x81\x8D\x8F\x90\x9D"), u"");
+    EXPECT_EQ(TextToUtf8(""), "");
+}
+
+// Over every byte: both conversions give the same character, and exactly the bytes with a
+// picture give one.
+TEST(CodePage, BothConversionsAgreeOnEveryByte) {
+    int pictures = 0;
+    for (int byte = 0; byte < 256; ++byte) {
+        const std::string text(1, static_cast<char>(byte));
+        const std::u16string wide = TextToUtf16(text);
+        const std::u32string decoded = DecodeUtf8(TextToUtf8(text));
+        const char32_t c = CodePageCharacter(static_cast<unsigned char>(byte));
+        ASSERT_EQ(wide.size(), c == 0 ? 0u : 1u) << byte;
+        ASSERT_EQ(decoded.size(), wide.size()) << byte;
+        if (c == 0) continue;
+        ++pictures;
+        EXPECT_EQ(char32_t(wide[0]), c) << byte;
+        EXPECT_EQ(decoded[0], c) << byte;
+        if (byte < 0x80 || byte >= 0xA0) { // ASCII and Latin-1 stand for themselves
+            EXPECT_EQ(c, char32_t(byte));
+        }
+    }
+    EXPECT_EQ(pictures, 256 - 32 - 1 - 5); // control characters, delete, five undefined bytes
+}
