@@ -1,18 +1,26 @@
 #!/usr/bin/env bash
-# Measures the running program on the settings screen under X: processor use over 10 s with
-# the star background off and on, the time from start to the first presented frame, and the
-# resident memory. Usage: tools/measure-settings.sh [tessaroc executable] (default
-# build/tessaroc beside its GFX folder). Uses $DISPLAY, or starts a private Xvfb.
+# Measures the running program's processor use under X, at rest and while a button is held,
+# with the presents and the sends to the window per second.
+#
+# At rest (10 s after a 3 s settle): the settings screen plain and with the star field, and
+# the largest game screen (40 x 25) with stars and a running clock. Held (5 s each, the
+# figures taken from 0.5 s after the press): the left and the right button on a board cell,
+# a push button, a check box, a title-bar button, a slider and the title bar (a drag that
+# does not move). Processor use is user + system time of the process over the interval.
+#
+# Usage: tools/measure-settings.sh [tessaroc] [previous tessaroc]
+# (default build/tessaroc; each executable runs beside its own GFX folder). With a previous
+# build its figures are printed beside the current ones. Uses $DISPLAY, or starts a private
+# Xvfb on the first free display from $XVFB_FIRST to $XVFB_LAST (default 141 to 190).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
-exe=$(realpath "${1:-$root/build/tessaroc}")
-gfx=$(dirname "$exe")/GFX
-seconds=10
+exes=("$(realpath "${1:-$root/build/tessaroc}")")
+[ $# -ge 2 ] && exes+=("$(realpath "$2")")
 work=$(mktemp -d /tmp/tessaroc-measure-XXXXXX)
 xvfb_pid=""
 pid=""
 cleanup() {
-  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill "$pid" 2>/dev/null || true; fi
+  if [ -n "$pid" ] && kill -0 "$pid" 2>/dev/null; then kill -9 "$pid" 2>/dev/null || true; fi
   if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; fi
   rm -rf "$work"
 }
@@ -21,81 +29,169 @@ trap cleanup EXIT
 if [ -z "${DISPLAY:-}" ]; then
   # shellcheck source=lib/xvfb.sh
   source "$root/tools/lib/xvfb.sh"
-  start_private_xvfb 141 190
+  start_private_xvfb "${XVFB_FIRST:-141}" "${XVFB_LAST:-190}"
 fi
+# One client that stays connected, so the server never resets between two program starts.
+xdotool sleep 100000 &
+keeper=$!
+trap 'kill $keeper 2>/dev/null || true; cleanup' EXIT
 
-# A shim that notes the wall-clock time of the first frame the program presents.
-cat >"$work/first_frame.c" <<'C'
+# A shim that counts presents (each asks SDL for the window surface once) and sends to the
+# window (surface updates, whole or by rectangles) into a file, "presents sends".
+cat >"$work/count.c" <<'C'
 #define _GNU_SOURCE
 #include <dlfcn.h>
+#include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
-#include <time.h>
+#include <unistd.h>
+static long presents, sends;
+static void note(void) {
+    static int fd = -2;
+    if (fd == -2) {
+        const char* path = getenv("TESSAROC_COUNT_FILE");
+        fd = path ? open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644) : -1;
+    }
+    if (fd < 0) return;
+    char line[64];
+    int n = snprintf(line, sizeof line, "%20ld %20ld\n", presents, sends);
+    pwrite(fd, line, (size_t)n, 0);
+}
+void* SDL_GetWindowSurface(void* window) {
+    static void* (*real)(void*) = 0;
+    if (!real) real = (void* (*)(void*))dlsym(RTLD_NEXT, "SDL_GetWindowSurface");
+    presents++;
+    note();
+    return real(window);
+}
 int SDL_UpdateWindowSurface(void* window) {
     static int (*real)(void*) = 0;
-    static int done = 0;
     if (!real) real = (int (*)(void*))dlsym(RTLD_NEXT, "SDL_UpdateWindowSurface");
-    int result = real(window);
-    if (!done) {
-        done = 1;
-        struct timespec now;
-        clock_gettime(CLOCK_REALTIME, &now);
-        const char* path = getenv("TESSAROC_FIRST_FRAME_FILE");
-        FILE* out = path ? fopen(path, "w") : 0;
-        if (out) {
-            fprintf(out, "%ld.%09ld\n", (long)now.tv_sec, now.tv_nsec);
-            fclose(out);
-        }
-    }
-    return result;
+    sends++;
+    note();
+    return real(window);
+}
+int SDL_UpdateWindowSurfaceRects(void* window, const void* rects, int count) {
+    static int (*real)(void*, const void*, int) = 0;
+    if (!real) real = (int (*)(void*, const void*, int))dlsym(RTLD_NEXT, "SDL_UpdateWindowSurfaceRects");
+    sends++;
+    note();
+    return real(window, rects, count);
 }
 C
-cc -shared -fPIC -O2 -o "$work/first_frame.so" "$work/first_frame.c" -ldl
+cc -shared -fPIC -O2 -o "$work/count.so" "$work/count.c" -ldl
 
-# Starts the program in a fresh program folder with the given star option; sets pid.
-start() { # star-flag
-  local folder=$work/run$1
-  rm -rf "$folder"
-  mkdir -p "$folder"
-  cp "$exe" "$folder/tessaroc"
-  cp -r "$gfx" "$folder/GFX"
-  python3 -c "import struct,sys; sys.stdout.buffer.write(b'\0xst'+struct.pack('<9i',$1,0,0,0,15,10,12,0,0))" >"$folder/Prefs"
-  started=$(date +%s.%N)
-  TESSAROC_FIRST_FRAME_FILE=$work/first$1 LD_PRELOAD=$work/first_frame.so "$folder/tessaroc" &
-  pid=$!
+prefs() { # star width height mines: a Prefs file with the window at the desktop's corner
+  python3 -c "import struct,sys; sys.stdout.buffer.write(b'\0xst'+struct.pack('<9i',$1,0,0,0,$2,$3,$4,0,0))"
 }
 
-ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+start() { # exe star width height mines; sets pid once the window is shown
+  local folder=$work/run
+  for _attempt in 1 2 3; do
+    rm -rf "$folder"
+    mkdir -p "$folder"
+    cp "$1" "$folder/tessaroc"
+    cp -r "$(dirname "$1")/GFX" "$folder/GFX"
+    prefs "$2" "$3" "$4" "$5" >"$folder/Prefs"
+    TESSAROC_COUNT_FILE=$work/counts LD_PRELOAD=$work/count.so "$folder/tessaroc" 2>/dev/null &
+    pid=$!
+    if timeout 5 xdotool search --sync --onlyvisible --name Tessaroc >/dev/null 2>&1; then
+      return 0
+    fi
+    kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+  done
+  echo "tessaroc: measure-settings: the program showed no window" >&2
+  exit 1
+}
 
-for star in 0 1; do
-  start "$star"
-  sleep 2
+stop() {
+  kill -9 "$pid" 2>/dev/null || true
+  wait "$pid" 2>/dev/null || true
+  pid=""
+}
+
+# Pointer to (x, y) with the one-pixel nudge that SDL needs under Xvfb.
+point() {
+  xdotool mousemove "$(($1 - 1))" "$2"
+  xdotool mousemove_relative 1 0
+  sleep 0.1
+}
+click() { # x y button
+  point "$1" "$2"
+  xdotool mousedown "$3"
+  sleep 0.1
+  xdotool mouseup "$3"
+  sleep 0.3
+}
+
+ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
+counts() { cat "$work/counts" 2>/dev/null || echo "0 0"; }
+
+# Measures the process over `seconds`; prints "cpu% presents/s sends/s".
+measure() { # seconds
+  local hz t0 t1 c0 c1
   hz=$(getconf CLK_TCK)
-  before=$(ticks "$pid")
-  sleep "$seconds"
-  after=$(ticks "$pid")
-  cpu=$(awk -v a="$after" -v b="$before" -v hz="$hz" -v s="$seconds" \
-    'BEGIN { printf "%.1f", (a - b) / hz / s * 100 }')
-  rss=$(awk '/VmRSS/ {printf "%.1f", $2 / 1024}' "/proc/$pid/status")
-  peak=$(awk '/VmHWM/ {printf "%.1f", $2 / 1024}' "/proc/$pid/status")
-  label=$([ "$star" = 1 ] && echo "stars on " || echo "stars off")
-  echo "settings screen, $label: processor ${cpu} % of one core over ${seconds} s;" \
-    "resident ${rss} MB (peak ${peak} MB)"
-  kill -TERM "$pid"
-  wait "$pid" || true
-  pid=""
+  t0=$(ticks)
+  c0=$(counts)
+  sleep "$1"
+  t1=$(ticks)
+  c1=$(counts)
+  awk -v a="$t1" -v b="$t0" -v hz="$hz" -v s="$1" -v c0="$c0" -v c1="$c1" 'BEGIN {
+    split(c0, x, " "); split(c1, y, " ");
+    printf "%.1f %.0f %.0f\n", (a - b) / hz / s * 100, (y[1] - x[1]) / s, (y[2] - x[2]) / s }'
+}
+
+# The game screen of a 40 x 25 round with stars whose clock runs: Start, then a mark on a
+# cell and a left press on it (the clock starts, nothing opens).
+start_game() { # exe
+  start "$1" 1 40 25 150
+  sleep 1
+  click 327 234 1
+  sleep 1
+  click 35 83 3
+  click 35 83 1
+}
+
+hold() { # x y button: press and measure 5 s, then slide off to an empty spot and release
+  point "$1" "$2"
+  xdotool mousedown "$3"
+  sleep 0.5
+  measure 5
+  point 250 300
+  xdotool mouseup "$3"
+}
+
+scenarios=("settings plain" "settings, stars" "game 40x25, clock, stars" "hold: board cell, left"
+  "hold: board cell, right" "hold: push button" "hold: check box" "hold: title-bar button"
+  "hold: slider" "hold: title-bar drag")
+
+run_all() { # exe: one line per scenario, in the order above
+  start "$1" 0 15 10 12; sleep 3; measure 10; stop
+  start "$1" 1 15 10 12; sleep 3; measure 10; stop
+  start_game "$1"; sleep 3; measure 10; stop
+  start_game "$1"; sleep 1; hold 35 83 1; stop
+  start_game "$1"; sleep 1; hold 55 83 3; stop
+  start "$1" 0 15 10 12; sleep 2; hold 344 77 1; stop
+  start "$1" 0 15 10 12; sleep 2; hold 28 228 1; stop
+  start "$1" 0 15 10 12; sleep 2; hold 335 15 1; stop
+  start "$1" 0 15 10 12; sleep 2; hold 200 77 1; stop
+  start "$1" 0 15 10 12; sleep 2; hold 150 12 1; stop
+}
+
+for i in "${!exes[@]}"; do
+  run_all "${exes[$i]}" >"$work/figures$i"
 done
 
-# Start to first presented frame: nine starts, the median.
-for run in $(seq 9); do
-  rm -f "$work/first0"
-  start 0
-  for _ in $(seq 100); do [ -s "$work/first0" ] && break; sleep 0.05; done
-  awk -v s="$started" '{printf "%.0f\n", ($1 - s) * 1000}' "$work/first0" >>"$work/firsts"
-  kill -TERM "$pid"
-  wait "$pid" || true
-  pid=""
+echo "processor use in % of one core, presents/s, sends to the window/s"
+header=$(printf "%-28s %18s" "" "this build")
+[ ${#exes[@]} -gt 1 ] && header+=$(printf " %18s" "previous build")
+echo "$header"
+for n in "${!scenarios[@]}"; do
+  line=$(printf "%-28s" "${scenarios[$n]}")
+  for i in "${!exes[@]}"; do
+    read -r cpu presents sends < <(sed -n "$((n + 1))p" "$work/figures$i")
+    line+=$(printf " %6s%% %4s/s %4s/s" "$cpu" "$presents" "$sends")
+  done
+  echo "$line"
 done
-sort -n "$work/firsts" | awk '{v[NR] = $1} END {
-  printf "start to first presented frame: median %d ms (fastest %d, slowest %d, 9 starts)\n",
-    v[5], v[1], v[9] }'
