@@ -67,9 +67,62 @@ void CompleteShortFile() {
     WriteText(MidText(DefaultFileBody(), length - MarkerOffset + 1, TopListFileSize - length));
 }
 
+// Makes the open file a whole list file: without the marker (a new empty file, or one of
+// other content) all four lists start anew; with it, a short file is completed.
+void PrepareFileBody() {
+    SeekDataFile(MarkerOffset);
+    if (ReadFieldText(TextLength(TopListMarker)) != TopListMarker) {
+        SeekDataFile(MarkerOffset);
+        WriteText(DefaultFileBody());
+    } else {
+        CompleteShortFile();
+    }
+}
+
+void ReadBlock(int32_t difficulty, TopListTable& table) {
+    SeekDataFile(BlockOffset(difficulty));
+    for (int32_t p = 1; p <= TopListPlaces; ++p) {
+        table.place[p].name = ReadFieldText(TopListNameWidth);
+        table.place[p].time = ReadFieldText(TopListTimeWidth);
+    }
+}
+
+void WriteBlock(int32_t difficulty, const TopListTable& table) {
+    SeekDataFile(BlockOffset(difficulty));
+    for (int32_t p = 1; p <= TopListPlaces; ++p)
+        WriteText(EntryBytes(table.place[p].name, table.place[p].time));
+}
+
 // The value a time text is ranked by: what atof reads, as a 32-bit float.
 float TimeValue(const Text& time) {
     return TextToFloat(time);
+}
+
+// The place a new time takes in the table: the lowest place whose time is slower, so a time
+// equal to a stored one goes below it; 11 for none. A time text that does not fit the 8-byte
+// field takes no place, so it never spills into the next entry of the file.
+int32_t RankTime(const TopListTable& table, const Text& time) {
+    int32_t place = TopListPlaces + 1;
+    if (TextLength(time) > TopListTimeWidth) return place;
+    const float value = TimeValue(time);
+    for (int32_t i = TopListPlaces; i >= 1; --i)
+        if (TimeValue(table.place[i].time) > value) place = i;
+    return place;
+}
+
+// Moves the entries from the place on down by one (the tenth is lost) and puts the entry there.
+void InsertEntry(TopListTable& table, int32_t place, const TopListEntry& entry) {
+    for (int32_t i = TopListPlaces; i > place; --i)
+        table.place[i] = table.place[i - 1];
+    table.place[place] = entry;
+}
+
+// Closes the file keeping what another instance saved since it was loaded: under the lock
+// between instances the file is read again and only prepared as loading prepares it.
+void ReleaseFile() {
+    if (ReloadDataFile()) PrepareFileBody();
+    CloseDataFile(TopListFileNumber);
+    TopListFile.open = 0;
 }
 
 } // namespace
@@ -92,58 +145,43 @@ int32_t LoadTopList(int32_t difficulty) {
     if (OpenDataFile(TopListFileNumber, TopListFileName) == 0) return 0;
     TopListFile.difficulty = difficulty;
     TopListFile.open = 1;
-
-    SeekDataFile(MarkerOffset);
-    if (ReadFieldText(TextLength(TopListMarker)) != TopListMarker) {
-        // No marker: a new file or one of other content; all four lists start anew.
-        SeekDataFile(MarkerOffset);
-        WriteText(DefaultFileBody());
-    } else {
-        CompleteShortFile();
-    }
-
-    SeekDataFile(BlockOffset(difficulty));
-    for (int32_t p = 1; p <= TopListPlaces; ++p) {
-        TopList.place[p].name = ReadFieldText(TopListNameWidth);
-        TopList.place[p].time = ReadFieldText(TopListTimeWidth);
-        PreviousEntries.place[p] = TopList.place[p];
-    }
+    PrepareFileBody();
+    ReadBlock(difficulty, TopList);
+    PreviousEntries = TopList;
     return 1;
 }
 
-// A time text that does not fit the 8-byte field takes no place, so it never spills into
-// the next entry of the file.
 int32_t PlaceNewTime(const Text& timeText) {
-    PlaceReached = TopListPlaces + 1;
-    if (TextLength(timeText) <= TopListTimeWidth) {
-        float value = TimeValue(timeText);
-        for (int32_t i = TopListPlaces; i >= 1; --i)
-            if (TimeValue(TopList.place[i].time) > value) PlaceReached = i;
-    }
-
+    PlaceReached = RankTime(TopList, timeText);
     if (PlaceReached > TopListPlaces) {
-        CloseDataFile(TopListFileNumber);
-        TopListFile.open = 0;
+        ReleaseFile();
         return PlaceReached;
     }
-    for (int32_t i = TopListPlaces; i > PlaceReached; --i)
-        TopList.place[i] = TopList.place[i - 1];
-    TopList.place[PlaceReached].name.clear();
-    TopList.place[PlaceReached].time = timeText;
+    InsertEntry(TopList, PlaceReached, TopListEntry{Text(), timeText});
     return PlaceReached;
 }
 
+// Another instance of the program may have saved this list since it was loaded: the new
+// entry is ranked again into the list as the file holds it now, under the lock between
+// instances, so neither instance's new time is lost. Without other instances this writes
+// exactly TopList.
 void SaveTopList() {
     if (TopListFile.open == 0) return;
-    SeekDataFile(BlockOffset(TopListFile.difficulty));
-    for (int32_t p = 1; p <= TopListPlaces; ++p)
-        WriteText(EntryBytes(TopList.place[p].name, TopList.place[p].time));
+    const int32_t difficulty = TopListFile.difficulty;
+    TopListTable list = TopList;
+    if (PlaceReached >= 1 && PlaceReached <= TopListPlaces && ReloadDataFile()) {
+        const TopListEntry entry = TopList.place[PlaceReached];
+        PrepareFileBody();
+        ReadBlock(difficulty, list);
+        const int32_t place = RankTime(list, entry.time);
+        if (place <= TopListPlaces) InsertEntry(list, place, entry);
+    }
+    WriteBlock(difficulty, list);
     CloseDataFile(TopListFileNumber);
     TopListFile.open = 0;
 }
 
 void AbandonTopList() {
     if (TopListFile.open == 0) return;
-    CloseDataFile(TopListFileNumber);
-    TopListFile.open = 0;
+    ReleaseFile();
 }

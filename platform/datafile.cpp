@@ -1,22 +1,22 @@
-// Data files in the program folder: an in-memory image per open file, committed on close.
+// Data files: an in-memory image per open file, read whole on opening, committed on closing.
 //
-// Opening reads the whole file into memory; reads and writes work on that image at the
-// current position. Closing after a write saves the image crash-safely: a temporary file in
-// the same folder is written and synced, then renamed over the file and the folder synced,
-// so the file on disk is always either the old or the new contents. Where no temporary file
-// can be made, or the name is a symbolic link (renaming would replace the link), the image
-// is written in place instead.
+// Opening reads the whole file into memory and closes it again (a program must not hold a
+// file open that a commit replaces). Reads and writes work on that image at the current
+// position, and every byte written is marked. Closing after a write commits: under a lock
+// shared by every instance of the program the file is read again as it is now, the marked
+// bytes are put on top, and the result replaces the file crash-safely (os_files.h), so two
+// instances that wrote different parts of one file both keep theirs.
+//
+// "Prefs" and "TopList" live in the data folder: the program folder when it is writable (a
+// portable folder), otherwise a per-user folder, made on first use.
 //
 // The transfer cell (DataFiles.transfer) holds the last value moved by ReadInt32, WriteInt32
 // or ReadByte (the byte sign-extended); a read that cannot be completed returns it unchanged.
 #include <algorithm>
-#include <cerrno>
-#include <climits>
+#include <cstdio>
 #include <cstring>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
+#include "os_files.h"
 #include "platform_state.h"
 
 namespace {
@@ -24,108 +24,88 @@ namespace {
 // Largest file image kept: the program's files are about a kilobyte; larger files are not
 // opened and writes that would grow an image past this are dropped.
 constexpr int64_t MaxImageBytes = int64_t{1} << 24;
+// Temporary files of a commit this old are left over from a crash, not from a commit that
+// another instance is making right now.
+constexpr int64_t StaleTemporarySeconds = 60;
 
 DataFileRecord* CurrentFile() {
     return DataFiles.current >= 0 ? &DataFiles.files[DataFiles.current] : nullptr;
 }
 
-// The folder of the running executable as the kernel reports it, ending in '/'.
-std::string ExecutableFolder() {
-    char buffer[PATH_MAX];
-    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
-    if (length <= 0) return "./";
-    std::string path(buffer, static_cast<size_t>(length));
-    size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+// Chooses the data folder once: the program folder when this process may write there, else
+// the per-user folder, made on this first use. "" when neither can be written; that is said
+// once on stderr and the game then saves nothing.
+void ChooseDataFolder() {
+    DataFiles.dataFolderChosen = true;
+    const std::string& program = ProgramFolder();
+    if (!DataFiles.programFolderReadOnly && OsFolderWritable(program)) {
+        DataFiles.dataFolder = program;
+        return;
+    }
+    const std::string user = OsUserDataFolder();
+    std::string reason;
+    if (user.empty())
+        reason = "no home folder";
+    else if (!OsMakePrivateFolder(user, reason))
+        ;
+    else if (!OsFolderWritable(user))
+        reason = "not writable";
+    else {
+        DataFiles.dataFolder = user;
+        return;
+    }
+    std::fprintf(stderr,
+                 "tessaroc: settings and best times are not saved: %s is read-only, %s: %s\n",
+                 program.c_str(), user.empty() ? "per-user folder" : user.c_str(), reason.c_str());
 }
 
 std::string DataFilePath(const Text& fileName) {
+    const std::string& folder = DataFolder();
+    if (folder.empty()) return "";
     std::string name = fileName;
     std::replace(name.begin(), name.end(), '\\', '/');
-    return ProgramFolder() + name;
+    return folder + name;
 }
 
-bool ReadAll(int fd, std::vector<uint8_t>& bytes) {
-    struct stat info;
-    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size > MaxImageBytes)
-        return false;
-    bytes.clear();
-    uint8_t chunk[4096];
-    for (;;) {
-        ssize_t got = read(fd, chunk, sizeof chunk);
-        if (got < 0 && errno == EINTR) continue;
-        if (got < 0) return false;
-        if (got == 0) return true;
-        if (static_cast<int64_t>(bytes.size()) + got > MaxImageBytes) return false;
-        bytes.insert(bytes.end(), chunk, chunk + got);
+void ReportFailedSave(const DataFileRecord& file, const std::string& reason) {
+    std::fprintf(stderr, "tessaroc: could not save %s: %s\n", file.path.c_str(), reason.c_str());
+}
+
+// Takes the lock between instances unless the file holds it already.
+void LockRecord(DataFileRecord& file) {
+    if (!file.lock) file.lock = OsLockFile(file.path);
+}
+
+// The file as it is on disk now with the bytes this instance wrote put on top; a gap between
+// the end on disk and a byte written past it is zero-filled.
+std::vector<uint8_t> MergedImage(const DataFileRecord& file, std::vector<uint8_t> disk) {
+    for (size_t i = 0; i < file.written.size(); ++i) {
+        if (!file.written[i]) continue;
+        if (i >= disk.size()) disk.resize(i + 1, 0);
+        disk[i] = file.image[i];
     }
+    return disk;
 }
 
-bool WriteAll(int fd, const std::vector<uint8_t>& bytes, off_t offset) {
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t put =
-            pwrite(fd, bytes.data() + done, bytes.size() - done, offset + static_cast<off_t>(done));
-        if (put < 0 && errno == EINTR) continue;
-        if (put <= 0) return false;
-        done += static_cast<size_t>(put);
+// Commits a written file: lock, read it again, put the written bytes on top, replace it.
+// A failure leaves the file as it was and is said on stderr.
+void CommitRecord(DataFileRecord& file) {
+    LockRecord(file);
+    std::vector<uint8_t> disk;
+    std::string reason;
+    if (!OsReadWholeFile(file.path, OsOpenMode::ReadWriteCreate, MaxImageBytes, disk, reason)) {
+        ReportFailedSave(file, reason);
+        return;
     }
-    return true;
+    if (!OsCommitFile(file.path, MergedImage(file, std::move(disk)), reason))
+        ReportFailedSave(file, reason);
 }
 
-// fsync unless a fuzzer switched durability off; true when the data reached the disk.
-bool SyncToDisk(int fd) {
-    return SkipDiskSync || fsync(fd) == 0;
-}
-
-void SyncFolder(const std::string& folder) {
-    if (SkipDiskSync) return;
-    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
-    fsync(fd);
-    close(fd);
-}
-
-// Writes the image over the file's old bytes through its own descriptor.
-void CommitInPlace(const DataFileRecord& file) {
-    if (WriteAll(file.fd, file.image, 0)) SyncToDisk(file.fd);
-}
-
-// Writes the image to a temporary file beside the file and renames it over the file.
-// Returns false when no temporary file could be made (the caller then writes in place);
-// a failure after that leaves the old file as it was.
-bool CommitByRename(const DataFileRecord& file) {
-    size_t slash = file.path.rfind('/');
-    std::string folder = slash == std::string::npos ? "./" : file.path.substr(0, slash + 1);
-    std::string name = slash == std::string::npos ? file.path : file.path.substr(slash + 1);
-    std::string temp = folder + "." + name + ".XXXXXX";
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat info;
-    if (fstat(file.fd, &info) == 0) fchmod(fd, info.st_mode & 07777);
-    bool ok = WriteAll(fd, file.image, 0) && SyncToDisk(fd);
-    ok = close(fd) == 0 && ok;
-    if (ok && DataFiles.failBeforeRename) ok = false;
-    if (ok && rename(temp.c_str(), file.path.c_str()) == 0) {
-        SyncFolder(folder);
-    } else {
-        unlink(temp.c_str());
-    }
-    return true;
-}
-
-void CommitImage(const DataFileRecord& file) {
-    struct stat link;
-    bool isLink = lstat(file.path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
-    if (isLink || !CommitByRename(file)) CommitInPlace(file);
-}
-
-// Commits the file if it was written, closes it and makes the most recently opened file
+// Commits the file if it was written, releases it and makes the most recently opened file
 // that is still open the current one.
 void CloseRecord(int32_t index) {
     DataFileRecord& file = DataFiles.files[index];
-    if (file.dirty) CommitImage(file);
-    close(file.fd);
+    if (file.dirty) CommitRecord(file);
     file = DataFileRecord{};
     if (DataFiles.current != index) return;
     DataFiles.current = -1;
@@ -155,23 +135,28 @@ bool ReadBytes(uint8_t* to, int64_t count) {
     return true;
 }
 
-// Puts bytes into the image at the current position, extending it (zero-filled) as needed.
+// Puts bytes into the image at the current position, extending it (zero-filled) as needed,
+// and marks them written.
 void WriteBytes(const uint8_t* from, int64_t count) {
     DataFileRecord* file = CurrentFile();
     if (file == nullptr || count <= 0 || file->position + count > MaxImageBytes) return;
-    if (file->position + count > static_cast<int64_t>(file->image.size()))
-        file->image.resize(static_cast<size_t>(file->position + count), 0);
+    const size_t end = static_cast<size_t>(file->position + count);
+    if (end > file->image.size()) file->image.resize(end, 0);
+    if (end > file->written.size()) file->written.resize(end, 0);
     std::memcpy(file->image.data() + file->position, from, static_cast<size_t>(count));
+    std::fill(file->written.begin() + file->position, file->written.begin() + end, 1);
     file->position += count;
     file->dirty = true;
 }
 
 } // namespace
 
-// Called by the preferences and the best-time file. Opens the named file in the program
-// folder for reading and writing, creating it empty at once; it becomes the current file.
-// A file already open under this number is closed first. Returns 0 when it cannot be opened
-// (read-only, not a regular file, too large, no free record), 1 otherwise.
+// Called by the preferences and the best-time file. Opens the named file in the data folder
+// for reading and writing, creating it empty at once, reads it whole and lets it go again;
+// it becomes the current file. Temporary files that crashed commits left beside it are
+// removed first. A file already open under this number is closed first. Returns 0 when it
+// cannot be opened (read-only, not a regular file, too large, no data folder, no free
+// record), 1 otherwise. The open never waits, whatever kind of file the name leads to.
 int32_t OpenDataFile(int32_t number, const Text& fileName) {
     if (number == 0 || fileName.empty()) return 0;
     int32_t old = FindRecord(number);
@@ -179,21 +164,36 @@ int32_t OpenDataFile(int32_t number, const Text& fileName) {
     int32_t index = FindRecord(0);
     if (index < 0) return 0;
     std::string path = DataFilePath(fileName);
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return 0;
+    if (path.empty()) return 0;
+    OsRemoveStaleTemporaries(path, StaleTemporarySeconds);
     DataFileRecord& file = DataFiles.files[index];
-    if (!ReadAll(fd, file.image)) {
-        close(fd);
+    std::string reason;
+    if (!OsReadWholeFile(path, OsOpenMode::ReadWriteCreate, MaxImageBytes, file.image, reason)) {
         file = DataFileRecord{};
         return 0;
     }
     file.number = number;
     file.path = path;
-    file.fd = fd;
-    file.position = 0;
-    file.dirty = false;
     file.openOrder = ++DataFiles.opened;
     DataFiles.current = index;
+    return 1;
+}
+
+// Called by savers that fit their bytes into what another instance may have saved meanwhile
+// (the best-time list). Takes the lock between instances, held until the file is closed, and
+// makes the image the file as it is on disk now; writes made before are dropped, the
+// position is kept. Returns 0 (image unchanged) when the file can no longer be read.
+int32_t ReloadDataFile() {
+    DataFileRecord* file = CurrentFile();
+    if (file == nullptr) return 0;
+    LockRecord(*file);
+    std::vector<uint8_t> disk;
+    std::string reason;
+    if (!OsReadWholeFile(file->path, OsOpenMode::ReadWriteCreate, MaxImageBytes, disk, reason))
+        return 0;
+    file->image = std::move(disk);
+    file->written.clear();
+    file->dirty = false;
     return 1;
 }
 
@@ -254,12 +254,22 @@ void CloseAllDataFiles() {
 
 // The folder of the executable ("/" at the end) unless SetProgramFolder chose another.
 const std::string& ProgramFolder() {
-    if (DataFiles.programFolder.empty()) DataFiles.programFolder = ExecutableFolder();
+    if (DataFiles.programFolder.empty()) DataFiles.programFolder = OsExecutableFolder();
     return DataFiles.programFolder;
 }
 
 // Called by tests to work in a temporary folder; an empty folder returns to the default.
+// The data folder and the sheet folder are chosen again when next needed.
 void SetProgramFolder(const std::string& folder) {
     DataFiles.programFolder = folder;
     if (!folder.empty() && folder.back() != '/') DataFiles.programFolder += '/';
+    DataFiles.dataFolder.clear();
+    DataFiles.dataFolderChosen = false;
+    SheetFiles.folderChosen = false;
+}
+
+// Where "Prefs" and "TopList" are kept ("/" at the end); "" when nowhere can be written.
+const std::string& DataFolder() {
+    if (!DataFiles.dataFolderChosen) ChooseDataFolder();
+    return DataFiles.dataFolder;
 }

@@ -144,9 +144,12 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y);
 
 // ---------------------------------------------------------------- data files (core)
 
-// Makes the program folder current and opens the file for reading and writing,
-// creating it empty; the newest open file is the one the operations below act on.
+// Opens the file in the data folder for reading and writing, creating it empty; the newest
+// open file is the one the operations below act on.
 int32_t OpenDataFile(int32_t number, const Text& fileName);
+// Locks the current file against other instances until it is closed and reads it again as
+// it is on disk now, dropping this instance's writes; 0 when it can no longer be read.
+int32_t ReloadDataFile();
 void SeekDataFile(int32_t position);
 int32_t ReadInt32();
 int32_t ReadByte();
@@ -159,6 +162,9 @@ int32_t DataFileLength();
 // The folder of the executable, ending in '/'; tests may point it elsewhere.
 const std::string& ProgramFolder();
 void SetProgramFolder(const std::string& folder);
+// Where the data files live: the program folder when it is writable, else a per-user
+// folder; "" when neither can be written.
+const std::string& DataFolder();
 
 // ---------------------------------------------------------------- text values (core)
 

@@ -1,11 +1,10 @@
 // The platform core's global records, the quit flag and the reset that tests and start-up use.
 #include "platform_state.h"
 
-#include <unistd.h>
-
 BackBufferRecord BackBuffer;
 DrawingStateRecord DrawingState;
 SpriteSlot Sprites[SpriteSlotCount];
+SheetFilesRecord SheetFiles;
 FontSlot Fonts[FontSlotCount];
 DataFilesRecord DataFiles;
 bool SkipDiskSync = false;
@@ -25,12 +24,9 @@ int32_t QuitRequested() {
 
 // Called by tests between cases and by the backends before start-up: empties the back buffer,
 // the drawing state, the sprite and font slots and the data-file table (open files are
-// closed without commit), reseeds the generator with its default seed and clears the quit
+// dropped without commit), reseeds the generator with its default seed and clears the quit
 // flag. A program folder set by SetProgramFolder stays.
 void ResetPlatformState() {
-    for (DataFileRecord& file : DataFiles.files) {
-        if (file.fd >= 0) close(file.fd);
-    }
     std::string folder = DataFiles.programFolder;
     DataFiles = DataFilesRecord{};
     DataFiles.programFolder = folder;
@@ -39,6 +35,7 @@ void ResetPlatformState() {
     DrawingState = DrawingStateRecord{};
     for (SpriteSlot& slot : Sprites)
         slot = SpriteSlot{};
+    SheetFiles = SheetFilesRecord{};
     for (FontSlot& slot : Fonts)
         slot = FontSlot{};
     RandomGenerator = std::mt19937{};

@@ -46,6 +46,15 @@ struct SpriteSlot {
 };
 extern SpriteSlot Sprites[SpriteSlotCount];
 
+// Where the sheets are read from, and which failures stderr has been told about.
+struct SheetFilesRecord {
+    std::string folder;                // the folder "GFX\..." names mean, ends in '/'
+    bool folderChosen = false;         // folder has been looked for in this run
+    bool folderMissing = false;        // neither place had the folder (said once)
+    std::vector<std::string> reported; // sheet paths whose failure has been said
+};
+extern SheetFilesRecord SheetFiles;
+
 // ---------------------------------------------------------------- fonts
 
 constexpr int32_t FontSlotCount = 16;
@@ -57,14 +66,16 @@ extern FontSlot Fonts[FontSlotCount];
 
 // ---------------------------------------------------------------- data files
 
+struct OsFileLock; // the lock between instances while a file is saved (os_files.h)
 struct DataFileRecord {
-    int32_t number = 0;         // the caller's file number; 0 when the record is free
-    std::string path;           // full path of the file
-    int fd = -1;                // open descriptor (read and write)
-    std::vector<uint8_t> image; // the file's bytes; writes change this image
-    int64_t position = 0;       // current byte position
-    bool dirty = false;         // a write happened: commit on close
-    int64_t openOrder = 0;      // when it was opened (DataFilesRecord.opened at that time)
+    int32_t number = 0;               // the caller's file number; 0 when the record is free
+    std::string path;                 // full path of the file, UTF-8
+    std::vector<uint8_t> image;       // the file's bytes as read; writes change this image
+    std::vector<uint8_t> written;     // 1 for each byte of the image written since it was read
+    int64_t position = 0;             // current byte position
+    bool dirty = false;               // a write happened: commit on close
+    int64_t openOrder = 0;            // when it was opened (DataFilesRecord.opened at that time)
+    std::shared_ptr<OsFileLock> lock; // held from ReloadDataFile until the close; else null
 };
 constexpr int32_t DataFileSlots = 4;
 struct DataFilesRecord {
@@ -72,9 +83,12 @@ struct DataFilesRecord {
     int32_t current = -1;                // index of the file the operations act on, -1 none
     int32_t transfer = 0;                // the 4-byte transfer cell, shared by every read and write
     std::string programFolder;           // ends in '/'
+    std::string dataFolder;              // where the data files live, ends in '/'; "" nowhere
+    bool dataFolderChosen = false;       // dataFolder has been decided in this run
     int64_t opened = 0;                  // number of successful opens in the run
     bool failBeforeRename = false;       // for tests: a commit stops after writing the temporary
                                          // file, before the rename, as a crash there would
+    bool programFolderReadOnly = false;  // for tests: the program folder counts as not writable
 };
 extern DataFilesRecord DataFiles;
 // For fuzzing: commits skip fsync (same bytes, no durability), so thousands of runs a second

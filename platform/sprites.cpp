@@ -1,66 +1,94 @@
 // Sprite slots: loading bitmap sheets, choosing the source rectangle and opaque blits.
 #include <algorithm>
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstdio>
 
 #include "bmp.h"
+#include "os_files.h"
 #include "platform_state.h"
 
 namespace {
 
 // Largest sheet file read: the biggest bitmap the decoder accepts, plus room for headers.
 constexpr int64_t MaxSheetBytes = int64_t{BmpMaxSide} * BmpMaxSide * 4 + 65536;
+// Sheet names start with this folder; it is looked for beside the executable first, then in
+// the data folder of an installed tree.
+const std::string SheetFolderName = "GFX/";
+const std::string InstalledDataFolder = "share/tessaroc/";
 
 bool ValidSlot(int32_t slot) {
     return slot >= 0 && slot < SpriteSlotCount;
 }
 
-// The file's path: names are relative to the program folder and use '\' between folders.
+// The folder above a folder ("/usr/bin/" gives "/usr/"), ending in '/'.
+std::string ParentFolder(const std::string& folder) {
+    const std::string trimmed = folder.substr(0, folder.size() - 1);
+    const size_t slash = trimmed.rfind('/');
+    if (trimmed.empty() || trimmed == "." || slash == std::string::npos) return folder + "../";
+    return trimmed.substr(0, slash + 1);
+}
+
+// Chooses the sheet folder once per run: "GFX" beside the executable (a portable folder),
+// else "../share/tessaroc/GFX" from it (an installed tree). When neither exists that is said
+// once on stderr and the sheets' pictures are left out.
+const std::string& SheetFolder() {
+    if (SheetFiles.folderChosen) return SheetFiles.folder;
+    SheetFiles.folderChosen = true;
+    const std::string portable = ProgramFolder() + SheetFolderName;
+    const std::string installed =
+        ParentFolder(ProgramFolder()) + InstalledDataFolder + SheetFolderName;
+    SheetFiles.folder =
+        OsFolderExists(portable) || !OsFolderExists(installed) ? portable : installed;
+    SheetFiles.folderMissing = !OsFolderExists(SheetFiles.folder);
+    if (SheetFiles.folderMissing)
+        std::fprintf(stderr, "tessaroc: no sprite sheets: neither %s nor %s is a folder\n",
+                     portable.c_str(), installed.c_str());
+    return SheetFiles.folder;
+}
+
+// The file's path: names use '\' between folders; "GFX\..." is in the sheet folder, other
+// relative names in the program folder.
 std::string SheetPath(const Text& fileName) {
     std::string name = fileName;
     std::replace(name.begin(), name.end(), '\\', '/');
     if (!name.empty() && name[0] == '/') return name;
+    if (name.compare(0, SheetFolderName.size(), SheetFolderName) == 0)
+        return SheetFolder() + name.substr(SheetFolderName.size());
     return ProgramFolder() + name;
 }
 
-// The whole contents of a regular file; false when it cannot be read or is too large.
-bool ReadSheetFile(const std::string& path, std::vector<uint8_t>& bytes) {
-    int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return false;
-    struct stat info;
-    bool ok = fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= MaxSheetBytes;
-    if (ok) {
-        bytes.resize(static_cast<size_t>(info.st_size));
-        size_t done = 0;
-        while (ok && done < bytes.size()) {
-            ssize_t got = read(fd, bytes.data() + done, bytes.size() - done);
-            if (got < 0 && errno == EINTR) continue;
-            if (got <= 0)
-                ok = false;
-            else
-                done += static_cast<size_t>(got);
-        }
-    }
-    close(fd);
-    return ok;
+// Says on stderr why a sheet is left out, once per file in a run; nothing more when the
+// whole sheet folder is missing (that was said already).
+void ReportSheetFailure(const std::string& path, const std::string& reason) {
+    if (SheetFiles.folderMissing) return;
+    if (std::find(SheetFiles.reported.begin(), SheetFiles.reported.end(), path) !=
+        SheetFiles.reported.end())
+        return;
+    SheetFiles.reported.push_back(path);
+    std::fprintf(stderr, "tessaroc: sprite sheet %s left out: %s\n", path.c_str(), reason.c_str());
 }
 
 } // namespace
 
 // Called by start-up for each sheet (mode 0). Replaces the slot's bitmap with the file's;
-// on any failure the slot is left empty and 0 is returned.
+// on any failure the slot is left empty, the reason goes to stderr and 0 is returned. The
+// file is read without waiting: a named pipe or device in its place is refused at once.
 int32_t LoadSpriteSheet(int32_t slot, const Text& fileName, int32_t /*mode*/) {
     if (!ValidSlot(slot)) return 0;
     SpriteSlot& sprite = Sprites[slot];
     sprite = SpriteSlot{};
     sprite.fileName = fileName;
+    const std::string path = SheetPath(fileName);
     std::vector<uint8_t> bytes;
+    std::string reason;
     DecodedBitmap bitmap;
-    if (!ReadSheetFile(SheetPath(fileName), bytes) ||
-        !DecodeBmp(bytes.data(), bytes.size(), bitmap))
+    if (!OsReadWholeFile(path, OsOpenMode::ReadOnly, MaxSheetBytes, bytes, reason)) {
+        ReportSheetFailure(path, reason);
         return 0;
+    }
+    if (!DecodeBmp(bytes.data(), bytes.size(), bitmap)) {
+        ReportSheetFailure(path, "not an uncompressed 16, 24 or 32-bit bitmap");
+        return 0;
+    }
     sprite.pixels = std::move(bitmap.pixels);
     sprite.width = bitmap.width;
     sprite.height = bitmap.height;

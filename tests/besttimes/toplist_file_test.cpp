@@ -1,9 +1,11 @@
 // Tests of the best-time table and its file: classifying, loading, ranking and saving.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "besttimes_test_support.h"
+#include "platform_state.h"
 #include "test_support.h"
 
 namespace {
@@ -255,4 +257,110 @@ TEST(TopListFile, AbandonedEntryWritesNothing) {
     AbandonTopList();
     EXPECT_EQ(TopListFile.open, 0);
     EXPECT_EQ(ReadWholeFile(path), before);
+}
+
+// ---------------------------------------------------------------- two instances at once
+
+namespace {
+
+// A second instance of the program, in a process of its own on the same folder: it loads
+// the list, wins with the time and saves it under the name.
+void WinAsOtherInstance(const std::string& path, int32_t difficulty, const std::string& time,
+                        const std::string& name) {
+    const std::string folder = path.substr(0, path.rfind('/') + 1);
+    EXPECT_TRUE(RunInChildProcess([&] {
+        ResetPlatformState();
+        ResetBestTimesState();
+        SetProgramFolder(folder);
+        EXPECT_LE(RankAndSave(difficulty, time, name), TopListPlaces);
+    }));
+}
+
+// Names and times of a block's first places, trailing spaces dropped.
+std::vector<std::pair<std::string, std::string>> Places(const std::string& file, int32_t difficulty,
+                                                        int32_t count) {
+    std::vector<std::pair<std::string, std::string>> places;
+    for (int32_t p = 1; p <= count; ++p) {
+        std::string entry = EntryAt(file, difficulty, p);
+        std::string name = entry.substr(0, 20), time = entry.substr(20);
+        name.erase(name.find_last_not_of(' ') + 1);
+        time.erase(time.find_last_not_of(' ') + 1);
+        places.emplace_back(name, time);
+    }
+    return places;
+}
+
+using Rows = std::vector<std::pair<std::string, std::string>>;
+
+} // namespace
+
+TEST(TopListTwoInstances, ASaveOfOneListKeepsWhatTheOtherSavedInAnother) {
+    std::string path = FreshTopListFolder("bt-two-lists");
+    WriteWholeFile(path, WithBlock(DefaultTopListImage(), Leicht,
+                                   {{"Anna", "10.00"}, {"Bert", "20.00"}, {"Carl", "30.00"}}));
+    ASSERT_EQ(LoadTopList(Mittel), 1);
+    ASSERT_EQ(PlaceNewTime("40.00"), 1);
+    WinAsOtherInstance(path, Leicht, "25.00", "bn");
+    TopList.place[1].name = "an";
+    SaveTopList();
+    const std::string file = ReadWholeFile(path);
+    EXPECT_EQ(Places(file, Leicht, 4),
+              (Rows{{"Anna", "10.00"}, {"Bert", "20.00"}, {"bn", "25.00"}, {"Carl", "30.00"}}));
+    EXPECT_EQ(Places(file, Mittel, 2), (Rows{{"an", "40.00"}, {"-", "99999.99"}}));
+}
+
+TEST(TopListTwoInstances, BothNewTimesOfOneListAreRankedIntoIt) {
+    std::string path = FreshTopListFolder("bt-one-list");
+    WriteWholeFile(path, WithBlock(DefaultTopListImage(), Leicht,
+                                   {{"Anna", "10.00"}, {"Bert", "20.00"}, {"Carl", "30.00"}}));
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    ASSERT_EQ(PlaceNewTime("15.00"), 2);
+    // The other instance saves a faster time and then one equal to this instance's.
+    WinAsOtherInstance(path, Leicht, "12.00", "b1");
+    WinAsOtherInstance(path, Leicht, "15.00", "b2");
+    TopList.place[2].name = "an";
+    SaveTopList();
+    // The screen keeps showing the list as this instance ranked it.
+    EXPECT_EQ(TopList.place[2].name, "an");
+    // The later save goes below an equal time, as any new time does.
+    EXPECT_EQ(Places(ReadWholeFile(path), Leicht, 6), (Rows{{"Anna", "10.00"},
+                                                            {"b1", "12.00"},
+                                                            {"b2", "15.00"},
+                                                            {"an", "15.00"},
+                                                            {"Bert", "20.00"},
+                                                            {"Carl", "30.00"}}));
+}
+
+TEST(TopListTwoInstances, AListThatFilledMeanwhileMayLeaveNoPlace) {
+    std::string path = FreshTopListFolder("bt-filled");
+    WriteWholeFile(path, DefaultTopListImage());
+    ASSERT_EQ(LoadTopList(Schwer), 1);
+    ASSERT_EQ(PlaceNewTime("50.00"), 1);
+    for (int32_t i = 0; i < TopListPlaces; ++i)
+        WinAsOtherInstance(path, Schwer, std::to_string(10 + i) + ".00", "b" + std::to_string(i));
+    TopList.place[1].name = "an";
+    SaveTopList();
+    EXPECT_EQ(TopListFile.open, 0);
+    const Rows places = Places(ReadWholeFile(path), Schwer, TopListPlaces);
+    EXPECT_EQ(places.back(), (std::pair<std::string, std::string>{"b9", "19.00"}));
+    EXPECT_EQ(std::count_if(places.begin(), places.end(),
+                            [](const auto& row) { return row.first == "an"; }),
+              0);
+}
+
+TEST(TopListTwoInstances, AFirstLoadWithoutPlaceDoesNotResetAListSavedMeanwhile) {
+    // Both instances start without a file; this one loads first, the other saves first.
+    std::string path = FreshTopListFolder("bt-first-load");
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    WinAsOtherInstance(path, Brutal, "300.00", "bn");
+    EXPECT_EQ(PlaceNewTime("99999.99"), TopListPlaces + 1); // no place: the file is closed
+    EXPECT_EQ(Places(ReadWholeFile(path), Brutal, 1), (Rows{{"bn", "300.00"}}));
+
+    // The same when the screen is left by the close button during the name entry.
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    ASSERT_EQ(PlaceNewTime("30.00"), 1);
+    WinAsOtherInstance(path, Leicht, "40.00", "b2");
+    AbandonTopList();
+    EXPECT_EQ(Places(ReadWholeFile(path), Leicht, 1), (Rows{{"b2", "40.00"}}));
+    EXPECT_EQ(Places(ReadWholeFile(path), Brutal, 1), (Rows{{"bn", "300.00"}}));
 }

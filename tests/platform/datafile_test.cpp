@@ -1,8 +1,14 @@
-// Tests of the data files: the transfer cell, several open files and crash-safe saving.
+// Tests of the data files: the transfer cell, several open files, crash-safe saving, two
+// instances saving one file, leftovers of crashes, and where the files are kept.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <sys/stat.h>
+#include <sys/time.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform_state.h"
@@ -200,20 +206,12 @@ TEST_F(DataFileTest, ReadOnlyFilesAreSkippedAndLinksKept) {
     EXPECT_TRUE(std::filesystem::is_symlink(folder + "Link"));
     EXPECT_EQ(ReadWholeFile(folder + "Target"), "01ab456789");
 
-    // In a folder where no temporary file can be made, the file is written in place.
-    std::filesystem::create_directories(folder + "sub");
-    WriteWholeFile(folder + "sub/Prefs", "abcdef");
-    chmod((folder + "sub").c_str(), 0555);
-    SetProgramFolder(folder + "sub");
-    ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
-    WriteText("XY");
-    CloseDataFile(2);
-    EXPECT_EQ(ReadWholeFile(folder + "sub/Prefs"), "XYcdef");
-    chmod((folder + "sub").c_str(), 0755);
-
-    SetProgramFolder(folder);
     EXPECT_EQ(OpenDataFile(1, "no-such-folder/File"), 0);
+    std::filesystem::create_directories(folder + "sub");
     EXPECT_EQ(OpenDataFile(1, "sub"), 0); // a folder
+    ASSERT_EQ(mkfifo((folder + "Pipe").c_str(), 0644), 0);
+    EXPECT_TRUE(RunInChildProcess([] { EXPECT_EQ(OpenDataFile(1, "Pipe"), 0); }, 10))
+        << "a named pipe is refused at once";
 }
 
 TEST(ProgramFolder, IsTheExecutablesFolderUnlessSet) {
@@ -228,4 +226,239 @@ TEST(ProgramFolder, IsTheExecutablesFolderUnlessSet) {
     ResetPlatformState();
     EXPECT_EQ(ProgramFolder(), "/tmp/somewhere/");
     SetProgramFolder("");
+}
+
+// ---------------------------------------------------------------- two instances, crashes
+
+namespace {
+
+// What a second instance of the program does with the file: its own fresh state, one write
+// of `text` at `position`, then the close that commits it.
+void SaveAsOtherInstance(const std::string& folder, int32_t position, const std::string& text) {
+    ResetPlatformState();
+    SetProgramFolder(folder);
+    ASSERT_EQ(OpenDataFile(1, "Data"), 1);
+    SeekDataFile(position);
+    WriteText(text);
+    CloseDataFile(1);
+}
+
+// Sets the file's last change to `seconds` ago.
+void Age(const std::string& path, int seconds) {
+    struct timeval times[2];
+    gettimeofday(&times[0], nullptr);
+    times[0].tv_sec -= seconds;
+    times[1] = times[0];
+    ASSERT_EQ(utimes(path.c_str(), times), 0);
+}
+
+} // namespace
+
+TEST_F(DataFileTest, AClosePutsOnlyItsOwnBytesOnTopOfWhatIsOnDiskNow) {
+    WriteWholeFile(folder + "Data", "0123456789");
+    ASSERT_EQ(OpenDataFile(1, "Data"), 1);
+    SeekDataFile(2);
+    WriteText("ab");
+    // Another instance opens and saves the same file meanwhile, in other bytes and longer.
+    ASSERT_TRUE(RunInChildProcess([this] { SaveAsOtherInstance(folder, 6, "cdefgh"); }));
+    CloseDataFile(1);
+    EXPECT_EQ(ReadWholeFile(folder + "Data"), "01ab45cdefgh");
+
+    // Where both wrote the same bytes, the later close wins ("Prefs" behaves so).
+    ASSERT_EQ(OpenDataFile(1, "Data"), 1);
+    WriteText("AAAA");
+    ASSERT_TRUE(RunInChildProcess([this] { SaveAsOtherInstance(folder, 2, "BBBB"); }));
+    CloseDataFile(1);
+    EXPECT_EQ(ReadWholeFile(folder + "Data"), "AAAABBcdefgh");
+}
+
+TEST_F(DataFileTest, AnInstanceHoldingTheLockMakesTheOtherWait) {
+    WriteWholeFile(folder + "Data", "..........");
+    ASSERT_EQ(OpenDataFile(1, "Data"), 1);
+    ASSERT_EQ(ReloadDataFile(), 1); // holds the lock until the close
+    // Whenever the other instance gets to its commit, it must wait for this one's, so the
+    // file ends with both writes whatever the order of the two processes.
+    pid_t other = fork();
+    if (other == 0) {
+        SaveAsOtherInstance(folder, 7, "OTHER");
+        _exit(HasFailure() ? 1 : 0);
+    }
+    WriteText("MINE");
+    CloseDataFile(1);
+    int status = 0;
+    ASSERT_EQ(waitpid(other, &status, 0), other);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadWholeFile(folder + "Data"), "MINE...OTHER");
+}
+
+TEST_F(DataFileTest, ReloadDropsOwnWritesAndReadsTheFileAsItIsNow) {
+    WriteWholeFile(folder + "Data", "old");
+    ASSERT_EQ(OpenDataFile(1, "Data"), 1);
+    WriteText("mine");
+    WriteWholeFile(folder + "Data", "newer!");
+    ASSERT_EQ(ReloadDataFile(), 1);
+    EXPECT_EQ(DataFileLength(), 6);
+    CloseDataFile(1); // nothing written since: the file stays
+    EXPECT_EQ(ReadWholeFile(folder + "Data"), "newer!");
+    EXPECT_EQ(ReloadDataFile(), 0); // no file open
+}
+
+TEST_F(DataFileTest, StaleTemporariesOfTheFileAreRemovedWhenItIsOpened) {
+    const std::vector<std::string> names = {".Prefs.Ab12Cd",  ".Prefs.zz99zz",   ".Prefs.x",
+                                            ".Prefs.Ab12Cd7", ".TopList.Ab12Cd", "Prefs.Ab12Cd",
+                                            ".Prefs.Ab-2Cd"};
+    for (const std::string& name : names) {
+        WriteWholeFile(folder + name, "left over");
+        Age(folder + name, 120);
+    }
+    WriteWholeFile(folder + ".Prefs.New123", "a commit going on");
+    Age(folder + ".Prefs.New123", 5);
+    ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
+    CloseDataFile(2);
+    std::vector<std::string> left = FolderEntries();
+    std::sort(left.begin(), left.end());
+    // Only this file's own pattern, and only when older than a minute, is removed.
+    EXPECT_EQ(left,
+              (std::vector<std::string>{".Prefs.Ab-2Cd", ".Prefs.Ab12Cd7", ".Prefs.New123",
+                                        ".Prefs.x", ".TopList.Ab12Cd", "Prefs", "Prefs.Ab12Cd"}));
+}
+
+TEST_F(DataFileTest, AFailedSaveIsOneLineOnStderrNamingTheFile) {
+    WriteWholeFile(folder + "Prefs", "old");
+    ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
+    WriteText("new");
+    DataFiles.failBeforeRename = true;
+    testing::internal::CaptureStderr();
+    CloseDataFile(2);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "tessaroc: could not save " + folder + "Prefs: stopped before the rename\n");
+    DataFiles.failBeforeRename = false;
+
+    // The file became a folder while it was open: nothing is saved, and that is said.
+    ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
+    WriteText("new");
+    std::filesystem::remove(folder + "Prefs");
+    std::filesystem::create_directories(folder + "Prefs");
+    testing::internal::CaptureStderr();
+    CloseDataFile(2);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(said.rfind("tessaroc: could not save " + folder + "Prefs: ", 0), 0u) << said;
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1);
+    EXPECT_TRUE(std::filesystem::is_directory(folder + "Prefs"));
+}
+
+// ---------------------------------------------------------------- where the files are kept
+
+namespace {
+
+// A program folder and a home of its own; the per-user folder is looked for through
+// XDG_DATA_HOME and HOME, which are restored afterwards.
+class DataFolderTest : public DataFileTest {
+  protected:
+    void SetUp() override {
+        DataFileTest::SetUp();
+        Keep("XDG_DATA_HOME", savedDataHome);
+        Keep("HOME", savedHome);
+        setenv("XDG_DATA_HOME", (folder + "xdg").c_str(), 1);
+        setenv("HOME", (folder + "home").c_str(), 1);
+        std::filesystem::create_directories(folder + "home");
+        std::filesystem::create_directories(folder + "program");
+        SetProgramFolder(folder + "program");
+    }
+    void TearDown() override {
+        Restore("XDG_DATA_HOME", savedDataHome);
+        Restore("HOME", savedHome);
+        DataFileTest::TearDown();
+    }
+    static void Keep(const char* name, std::optional<std::string>& saved) {
+        const char* value = std::getenv(name);
+        if (value != nullptr) saved = value;
+    }
+    static void Restore(const char* name, const std::optional<std::string>& saved) {
+        if (saved)
+            setenv(name, saved->c_str(), 1);
+        else
+            unsetenv(name);
+    }
+    // Saves a 4-byte "Prefs" as the program does.
+    int32_t SavePrefs() {
+        if (OpenDataFile(2, "Prefs") == 0) return 0;
+        SeekDataFile(1);
+        WriteText("xst");
+        CloseDataFile(2);
+        return 1;
+    }
+    static mode_t Permissions(const std::string& path) {
+        struct stat info;
+        return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+    }
+    std::optional<std::string> savedDataHome, savedHome;
+};
+
+} // namespace
+
+TEST_F(DataFolderTest, AWritableProgramFolderKeepsTheFilesAndMakesNoOtherFolder) {
+    ASSERT_EQ(SavePrefs(), 1);
+    EXPECT_EQ(ReadWholeFile(folder + "program/Prefs"), std::string("\0xst", 4));
+    EXPECT_EQ(DataFolder(), folder + "program/");
+    EXPECT_FALSE(FileExists(folder + "xdg"));
+    EXPECT_FALSE(FileExists(folder + "home/.local"));
+}
+
+TEST_F(DataFolderTest, AReadOnlyProgramFolderSendsTheFilesToAPrivatePerUserFolder) {
+    DataFiles.programFolderReadOnly = true;
+    ASSERT_EQ(SavePrefs(), 1);
+    EXPECT_EQ(ReadWholeFile(folder + "xdg/tessaroc/Prefs"), std::string("\0xst", 4));
+    EXPECT_EQ(Permissions(folder + "xdg/tessaroc"), 0700u);
+    EXPECT_EQ(Permissions(folder + "xdg"), 0700u); // made on the way, private too
+    EXPECT_FALSE(FileExists(folder + "program/Prefs"));
+
+    // Without XDG_DATA_HOME, or with a relative one, the folder is under the home folder.
+    for (const char* dataHome : {static_cast<const char*>(nullptr), "relative/path"}) {
+        if (dataHome == nullptr)
+            unsetenv("XDG_DATA_HOME");
+        else
+            setenv("XDG_DATA_HOME", dataHome, 1);
+        SetProgramFolder(folder + "program");
+        DataFiles.programFolderReadOnly = true;
+        EXPECT_EQ(DataFolder(), folder + "home/.local/share/tessaroc/");
+    }
+    ASSERT_EQ(SavePrefs(), 1);
+    EXPECT_EQ(Permissions(folder + "home/.local/share/tessaroc"), 0700u);
+}
+
+TEST_F(DataFolderTest, NowhereWritableMeansNoFileAndOneLineOnStderr) {
+    DataFiles.programFolderReadOnly = true;
+    WriteWholeFile(folder + "xdg", "a file where the folder should be");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(SavePrefs(), 0);
+    EXPECT_EQ(OpenDataFile(1, "TopList"), 0);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find(folder + "program/"), std::string::npos) << said;
+    EXPECT_NE(said.find(folder + "xdg/tessaroc/"), std::string::npos) << said;
+    EXPECT_FALSE(FileExists(folder + "program/Prefs"));
+}
+
+TEST_F(DataFolderTest, AProgramFolderThisUserMayNotWriteIsNotUsed) {
+    // Root may write anywhere, so the check runs as an unprivileged user in a child process.
+    const bool root = geteuid() == 0;
+    const uid_t nobody = 65534;
+    if (root) {
+        ASSERT_EQ(chown(folder.c_str(), nobody, nobody), 0);
+        ASSERT_EQ(chown((folder + "home").c_str(), nobody, nobody), 0);
+        chmod(folder.c_str(), 0755);
+    }
+    chmod((folder + "program").c_str(), 0555);
+    EXPECT_TRUE(RunInChildProcess([&] {
+        if (root) {
+            ASSERT_EQ(setresuid(nobody, nobody, nobody), 0);
+        }
+        unsetenv("XDG_DATA_HOME");
+        SetProgramFolder(folder + "program");
+        ASSERT_EQ(SavePrefs(), 1);
+        EXPECT_TRUE(FileExists(folder + "home/.local/share/tessaroc/Prefs"));
+    }));
+    EXPECT_FALSE(FileExists(folder + "program/Prefs"));
+    chmod((folder + "program").c_str(), 0755);
 }

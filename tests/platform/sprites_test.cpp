@@ -1,7 +1,9 @@
 // Tests of the sprite slots: loading sheets, source rectangles and clipped opaque blits.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <sys/stat.h>
 
 #include "bmp_maker.h"
 #include "platform_state.h"
@@ -68,6 +70,58 @@ TEST_F(SpriteTest, LoadsFromTheProgramFolderAndEmptiesTheSlotOnFailure) {
     EXPECT_EQ(LoadSpriteSheet(-1, "GFX\\Sheet.bmp", 0), 0);
     EXPECT_EQ(LoadSpriteSheet(SpriteSlotCount, "GFX\\Sheet.bmp", 0), 0);
     EXPECT_EQ(LoadSpriteSheet(SpriteSlotCount - 1, "GFX\\Sheet.bmp", 0), 1);
+}
+
+TEST_F(SpriteTest, EachSheetThatCannotBeLoadedIsSaidOnceWithItsPath) {
+    WriteWholeFile(folder + "GFX/Broken.bmp", "BM not really a bitmap");
+    testing::internal::CaptureStderr();
+    for (int round = 0; round < 2; ++round) { // a second start-up of the sheets says nothing new
+        LoadSpriteSheet(1, "GFX\\Missing.bmp", 0);
+        LoadSpriteSheet(2, "GFX\\Broken.bmp", 0);
+        LoadSpriteSheet(3, "GFX\\Sheet.bmp", 0);
+    }
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+    EXPECT_NE(said.find("tessaroc: sprite sheet " + folder + "GFX/Missing.bmp left out: "),
+              std::string::npos)
+        << said;
+    EXPECT_NE(said.find("tessaroc: sprite sheet " + folder + "GFX/Broken.bmp left out: "),
+              std::string::npos)
+        << said;
+}
+
+TEST_F(SpriteTest, ANamedPipeInPlaceOfASheetIsRefusedAtOnce) {
+    ASSERT_EQ(mkfifo((folder + "GFX/Pipe.bmp").c_str(), 0644), 0);
+    // Run apart, so that a load that waits for a writer ends the child, not the test program.
+    EXPECT_TRUE(
+        RunInChildProcess([] { EXPECT_EQ(LoadSpriteSheet(1, "GFX\\Pipe.bmp", 0), 0); }, 10));
+}
+
+TEST_F(SpriteTest, SheetsComeFromBesideTheProgramElseFromTheInstalledTree) {
+    // An installed tree: the program in bin/, the sheets in share/tessaroc/GFX/.
+    const std::string prefix = folder + "prefix/";
+    std::filesystem::create_directories(prefix + "bin");
+    std::filesystem::create_directories(prefix + "share/tessaroc/GFX");
+    WriteWholeFile(prefix + "share/tessaroc/GFX/Sheet.bmp", MakeBmp(6, 4, 24, SheetPixels()));
+    SetProgramFolder(prefix + "bin");
+    ASSERT_EQ(LoadSpriteSheet(1, "GFX\\Sheet.bmp", 0), 1);
+    EXPECT_EQ(Sprites[1].pixels, SheetPixels());
+
+    // A GFX folder beside the program comes first, even when the installed one exists.
+    std::filesystem::create_directories(prefix + "bin/GFX");
+    WriteWholeFile(prefix + "bin/GFX/Sheet.bmp", MakeBmp(2, 2, 24, {1, 2, 3, 4}));
+    SetProgramFolder(prefix + "bin");
+    ASSERT_EQ(LoadSpriteSheet(1, "GFX\\Sheet.bmp", 0), 1);
+    EXPECT_EQ(Sprites[1].width, 2);
+
+    // Neither: one line says where the sheets were looked for, not one line per sheet.
+    SetProgramFolder(folder + "elsewhere/bin");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadSpriteSheet(1, "GFX\\Sheet.bmp", 0), 0);
+    EXPECT_EQ(LoadSpriteSheet(2, "GFX\\Other.bmp", 0), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "tessaroc: no sprite sheets: neither " + folder + "elsewhere/bin/GFX/ nor " + folder +
+                  "elsewhere/share/tessaroc/GFX/ is a folder\n");
 }
 
 TEST_F(SpriteTest, SourceRectangleIsCutAtTheEdgesAndRestoredByMinusOne) {

@@ -1,0 +1,51 @@
+// The operating system's file services behind the data files and sprite sheets: one
+// implementation per system (posix/posix_files.cpp, win32/win32_files.cpp).
+//
+// Paths are UTF-8 with '/' between folders; folders end in '/'. On failure the calls that
+// take `reason` set it to a short English phrase for a stderr line ("permission denied").
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+// The folder of the running executable, ending in '/' ("./" when the system cannot say).
+std::string OsExecutableFolder();
+
+// Whether a file read whole may be created and must be writable.
+enum class OsOpenMode {
+    ReadOnly,        // sprite sheets
+    ReadWriteCreate, // data files: created empty when missing; a read-only file fails
+};
+
+// Reads the file whole and closes it again. The open never waits (a named pipe or a device
+// fails at once) and only a regular file of at most maxBytes is accepted.
+bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
+                     std::vector<uint8_t>& bytes, std::string& reason);
+
+// Makes bytes the file's whole content so that a crash leaves either the old or the new
+// content: a temporary file beside it is written and synced, then moved over the file.
+// A symbolic link is written through, and where no temporary file can be made the file is
+// written in place. A failure before the move leaves the old file and no temporary file.
+bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason);
+
+// An exclusive lock on a file shared by every instance of the program: held while one
+// instance re-reads and commits the file. Released when the last reference goes; null when
+// the system gives no lock (the caller goes on without it).
+struct OsFileLock;
+std::shared_ptr<OsFileLock> OsLockFile(const std::string& path);
+
+// Removes the temporary files that interrupted commits of `path` left beside it: only names
+// of the commit's own pattern, last changed at least minAgeSeconds ago.
+void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds);
+
+bool OsFolderExists(const std::string& folder);
+// Whether this process may create files in the folder.
+bool OsFolderWritable(const std::string& folder);
+// Makes the folder, and missing folders above it, readable by this user only. True when it
+// exists afterwards (an existing folder keeps its permissions).
+bool OsMakePrivateFolder(const std::string& folder, std::string& reason);
+// The folder this user's data of the game belong in when the program folder is not
+// writable, ending in '/'; "" when the system names none.
+std::string OsUserDataFolder();
