@@ -2,6 +2,7 @@
 #include "platform_state.h"
 
 BackBufferRecord BackBuffer;
+ShownFrameRecord ShownFrame;
 DrawingStateRecord DrawingState;
 SpriteSlot Sprites[SpriteSlotCount];
 SheetFilesRecord SheetFiles;
@@ -22,7 +23,8 @@ int32_t QuitRequested() {
     return QuitFlag != 0 ? 1 : 0;
 }
 
-// Called by tests between cases and by the backends before start-up: empties the back buffer,
+// Called by tests between cases and by the backends before start-up: empties the back buffer
+// and the copy of what the window shows,
 // the drawing state, the sprite and font slots and the data-file table (open files are
 // dropped without commit), reseeds the generator with its default seed and clears the quit
 // flag. A program folder set by SetProgramFolder stays.
@@ -32,6 +34,7 @@ void ResetPlatformState() {
     DataFiles.programFolder = folder;
 
     BackBuffer = BackBufferRecord{};
+    ShownFrame = ShownFrameRecord{};
     DrawingState = DrawingStateRecord{};
     for (SpriteSlot& slot : Sprites)
         slot = SpriteSlot{};

@@ -10,6 +10,7 @@
 
 #include "codepage.h"
 #include "platform.h"
+#include "shown_frame.h"
 
 // ---------------------------------------------------------------- back buffer
 
@@ -20,6 +21,18 @@ struct BackBufferRecord {
     int32_t height = 0;           // 600 once attached
 };
 extern BackBufferRecord BackBuffer;
+
+// ---------------------------------------------------------------- what the window shows
+
+// The client area as the backend last sent it to the window (shown_frame.h).
+struct ShownFrameRecord {
+    std::vector<uint32_t> pixels; // width * height pixels as sent, top row first
+    int32_t width = 0;            // client columns sent
+    int32_t height = 0;           // client rows sent
+    bool valid = false;           // false: the next present sends the whole frame
+    std::vector<RowRun> runs;     // the changed rows of the last present (storage reused)
+};
+extern ShownFrameRecord ShownFrame;
 
 // ---------------------------------------------------------------- drawing state
 
