@@ -45,8 +45,16 @@ void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, b
                 *p ^= 0xFFFFFFu;
         return;
     }
-    // The first row pixel by pixel, the others as copies of it: a row copy is one block move,
-    // several times faster than storing each pixel again (whole-window fills every frame).
+    // Wide boxes: the first row pixel by pixel, the others as copies of it; a row copy is one
+    // block move, several times faster than storing each pixel again (whole-window fills
+    // every frame). Narrow ones (the columns of lines, bevels and shaded bars) are stored
+    // directly, where a block move per row would cost more than the pixels.
+    constexpr size_t WideRow = 32;
+    if (length < WideRow) {
+        for (size_t r = 0; r < rows; ++r)
+            std::fill(first + r * stride, first + r * stride + length, pixel);
+        return;
+    }
     std::fill(first, first + length, pixel);
     for (size_t r = 1; r < rows; ++r)
         std::copy(first, first + length, first + r * stride);
