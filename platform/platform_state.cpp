@@ -10,10 +10,13 @@ FontSlot Fonts[FontSlotCount];
 DataFilesRecord DataFiles;
 bool SkipDiskSync = false;
 std::mt19937 RandomGenerator;
-volatile std::sig_atomic_t QuitFlag = 0;
+std::atomic<int32_t> QuitFlag = 0;
+EventQueueRecord EventQueue;
+KeyTableRecord KeyTable;
 
 // Called by the real platform's SIGINT/SIGTERM handler and by the scripted platform when its
-// script ends; only stores to a sig_atomic_t, so it is safe inside a signal handler.
+// script ends; only stores to a lock-free atomic, so it is safe inside a signal handler and
+// from another thread.
 void RequestQuit() {
     QuitFlag = 1;
 }

@@ -1,8 +1,9 @@
 // The platform core's global state, one record per service, and the calls the backends share.
 #pragma once
 
-#include <csignal>
+#include <atomic>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <random>
 #include <string>
@@ -112,10 +113,59 @@ extern bool SkipDiskSync;
 
 extern std::mt19937 RandomGenerator;
 
+// ---------------------------------------------------------------- window events
+
+// An event in the queue of events.cpp, or the last one the game took.
+struct PlatformEvent {
+    int32_t kind = 0;      // Event* kind of platform.h
+    int32_t param = 0;     // held-button mask for mouse kinds, 0 for the close request
+    bool hasPoint = false; // a mouse event: x and y hold the pointer at the event
+    int32_t x = 0;         // desktop position of the pointer at the event
+    int32_t y = 0;
+};
+
+// A queue that nobody reads keeps its oldest events and drops new ones past this length.
+constexpr size_t EventQueueLimit = 4096;
+// Shortest time a taken press stays visible before its release may be taken (see
+// PollWindowEvent): longer than one frame and the end screen's pause together.
+constexpr int32_t MinPressMs = 50;
+// Longest wait of a poll that follows an empty poll without a present in between.
+constexpr int32_t IdleWaitMs = 1;
+
+struct EventQueueRecord {
+    std::deque<PlatformEvent> events; // posted by the backend, not yet taken; oldest first
+    PlatformEvent last;               // the last taken event (LastEventParam, move anchor)
+    int32_t buttons = 0;              // held buttons from the posted presses and releases
+    int32_t modifiers = 0;            // MaskShift and MaskControl as last posted
+    int32_t pressTick[3] = {};        // TickCountMs when the last left, right, middle press
+                                      // was taken
+    int32_t idlePolls = 0;            // empty polls in a row since a present or a taken event
+    int32_t minPressMs = MinPressMs;  // length of the quick-tap gate (the scripted platform
+                                      // runs without it unless a test asks for it)
+};
+extern EventQueueRecord EventQueue;
+
+// ---------------------------------------------------------------- keyboard
+
+// A key that went down and up again between two snapshots shows in the next snapshot only
+// when it went down at most this long before it: a tap made while no screen read the
+// keyboard (during a round) is not delivered to the next screen that does.
+constexpr int32_t KeyLatchMs = 250;
+
+// By set-1 scan code (extended keys + 0x80).
+struct KeyTableRecord {
+    bool held[256] = {};        // down now, as the backend posted
+    bool latched[256] = {};     // went down since the last snapshot (a tap between two snapshots)
+    int32_t downTick[256] = {}; // TickCountMs of the key's last posted down
+    bool snapshot[256] = {};    // the last snapshot: what KeyDown reads
+};
+extern KeyTableRecord KeyTable;
+
 // ---------------------------------------------------------------- quit request
 
-// Set by RequestQuit (from a signal handler too); read by QuitRequested.
-extern volatile std::sig_atomic_t QuitFlag;
+// Set by RequestQuit (from a signal handler or another thread too); read by QuitRequested.
+extern std::atomic<int32_t> QuitFlag;
+static_assert(std::atomic<int32_t>::is_always_lock_free, "the quit flag is set in signal handlers");
 
 // ---------------------------------------------------------------- shared with the backends
 
@@ -125,5 +175,8 @@ void CreateBackBuffer(int32_t width, int32_t height);
 void CloseAllDataFiles();
 // Sets the flag QuitRequested reports (signal handler or script end).
 void RequestQuit();
-// Clears every record of the core (tests call it between cases).
+// Clears every record of the core (tests call it between cases) except the event queue and
+// the key table, which live as long as the backend's input does.
 void ResetPlatformState();
+// Clears the event queue and the key table (the backends' resets call it).
+void ResetEventState();

@@ -3,21 +3,23 @@
 
 #include <algorithm>
 
+#include "backend.h"
 #include "platform_state.h"
 #include "script_state.h"
 
 ScriptTimelineRecord ScriptTimeline;
-ScriptQueueRecord ScriptQueue;
+ScriptIdleRecord ScriptIdle;
 ScriptInputRecord ScriptInput;
 ScriptScreenRecord ScriptScreen;
 ScriptClockRecord ScriptClockState;
 
-// Empty polls in a row after which a loop counts as waiting on the clock without presenting.
-constexpr int32_t IdlePollLimit = 64;
+// Waits in a row (the empty polls after the first) after which a loop counts as waiting on
+// the clock without presenting.
+constexpr int32_t IdleWaitLimit = 63;
 
 void ResetScriptState() {
     ScriptTimeline = ScriptTimelineRecord();
-    ScriptQueue = ScriptQueueRecord();
+    ScriptIdle = ScriptIdleRecord();
     ScriptInput = ScriptInputRecord();
     ScriptScreen = ScriptScreenRecord();
     ScriptClockState = ScriptClockRecord();
@@ -25,88 +27,63 @@ void ResetScriptState() {
 
 void ScriptReset() {
     ResetScriptState();
+    ResetEventState();
+    EventQueue.minPressMs = 0;
 }
 
 // ---------------------------------------------------------------- releasing the timeline
 
-// The held-button mask of a mouse event: buttons held now plus the shift and control keys.
-static int32_t CurrentMask() {
+// Tells the core which modifier keys the scripted keyboard holds.
+static void PostScriptModifiers() {
     const bool* k = ScriptInput.keysHeld;
-    int32_t mask = ScriptInput.buttons;
-    if (k[0x2A] || k[0x36]) mask |= MaskShift;
-    if (k[0x1D] || k[0x9D]) mask |= MaskControl;
-    return mask;
+    PostModifiers(k[0x2A] || k[0x36], k[0x1D] || k[0x9D]);
 }
 
-// Queues an event with the pointer position; a move replaces a move waiting at the queue's
-// end, so runs of motion arrive as their newest position (never merged across a button).
-static void QueueEvent(int32_t kind, int32_t param) {
-    QueuedEvent e{kind, param, ScriptInput.pointerX, ScriptInput.pointerY};
-    std::deque<QueuedEvent>& q = ScriptQueue.events;
-    if (kind == EventMouseMove && !q.empty() && q.back().kind == EventMouseMove) {
-        q.back() = e;
-        return;
-    }
-    q.push_back(e);
-}
-
-// Mask bit and event kinds of button 1 (left), 2 (right) or 3 (middle); false for others.
-static bool ButtonKinds(int32_t button, int32_t* bit, int32_t* down, int32_t* up) {
-    switch (button) {
-    case 1:
-        *bit = MaskLeft, *down = EventLeftDown, *up = EventLeftUp;
-        return true;
-    case 2:
-        *bit = MaskRight, *down = EventRightDown, *up = EventRightUp;
-        return true;
-    case 3:
-        *bit = MaskMiddle, *down = EventMiddleDown, *up = EventMiddleUp;
-        return true;
-    default:
-        return false;
-    }
-}
-
-// Applies one released event to the input state and queues what the window would receive.
+// Applies one released event to the input state and posts what a window system would.
 static void ApplyEvent(const ScriptEvent& ev) {
-    int32_t bit = 0, down = 0, up = 0;
+    ScriptInputRecord& in = ScriptInput;
     switch (ev.action) {
     case ScriptAction::Move:
-        ScriptInput.pointerX = ev.a;
-        ScriptInput.pointerY = ev.b;
-        QueueEvent(EventMouseMove, CurrentMask());
+        in.pointerX = ev.a;
+        in.pointerY = ev.b;
+        PostPointerMove(in.pointerX, in.pointerY);
         break;
     case ScriptAction::Down:
-        if (!ButtonKinds(ev.a, &bit, &down, &up)) break;
-        ScriptInput.buttons |= bit;
-        QueueEvent(down, CurrentMask());
+        PostButton(ev.a, true, in.pointerX, in.pointerY);
         break;
     case ScriptAction::Up:
-        if (!ButtonKinds(ev.a, &bit, &down, &up)) break;
-        ScriptInput.buttons &= ~bit;
-        QueueEvent(up, CurrentMask());
+        if (ev.a == 1) {
+            in.leftUpX = in.pointerX;
+            in.leftUpY = in.pointerY;
+        }
+        PostButton(ev.a, false, in.pointerX, in.pointerY);
         break;
     case ScriptAction::KeyDown:
-        ScriptInput.keysHeld[ev.a & 255] = true;
-        break;
     case ScriptAction::KeyUp:
-        ScriptInput.keysHeld[ev.a & 255] = false;
+        in.keysHeld[ev.a & 255] = ev.action == ScriptAction::KeyDown;
+        PostScriptModifiers();
+        PostKey(ev.a & 255, ev.action == ScriptAction::KeyDown);
         break;
     case ScriptAction::Close:
-        QueueEvent(EventClose, 0);
+        PostCloseRequest();
         break;
     }
 }
 
-// Releases every timeline event whose time has come, in time order, and requests the end
-// of the run once the end time is reached. Called whenever the clock moves or is read.
+// Releases every timeline event whose time has come, in time order, each at its own time,
+// and requests the end of the run once the end time is reached. Called whenever the clock
+// moves or is read.
 static void ReleaseDueEvents() {
     auto& pending = ScriptTimeline.pending;
-    while (!pending.empty() && pending.begin()->first <= ScriptClockState.now) {
+    const uint32_t now = ScriptClockState.now;
+    while (!pending.empty() && pending.begin()->first <= now) {
+        // The core reads the clock as the event is posted: it reads the event's own time.
+        ScriptClockState.now = pending.begin()->first;
         ScriptEvent ev = pending.begin()->second;
         pending.erase(pending.begin());
         ApplyEvent(ev);
     }
+    ScriptClockState.now = now;
     if (ScriptTimeline.hasEnd && ScriptClockState.now >= ScriptTimeline.endAt) RequestQuit();
 }
 
@@ -131,7 +108,7 @@ int32_t TickCountMs() {
 }
 
 void SleepMs(int32_t ms) {
-    ScriptQueue.idlePolls = 0;
+    ScriptIdle.waits = 0;
     AdvanceClock(ms > 0 ? uint32_t(ms) : 0);
 }
 
@@ -250,14 +227,15 @@ void PresentBackBuffer() {
                     ScriptScreen.shown.begin() + size_t(row) * size_t(w));
     ScriptScreen.presentCount++;
     if (ScriptScreen.onPresent) ScriptScreen.onPresent(ScriptScreen.presentCount);
-    ScriptQueue.idlePolls = 0;
+    NoteFramePresented();
+    ScriptIdle.waits = 0;
     AdvanceClock(ScriptFrameMs);
 }
 
 // A loop that polls without presenting or sleeping would wait forever on the fake clock:
 // jump to the next scripted event, or to the end of the script (which requests the quit).
 static void SkipIdleTime() {
-    ScriptQueue.idlePolls = 0;
+    ScriptIdle.waits = 0;
     if (!ScriptTimeline.pending.empty()) {
         ScriptSetClock(std::max(ScriptClockState.now, ScriptTimeline.pending.begin()->first));
     } else if (ScriptTimeline.hasEnd) {
@@ -268,24 +246,21 @@ static void SkipIdleTime() {
     }
 }
 
-// MouseButton, once per call: takes at most one released event off the queue.
-int32_t PollWindowEvent() {
+// The core, at every poll and keyboard snapshot: releases the events that are due. An event
+// waiting in the core's queue means the loop is not idle.
+bool BackendPumpEvents() {
     ReleaseDueEvents();
-    if (ScriptQueue.events.empty()) {
-        if (++ScriptQueue.idlePolls >= IdlePollLimit) SkipIdleTime();
-        return 0;
-    }
-    ScriptQueue.idlePolls = 0;
-    QueuedEvent e = ScriptQueue.events.front();
-    ScriptQueue.events.pop_front();
-    ScriptQueue.lastParam = e.param;
-    ScriptQueue.lastX = e.x;
-    ScriptQueue.lastY = e.y;
-    return e.kind;
+    if (!EventQueue.events.empty()) ScriptIdle.waits = 0;
+    return true;
 }
 
-int32_t LastEventParam() {
-    return ScriptQueue.lastParam;
+// The core, at an empty poll that follows an empty poll: the wait is counted, not spent, so
+// the fake time of every frame stays what the script says. After IdleWaitLimit waits in a
+// row without a present or sleep the loop is waiting on the clock alone: skip ahead.
+void BackendWaitForEvent(int32_t ms) {
+    ScriptIdle.totalWaits++;
+    ScriptIdle.totalWaitMs += ms;
+    if (++ScriptIdle.waits >= IdleWaitLimit) SkipIdleTime();
 }
 
 void CursorScreenPosition(int32_t* x, int32_t* y) {
@@ -296,36 +271,31 @@ void CursorScreenPosition(int32_t* x, int32_t* y) {
 
 // The window's interactive move (DragQuibWindow): the window follows the pointer's motion
 // since the last event taken off the queue, frame by frame on the fake clock, until the left
-// button goes up. Every event up to the release is consumed; in the release's place a pointer
-// move with the new mask is left at the head of the queue, so that the caller's next
-// MouseButton(1) sees the button up, as a window system's move after the drag would say.
+// button goes up; it ends where the pointer was at the release. The core then drops the
+// events up to the release and leaves a pointer move with the new mask at the head of the
+// queue, so that the caller's next MouseButton(1) sees the button up, as a window system's
+// move would say.
 static void DragWindow() {
     ScriptWindowInfo& w = ScriptScreen.window;
-    const int32_t anchorX = ScriptQueue.lastX, anchorY = ScriptQueue.lastY;
+    int32_t anchorX = ScriptInput.pointerX, anchorY = ScriptInput.pointerY;
+    LastTakenPoint(&anchorX, &anchorY);
     const int32_t startX = w.x, startY = w.y;
     ReleaseDueEvents();
-    for (;;) {
-        auto& q = ScriptQueue.events;
-        bool released = false;
-        while (!q.empty() && !released) {
-            QueuedEvent e = q.front();
-            q.pop_front();
-            if (e.kind == EventMouseMove || e.kind == EventLeftUp) {
-                w.x = startX + (e.x - anchorX);
-                w.y = startY + (e.y - anchorY);
-            }
-            released = (e.kind == EventLeftUp);
-        }
-        if (released || !(ScriptInput.buttons & MaskLeft) || QuitRequested()) break;
+    while ((HeldButtons() & MaskLeft) && !QuitRequested()) {
+        w.x = startX + (ScriptInput.pointerX - anchorX);
+        w.y = startY + (ScriptInput.pointerY - anchorY);
         if (ScriptTimeline.pending.empty() && !ScriptTimeline.hasEnd) {
             RequestQuit(); // the button is never released: the script has run out
             break;
         }
         AdvanceClock(ScriptFrameMs);
     }
-    ScriptQueue.events.push_front(
-        QueuedEvent{EventMouseMove, CurrentMask(), ScriptInput.pointerX, ScriptInput.pointerY});
-    ScriptQueue.idlePolls = 0;
+    if (!(HeldButtons() & MaskLeft)) {
+        w.x = startX + (ScriptInput.leftUpX - anchorX);
+        w.y = startY + (ScriptInput.leftUpY - anchorY);
+    }
+    FinishWindowMove(ScriptInput.pointerX, ScriptInput.pointerY);
+    ScriptIdle.waits = 0;
 }
 
 void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2) {
@@ -371,23 +341,6 @@ int32_t OpenKeyboardDevice() {
     return ScriptInput.failKeyboard ? 0 : 1;
 }
 
-int32_t SnapshotKeyboard() {
-    ReleaseDueEvents();
-    std::copy(std::begin(ScriptInput.keysHeld), std::end(ScriptInput.keysHeld),
-              std::begin(ScriptInput.keyTable));
-    return 1;
-}
-
-int32_t KeyDown(int32_t scanCode) {
-    if (scanCode == -1)
-        return std::any_of(ScriptInput.keyTable, ScriptInput.keyTable + 255,
-                           [](bool d) { return d; })
-                   ? 1
-                   : 0;
-    if (scanCode < 0 || scanCode > 255) return 0;
-    return ScriptInput.keyTable[scanCode] ? 1 : 0;
-}
-
 // ---------------------------------------------------------------- what the program did
 
 const ScriptWindowInfo& ScriptWindow() {
@@ -395,6 +348,15 @@ const ScriptWindowInfo& ScriptWindow() {
 }
 int64_t ScriptPresentCount() {
     return ScriptScreen.presentCount;
+}
+void ScriptUseTapGate(bool on) {
+    EventQueue.minPressMs = on ? MinPressMs : 0;
+}
+int64_t ScriptPollWaits() {
+    return ScriptIdle.totalWaits;
+}
+int64_t ScriptPollWaitMs() {
+    return ScriptIdle.totalWaitMs;
 }
 void ScriptOnPresent(std::function<void(int64_t presentCount)> hook) {
     ScriptScreen.onPresent = std::move(hook);

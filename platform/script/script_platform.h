@@ -18,9 +18,13 @@ constexpr int32_t ScriptDesktopWidth = 1280;
 constexpr int32_t ScriptDesktopHeight = 1024;
 constexpr int32_t ScriptFrameMs = 16; // fake time one PresentBackBuffer takes (about 1/61 s)
 
-// Clears the script, the queue, the window, the key table and the cursor; clock to 0. The
-// platform core (back buffer, quit flag) is cleared by ResetPlatformState, not here.
+// Clears the script, the core's event queue and key table, the window and the cursor; clock
+// to 0. The rest of the platform core (back buffer, quit flag) is cleared by
+// ResetPlatformState, not here. Releases are taken as soon as they are due: the quick-tap
+// gate of the real window is off until ScriptUseTapGate turns it on.
 void ScriptReset();
+// Makes a release wait, as on the real window, until its press was taken MinPressMs ago.
+void ScriptUseTapGate(bool on);
 
 // ---------------------------------------------------------------- the fake clock
 
@@ -73,6 +77,11 @@ struct ScriptWindowInfo {
 const ScriptWindowInfo& ScriptWindow();
 // Number of PresentBackBuffer calls since ScriptReset.
 int64_t ScriptPresentCount();
+// Number of times since ScriptReset that a poll waited for the next event (an empty poll
+// after an empty poll with no present between them), and the milliseconds they asked for.
+// The fake clock does not move during these waits.
+int64_t ScriptPollWaits();
+int64_t ScriptPollWaitMs();
 // Called after every present with the count, before the clock advances (for frame captures).
 void ScriptOnPresent(std::function<void(int64_t presentCount)> hook);
 

@@ -1,8 +1,7 @@
-// The scripted test platform's global state: timeline, event queue, input, window and clock.
+// The scripted test platform's global state: timeline, idle polls, input, window and clock.
 #pragma once
 
 #include <cstdint>
-#include <deque>
 #include <functional>
 #include <map>
 #include <vector>
@@ -27,32 +26,23 @@ struct ScriptTimelineRecord {
 };
 extern ScriptTimelineRecord ScriptTimeline;
 
-// ---------------------------------------------------------------- event queue
+// ---------------------------------------------------------------- idle polling
 
-struct QueuedEvent {
-    int32_t kind = 0;  // Event* kind of platform.h
-    int32_t param = 0; // held-button mask for mouse kinds, 0 for the close request
-    int32_t x = 0;     // pointer position when the event was released (desktop)
-    int32_t y = 0;
+struct ScriptIdleRecord {
+    int32_t waits = 0;       // poll waits in a row since the last present, sleep or event
+    int64_t totalWaits = 0;  // poll waits since the reset (ScriptPollWaits)
+    int64_t totalWaitMs = 0; // milliseconds those waits asked for
 };
-
-struct ScriptQueueRecord {
-    std::deque<QueuedEvent> events; // released, not yet taken by PollWindowEvent
-    int32_t lastParam = 0;          // param of the last removed event (LastEventParam)
-    int32_t lastX = 0;              // pointer position of the last removed event
-    int32_t lastY = 0;
-    int32_t idlePolls = 0; // polls in a row that found nothing, since the last present/sleep
-};
-extern ScriptQueueRecord ScriptQueue;
+extern ScriptIdleRecord ScriptIdle;
 
 // ---------------------------------------------------------------- input state at the fake time
 
 struct ScriptInputRecord {
     int32_t pointerX = 0; // desktop position of the pointer
     int32_t pointerY = 0;
-    int32_t buttons = 0;       // held buttons as mask bits MaskLeft, MaskRight, MaskMiddle
+    int32_t leftUpX = 0; // pointer position at the last release of the left button
+    int32_t leftUpY = 0;
     bool keysHeld[256] = {};   // scripted key state by set-1 scan code
-    bool keyTable[256] = {};   // the last snapshot (what KeyDown reads)
     bool failScreen = false;   // OpenScreenSystem reports failure
     bool failWindow = false;   // CreateMainWindow reports failure
     bool failKeyboard = false; // OpenKeyboardDevice reports failure

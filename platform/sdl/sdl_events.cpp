@@ -1,16 +1,11 @@
-// The real window's events: our own queue of mouse and close events, the cursor and the drag.
+// The real window's events: what SDL reports, posted to the shared core; the cursor; the drag.
 #include <SDL.h>
 #include <X11/Xlib.h>
 
-#include <algorithm>
-
+#include "backend.h"
 #include "platform_state.h"
+#include "sdl_platform.h"
 #include "sdl_state.h"
-
-// Held-button mask of a mouse event: tracked buttons plus shift and control.
-static int32_t CurrentMask() {
-    return SdlQueue.buttons | SdlQueue.modifiers;
-}
 
 // A desktop pixel in the game's pixels, counted from the window's client origin (desktop
 // pixels) so that a point inside the window lands on the game pixel drawn there, whatever
@@ -20,127 +15,84 @@ static int32_t GameCoordinate(int32_t desktop, int32_t origin) {
     return FloorDivide(origin, scale) + FloorDivide(desktop - origin, scale);
 }
 
-// The desktop point of a window-relative pointer position (SDL reports desktop pixels).
-static void DesktopPoint(SdlQueuedEvent* e, int32_t windowX, int32_t windowY) {
-    if (!SdlQueue.originKnown) {
-        PhysicalWindowPosition(&SdlQueue.originX, &SdlQueue.originY);
-        SdlQueue.originKnown = true;
+// The desktop point, in the game's pixels, of a window-relative pointer position in desktop
+// pixels: X reports pointer positions relative to the window, so the client origin is asked
+// once per pumped batch.
+static void DesktopPoint(int32_t windowX, int32_t windowY, int32_t* x, int32_t* y) {
+    if (!SdlInput.originKnown) {
+        PhysicalWindowPosition(&SdlInput.originX, &SdlInput.originY);
+        SdlInput.originKnown = true;
     }
-    e->hasPoint = true;
-    e->x = GameCoordinate(SdlQueue.originX + windowX, SdlQueue.originX);
-    e->y = GameCoordinate(SdlQueue.originY + windowY, SdlQueue.originY);
+    *x = GameCoordinate(SdlInput.originX + windowX, SdlInput.originX);
+    *y = GameCoordinate(SdlInput.originY + windowY, SdlInput.originY);
 }
 
-// Appends an event; a pointer move replaces a move waiting at the end of the queue (runs of
-// motion arrive as their newest position, never merged across a button event). A queue that
-// nobody reads keeps its oldest events and drops new ones past the limit.
-static void Queue(int32_t kind, int32_t windowX, int32_t windowY) {
-    std::deque<SdlQueuedEvent>& q = SdlQueue.events;
-    SdlQueuedEvent e{kind, 0};
-    if (kind != EventClose) {
-        e.param = CurrentMask();
-        DesktopPoint(&e, windowX, windowY);
-    }
-    if (kind == EventMouseMove && !q.empty() && q.back().kind == EventMouseMove) {
-        q.back() = e;
-        return;
-    }
-    if (q.size() < SdlQueueLimit) q.push_back(e);
-}
-
-// Our mask bit and event kinds of an SDL button; false for buttons the game does not read.
-static bool ButtonKinds(uint8_t button, int32_t* bit, int32_t* down, int32_t* up) {
+// Our button number of an SDL button; 0 for buttons the game does not read.
+static int32_t ButtonNumber(uint8_t button) {
     switch (button) {
     case SDL_BUTTON_LEFT:
-        *bit = MaskLeft, *down = EventLeftDown, *up = EventLeftUp;
-        return true;
+        return 1;
     case SDL_BUTTON_RIGHT:
-        *bit = MaskRight, *down = EventRightDown, *up = EventRightUp;
-        return true;
+        return 2;
     case SDL_BUTTON_MIDDLE:
-        *bit = MaskMiddle, *down = EventMiddleDown, *up = EventMiddleUp;
-        return true;
+        return 3;
     default:
-        return false;
+        return 0;
     }
 }
 
-// Turns one SDL event into what the game reads: pointer moves, presses and releases with
-// our mask, the close request; key events only update the modifier bits; the rest is dropped.
+static void PostKeyModifiers(uint16_t mod) {
+    PostModifiers((mod & KMOD_SHIFT) != 0, (mod & KMOD_CTRL) != 0);
+}
+
+// Posts one SDL event to the core: pointer moves, presses and releases, keys (which also
+// update the modifier bits), the close request, and the loss of the keyboard focus.
 static void Translate(const SDL_Event& ev) {
-    int32_t bit = 0, down = 0, up = 0;
+    int32_t x = 0, y = 0;
     switch (ev.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-        SdlQueue.modifiers = ((ev.key.keysym.mod & KMOD_SHIFT) ? MaskShift : 0) |
-                             ((ev.key.keysym.mod & KMOD_CTRL) ? MaskControl : 0);
+        PostKeyModifiers(ev.key.keysym.mod);
+        PostKey(SdlSet1ScanCode(ev.key.keysym.scancode), ev.type == SDL_KEYDOWN);
         break;
     case SDL_MOUSEMOTION:
-        Queue(EventMouseMove, ev.motion.x, ev.motion.y);
+        DesktopPoint(ev.motion.x, ev.motion.y, &x, &y);
+        PostPointerMove(x, y);
         break;
     case SDL_MOUSEBUTTONDOWN:
-        if (!ButtonKinds(ev.button.button, &bit, &down, &up)) break;
-        SdlQueue.buttons |= bit;
-        Queue(down, ev.button.x, ev.button.y);
-        break;
     case SDL_MOUSEBUTTONUP:
-        if (!ButtonKinds(ev.button.button, &bit, &down, &up)) break;
-        SdlQueue.buttons &= ~bit;
-        Queue(up, ev.button.x, ev.button.y);
+        DesktopPoint(ev.button.x, ev.button.y, &x, &y);
+        PostButton(ButtonNumber(ev.button.button), ev.type == SDL_MOUSEBUTTONDOWN, x, y);
         break;
     case SDL_WINDOWEVENT:
-        if (ev.window.event == SDL_WINDOWEVENT_CLOSE) Queue(EventClose, 0, 0);
+        if (ev.window.event == SDL_WINDOWEVENT_CLOSE) PostCloseRequest();
+        if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) ReleaseAllKeys();
         break;
     case SDL_QUIT:
-        Queue(EventClose, 0, 0);
+        PostCloseRequest();
         break;
     default:
         break;
     }
 }
 
-void PumpIntoQueue() {
-    if (!SdlWindow.videoReady) return;
+// The core, at every poll and keyboard snapshot: hands SDL's pending events to the core.
+bool BackendPumpEvents() {
+    if (!SdlWindow.videoReady || !SdlWindow.window) return false;
     SDL_PumpEvents();
-    SdlQueue.originKnown = false;
+    SdlInput.originKnown = false;
     SDL_Event events[64];
     int n = 0;
     while ((n = SDL_PeepEvents(events, 64, SDL_GETEVENT, SDL_FIRSTEVENT, SDL_LASTEVENT)) > 0)
         for (int i = 0; i < n; i++)
             Translate(events[i]);
+    return true;
 }
 
-// Index into SdlQueue.pressTick of a press or release kind, -1 for the other kinds.
-static int PressIndex(int32_t kind) {
-    if (kind == EventLeftDown || kind == EventLeftUp) return 0;
-    if (kind == EventRightDown || kind == EventRightUp) return 1;
-    if (kind == EventMiddleDown || kind == EventMiddleUp) return 2;
-    return -1;
-}
-
-// MouseButton, once per call: the only place where the game takes an event. A release stays
-// pending until its press was taken SdlMinPressMs ago: each frame asks for the button from
-// several places (the screen's own test, the title bar), so a press and release arriving
-// together (a touchpad tap) would otherwise be seen only by a caller that ignores the press.
-int32_t PollWindowEvent() {
-    PumpIntoQueue();
-    if (SdlQueue.events.empty()) return 0;
-    const SdlQueuedEvent e = SdlQueue.events.front();
-    const int index = PressIndex(e.kind);
-    const bool release = e.kind == EventLeftUp || e.kind == EventRightUp || e.kind == EventMiddleUp;
-    if (release &&
-        uint32_t(TickCountMs()) - uint32_t(SdlQueue.pressTick[index]) < uint32_t(SdlMinPressMs)) {
-        SleepMs(1);
-        return 0;
-    }
-    if (index >= 0 && !release) SdlQueue.pressTick[index] = TickCountMs();
-    SdlQueue.events.pop_front();
-    SdlQueue.last = e;
-    return e.kind;
-}
-
-int32_t LastEventParam() {
-    return SdlQueue.last.param;
+// The core, at a poll that follows an empty poll: sleeps until SDL has an event or ms pass.
+void BackendWaitForEvent(int32_t ms) {
+    if (!SdlWindow.videoReady || !SdlWindow.window) return;
+    SDL_WaitEventTimeout(nullptr, ms);
 }
 
 // The pointer's position in desktop pixels and whether the left button is down, asked of
@@ -173,21 +125,6 @@ void CursorScreenPosition(int32_t* x, int32_t* y) {
     *y = GameCoordinate(py, originY);
 }
 
-// Ends a move: the events up to and including the left button's release are dropped (the
-// move consumed them), the button counts as up, and a pointer move with the new mask goes to
-// the head of the queue, as a window system reports the pointer after moving a window under it.
-static void ConsumeRelease() {
-    std::deque<SdlQueuedEvent>& q = SdlQueue.events;
-    auto release = std::find_if(q.begin(), q.end(),
-                                [](const SdlQueuedEvent& e) { return e.kind == EventLeftUp; });
-    if (release != q.end()) q.erase(q.begin(), release + 1);
-    SdlQueue.buttons &= ~MaskLeft;
-    SdlQueuedEvent move{EventMouseMove, CurrentMask()};
-    move.hasPoint = true;
-    CursorScreenPosition(&move.x, &move.y);
-    q.push_front(move);
-}
-
 // DragQuibWindow: while the left button is held the window follows the pointer's motion
 // since the last event the game took (the press, or a move after it; the pointer at the call
 // when that event had no point), checked about every millisecond; nothing is presented
@@ -202,10 +139,7 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
     PhysicalWindowPosition(&startX, &startY);
     bool held = QueryPointer(&px, &py);
     int32_t anchorX = GameCoordinate(px, startX), anchorY = GameCoordinate(py, startY);
-    if (SdlQueue.last.hasPoint) {
-        anchorX = SdlQueue.last.x;
-        anchorY = SdlQueue.last.y;
-    }
+    LastTakenPoint(&anchorX, &anchorY);
     int32_t placedX = startX, placedY = startY;
     while (held && !QuitRequested()) {
         SleepMs(1);
@@ -217,8 +151,9 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
             placedX = tx;
             placedY = ty;
         }
-        PumpIntoQueue();
+        BackendPumpEvents();
     }
-    PumpIntoQueue();
-    ConsumeRelease();
+    BackendPumpEvents();
+    CursorScreenPosition(&px, &py);
+    FinishWindowMove(px, py);
 }

@@ -1,10 +1,8 @@
-// The real keyboard: snapshots of SDL's physical key state as set-1 scan codes.
+// The real keyboard: SDL's physical scancodes as the set-1 scan codes the game reads.
 #include <SDL.h>
 
-#include <algorithm>
 #include <array>
 
-#include "platform_state.h"
 #include "sdl_platform.h"
 #include "sdl_state.h"
 
@@ -97,33 +95,9 @@ int32_t SdlSet1ScanCode(int32_t sdlScancode) {
     return ScanCodeOf[size_t(sdlScancode)];
 }
 
-// Start-up: the keyboard is read through the window system, so there is nothing to open.
+// Start-up: the keyboard is read through the window system's key events, which the pump
+// posts to the shared core's key table; there is nothing to open.
 int32_t OpenKeyboardDevice() {
     InstallQuitSignals();
-    SdlKeyboard.opened = true;
     return 1;
-}
-
-// The name entry and the settings screen, once per frame: copies the keys held now. SDL's
-// key state follows the events it has read, so they are pumped first, into our own queue
-// (the game still takes its mouse events from there). Without a window nothing can be
-// read: 0, and the table keeps its contents.
-int32_t SnapshotKeyboard() {
-    if (!SdlKeyboard.opened || !SdlWindow.window) return 0;
-    PumpIntoQueue();
-    int count = 0;
-    const uint8_t* state = SDL_GetKeyboardState(&count);
-    if (!state) return 0;
-    std::fill(std::begin(SdlKeyboard.keys), std::end(SdlKeyboard.keys), false);
-    for (int i = 0; i < std::min(count, int(SDL_NUM_SCANCODES)); i++)
-        if (state[i] && ScanCodeOf[size_t(i)] != 0) SdlKeyboard.keys[ScanCodeOf[size_t(i)]] = true;
-    return 1;
-}
-
-int32_t KeyDown(int32_t scanCode) {
-    if (scanCode == -1)
-        return std::any_of(SdlKeyboard.keys, SdlKeyboard.keys + 255, [](bool d) { return d; }) ? 1
-                                                                                               : 0;
-    if (scanCode < 0 || scanCode > 255) return 0;
-    return SdlKeyboard.keys[scanCode] ? 1 : 0;
 }

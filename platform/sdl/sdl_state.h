@@ -1,11 +1,10 @@
-// The real platform's global state: SDL window, X11 connection, event queue, pacing, keys.
+// The real platform's global state: SDL window, X11 connection, input batch, pacing.
 #pragma once
 
 #include <SDL.h>
 
 #include <cstdint>
 #include <ctime>
-#include <deque>
 #include <vector>
 
 // ---------------------------------------------------------------- window
@@ -20,33 +19,14 @@ struct SdlWindowRecord {
 };
 extern SdlWindowRecord SdlWindow;
 
-// ---------------------------------------------------------------- event queue
+// ---------------------------------------------------------------- input
 
-struct SdlQueuedEvent {
-    int32_t kind = 0;      // Event* kind of platform.h
-    int32_t param = 0;     // held-button mask for mouse kinds, 0 for the close request
-    bool hasPoint = false; // a mouse event: x and y below hold the pointer
-    int32_t x = 0;         // desktop position of the pointer at the event
-    int32_t y = 0;
+struct SdlInputRecord {
+    bool originKnown = false; // originX/Y hold the client origin for the batch being pumped
+    int32_t originX = 0;      // desktop position of the client origin (asked once per batch,
+    int32_t originY = 0;      // as X reports pointer positions relative to the window)
 };
-
-// Events wait here between the pump (which empties SDL's own queue) and PollWindowEvent.
-constexpr size_t SdlQueueLimit = 4096;
-struct SdlQueueRecord {
-    std::deque<SdlQueuedEvent> events; // oldest first; pointer motion runs coalesced
-    SdlQueuedEvent last;       // the last removed event (LastEventParam; its point anchors a move)
-    int32_t buttons = 0;       // held buttons from tracked presses: MaskLeft/Right/Middle
-    int32_t modifiers = 0;     // MaskShift and MaskControl as of the last key event
-    bool originKnown = false;  // originX/Y hold the client origin for the batch being pumped
-    int32_t originX = 0;       // desktop position of the client origin (asked once per batch,
-    int32_t originY = 0;       // as X reports pointer positions relative to the window)
-    int32_t pressTick[3] = {}; // TickCountMs when the last left, right, middle press was taken
-};
-extern SdlQueueRecord SdlQueue;
-
-// Shortest time a taken press stays visible before its release may be taken (see
-// PollWindowEvent): longer than one frame and the end screen's pause together.
-constexpr int32_t SdlMinPressMs = 50;
+extern SdlInputRecord SdlInput;
 
 // ---------------------------------------------------------------- frame pacing
 
@@ -56,21 +36,11 @@ struct SdlPacingRecord {
 };
 extern SdlPacingRecord SdlPacing;
 
-// ---------------------------------------------------------------- keyboard
-
-struct SdlKeyboardRecord {
-    bool opened = false; // OpenKeyboardDevice has run
-    bool keys[256] = {}; // last snapshot by set-1 scan code (extended keys + 0x80)
-};
-extern SdlKeyboardRecord SdlKeyboard;
-
 // Clears the records (does not close SDL; ClosePlatform does).
 void ResetSdlState();
 
 // ---------------------------------------------------------------- shared inside the backend
 
-// Moves SDL's pending events into SdlQueue (mouse and close kinds only); takes none off it.
-void PumpIntoQueue();
 // Installs the SIGINT/SIGTERM handlers that request the quit.
 void InstallQuitSignals();
 // The scale factor for this run (sdl_scale.cpp); needs the display open.

@@ -9,20 +9,20 @@
 #include <cstdio>
 #include <ctime>
 
+#include "backend.h"
 #include "platform_state.h"
 #include "sdl_platform.h"
 #include "sdl_state.h"
 
 SdlWindowRecord SdlWindow;
-SdlQueueRecord SdlQueue;
+SdlInputRecord SdlInput;
 SdlPacingRecord SdlPacing;
-SdlKeyboardRecord SdlKeyboard;
 
 void ResetSdlState() {
     SdlWindow = SdlWindowRecord();
-    SdlQueue = SdlQueueRecord();
+    SdlInput = SdlInputRecord();
     SdlPacing = SdlPacingRecord();
-    SdlKeyboard = SdlKeyboardRecord();
+    ResetEventState();
 }
 
 // ---------------------------------------------------------------- signals
@@ -115,10 +115,8 @@ int32_t OpenScreenSystem() {
         SdlWindow.xWindow = info.info.x11.window;
     }
     SdlWindow.scale = DesktopScaleFactor();
-    SdlQueue.modifiers = 0;
     const SDL_Keymod mods = SDL_GetModState();
-    if (mods & KMOD_SHIFT) SdlQueue.modifiers |= MaskShift;
-    if (mods & KMOD_CTRL) SdlQueue.modifiers |= MaskControl;
+    PostModifiers((mods & KMOD_SHIFT) != 0, (mods & KMOD_CTRL) != 0);
     return 1;
 }
 
@@ -252,6 +250,7 @@ static void CopyBackBufferToWindow() {
 void PresentBackBuffer() {
     if (!SdlWindow.window) return;
     CopyBackBufferToWindow();
+    NoteFramePresented();
     if (!SdlPacing.on) return;
     constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s
     SleepUntil(AddNanoseconds(SdlPacing.lastReturn, FrameNs));

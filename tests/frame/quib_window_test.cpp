@@ -27,7 +27,7 @@ void ReopenStandardWindow() {
 // MouseButton call answers from the newest state without taking another event.
 void TakeInputUpTo(uint32_t atMs) {
     ScriptSetClock(atMs);
-    while (!ScriptQueue.events.empty())
+    while (!EventQueue.events.empty())
         MouseButton(1);
 }
 

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "backend.h"
 #include "platform_state.h"
 #include "script_platform.h"
 #include "test_support.h"
@@ -172,6 +173,101 @@ TEST_F(ScriptPlatform, KeyTableIsTheSnapshotOfTheFakeTime) {
     EXPECT_EQ(KeyDown(-1), 0) << "-1 looks at keys 0 to 254 only";
     EXPECT_EQ(KeyDown(256), 0);
     EXPECT_EQ(KeyDown(-2), 0);
+}
+
+// The name entry snapshots the keyboard once per frame; a key typed quicker than that.
+TEST_F(ScriptPlatform, KeyTappedBetweenTwoSnapshotsShowsInTheNextOneOnce) {
+    SnapshotKeyboard();
+    ScriptTap(10, 0x1E, 5); // A, down from 10 to 15
+    ScriptTap(20, 0x30, 5); // B, down from 20 to 25
+    ScriptSetClock(ScriptFrameMs * 2);
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(0x1E), 1);
+    EXPECT_EQ(KeyDown(0x30), 1);
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(0x1E), 0) << "a tap counts once";
+    EXPECT_EQ(KeyDown(-1), 0);
+
+    // Held across snapshots, a key shows until its release; auto-repeat changes nothing.
+    ScriptKeyDown(40, 0x1C);
+    ScriptKeyDown(45, 0x1C);
+    ScriptSetClock(50);
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(0x1C), 1);
+    ScriptKeyUp(60, 0x1C);
+    ScriptSetClock(60);
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(0x1C), 0);
+}
+
+TEST_F(ScriptPlatform, TapsMadeWhileNoScreenReadsTheKeyboardAreNotDeliveredLate) {
+    SnapshotKeyboard();
+    ScriptTap(100, 0x1E, 5);
+    ScriptTap(1000 - KeyLatchMs, 0x30, 5); // just within the latch before the snapshot
+    ScriptSetClock(1000);
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(0x1E), 0) << "typed 900 ms before anyone looked";
+    EXPECT_EQ(KeyDown(0x30), 1);
+}
+
+TEST_F(ScriptPlatform, LosingTheKeyboardReleasesEveryKeyAndForgetsTaps) {
+    ScriptKeyDown(10, 0x2A);
+    ScriptTap(12, 0x1E, 2);
+    ScriptSetClock(20);
+    ReleaseAllKeys(); // the window lost the focus; the releases never come
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(-1), 0);
+}
+
+// The real window holds a release back until its press has been visible for MinPressMs, so
+// that every caller of a frame sees a quick tap's press.
+TEST_F(ScriptPlatform, TapGateHoldsAReleaseUntilItsPressWasVisibleLongEnough) {
+    ScriptUseTapGate(true);
+    ScriptClick(100, 40, 60, 1, 0); // press and release together at 101
+    ScriptSetClock(101);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(PollWindowEvent(), EventLeftDown);
+    int32_t polls = 0;
+    while (PollWindowEvent() != EventLeftUp)
+        ASSERT_LT(++polls, 1000);
+    EXPECT_EQ(ScriptClock(), 101u + MinPressMs) << "held back exactly MinPressMs";
+
+    // A press taken long after it arrived: its release still waits, counted from the taking.
+    ScriptClick(200, 40, 60, 2, 10); // right press at 201, release at 211
+    ScriptSetClock(300);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(PollWindowEvent(), EventRightDown);
+    EXPECT_EQ(PollWindowEvent(), 0);
+    ScriptSetClock(300 + MinPressMs);
+    EXPECT_EQ(PollWindowEvent(), EventRightUp);
+}
+
+// A loop that waits for a release without presenting (a press on a board cell) must sleep
+// between its polls, not spin: every empty poll after the first waits for the next event.
+TEST_F(ScriptPlatform, PressLoopPollingAnEmptyQueueIsPaced) {
+    OpenWindow();
+    ScriptClick(10, 40, 60, 1, 500);
+    ScriptSetClock(11);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(PollWindowEvent(), EventLeftDown);
+    for (int i = 0; i < 40; i++)
+        EXPECT_EQ(PollWindowEvent(), 0);
+    EXPECT_EQ(ScriptPollWaits(), 39) << "the first empty poll answers at once";
+    EXPECT_EQ(ScriptPollWaitMs(), 39 * IdleWaitMs);
+
+    // A frame loop presents between its polls: its one poll a frame never waits.
+    for (int i = 0; i < 10; i++) {
+        PresentBackBuffer();
+        EXPECT_EQ(PollWindowEvent(), 0);
+    }
+    EXPECT_EQ(ScriptPollWaits(), 39);
+    // Taking an event ends the run of empty polls as a present does.
+    ScriptSetClock(511);
+    EXPECT_EQ(PollWindowEvent(), EventLeftUp);
+    EXPECT_EQ(PollWindowEvent(), 0);
+    EXPECT_EQ(ScriptPollWaits(), 39);
+    EXPECT_EQ(PollWindowEvent(), 0);
+    EXPECT_EQ(ScriptPollWaits(), 40);
 }
 
 TEST_F(ScriptPlatform, PollingWithoutPresentingJumpsToTheNextEventThenEnds) {

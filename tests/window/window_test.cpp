@@ -265,6 +265,7 @@ TEST_F(RealWindow, KeysArriveAsSetOneScanCodes) {
         {"KP_Enter", 0x9C},  {"KP_Divide", 0xB5},  {"KP_Multiply", 0x37}, {"KP_Subtract", 0x4A},
         {"KP_Add", 0x4E},    {"KP_0", 0x52},
     };
+    SnapshotKeyboard(); // may still show a tap of an earlier test, once
     SnapshotKeyboard();
     EXPECT_EQ(KeyDown(-1), 0);
     for (const Key& k : keys) {

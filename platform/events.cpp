@@ -1,0 +1,193 @@
+// The shared event core: the queue the backends post into, the polls the game takes, keys.
+#include <algorithm>
+
+#include "backend.h"
+#include "platform_state.h"
+
+void ResetEventState() {
+    EventQueue = EventQueueRecord();
+    KeyTable = KeyTableRecord();
+}
+
+// ---------------------------------------------------------------- posting
+
+// Held-button mask of a mouse event posted now: held buttons plus shift and control.
+static int32_t CurrentMask() {
+    return EventQueue.buttons | EventQueue.modifiers;
+}
+
+// Appends an event; a pointer move replaces a move waiting at the end of the queue (runs of
+// motion arrive as their newest position, never merged across a button event). A queue that
+// nobody reads keeps its oldest events and drops new ones past the limit.
+static void Queue(const PlatformEvent& e) {
+    std::deque<PlatformEvent>& q = EventQueue.events;
+    if (e.kind == EventMouseMove && !q.empty() && q.back().kind == EventMouseMove) {
+        q.back() = e;
+        return;
+    }
+    if (q.size() < EventQueueLimit) q.push_back(e);
+}
+
+static void QueueMouse(int32_t kind, int32_t x, int32_t y) {
+    Queue(PlatformEvent{kind, CurrentMask(), true, x, y});
+}
+
+void PostPointerMove(int32_t x, int32_t y) {
+    QueueMouse(EventMouseMove, x, y);
+}
+
+// Our mask bit and event kinds of button 1, 2 or 3; false for buttons the game does not read.
+static bool ButtonKinds(int32_t button, int32_t* bit, int32_t* down, int32_t* up) {
+    switch (button) {
+    case 1:
+        *bit = MaskLeft, *down = EventLeftDown, *up = EventLeftUp;
+        return true;
+    case 2:
+        *bit = MaskRight, *down = EventRightDown, *up = EventRightUp;
+        return true;
+    case 3:
+        *bit = MaskMiddle, *down = EventMiddleDown, *up = EventMiddleUp;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void PostButton(int32_t button, bool down, int32_t x, int32_t y) {
+    int32_t bit = 0, downKind = 0, upKind = 0;
+    if (!ButtonKinds(button, &bit, &downKind, &upKind)) return;
+    if (down) {
+        EventQueue.buttons |= bit;
+        QueueMouse(downKind, x, y);
+    } else {
+        EventQueue.buttons &= ~bit;
+        QueueMouse(upKind, x, y);
+    }
+}
+
+void PostModifiers(bool shift, bool control) {
+    EventQueue.modifiers = (shift ? MaskShift : 0) | (control ? MaskControl : 0);
+}
+
+void PostCloseRequest() {
+    Queue(PlatformEvent{EventClose, 0, false, 0, 0});
+}
+
+void PostKey(int32_t scanCode, bool down) {
+    if (scanCode <= 0 || scanCode > 255) return;
+    if (down && !KeyTable.held[scanCode]) {
+        KeyTable.latched[scanCode] = true;
+        KeyTable.downTick[scanCode] = TickCountMs();
+    }
+    KeyTable.held[scanCode] = down;
+}
+
+void ReleaseAllKeys() {
+    std::fill(std::begin(KeyTable.held), std::end(KeyTable.held), false);
+    std::fill(std::begin(KeyTable.latched), std::end(KeyTable.latched), false);
+}
+
+// ---------------------------------------------------------------- taking events
+
+void NoteFramePresented() {
+    EventQueue.idlePolls = 0;
+}
+
+// Index into EventQueue.pressTick of a press or release kind, -1 for the other kinds.
+static int PressIndex(int32_t kind) {
+    if (kind == EventLeftDown || kind == EventLeftUp) return 0;
+    if (kind == EventRightDown || kind == EventRightUp) return 1;
+    if (kind == EventMiddleDown || kind == EventMiddleUp) return 2;
+    return -1;
+}
+
+static bool IsRelease(int32_t kind) {
+    return kind == EventLeftUp || kind == EventRightUp || kind == EventMiddleUp;
+}
+
+// Whether the release at the head of the queue must still wait for its press to have been
+// visible for MinPressMs (counted on the unsigned clock, so a wrap-around changes nothing).
+static bool ReleaseHeldBack(const PlatformEvent& e) {
+    const int index = PressIndex(e.kind);
+    if (index < 0 || !IsRelease(e.kind)) return false;
+    const uint32_t since = uint32_t(TickCountMs()) - uint32_t(EventQueue.pressTick[index]);
+    return since < uint32_t(EventQueue.minPressMs);
+}
+
+// MouseButton, once per call: the only place where the game takes an event. A release stays
+// pending until its press was taken MinPressMs ago (minPressMs): each frame asks for the button
+// from several places (the screen's own test, the title bar), so a press and release arriving
+// together (a touchpad tap) would otherwise be seen only by a caller that ignores the press.
+// An empty poll that follows an empty poll with no present in between waits up to
+// IdleWaitMs for the next event before it answers 0, so a loop waiting for a release sleeps
+// instead of spinning; the event that ends the wait is taken by the next poll.
+int32_t PollWindowEvent() {
+    BackendPumpEvents();
+    std::deque<PlatformEvent>& q = EventQueue.events;
+    if (q.empty()) {
+        if (EventQueue.idlePolls++ > 0) BackendWaitForEvent(IdleWaitMs);
+        return 0;
+    }
+    const PlatformEvent e = q.front();
+    if (ReleaseHeldBack(e)) {
+        SleepMs(1);
+        return 0;
+    }
+    const int index = PressIndex(e.kind);
+    if (index >= 0 && !IsRelease(e.kind)) EventQueue.pressTick[index] = TickCountMs();
+    q.pop_front();
+    EventQueue.last = e;
+    EventQueue.idlePolls = 0;
+    return e.kind;
+}
+
+int32_t LastEventParam() {
+    return EventQueue.last.param;
+}
+
+bool LastTakenPoint(int32_t* x, int32_t* y) {
+    if (!EventQueue.last.hasPoint) return false;
+    *x = EventQueue.last.x;
+    *y = EventQueue.last.y;
+    return true;
+}
+
+int32_t HeldButtons() {
+    return EventQueue.buttons;
+}
+
+void FinishWindowMove(int32_t x, int32_t y) {
+    std::deque<PlatformEvent>& q = EventQueue.events;
+    auto release = std::find_if(q.begin(), q.end(),
+                                [](const PlatformEvent& e) { return e.kind == EventLeftUp; });
+    if (release != q.end()) q.erase(q.begin(), release + 1);
+    EventQueue.buttons &= ~MaskLeft;
+    q.push_front(PlatformEvent{EventMouseMove, CurrentMask(), true, x, y});
+}
+
+// ---------------------------------------------------------------- keyboard
+
+// The name entry and the settings screen, once per frame: the keys held now, plus every key
+// that went down since the last snapshot (within KeyLatchMs) even if it is already up again,
+// so a quick tap between two frames is seen once. Without a window nothing can be read: 0,
+// and the table keeps its contents.
+int32_t SnapshotKeyboard() {
+    if (!BackendPumpEvents()) return 0;
+    const uint32_t now = uint32_t(TickCountMs());
+    for (int i = 0; i < 256; i++) {
+        const bool recentTap =
+            KeyTable.latched[i] && now - uint32_t(KeyTable.downTick[i]) <= uint32_t(KeyLatchMs);
+        KeyTable.snapshot[i] = KeyTable.held[i] || recentTap;
+        KeyTable.latched[i] = false;
+    }
+    return 1;
+}
+
+int32_t KeyDown(int32_t scanCode) {
+    if (scanCode == -1)
+        return std::any_of(KeyTable.snapshot, KeyTable.snapshot + 255, [](bool d) { return d; })
+                   ? 1
+                   : 0;
+    if (scanCode < 0 || scanCode > 255) return 0;
+    return KeyTable.snapshot[scanCode] ? 1 : 0;
+}
