@@ -50,10 +50,13 @@ Text ReadFieldText(int32_t count) {
 }
 
 // Bytes 1 to 1123 of a freshly initialised file: the marker and forty default entries.
-Text DefaultFileBody() {
-    Text body = TopListMarker;
-    for (int32_t i = 0; i < DifficultyCount * TopListPlaces; ++i)
-        body += EntryBytes(DefaultName, DefaultTime);
+const Text& DefaultFileBody() {
+    static const Text body = [] {
+        Text bytes = TopListMarker;
+        for (int32_t i = 0; i < DifficultyCount * TopListPlaces; ++i)
+            bytes += EntryBytes(DefaultName, DefaultTime);
+        return bytes;
+    }();
     return body;
 }
 

@@ -13,13 +13,15 @@
 
 namespace {
 
-// A private program folder for the file, made once per process.
+// A private program folder for the file, made once per process: in memory (/dev/shm) where
+// the system has it, since the files are written and renamed for every input.
 const std::string& FuzzFolder() {
     static const std::string folder = [] {
-        char pattern[] = "/tmp/tessaroc-fuzz-prefs-file-XXXXXX";
-        const char* made = mkdtemp(pattern);
-        if (made == nullptr) std::abort();
-        return std::string(made) + "/";
+        for (std::string pattern :
+             {"/dev/shm/tessaroc-fuzz-prefs-file-XXXXXX", "/tmp/tessaroc-fuzz-prefs-file-XXXXXX"}) {
+            if (mkdtemp(pattern.data()) != nullptr) return pattern + "/";
+        }
+        std::abort();
     }();
     return folder;
 }

@@ -67,6 +67,8 @@ static void Translate(const SDL_Event& ev) {
     case SDL_WINDOWEVENT:
         if (ev.window.event == SDL_WINDOWEVENT_CLOSE) PostCloseRequest();
         if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) ReleaseAllKeys();
+        // The window system lost what the window showed: the next present sends it all.
+        if (ev.window.event == SDL_WINDOWEVENT_EXPOSED) ForgetShownFrame();
         break;
     case SDL_QUIT:
         PostCloseRequest();

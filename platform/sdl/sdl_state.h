@@ -10,12 +10,14 @@
 // ---------------------------------------------------------------- window
 
 struct SdlWindowRecord {
-    SDL_Window* window = nullptr; // the one window, made hidden by OpenScreenSystem
-    bool videoReady = false;      // SDL's video subsystem is initialised
-    void* xDisplay = nullptr;     // X11 Display* of SDL's connection (null off X11)
-    unsigned long xWindow = 0;    // X11 window id of the window (0 off X11)
-    int32_t scale = 1;            // desktop pixels per game pixel, chosen by OpenScreenSystem
-    std::vector<uint32_t> scaled; // the back buffer enlarged by scale, made by the present
+    SDL_Window* window = nullptr;    // the one window, made hidden by OpenScreenSystem
+    bool videoReady = false;         // SDL's video subsystem is initialised
+    void* xDisplay = nullptr;        // X11 Display* of SDL's connection (null off X11)
+    unsigned long xWindow = 0;       // X11 window id of the window (0 off X11)
+    SDL_Surface* surface = nullptr;  // the window surface the last present drew into
+    std::vector<SDL_Rect> sendRects; // rows the present sends (storage kept between frames)
+    int32_t scale = 1;               // desktop pixels per game pixel, chosen by OpenScreenSystem
+    std::vector<uint32_t> scaled;    // rows of the back buffer enlarged by scale, for a present
 };
 extern SdlWindowRecord SdlWindow;
 

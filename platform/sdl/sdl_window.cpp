@@ -206,42 +206,73 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     if (nowLeft != left || nowTop != top) SDL_SetWindowPosition(SdlWindow.window, left, top);
 }
 
-// The top-left w x h desktop pixels of the back buffer enlarged by the scale (each pixel
-// repeated scale times across and down, no smoothing) as 0x00RRGGBB rows of w pixels.
-static const uint32_t* ScaledBackBuffer(int w, int h) {
+// Desktop rows first to first + count - 1 of the back buffer enlarged by the scale (each
+// pixel repeated scale times across and down, no smoothing), w pixels wide, 0x00RRGGBB; first
+// is a multiple of the scale. At scale 1 these are the back buffer's own rows.
+static const uint32_t* EnlargedRows(int first, int count, int w, int* pitch) {
     const int scale = SdlWindow.scale;
+    if (scale == 1) {
+        *pitch = int(BackBuffer.width) * 4;
+        return BackBuffer.pixels.data() + size_t(first) * size_t(BackBuffer.width);
+    }
     std::vector<uint32_t>& out = SdlWindow.scaled;
-    if (out.size() < size_t(w) * size_t(h)) out.resize(size_t(w) * size_t(h));
-    for (int y = 0; y < h; y++) {
-        const uint32_t* source = BackBuffer.pixels.data() + size_t(y / scale) * BackBuffer.width;
+    if (out.size() < size_t(w) * size_t(count)) out.resize(size_t(w) * size_t(count));
+    for (int y = 0; y < count; y++) {
         uint32_t* row = out.data() + size_t(y) * size_t(w);
-        if (y % scale != 0) {
+        if ((first + y) % scale != 0) {
             std::copy(row - w, row, row);
             continue;
         }
+        const uint32_t* source =
+            BackBuffer.pixels.data() + size_t((first + y) / scale) * BackBuffer.width;
         for (int x = 0; x < w; x++)
             row[x] = source[x / scale];
     }
+    *pitch = w * 4;
     return out.data();
 }
 
+// Converts desktop rows first to first + count - 1 of the enlarged back buffer, w pixels
+// wide, into the window surface.
+static void SendRows(SDL_Surface* surface, int first, int count, int w) {
+    int pitch = 0;
+    const uint32_t* pixels = EnlargedRows(first, count, w, &pitch);
+    SDL_ConvertPixels(w, count, SDL_PIXELFORMAT_RGB888, pixels, pitch, surface->format->format,
+                      static_cast<uint8_t*>(surface->pixels) + first * surface->pitch,
+                      surface->pitch);
+}
+
 // Copies the top-left part of the back buffer (0x00RRGGBB rows) into the window surface,
-// enlarged by the scale, black where the window is larger than the buffer.
+// enlarged by the scale, black where the window is larger than the buffer. Sends only the
+// rows that changed since the last present, so a frame equal to the last one costs no copy
+// and no call of X.
 static void CopyBackBufferToWindow() {
     SDL_Surface* surface = SDL_GetWindowSurface(SdlWindow.window);
     if (!surface) return;
+    // A new surface (after a resize) holds nothing of ours yet.
+    if (surface != SdlWindow.surface) ForgetShownFrame();
+    SdlWindow.surface = surface;
     const int scale = SdlWindow.scale;
     const int w = std::min(surface->w, int(BackBuffer.width) * scale);
     const int h = std::min(surface->h, int(BackBuffer.height) * scale);
-    if (w < surface->w || h < surface->h) SDL_FillRect(surface, nullptr, 0);
-    if (w > 0 && h > 0) {
-        const bool enlarged = scale > 1;
-        const uint32_t* pixels = enlarged ? ScaledBackBuffer(w, h) : BackBuffer.pixels.data();
-        const int pitch = (enlarged ? w : int(BackBuffer.width)) * 4;
-        SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, pixels, pitch, surface->format->format,
-                          surface->pixels, surface->pitch);
+    if (w < surface->w || h < surface->h) { // a window larger than the buffer: all of it
+        SDL_FillRect(surface, nullptr, 0);
+        ForgetShownFrame();
+        if (w > 0 && h > 0) SendRows(surface, 0, h, w);
+        SDL_UpdateWindowSurface(SdlWindow.window);
+        return;
     }
-    SDL_UpdateWindowSurface(SdlWindow.window);
+    // Only the rows that changed since the last present (in the game's rows, each scale
+    // desktop rows high); none when the frame is the same. The window is scale times the
+    // game's size, so w and h divide evenly.
+    SdlWindow.sendRects.clear();
+    for (const RowRun& run : TakeChangedRows(w / scale, h / scale)) {
+        SendRows(surface, run.first * scale, run.count * scale, w);
+        SdlWindow.sendRects.push_back(SDL_Rect{0, run.first * scale, w, run.count * scale});
+    }
+    if (!SdlWindow.sendRects.empty())
+        SDL_UpdateWindowSurfaceRects(SdlWindow.window, SdlWindow.sendRects.data(),
+                                     int(SdlWindow.sendRects.size()));
 }
 
 // Every frame of every screen: shows the frame, then waits until more than 1/61 s has passed

@@ -263,17 +263,23 @@ TEST(TopListFile, AbandonedEntryWritesNothing) {
 
 namespace {
 
-// A second instance of the program, in a process of its own on the same folder: it loads
-// the list, wins with the time and saves it under the name.
-void WinAsOtherInstance(const std::string& path, int32_t difficulty, const std::string& time,
-                        const std::string& name) {
-    const std::string folder = path.substr(0, path.rfind('/') + 1);
-    EXPECT_TRUE(RunInChildProcess([&] {
-        ResetPlatformState();
-        ResetBestTimesState();
-        SetProgramFolder(folder);
-        EXPECT_LE(RankAndSave(difficulty, time, name), TopListPlaces);
-    }));
+// A second instance of the program on the same folder, with a data-file table and best-time
+// state of its own: it loads the list, wins with the time and saves it under the name. This
+// instance's state is put back afterwards.
+void WinAsOtherInstance(int32_t difficulty, const std::string& time, const std::string& name) {
+    const DataFilesRecord files = DataFiles;
+    const TopListTable list = TopList, previous = PreviousEntries;
+    const int32_t place = PlaceReached;
+    const TopListFileRecord file = TopListFile;
+    DataFiles = DataFilesRecord{};
+    DataFiles.programFolder = files.programFolder;
+    ResetBestTimesState();
+    EXPECT_LE(RankAndSave(difficulty, time, name), TopListPlaces);
+    DataFiles = files;
+    TopList = list;
+    PreviousEntries = previous;
+    PlaceReached = place;
+    TopListFile = file;
 }
 
 // Names and times of a block's first places, trailing spaces dropped.
@@ -300,7 +306,7 @@ TEST(TopListTwoInstances, ASaveOfOneListKeepsWhatTheOtherSavedInAnother) {
                                    {{"Anna", "10.00"}, {"Bert", "20.00"}, {"Carl", "30.00"}}));
     ASSERT_EQ(LoadTopList(Mittel), 1);
     ASSERT_EQ(PlaceNewTime("40.00"), 1);
-    WinAsOtherInstance(path, Leicht, "25.00", "bn");
+    WinAsOtherInstance(Leicht, "25.00", "bn");
     TopList.place[1].name = "an";
     SaveTopList();
     const std::string file = ReadWholeFile(path);
@@ -316,8 +322,8 @@ TEST(TopListTwoInstances, BothNewTimesOfOneListAreRankedIntoIt) {
     ASSERT_EQ(LoadTopList(Leicht), 1);
     ASSERT_EQ(PlaceNewTime("15.00"), 2);
     // The other instance saves a faster time and then one equal to this instance's.
-    WinAsOtherInstance(path, Leicht, "12.00", "b1");
-    WinAsOtherInstance(path, Leicht, "15.00", "b2");
+    WinAsOtherInstance(Leicht, "12.00", "b1");
+    WinAsOtherInstance(Leicht, "15.00", "b2");
     TopList.place[2].name = "an";
     SaveTopList();
     // The screen keeps showing the list as this instance ranked it.
@@ -337,7 +343,7 @@ TEST(TopListTwoInstances, AListThatFilledMeanwhileMayLeaveNoPlace) {
     ASSERT_EQ(LoadTopList(Schwer), 1);
     ASSERT_EQ(PlaceNewTime("50.00"), 1);
     for (int32_t i = 0; i < TopListPlaces; ++i)
-        WinAsOtherInstance(path, Schwer, std::to_string(10 + i) + ".00", "b" + std::to_string(i));
+        WinAsOtherInstance(Schwer, std::to_string(10 + i) + ".00", "b" + std::to_string(i));
     TopList.place[1].name = "an";
     SaveTopList();
     EXPECT_EQ(TopListFile.open, 0);
@@ -352,14 +358,14 @@ TEST(TopListTwoInstances, AFirstLoadWithoutPlaceDoesNotResetAListSavedMeanwhile)
     // Both instances start without a file; this one loads first, the other saves first.
     std::string path = FreshTopListFolder("bt-first-load");
     ASSERT_EQ(LoadTopList(Leicht), 1);
-    WinAsOtherInstance(path, Brutal, "300.00", "bn");
+    WinAsOtherInstance(Brutal, "300.00", "bn");
     EXPECT_EQ(PlaceNewTime("99999.99"), TopListPlaces + 1); // no place: the file is closed
     EXPECT_EQ(Places(ReadWholeFile(path), Brutal, 1), (Rows{{"bn", "300.00"}}));
 
     // The same when the screen is left by the close button during the name entry.
     ASSERT_EQ(LoadTopList(Leicht), 1);
     ASSERT_EQ(PlaceNewTime("30.00"), 1);
-    WinAsOtherInstance(path, Leicht, "40.00", "b2");
+    WinAsOtherInstance(Leicht, "40.00", "b2");
     AbandonTopList();
     EXPECT_EQ(Places(ReadWholeFile(path), Leicht, 1), (Rows{{"b2", "40.00"}}));
     EXPECT_EQ(Places(ReadWholeFile(path), Brutal, 1), (Rows{{"bn", "300.00"}}));

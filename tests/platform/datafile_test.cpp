@@ -1,45 +1,13 @@
 // Tests of the data files: the transfer cell, several open files, crash-safe saving, two
-// instances saving one file, leftovers of crashes, and where the files are kept.
+// instances saving one file, leftovers of crashes, read-only files and folder names.
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
+#include <chrono>
 #include <filesystem>
-#include <optional>
-#include <sys/stat.h>
-#include <sys/time.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <functional>
 
-#include "platform_state.h"
-#include "test_support.h"
-
-namespace {
-
-class DataFileTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        ResetPlatformState();
-        folder = MakeTempFolder("datafile");
-        SetProgramFolder(folder);
-    }
-    void TearDown() override {
-        ResetPlatformState();
-        SetProgramFolder("");
-        std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
-        std::filesystem::remove_all(folder);
-    }
-    // Names of the files in the folder (temporary files of a commit included).
-    std::vector<std::string> FolderEntries() {
-        std::vector<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(folder))
-            names.push_back(entry.path().filename().string());
-        return names;
-    }
-    std::string folder;
-};
-
-} // namespace
+#include "datafile_fixture.h"
 
 TEST_F(DataFileTest, ReadsPastTheEndReturnTheLastValueTransferred) {
     // Opening creates the empty file at once.
@@ -186,70 +154,36 @@ TEST_F(DataFileTest, SavingKeepsBytesNeverWrittenAndIsAllOrNothing) {
     EXPECT_EQ(before.st_ino, after.st_ino);
 }
 
-TEST_F(DataFileTest, ReadOnlyFilesAreSkippedAndLinksKept) {
-    WriteWholeFile(folder + "Locked", "old");
-    chmod((folder + "Locked").c_str(), 0444);
-    if (access((folder + "Locked").c_str(), W_OK) != 0) { // root may write anyway
-        EXPECT_EQ(OpenDataFile(1, "Locked"), 0);
-        WriteText("new"); // the callers skip writing; even so nothing may happen
-        CloseDataFile(1);
-        EXPECT_EQ(ReadWholeFile(folder + "Locked"), "old");
-    }
-
-    // A symbolic link is written through, not replaced by a plain file.
-    WriteWholeFile(folder + "Target", "0123456789");
-    ASSERT_EQ(symlink((folder + "Target").c_str(), (folder + "Link").c_str()), 0);
-    ASSERT_EQ(OpenDataFile(1, "Link"), 1);
-    SeekDataFile(2);
-    WriteText("ab");
-    CloseDataFile(1);
-    EXPECT_TRUE(std::filesystem::is_symlink(folder + "Link"));
-    EXPECT_EQ(ReadWholeFile(folder + "Target"), "01ab456789");
-
-    EXPECT_EQ(OpenDataFile(1, "no-such-folder/File"), 0);
-    std::filesystem::create_directories(folder + "sub");
-    EXPECT_EQ(OpenDataFile(1, "sub"), 0); // a folder
-    ASSERT_EQ(mkfifo((folder + "Pipe").c_str(), 0644), 0);
-    EXPECT_TRUE(RunInChildProcess([] { EXPECT_EQ(OpenDataFile(1, "Pipe"), 0); }, 10))
-        << "a named pipe is refused at once";
-}
-
-TEST(ProgramFolder, IsTheExecutablesFolderUnlessSet) {
-    SetProgramFolder("");
-    char path[4096];
-    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-    ASSERT_GT(length, 0);
-    std::string exe(path, size_t(length));
-    EXPECT_EQ(ProgramFolder(), exe.substr(0, exe.rfind('/') + 1));
-    SetProgramFolder("/tmp/somewhere");
-    EXPECT_EQ(ProgramFolder(), "/tmp/somewhere/");
-    ResetPlatformState();
-    EXPECT_EQ(ProgramFolder(), "/tmp/somewhere/");
-    SetProgramFolder("");
-}
-
 // ---------------------------------------------------------------- two instances, crashes
 
 namespace {
 
-// What a second instance of the program does with the file: its own fresh state, one write
-// of `text` at `position`, then the close that commits it.
-void SaveAsOtherInstance(const std::string& folder, int32_t position, const std::string& text) {
-    ResetPlatformState();
-    SetProgramFolder(folder);
-    ASSERT_EQ(OpenDataFile(1, "Data"), 1);
-    SeekDataFile(position);
-    WriteText(text);
-    CloseDataFile(1);
+// Runs fn as a second instance of the program would between this instance's open and close:
+// with a data-file table of its own on the same folder; this instance's table is put back
+// afterwards.
+void AsOtherInstance(const std::function<void()>& fn) {
+    const DataFilesRecord mine = DataFiles;
+    DataFiles = DataFilesRecord{};
+    DataFiles.programFolder = mine.programFolder;
+    fn();
+    DataFiles = mine;
+}
+
+// What the other instance does with the file: one write of `text` at `position`, then the
+// close that commits it.
+void SaveAsOtherInstance(int32_t position, const std::string& text) {
+    AsOtherInstance([&] {
+        ASSERT_EQ(OpenDataFile(1, "Data"), 1);
+        SeekDataFile(position);
+        WriteText(text);
+        CloseDataFile(1);
+    });
 }
 
 // Sets the file's last change to `seconds` ago.
 void Age(const std::string& path, int seconds) {
-    struct timeval times[2];
-    gettimeofday(&times[0], nullptr);
-    times[0].tv_sec -= seconds;
-    times[1] = times[0];
-    ASSERT_EQ(utimes(path.c_str(), times), 0);
+    std::filesystem::last_write_time(path, std::filesystem::file_time_type::clock::now() -
+                                               std::chrono::seconds(seconds));
 }
 
 } // namespace
@@ -260,35 +194,16 @@ TEST_F(DataFileTest, AClosePutsOnlyItsOwnBytesOnTopOfWhatIsOnDiskNow) {
     SeekDataFile(2);
     WriteText("ab");
     // Another instance opens and saves the same file meanwhile, in other bytes and longer.
-    ASSERT_TRUE(RunInChildProcess([this] { SaveAsOtherInstance(folder, 6, "cdefgh"); }));
+    SaveAsOtherInstance(6, "cdefgh");
     CloseDataFile(1);
     EXPECT_EQ(ReadWholeFile(folder + "Data"), "01ab45cdefgh");
 
     // Where both wrote the same bytes, the later close wins ("Prefs" behaves so).
     ASSERT_EQ(OpenDataFile(1, "Data"), 1);
     WriteText("AAAA");
-    ASSERT_TRUE(RunInChildProcess([this] { SaveAsOtherInstance(folder, 2, "BBBB"); }));
+    SaveAsOtherInstance(2, "BBBB");
     CloseDataFile(1);
     EXPECT_EQ(ReadWholeFile(folder + "Data"), "AAAABBcdefgh");
-}
-
-TEST_F(DataFileTest, AnInstanceHoldingTheLockMakesTheOtherWait) {
-    WriteWholeFile(folder + "Data", "..........");
-    ASSERT_EQ(OpenDataFile(1, "Data"), 1);
-    ASSERT_EQ(ReloadDataFile(), 1); // holds the lock until the close
-    // Whenever the other instance gets to its commit, it must wait for this one's, so the
-    // file ends with both writes whatever the order of the two processes.
-    pid_t other = fork();
-    if (other == 0) {
-        SaveAsOtherInstance(folder, 7, "OTHER");
-        _exit(HasFailure() ? 1 : 0);
-    }
-    WriteText("MINE");
-    CloseDataFile(1);
-    int status = 0;
-    ASSERT_EQ(waitpid(other, &status, 0), other);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
-    EXPECT_EQ(ReadWholeFile(folder + "Data"), "MINE...OTHER");
 }
 
 TEST_F(DataFileTest, ReloadDropsOwnWritesAndReadsTheFileAsItIsNow) {
@@ -347,118 +262,39 @@ TEST_F(DataFileTest, AFailedSaveIsOneLineOnStderrNamingTheFile) {
     EXPECT_TRUE(std::filesystem::is_directory(folder + "Prefs"));
 }
 
-// ---------------------------------------------------------------- where the files are kept
+TEST_F(DataFileTest, AReadOnlyFileIsSkippedAndKeepsItsBytes) {
+    WriteWholeFile(folder + "Locked", "old");
+    namespace fs = std::filesystem;
+    fs::permissions(folder + "Locked",
+                    fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::remove);
+    const int32_t opened = OpenDataFile(1, "Locked");
+    if (opened == 1) { // root may write whatever the permissions say
+        CloseDataFile(1);
+    } else {
+        WriteText("new"); // the callers skip writing; even so nothing may happen
+        CloseDataFile(1);
+        EXPECT_EQ(ReadWholeFile(folder + "Locked"), "old");
+    }
+    fs::permissions(folder + "Locked", fs::perms::owner_write, fs::perm_options::add);
+}
 
-namespace {
-
-// A program folder and a home of its own; the per-user folder is looked for through
-// XDG_DATA_HOME and HOME, which are restored afterwards.
-class DataFolderTest : public DataFileTest {
-  protected:
-    void SetUp() override {
-        DataFileTest::SetUp();
-        Keep("XDG_DATA_HOME", savedDataHome);
-        Keep("HOME", savedHome);
-        setenv("XDG_DATA_HOME", (folder + "xdg").c_str(), 1);
-        setenv("HOME", (folder + "home").c_str(), 1);
-        std::filesystem::create_directories(folder + "home");
-        std::filesystem::create_directories(folder + "program");
-        SetProgramFolder(folder + "program");
-    }
-    void TearDown() override {
-        Restore("XDG_DATA_HOME", savedDataHome);
-        Restore("HOME", savedHome);
-        DataFileTest::TearDown();
-    }
-    static void Keep(const char* name, std::optional<std::string>& saved) {
-        const char* value = std::getenv(name);
-        if (value != nullptr) saved = value;
-    }
-    static void Restore(const char* name, const std::optional<std::string>& saved) {
-        if (saved)
-            setenv(name, saved->c_str(), 1);
-        else
-            unsetenv(name);
-    }
-    // Saves a 4-byte "Prefs" as the program does.
-    int32_t SavePrefs() {
-        if (OpenDataFile(2, "Prefs") == 0) return 0;
+TEST_F(DataFileTest, AFolderNamedWithUmlautsHoldsTheFiles) {
+    namespace fs = std::filesystem;
+    // "Spielstände" in UTF-8, the encoding of every path inside the program.
+    const std::string name = "Spielst\xC3\xA4nde";
+    const fs::path umlautFolder = fs::path(folder) / fs::path(u8"Spielst\u00E4nde");
+    fs::create_directories(umlautFolder);
+    SetProgramFolder(folder + name);
+    for (int round = 0; round < 2; ++round) { // once new, once over the existing file
+        ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
         SeekDataFile(1);
-        WriteText("xst");
+        WriteText(round == 0 ? "xst" : "XST");
         CloseDataFile(2);
-        return 1;
     }
-    static mode_t Permissions(const std::string& path) {
-        struct stat info;
-        return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
-    }
-    std::optional<std::string> savedDataHome, savedHome;
-};
-
-} // namespace
-
-TEST_F(DataFolderTest, AWritableProgramFolderKeepsTheFilesAndMakesNoOtherFolder) {
-    ASSERT_EQ(SavePrefs(), 1);
-    EXPECT_EQ(ReadWholeFile(folder + "program/Prefs"), std::string("\0xst", 4));
-    EXPECT_EQ(DataFolder(), folder + "program/");
-    EXPECT_FALSE(FileExists(folder + "xdg"));
-    EXPECT_FALSE(FileExists(folder + "home/.local"));
-}
-
-TEST_F(DataFolderTest, AReadOnlyProgramFolderSendsTheFilesToAPrivatePerUserFolder) {
-    DataFiles.programFolderReadOnly = true;
-    ASSERT_EQ(SavePrefs(), 1);
-    EXPECT_EQ(ReadWholeFile(folder + "xdg/tessaroc/Prefs"), std::string("\0xst", 4));
-    EXPECT_EQ(Permissions(folder + "xdg/tessaroc"), 0700u);
-    EXPECT_EQ(Permissions(folder + "xdg"), 0700u); // made on the way, private too
-    EXPECT_FALSE(FileExists(folder + "program/Prefs"));
-
-    // Without XDG_DATA_HOME, or with a relative one, the folder is under the home folder.
-    for (const char* dataHome : {static_cast<const char*>(nullptr), "relative/path"}) {
-        if (dataHome == nullptr)
-            unsetenv("XDG_DATA_HOME");
-        else
-            setenv("XDG_DATA_HOME", dataHome, 1);
-        SetProgramFolder(folder + "program");
-        DataFiles.programFolderReadOnly = true;
-        EXPECT_EQ(DataFolder(), folder + "home/.local/share/tessaroc/");
-    }
-    ASSERT_EQ(SavePrefs(), 1);
-    EXPECT_EQ(Permissions(folder + "home/.local/share/tessaroc"), 0700u);
-}
-
-TEST_F(DataFolderTest, NowhereWritableMeansNoFileAndOneLineOnStderr) {
-    DataFiles.programFolderReadOnly = true;
-    WriteWholeFile(folder + "xdg", "a file where the folder should be");
-    testing::internal::CaptureStderr();
-    EXPECT_EQ(SavePrefs(), 0);
-    EXPECT_EQ(OpenDataFile(1, "TopList"), 0);
-    const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
-    EXPECT_NE(said.find(folder + "program/"), std::string::npos) << said;
-    EXPECT_NE(said.find(folder + "xdg/tessaroc/"), std::string::npos) << said;
-    EXPECT_FALSE(FileExists(folder + "program/Prefs"));
-}
-
-TEST_F(DataFolderTest, AProgramFolderThisUserMayNotWriteIsNotUsed) {
-    // Root may write anywhere, so the check runs as an unprivileged user in a child process.
-    const bool root = geteuid() == 0;
-    const uid_t nobody = 65534;
-    if (root) {
-        ASSERT_EQ(chown(folder.c_str(), nobody, nobody), 0);
-        ASSERT_EQ(chown((folder + "home").c_str(), nobody, nobody), 0);
-        chmod(folder.c_str(), 0755);
-    }
-    chmod((folder + "program").c_str(), 0555);
-    EXPECT_TRUE(RunInChildProcess([&] {
-        if (root) {
-            ASSERT_EQ(setresuid(nobody, nobody, nobody), 0);
-        }
-        unsetenv("XDG_DATA_HOME");
-        SetProgramFolder(folder + "program");
-        ASSERT_EQ(SavePrefs(), 1);
-        EXPECT_TRUE(FileExists(folder + "home/.local/share/tessaroc/Prefs"));
-    }));
-    EXPECT_FALSE(FileExists(folder + "program/Prefs"));
-    chmod((folder + "program").c_str(), 0755);
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(umlautFolder))
+        names.push_back(entry.path().filename().string());
+    EXPECT_EQ(names, std::vector<std::string>{"Prefs"});
+    EXPECT_EQ(fs::file_size(umlautFolder / "Prefs"), 4u);
 }

@@ -3,7 +3,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <sys/stat.h>
 
 #include "bmp_maker.h"
 #include "platform_state.h"
@@ -88,13 +87,6 @@ TEST_F(SpriteTest, EachSheetThatCannotBeLoadedIsSaidOnceWithItsPath) {
     EXPECT_NE(said.find("tessaroc: sprite sheet " + folder + "GFX/Broken.bmp left out: "),
               std::string::npos)
         << said;
-}
-
-TEST_F(SpriteTest, ANamedPipeInPlaceOfASheetIsRefusedAtOnce) {
-    ASSERT_EQ(mkfifo((folder + "GFX/Pipe.bmp").c_str(), 0644), 0);
-    // Run apart, so that a load that waits for a writer ends the child, not the test program.
-    EXPECT_TRUE(
-        RunInChildProcess([] { EXPECT_EQ(LoadSpriteSheet(1, "GFX\\Pipe.bmp", 0), 0); }, 10));
 }
 
 TEST_F(SpriteTest, SheetsComeFromBesideTheProgramElseFromTheInstalledTree) {

@@ -1,12 +1,9 @@
 // Helpers shared by the test programs: temporary program folders with the artwork.
 #include "test_support.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <iterator>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "platform.h"
@@ -43,18 +40,4 @@ bool FileExists(const std::string& path) {
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-bool RunInChildProcess(const std::function<void()>& body, unsigned seconds) {
-    std::fflush(nullptr);
-    const pid_t child = fork();
-    if (child == 0) {
-        alarm(seconds);
-        body();
-        std::fflush(nullptr);
-        _exit(::testing::Test::HasFailure() ? 1 : 0);
-    }
-    int status = 0;
-    if (child < 0 || waitpid(child, &status, 0) != child) return false;
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }

@@ -1,7 +1,6 @@
 // Helpers shared by the test programs: temporary program folders with the artwork.
 #pragma once
 
-#include <functional>
 #include <string>
 
 // Makes a fresh empty folder under the system's temporary folder and returns it ("/" at end).
@@ -13,7 +12,3 @@ std::string MakeProgramFolder(const std::string& tag);
 std::string ReadWholeFile(const std::string& path);
 bool FileExists(const std::string& path);
 void WriteWholeFile(const std::string& path, const std::string& bytes);
-// Runs body in a child process, as a second instance of the program or a run that may hang
-// would; a run still going after `seconds` is ended. True when the child ended normally and
-// no expectation failed in it.
-bool RunInChildProcess(const std::function<void()>& body, unsigned seconds = 60);

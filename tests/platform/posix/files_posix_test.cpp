@@ -1,0 +1,216 @@
+// Tests of the data files and sheets that only POSIX systems can set up: named pipes,
+// symbolic links, two processes, permissions, the per-user folder of XDG.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <optional>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "../datafile_fixture.h"
+
+namespace {
+
+// Runs body in a child process, as a second instance of the program or a run that may hang
+// would; a run still going after `seconds` is ended. True when the child ended normally and
+// no expectation failed in it.
+bool RunInChildProcess(const std::function<void()>& body, unsigned seconds = 60) {
+    std::fflush(nullptr);
+    const pid_t child = fork();
+    if (child == 0) {
+        alarm(seconds);
+        body();
+        std::fflush(nullptr);
+        _exit(::testing::Test::HasFailure() ? 1 : 0);
+    }
+    int status = 0;
+    if (child < 0 || waitpid(child, &status, 0) != child) return false;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+} // namespace
+
+TEST_F(DataFileTest, LinksAreWrittenThroughAndPipesRefusedAtOnce) {
+    // A symbolic link is written through, not replaced by a plain file.
+    WriteWholeFile(folder + "Target", "0123456789");
+    ASSERT_EQ(symlink((folder + "Target").c_str(), (folder + "Link").c_str()), 0);
+    ASSERT_EQ(OpenDataFile(1, "Link"), 1);
+    SeekDataFile(2);
+    WriteText("ab");
+    CloseDataFile(1);
+    EXPECT_TRUE(std::filesystem::is_symlink(folder + "Link"));
+    EXPECT_EQ(ReadWholeFile(folder + "Target"), "01ab456789");
+
+    EXPECT_EQ(OpenDataFile(1, "no-such-folder/File"), 0);
+    std::filesystem::create_directories(folder + "sub");
+    EXPECT_EQ(OpenDataFile(1, "sub"), 0); // a folder
+    ASSERT_EQ(mkfifo((folder + "Pipe").c_str(), 0644), 0);
+    EXPECT_TRUE(RunInChildProcess([] { EXPECT_EQ(OpenDataFile(1, "Pipe"), 0); }, 10))
+        << "a named pipe is refused at once";
+}
+
+TEST(ProgramFolder, IsTheExecutablesFolderUnlessSet) {
+    SetProgramFolder("");
+    char path[4096];
+    ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+    ASSERT_GT(length, 0);
+    std::string exe(path, size_t(length));
+    EXPECT_EQ(ProgramFolder(), exe.substr(0, exe.rfind('/') + 1));
+    SetProgramFolder("/tmp/somewhere");
+    EXPECT_EQ(ProgramFolder(), "/tmp/somewhere/");
+    ResetPlatformState();
+    EXPECT_EQ(ProgramFolder(), "/tmp/somewhere/");
+    SetProgramFolder("");
+}
+
+TEST_F(DataFileTest, AnInstanceHoldingTheLockMakesTheOtherWait) {
+    WriteWholeFile(folder + "Data", "..........");
+    ASSERT_EQ(OpenDataFile(1, "Data"), 1);
+    ASSERT_EQ(ReloadDataFile(), 1); // holds the lock until the close
+    // Whenever the other instance, a process of its own, gets to its commit, it must wait
+    // for this one's, so the file ends with both writes whatever the order of the two.
+    pid_t other = fork();
+    if (other == 0) {
+        ResetPlatformState();
+        SetProgramFolder(folder);
+        bool ok = OpenDataFile(1, "Data") == 1;
+        SeekDataFile(7);
+        WriteText("OTHER");
+        CloseDataFile(1);
+        _exit(ok ? 0 : 1);
+    }
+    WriteText("MINE");
+    CloseDataFile(1);
+    int status = 0;
+    ASSERT_EQ(waitpid(other, &status, 0), other);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(ReadWholeFile(folder + "Data"), "MINE...OTHER");
+}
+
+TEST_F(DataFileTest, ANamedPipeInPlaceOfASheetIsRefusedAtOnce) {
+    std::filesystem::create_directories(folder + "GFX");
+    ASSERT_EQ(mkfifo((folder + "GFX/Pipe.bmp").c_str(), 0644), 0);
+    // Run apart, so that a load that waits for a writer ends the child, not the test program.
+    EXPECT_TRUE(
+        RunInChildProcess([] { EXPECT_EQ(LoadSpriteSheet(1, "GFX\\Pipe.bmp", 0), 0); }, 10));
+}
+
+// ---------------------------------------------------------------- where the files are kept
+
+namespace {
+
+// A program folder and a home of its own; the per-user folder is looked for through
+// XDG_DATA_HOME and HOME, which are restored afterwards.
+class DataFolderTest : public DataFileTest {
+  protected:
+    void SetUp() override {
+        DataFileTest::SetUp();
+        Keep("XDG_DATA_HOME", savedDataHome);
+        Keep("HOME", savedHome);
+        setenv("XDG_DATA_HOME", (folder + "xdg").c_str(), 1);
+        setenv("HOME", (folder + "home").c_str(), 1);
+        std::filesystem::create_directories(folder + "home");
+        std::filesystem::create_directories(folder + "program");
+        SetProgramFolder(folder + "program");
+    }
+    void TearDown() override {
+        Restore("XDG_DATA_HOME", savedDataHome);
+        Restore("HOME", savedHome);
+        DataFileTest::TearDown();
+    }
+    static void Keep(const char* name, std::optional<std::string>& saved) {
+        const char* value = std::getenv(name);
+        if (value != nullptr) saved = value;
+    }
+    static void Restore(const char* name, const std::optional<std::string>& saved) {
+        if (saved)
+            setenv(name, saved->c_str(), 1);
+        else
+            unsetenv(name);
+    }
+    // Saves a 4-byte "Prefs" as the program does.
+    int32_t SavePrefs() {
+        if (OpenDataFile(2, "Prefs") == 0) return 0;
+        SeekDataFile(1);
+        WriteText("xst");
+        CloseDataFile(2);
+        return 1;
+    }
+    static mode_t Permissions(const std::string& path) {
+        struct stat info;
+        return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+    }
+    std::optional<std::string> savedDataHome, savedHome;
+};
+
+} // namespace
+
+TEST_F(DataFolderTest, AWritableProgramFolderKeepsTheFilesAndMakesNoOtherFolder) {
+    ASSERT_EQ(SavePrefs(), 1);
+    EXPECT_EQ(ReadWholeFile(folder + "program/Prefs"), std::string("\0xst", 4));
+    EXPECT_EQ(DataFolder(), folder + "program/");
+    EXPECT_FALSE(FileExists(folder + "xdg"));
+    EXPECT_FALSE(FileExists(folder + "home/.local"));
+}
+
+TEST_F(DataFolderTest, AReadOnlyProgramFolderSendsTheFilesToAPrivatePerUserFolder) {
+    DataFiles.programFolderReadOnly = true;
+    ASSERT_EQ(SavePrefs(), 1);
+    EXPECT_EQ(ReadWholeFile(folder + "xdg/tessaroc/Prefs"), std::string("\0xst", 4));
+    EXPECT_EQ(Permissions(folder + "xdg/tessaroc"), 0700u);
+    EXPECT_EQ(Permissions(folder + "xdg"), 0700u); // made on the way, private too
+    EXPECT_FALSE(FileExists(folder + "program/Prefs"));
+
+    // Without XDG_DATA_HOME, or with a relative one, the folder is under the home folder.
+    for (const char* dataHome : {static_cast<const char*>(nullptr), "relative/path"}) {
+        if (dataHome == nullptr)
+            unsetenv("XDG_DATA_HOME");
+        else
+            setenv("XDG_DATA_HOME", dataHome, 1);
+        SetProgramFolder(folder + "program");
+        DataFiles.programFolderReadOnly = true;
+        EXPECT_EQ(DataFolder(), folder + "home/.local/share/tessaroc/");
+    }
+    ASSERT_EQ(SavePrefs(), 1);
+    EXPECT_EQ(Permissions(folder + "home/.local/share/tessaroc"), 0700u);
+}
+
+TEST_F(DataFolderTest, NowhereWritableMeansNoFileAndOneLineOnStderr) {
+    DataFiles.programFolderReadOnly = true;
+    WriteWholeFile(folder + "xdg", "a file where the folder should be");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(SavePrefs(), 0);
+    EXPECT_EQ(OpenDataFile(1, "TopList"), 0);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    EXPECT_NE(said.find(folder + "program/"), std::string::npos) << said;
+    EXPECT_NE(said.find(folder + "xdg/tessaroc/"), std::string::npos) << said;
+    EXPECT_FALSE(FileExists(folder + "program/Prefs"));
+}
+
+TEST_F(DataFolderTest, AProgramFolderThisUserMayNotWriteIsNotUsed) {
+    // Root may write anywhere, so the check runs as an unprivileged user in a child process.
+    const bool root = geteuid() == 0;
+    const uid_t nobody = 65534;
+    if (root) {
+        ASSERT_EQ(chown(folder.c_str(), nobody, nobody), 0);
+        ASSERT_EQ(chown((folder + "home").c_str(), nobody, nobody), 0);
+        chmod(folder.c_str(), 0755);
+    }
+    chmod((folder + "program").c_str(), 0555);
+    EXPECT_TRUE(RunInChildProcess([&] {
+        if (root) {
+            ASSERT_EQ(setresuid(nobody, nobody, nobody), 0);
+        }
+        unsetenv("XDG_DATA_HOME");
+        SetProgramFolder(folder + "program");
+        ASSERT_EQ(SavePrefs(), 1);
+        EXPECT_TRUE(FileExists(folder + "home/.local/share/tessaroc/Prefs"));
+    }));
+    EXPECT_FALSE(FileExists(folder + "program/Prefs"));
+    chmod((folder + "program").c_str(), 0755);
+}
