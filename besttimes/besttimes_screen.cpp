@@ -120,11 +120,6 @@ void DrawTopListFrame() {
     PresentBackBuffer();
 }
 
-void WaitForLeftRelease() {
-    while (MouseButton(1)) {
-    }
-}
-
 } // namespace
 
 void TopListScreen() {
@@ -136,7 +131,7 @@ void TopListScreen() {
     PlaceNewTime(TimeText);
     StartScreenState();
     SnapshotKeyboard();
-    WaitForLeftRelease();
+    WaitForRelease(1);
 
     for (;;) {
         DrawTopListFrame();
@@ -150,7 +145,7 @@ void TopListScreen() {
             return;
         }
         if (LeaveRequested) {
-            WaitForLeftRelease();
+            WaitForRelease(1);
             return;
         }
     }

@@ -7,6 +7,20 @@
 #include "frame_state.h"
 #include "platform.h"
 
+// ---------------------------------------------------------------- rectangles
+
+// A rectangle of client pixels, corners inclusive. Each control keeps one, used both to draw
+// it and to hit-test the pointer against it.
+struct PixelBox {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+    bool Contains(int64_t x, int64_t y) const {
+        return left <= x && x <= right && top <= y && y <= bottom;
+    }
+};
+
 // ---------------------------------------------------------------- title-bar button kinds
 
 constexpr int32_t CloseButton = 1;
@@ -75,6 +89,12 @@ void DrawSmileysCell(int32_t x, int32_t y, int32_t n);
 int32_t MouseButton(int32_t n);
 int32_t MouseWindowX();
 int32_t MouseWindowY();
+// Every press loop and wait for a release: takes window events until button n is up or a
+// quit is requested; the polls sleep while nothing arrives, so a held button costs no
+// processor time.
+// 1 when the button was let go, 0 when a quit ended the wait: a quit is no release, so the
+// press must not act.
+int32_t WaitForRelease(int32_t n);
 
 // ---------------------------------------------------------------- star background
 

@@ -33,9 +33,18 @@ int32_t SlotKind(int32_t slot) {
     }
 }
 
-// Left column of slot n's picture and hit area: W - 24, W - 44, W - 64, W - 84.
-int64_t SlotLeft(int32_t slot) {
-    return int64_t(QuibWindow.Width) - 4 - 20 * int64_t(slot);
+// Title-bar button slot n's picture and hit area, 18 x 18 at rows 7 to 24, from column
+// W - 24, W - 44, W - 64 or W - 84.
+PixelBox SlotBox(int32_t slot) {
+    int32_t left = ClampToInt32(int64_t(QuibWindow.Width) - 4 - 20 * int64_t(slot));
+    return {left, 7, ClampToInt32(int64_t(left) + 17), 24};
+}
+
+// Start of every frame: the record takes the window's position on the desktop, wherever it
+// was moved from (the title-bar drag, the window manager's own move or placement), so that
+// the hit tests and the position stored at the end follow the window.
+void FollowWindowPosition() {
+    WindowDesktopPosition(&QuibWindow.X, &QuibWindow.Y);
 }
 
 // One animated component: the base moved by 50 x the wave, as a 32-bit float, truncated
@@ -90,11 +99,13 @@ int32_t OpenQuibWindow(const Text& title, int32_t x, int32_t y, int32_t width, i
     return 0;
 }
 
-// Every screen at the start of each frame (and the toolkit's own loops): client background,
-// border, title bar, title and buttons into the back buffer, not presented. TitleEffects
-// bit 2 shades the bar from colour A to B, bit 1 animates both colours, one phase step per
-// call; the stored colours never change. 0 when drawing cannot begin (nothing drawn).
+// Every screen at the start of each frame (and the toolkit's own loops): the window's
+// position into the record, then client background, border, title bar, title and buttons
+// into the back buffer, not presented. TitleEffects bit 2 shades the bar from colour A to
+// B, bit 1 animates both colours, one phase step per call; the stored colours never
+// change. 0 when drawing cannot begin (nothing drawn).
 int32_t DrawQuibFrame() {
+    FollowWindowPosition();
     RgbTriple a = QuibWindow.TitleColourA;
     RgbTriple b = QuibWindow.TitleColourB;
     int32_t effects = QuibWindow.TitleEffects;
@@ -152,7 +163,10 @@ int32_t DrawQuibFrame() {
     EndDrawing();
 
     for (int32_t slot = 1; slot <= 4; slot++) {
-        if (SlotKind(slot) > 0) DrawTitleButton(at(SlotLeft(slot)), 7, SlotKind(slot), 0);
+        if (SlotKind(slot) > 0) {
+            PixelBox box = SlotBox(slot);
+            DrawTitleButton(box.left, box.top, SlotKind(slot), 0);
+        }
     }
     return 1;
 }
@@ -179,13 +193,10 @@ int32_t HandleTitleBar() {
     int64_t my = MouseWindowY();
     if (!(0 < mx && mx < QuibWindow.Width && 0 < my && my < 27)) return 0;
     int32_t result = 0;
-    if (7 <= my && my <= 24) {
-        for (int32_t slot = 1; slot <= 4; slot++) {
-            int64_t left = SlotLeft(slot);
-            if (left <= mx && mx <= left + 17) {
-                result = TrackTitleButton(slot) * SlotKind(slot);
-                break;
-            }
+    for (int32_t slot = 1; slot <= 4; slot++) {
+        if (SlotBox(slot).Contains(mx, my)) {
+            result = TrackTitleButton(slot) * SlotKind(slot);
+            break;
         }
     }
     if (result == 0) DragQuibWindow();
@@ -195,27 +206,24 @@ int32_t HandleTitleBar() {
 
 // HandleTitleBar, for a press in slot 1 to 4: shows the button pressed while the pointer
 // is over it until the left button is released, then answers 1 when it was released over
-// the button. Only the button is redrawn; it keeps its last picture until the next frame.
+// the button; a quit during the press is no release and answers 0. Only the button is
+// redrawn; it keeps its last picture until the next frame.
 int32_t TrackTitleButton(int32_t slot) {
     if (slot < 1 || slot > 4) return 0;
     int32_t kind = SlotKind(slot);
-    int64_t left = SlotLeft(slot);
+    PixelBox box = SlotBox(slot);
     int32_t over = 0;
     do {
-        int64_t mx = MouseWindowX();
-        int64_t my = MouseWindowY();
-        over = (7 <= my && my <= 24 && left <= mx && mx <= left + 17) ? 1 : 0;
-        DrawTitleButton(ClampToInt32(left), 7, kind, over);
+        over = box.Contains(MouseWindowX(), MouseWindowY()) ? 1 : 0;
+        DrawTitleButton(box.left, box.top, kind, over);
         PresentBackBuffer();
     } while (MouseButton(1) != 0);
-    while (MouseButton(1) == 1) {
-    }
-    return over;
+    return WaitForRelease(1) != 0 ? over : 0;
 }
 
 // HandleTitleBar, for a press on the bare title bar: the window system moves the window
-// with the pointer until the left button goes up, then the record takes the new position
-// so that MouseWindowX/Y stay right, and the frame is drawn again (not presented).
+// with the pointer until the left button goes up, then the frame is drawn again (not
+// presented), which takes the new position into the record so that MouseWindowX/Y stay right.
 void DragQuibWindow() {
     while (MouseButton(1) != 0) {
         SendWindowMessage(MainWindow, MessageNcLeftDown, HitCaption, 0);
@@ -223,14 +231,13 @@ void DragQuibWindow() {
         // the button would seem held until some later mouse event and the move would start
         // over and over.
         StoredMouseMask &= ~MaskLeft;
-        WindowDesktopPosition(&QuibWindow.X, &QuibWindow.Y);
         DrawQuibFrame();
     }
 }
 
 // The screens, when HandleTitleBar answered RollUpButton: shrinks the window to its title
-// bar in steps of 50 pixels, shows only the restore button and waits (the window can be
-// dragged, the title keeps animating) until that is clicked or a quit is requested, then
+// bar in steps of 50 pixels, shows only the restore button and runs frames (the window can
+// be dragged, the title keeps animating) until that is clicked or a quit is requested, then
 // grows back to the saved height with the saved buttons and waits for the release. The
 // screen content is drawn again by the caller's next frame.
 void RollUpQuibWindow() {
@@ -251,12 +258,13 @@ void RollUpQuibWindow() {
     }
     ResizeMainWindow(w, RolledUpHeight);
 
+    // One frame per turn, paced by the present like every screen, so that a press on the
+    // restore button is taken and shown within a frame.
     int32_t result = 0;
     do {
         DrawQuibFrame();
         PresentBackBuffer();
         result = HandleTitleBar();
-        SleepMs(100);
     } while (result != RestoreButton && QuitRequested() == 0);
 
     QuibWindow.ButtonSlot1 = savedSlots[0];
@@ -273,6 +281,5 @@ void RollUpQuibWindow() {
     ResizeMainWindow(w, QuibWindow.Height);
     DrawQuibFrame();
     PresentBackBuffer();
-    while (MouseButton(1) == 1) {
-    }
+    WaitForRelease(1);
 }

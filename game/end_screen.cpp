@@ -28,8 +28,7 @@ void EndScreen() {
     MakeTimeText();
     RevealBoard(RoundState);
     EndFace = RoundState == Lost ? 3 : 2;
-    while (MouseButton(1) != 0) {
-    }
+    WaitForRelease(1);
     ButtonAction = 0;
     do {
         EndFrame();

@@ -49,14 +49,15 @@ void EndScreen();
 
 // Game and end screen, every frame: the board's cells with their tiles, rows outer.
 void DrawBoard(int32_t width, int32_t height);
-// Modal press loop of the face button showing face cell `face`: 1 when released over it.
-int32_t TrackFaceButton(int32_t face);
-// Modal press loop of the back button: 1 when released over it.
+// Modal press loop of the face button showing Smileys cell `faceCell`: 1 when released over
+// it, 0 when released elsewhere or when a quit ended the press.
+int32_t TrackFaceButton(int32_t faceCell);
+// Modal press loop of the back button: 1 when released over it, 0 otherwise (as above).
 int32_t TrackBackButton();
 
-// Game and end screen, every frame: draws the whole screen with Smileys cell `face` and
+// Game and end screen, every frame: draws the whole screen with Smileys cell `faceCell` and
 // presents it.
-void DrawRoundScreen(int32_t face);
+void DrawRoundScreen(int32_t faceCell);
 
 // Game screen helpers, also used by the tests.
 // The round's board size, cut to the grids' 40 x 25 capacity.

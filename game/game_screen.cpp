@@ -19,9 +19,12 @@ constexpr int32_t BoardLeft = 10;
 constexpr int32_t BoardTop = 78;
 constexpr int32_t TileSize = 20;
 
-bool InArea(int32_t x, int32_t y, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    return x >= left && x <= right && y >= top && y <= bottom;
-}
+// The face button: its raised box, drawn and hit-tested; the face sits 3 pixels inside it
+// (4 while pressed).
+constexpr PixelBox FaceButtonBox = {247, 32, 283, 68};
+constexpr int32_t FaceInset = 3;
+// The back button: its picture's top left corner and hit area.
+constexpr PixelBox BackButtonBox = {300, 38, 350, 64};
 
 // Division rounded towards minus infinity, so that pointers left of or above the board
 // give negative cells rather than cell 0.
@@ -51,12 +54,13 @@ int32_t TileForCell(int32_t cover, int32_t content) {
     return 0;
 }
 
-// A left press on board cell (cx, cy) in the play loop: open it, wait for the release,
-// start the clock on the round's first press, then decide loss or win.
+// A left press on board cell (cx, cy) in the play loop: wait for the release, open the
+// cell, start the clock on the round's first press, then decide loss or win. A quit during
+// the press is no release: the cell stays as it is. Nothing is drawn during the wait, so
+// opening at the release shows the same as opening at the press.
 void LeftPressOnCell(int32_t cx, int32_t cy) {
+    if (WaitForRelease(1) == 0) return;
     int32_t result = OpenCell(cx, cy);
-    while (MouseButton(1) != 0) {
-    }
     if (TimerIdle == 1) StartTick = TickCountMs();
     TimerIdle = 0;
     if (result == 2) {
@@ -93,10 +97,9 @@ void PlayFrame() {
     }
     // Also after a left press that ended the round: its cell is open then, so the mark
     // stays as it is, but the right button's release is still waited for.
+    // The mark changes at the release, unless a quit ended the press.
     if (right != 0 && onBoard && MarkAllowed(cx, cy) != 0) {
-        CycleMark(cx, cy);
-        while (MouseButton(2) != 0) {
-        }
+        if (WaitForRelease(2) != 0) CycleMark(cx, cy);
     }
 
     TitleBarResult = HandleTitleBar();
@@ -106,10 +109,10 @@ void PlayFrame() {
 } // namespace
 
 bool InFaceButton(int32_t x, int32_t y) {
-    return InArea(x, y, 247, 32, 283, 68);
+    return FaceButtonBox.Contains(x, y);
 }
 bool InBackButton(int32_t x, int32_t y) {
-    return InArea(x, y, 300, 38, 350, 64);
+    return BackButtonBox.Contains(x, y);
 }
 
 void StartRound() {
@@ -147,12 +150,13 @@ void StartRound() {
     } while (TitleBarResult != CloseButton && RoundState == Running && ButtonAction == 0);
 }
 
-void DrawRoundScreen(int32_t face) {
+void DrawRoundScreen(int32_t faceCell) {
     DrawQuibFrame();
     BeginDrawing(BackBufferOutput());
     if (Options.starBackground != 0) DrawStarField();
     FillBox(5, 28, QuibWindow.Width - 9, 44, MakeColour(PanelRed, PanelGreen, PanelBlue));
-    DrawBevelBox(247, 32, 283, 68, PanelRed, PanelGreen, PanelBlue, 0);
+    const PixelBox& face = FaceButtonBox;
+    DrawBevelBox(face.left, face.top, face.right, face.bottom, PanelRed, PanelGreen, PanelBlue, 0);
     UseFontSlot(4);
     SetInkColour(0, 0, 0);
     SetTextMode(TextModeTransparent);
@@ -162,13 +166,13 @@ void DrawRoundScreen(int32_t face) {
     DrawTextAtCursor(TimeText);
     EndDrawing();
 
-    DrawSmileysCell(250, 35, face);
+    DrawSmileysCell(face.left + FaceInset, face.top + FaceInset, faceCell);
     DrawBoard(RoundColumns(), RoundRows());
     BlitSprite(PointTableSlot, 20, 32);
     DrawPointsStrip(97, 37, CounterShown[0]);
     DrawPointsStrip(115, 37, CounterShown[1]);
     DrawPointsStrip(133, 37, CounterShown[2]);
-    DrawButtons5Cell(300, 38, 1);
+    DrawButtons5Cell(BackButtonBox.left, BackButtonBox.top, 1);
     PresentBackBuffer();
 }
 
@@ -184,31 +188,32 @@ void DrawBoard(int32_t width, int32_t height) {
     }
 }
 
-int32_t TrackFaceButton(int32_t face) {
+int32_t TrackFaceButton(int32_t faceCell) {
+    const PixelBox& face = FaceButtonBox;
     int32_t inside = 0;
     do {
         inside = InFaceButton(MouseWindowX(), MouseWindowY()) ? 1 : 0;
         BeginDrawing(BackBufferOutput());
-        DrawBevelBox(247, 32, 283, 68, PanelRed, PanelGreen, PanelBlue, inside);
-        FillBox(248, 33, 34, 34, MakeColour(PanelRed, PanelGreen, PanelBlue));
+        DrawBevelBox(face.left, face.top, face.right, face.bottom, PanelRed, PanelGreen, PanelBlue,
+                     inside);
+        FillBox(face.left + 1, face.top + 1, face.right - face.left - 2, face.bottom - face.top - 2,
+                MakeColour(PanelRed, PanelGreen, PanelBlue));
         EndDrawing();
-        if (inside != 0)
-            DrawSmileysCell(251, 36, face);
-        else
-            DrawSmileysCell(250, 35, face);
+        int32_t inset = FaceInset + inside;
+        DrawSmileysCell(face.left + inset, face.top + inset, faceCell);
         PresentBackBuffer();
     } while (MouseButton(1) != 0);
-    return inside;
+    return QuitRequested() != 0 ? 0 : inside;
 }
 
 int32_t TrackBackButton() {
     int32_t inside = 0;
     do {
         inside = InBackButton(MouseWindowX(), MouseWindowY()) ? 1 : 0;
-        DrawButtons5Cell(300, 38, inside != 0 ? 2 : 1);
+        DrawButtons5Cell(BackButtonBox.left, BackButtonBox.top, inside != 0 ? 2 : 1);
         PresentBackBuffer();
     } while (MouseButton(1) != 0);
-    return inside;
+    return QuitRequested() != 0 ? 0 : inside;
 }
 
 int32_t PointerToCell(int32_t x, int32_t y, int32_t* cx, int32_t* cy) {

@@ -59,7 +59,7 @@ enum class Screen { Settings, Round, Exit };
 // After the settings screen: a round when start was released with valid settings, otherwise
 // (Escape or the close button) the end of the program.
 Screen AfterSettings() {
-    return ButtonAction == 5 && SettingsValid == 1 ? Screen::Round : Screen::Exit;
+    return ButtonAction == StartAction && SettingsValid == 1 ? Screen::Round : Screen::Exit;
 }
 
 // After the end screen (and, for a won round, the best-time screen): the choice made there.

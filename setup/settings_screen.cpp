@@ -44,7 +44,6 @@ struct PushButton {
     int32_t waitForRelease;
 };
 constexpr int32_t PushButtonCount = 11;
-constexpr int32_t StartAction = 5;
 const PushButton PushButtons[PushButtonCount] = {
     {{20, 180, 100, 200}, DrawButtons1Cell, 1, 2, 0},   // 1: preset 15 x 10, 12 mines
     {{105, 180, 185, 200}, DrawButtons1Cell, 3, 4, 0},  // 2: preset 20 x 15, 35
@@ -89,10 +88,6 @@ const CheckBox CheckBoxes[4] = {
 
 // ---------------------------------------------------------------- numbers
 
-bool Inside(int32_t x, int32_t y, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    return left <= x && x <= right && top <= y && y <= bottom;
-}
-
 // The largest float below 2^31: every float within +-this converts to int32 without overflow.
 constexpr float LargestIntFloat = 2147483520.0f;
 
@@ -133,7 +128,7 @@ void ApplyBackground() {
 // A press on a slider's bar sets it to the pointer's share of its maximum; holding the button
 // and moving drags the value frame by frame (a press that moves in from elsewhere counts too).
 void DragSlider(float& slider, const SliderRow& row, int32_t maximum, int32_t mx, int32_t my) {
-    if (Inside(mx, my, SliderLeft, row.top + 1, SliderRight, row.top + 14))
+    if (PixelBox{SliderLeft, row.top + 1, SliderRight, row.top + 14}.Contains(mx, my))
         slider = static_cast<float>(mx - SliderLeft) / SliderSpan * static_cast<float>(maximum);
 }
 
@@ -191,13 +186,13 @@ void HandleSettingsPress() {
     for (int32_t i = 0; i < PushButtonCount; ++i) {
         const PushButton& button = PushButtons[i];
         const PushButtonArea& a = button.area;
-        if (Inside(mx, my, a.left, a.top, a.right, a.bottom))
+        if (a.Contains(mx, my))
             ButtonAction = TrackPushButton(a, button.picture, button.normalCell, button.pressedCell,
                                            button.waitForRelease) *
                            (i + 1);
     }
     for (const CheckBox& box : CheckBoxes)
-        if (Inside(mx, my, CheckBoxLeft, box.top, CheckBoxRight, box.top + CheckBoxSize))
+        if (PixelBox{CheckBoxLeft, box.top, CheckBoxRight, box.top + CheckBoxSize}.Contains(mx, my))
             ToggleOption(Options.*box.flag);
     ApplyButtonAction();
     ClampSliders();
@@ -289,22 +284,18 @@ int32_t TrackPushButton(const PushButtonArea& area, ButtonPicture picture, int32
                         int32_t pressedCell, int32_t waitForRelease) {
     int32_t over = 0;
     do {
-        over = Inside(MouseWindowX(), MouseWindowY(), area.left, area.top, area.right, area.bottom)
-                   ? 1
-                   : 0;
+        over = area.Contains(MouseWindowX(), MouseWindowY()) ? 1 : 0;
         picture(area.left, area.top, over ? pressedCell : normalCell);
         PresentBackBuffer();
     } while (MouseButton(1) == 1);
-    if (waitForRelease)
-        while (MouseButton(1) == 1) {
-        }
-    return over;
+    if (waitForRelease) WaitForRelease(1);
+    return QuitRequested() != 0 ? 0 : over;
 }
 
+// Nothing is drawn while the box is held, so flipping at the release shows the same frames
+// as flipping at the press.
 void ToggleOption(int32_t& flag) {
-    flag = 1 - flag;
-    while (MouseButton(1) == 1) {
-    }
+    if (WaitForRelease(1) != 0) flag = 1 - flag;
 }
 
 void SettingsScreen() {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "frame.h"
 #include "setup_state.h"
 
 // ---------------------------------------------------------------- main routine
@@ -27,20 +28,20 @@ void SavePreferences();
 // program is to end (Escape, or TitleBarResult 1).
 void SettingsScreen();
 
+// ButtonAction of the start button: the settings screen returns with it to start a round.
+constexpr int32_t StartAction = 5;
+
 // A push button's hit area, inclusive on all sides; its picture sits at (left, top).
-struct PushButtonArea {
-    int32_t left;
-    int32_t top;
-    int32_t right;
-    int32_t bottom;
-};
+using PushButtonArea = PixelBox;
 // Draws one cell of a button sheet at (x, y): the sprite-cell helpers of the frame toolkit.
 using ButtonPicture = void (*)(int32_t x, int32_t y, int32_t n);
 
 // Modal press loop of a push button, entered when a frame sees the left button held over it:
-// shows the pressed or normal cell until the release; 1 when released over the button.
+// shows the pressed or normal cell until the release; 1 when released over the button, 0
+// when released elsewhere or when a quit ended the press.
 // waitForRelease: wait once more for the left button to be let go (the start button).
 int32_t TrackPushButton(const PushButtonArea& area, ButtonPicture picture, int32_t normalCell,
                         int32_t pressedCell, int32_t waitForRelease);
-// A check-box press: flips the flag, then waits while the left button is held.
+// A check-box press: waits while the left button is held, then flips the flag (wherever the
+// button was let go), unless a quit ended the press.
 void ToggleOption(int32_t& flag);

@@ -40,6 +40,7 @@ void LoadAllSheets() {
 } // namespace
 
 TEST_F(FrameTest, CommittedSheetsEqualWhatTheGeneratorDraws) {
+    if (TESSAROC_CROSS_BUILD) GTEST_SKIP() << "the generator runs on the build machine only";
     std::string folder = MakeTempFolder("artwork");
     std::string command = std::string(TESSAROC_BINARY_DIR) + "/make_artwork " + folder + "GFX";
     ASSERT_EQ(std::system(command.c_str()), 0);

@@ -292,6 +292,33 @@ TEST_F(FrameTest, RollUpShrinksWaitsForRestoreAndGrowsBack) {
     EXPECT_GE(ScriptClock(), 1101u);
 }
 
+TEST_F(FrameTest, TheRolledUpWindowAnswersAPressWithinAFrame) {
+    // Quick clicks on the restore button at different moments of the frame: each shows the
+    // pressed picture in the next frame and restores the window, though the pointer leaves
+    // the button as soon as the button is up.
+    for (uint32_t offset = 0; offset < 120; offset += 7) {
+        SCOPED_TRACE(offset);
+        ReopenStandardWindow();
+        const uint32_t down = 1000 + offset;
+        ScriptMouseMove(900, 100 + 355, 50 + 15);
+        ScriptMouseDown(down, 1);
+        ScriptMouseUp(down + 30, 1);
+        ScriptMouseMove(down + 30, 100 + 200, 50 + 200);
+        ScriptEndAt(5000);
+        uint32_t pressedShownAt = 0;
+        ScriptOnPresent([&](int64_t) {
+            if (pressedShownAt == 0 && ScriptWindow().height == 31 &&
+                ShowsButton(346, 7, RestoreButton, 1))
+                pressedShownAt = ScriptClock();
+        });
+        RollUpQuibWindow();
+        EXPECT_GE(pressedShownAt, down);
+        EXPECT_LT(pressedShownAt, down + ScriptFrameMs);
+        EXPECT_EQ(QuitRequested(), 0); // restored by the click, not ended by the script
+        ScriptOnPresent(nullptr);
+    }
+}
+
 TEST_F(FrameTest, QuitRequestEndsTitleBarHandlingAndRollUp) {
     OpenStandardWindow();
     ScriptEndAt(2000);

@@ -461,6 +461,43 @@ TEST_F(GameScreenTest, QuitEndsEveryLoopOfTheScreens) {
     EXPECT_EQ(TitleBarResult, CloseButton);
 }
 
+TEST_F(GameScreenTest, AQuitDuringAPressIsNoRelease) {
+    // Held with the left button on a cell, with the right one on a cell, on the face button
+    // and on the back button when the quit comes: the cell is neither opened nor marked and
+    // no button acts.
+    struct Hold {
+        int32_t x, y, button;
+    };
+    const Hold holds[] = {
+        {CellX(2), CellY(2), 1}, {CellX(2), CellY(2), 2}, {260, 50, 1}, {320, 50, 1}};
+    for (const Hold& h : holds) {
+        SCOPED_TRACE(testing::Message() << h.x << "," << h.y << " button " << h.button);
+        StartUpForScreens("game");
+        ScriptMouseMove(100, h.x, h.y);
+        ScriptMouseDown(101, h.button);
+        ScriptEndAt(600);
+        StartRound();
+        EXPECT_EQ(TitleBarResult, CloseButton);
+        EXPECT_EQ(ButtonAction, 0);
+        EXPECT_EQ(RoundState, Running);
+        EXPECT_EQ(Cover(2, 2), Covered);
+        EXPECT_EQ(TimerIdle, 1);
+    }
+    StartUpForScreens("game");
+    RoundState = Lost;
+    ScriptMouseMove(100, 260, 50);
+    ScriptMouseDown(101, 1); // the press that ended the round, held
+    ScriptMouseUp(300, 1);
+    ScriptMouseDown(400, 1); // the face button, held when the quit comes
+    ScriptEndAt(600);
+    ScriptSetClock(102);
+    MouseButton(1);
+    ASSERT_EQ(MouseButton(1), 1);
+    EndScreen();
+    EXPECT_EQ(ButtonAction, 0);
+    EXPECT_GE(ScriptClock(), 600u);
+}
+
 TEST_F(GameScreenTest, RollUpKeepsTheRoundAndTheCloseButtonEndsIt) {
     uint32_t t = ScriptClick(100, CellX(0), CellY(0), 2);
     t = ScriptClick(t + 100, 335, 15); // roll up

@@ -4,12 +4,14 @@
 #include <algorithm>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame_state.h"
 #include "game_state.h"
 #include "program_run.h"
 #include "script_platform.h"
+#include "script_state.h"
 #include "setup.h"
 #include "test_support.h"
 
@@ -78,6 +80,25 @@ TEST(Flow, RemembersTheWindowPositionAndOptions) {
     EXPECT_EQ(ScriptWindow().height, 310);
     EXPECT_EQ(QuibWindow.BackColour.red + QuibWindow.BackColour.green, 0);
     EXPECT_EQ(PrefsOf(folder), PrefsRecord(1, 1, 0, 1, 20, 15, 35, 300, 200));
+}
+
+TEST(Flow, ClicksAndPrefsFollowAWindowMovedByTheWindowManager) {
+    // Half a second in, the window manager moves the window (an Alt-drag, say) to (400, 300).
+    std::string folder = FreshMachine("moved");
+    bool moved = false;
+    EachPresent([&] {
+        if (!moved && ScriptClock() >= 5500) {
+            ScriptScreen.window.x = 400;
+            ScriptScreen.window.y = 300;
+            moved = true;
+        }
+    });
+    // The fourth preset at its new place on the desktop.
+    uint32_t t = ScriptClick(6000, 400 + PresetX[3], 300 + PresetY);
+    ScriptEndAt(t + 200);
+    ASSERT_EQ(RunTessaroc(), 0);
+    EXPECT_EQ(std::pair(BoardSettings.width, BoardSettings.height), std::pair(40, 25));
+    EXPECT_EQ(PrefsOf(folder), PrefsRecord(0, 0, 0, 0, 40, 25, 200, 400, 300));
 }
 
 TEST(Flow, FailedSetUpEndsAtOnceWithoutTouchingPrefs) {

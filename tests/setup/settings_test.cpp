@@ -232,6 +232,25 @@ TEST(Settings, ButtonActsOnlyWhenReleasedOverItself) {
     EXPECT_EQ(BoardSettings.mines, 35);
 }
 
+TEST(Settings, AQuitDuringAPressIsNoRelease) {
+    // The program is ended (as by SIGTERM) while "+", a check box or start is held down: the
+    // preferences are saved as they were before the press.
+    struct Hold {
+        int32_t x, y;
+    };
+    for (const Hold& h : {Hold{PlusX, SliderRowY[0]}, Hold{CheckBoxX, CheckBoxY[0]},
+                          Hold{PresetX[3], PresetY}, Hold{StartX, StartY}}) {
+        SCOPED_TRACE(testing::Message() << h.x << "," << h.y);
+        std::string folder = FreshMachine("quit-held");
+        ScriptMouseMove(5200, h.x, h.y);
+        ScriptMouseDown(5201, 1);
+        ScriptEndAt(5800);
+        ASSERT_EQ(RunTessaroc(), 0);
+        EXPECT_EQ(PrefsOf(folder), PrefsRecord(0, 0, 0, 0, 15, 10, 12, 0, 0));
+        EXPECT_EQ(ScriptWindow().width, 370); // no round was started
+    }
+}
+
 TEST(Settings, EscapeEndsTheProgramAndSaves) {
     std::string folder = FreshMachine("escape");
     uint32_t t = ScriptClick(5200, PresetX[2], PresetY);

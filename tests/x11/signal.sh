@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SIGINT and SIGTERM end the real program through its ordinary end, which saves "Prefs":
-# once on the idle settings screen, once while a push button is held down (a modal loop),
-# once in the middle of a round.
+# once on the idle settings screen, once while a push button is held down (a modal loop; a
+# quit is no release, so the button does not act), once in the middle of a round.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/lib/common.sh
@@ -33,7 +33,7 @@ start 22
 point 60 190
 xdotool mousedown 1 # the first preset, held: the press loop runs
 sleep 0.5
-stop TERM 15
+stop TERM 22
 xdotool mouseup 1
 
 start 23

@@ -1,0 +1,49 @@
+// The Windows platform's global state: the window, the frame pacing and the session end.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+
+// ---------------------------------------------------------------- window
+
+struct Win32WindowRecord {
+    HWND window = nullptr;        // the one window, made hidden by OpenScreenSystem
+    HDC dc = nullptr;             // its own device context (the class has CS_OWNDC)
+    bool classRegistered = false; // the window class exists
+    bool moving = false;          // inside the window system's move (SendWindowMessage)
+};
+extern Win32WindowRecord Win32Window;
+
+// ---------------------------------------------------------------- frame pacing
+
+struct Win32PacingRecord {
+    bool on = false;        // set by AttachBackBuffer
+    HANDLE timer = nullptr; // waitable timer the present sleeps on (null: Sleep instead)
+    bool coarse = false;    // the timer is not high-resolution: timeBeginPeriod(1) is in force
+    int64_t frequency = 0;  // performance counter counts per second
+    int64_t lastReturn = 0; // performance counter when the last present returned
+};
+extern Win32PacingRecord Win32Pacing;
+
+// ---------------------------------------------------------------- session end
+
+struct Win32SessionRecord {
+    HANDLE ended = nullptr;      // manual-reset event set by ClosePlatform (a console handler
+                                 // waits on it so the ordinary end can finish first)
+    bool consoleHandler = false; // SetConsoleCtrlHandler has installed ours
+};
+extern Win32SessionRecord Win32Session;
+
+// Clears the records (does not destroy the window; ClosePlatform does).
+void ResetWin32State();
+
+// ---------------------------------------------------------------- shared inside the backend
+
+// The window procedure of the one window (win32_events.cpp).
+LRESULT CALLBACK TessarocWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+// Shows the back buffer in the window's client area: the changed rows (present) or, after
+// the system lost the window's contents (WM_PAINT), all of them.
+void CopyBackBufferToWindow(HDC dc, bool whole);
+// Installs the console control handler that requests the quit (once).
+void InstallQuitHandler();

@@ -1,0 +1,269 @@
+// Tests of the Windows window backend through its own window: placement, messages turned
+// into the game's events and keys, the close request, the session end, the move and pacing.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <utility>
+#include <vector>
+
+#include "backend.h"
+#include "platform.h"
+#include "platform_state.h"
+#include "win32_platform.h"
+
+namespace {
+
+constexpr int32_t WinX = 120, WinY = 90, WinW = 370, WinH = 310;
+
+HWND TestWindow() {
+    return reinterpret_cast<HWND>(Win32NativeWindow());
+}
+
+// Key data of a key message: the scan code in bits 16-23, the extended flag in bit 24.
+LPARAM KeyData(int32_t scanCode, bool extended) {
+    return LPARAM((scanCode & 0xFF) << 16) | (extended ? LPARAM(1) << 24 : 0);
+}
+
+// Polls until an event arrives (the quick-tap gate may hold a release for a while); 0 when
+// none came within two seconds.
+int32_t NextEvent() {
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < 2000) {
+        const int32_t kind = PollWindowEvent();
+        if (kind != 0) return kind;
+    }
+    return 0;
+}
+
+// Takes every pending event so each test starts with an empty queue.
+void DrainEvents() {
+    for (int i = 0; i < 50; i++)
+        PollWindowEvent();
+}
+
+class RealWin32Window : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display for Wine (DISPLAY is unset)";
+        ASSERT_NE(OpenKeyboardDevice(), 0);
+        ASSERT_NE(OpenScreenSystem(), 0);
+        ASSERT_NE(CreateMainWindow(1, WinX, WinY, WinW, WinH, StylePopup,
+                                   "Tessaroc Pr\xFC"
+                                   "fung"),
+                  0);
+        ASSERT_NE(AttachBackBuffer(1, 0, 0, 850, 600, 0, 0, 0), 0);
+        DrainEvents();
+    }
+    void TearDown() override {
+        ClosePlatform();
+        ResetPlatformState();
+    }
+};
+
+TEST(Win32Keys, KeyDataGivesSetOneScanCodesWithExtendedKeysFromHex80) {
+    struct Case {
+        int32_t scanCode;
+        bool extended;
+        int32_t expected;
+    };
+    const Case cases[] = {
+        {0x01, false, 0x01}, // Escape
+        {0x1C, false, 0x1C}, // Return
+        {0x1C, true, 0x9C},  // Enter on the number block
+        {0x1D, true, 0x9D},  // right Control
+        {0x48, true, 0xC8},  // arrow up (0x48 alone is 8 on the number block)
+        {0x00, false, 0x00}, // a message without a scan code names no key
+        {0x00, true, 0x00},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Win32ScanCodeOfKeyData(intptr_t(KeyData(c.scanCode, c.extended))), c.expected)
+            << "scan code " << c.scanCode << (c.extended ? " extended" : "");
+    // Repeat count and the previous-state and transition bits change nothing.
+    EXPECT_EQ(Win32ScanCodeOfKeyData(intptr_t(KeyData(0x10, false) | 0xC0000005)), 0x10);
+}
+
+TEST_F(RealWin32Window, OpensWhereAskedWithTheClientAtTheCornerAndKeepsItWhenResized) {
+    RECT outer{}, client{};
+    GetWindowRect(TestWindow(), &outer);
+    GetClientRect(TestWindow(), &client);
+    EXPECT_EQ(std::pair(outer.left, outer.top), std::pair(long(WinX), long(WinY)));
+    EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(long(WinW), long(WinH)));
+    EXPECT_TRUE(IsWindowVisible(TestWindow()));
+    wchar_t title[64] = {};
+    GetWindowTextW(TestWindow(), title, 64);
+    EXPECT_STREQ(title, L"Tessaroc Pr\u00FCfung");
+
+    ResizeMainWindow(WinW, 28);
+    GetWindowRect(TestWindow(), &outer);
+    EXPECT_EQ(std::pair(outer.left, outer.top), std::pair(long(WinX), long(WinY)));
+    EXPECT_EQ(outer.bottom - outer.top, 28);
+    int32_t left = 0, top = 0;
+    WindowDesktopPosition(&left, &top);
+    EXPECT_EQ(std::pair(left, top), std::pair(WinX, WinY));
+}
+
+TEST_F(RealWin32Window, PresentShowsTheBackBufferTopRowFirst) {
+    std::fill(BackBuffer.pixels.begin(), BackBuffer.pixels.end(), 0x000000u);
+    BackBuffer.pixels[0] = 0xFF0000u;                      // top-left: red
+    BackBuffer.pixels[size_t(WinH - 1) * 850] = 0x0000FFu; // bottom-left of the client: blue
+    PresentBackBuffer();
+    HDC dc = GetDC(TestWindow());
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 0, WinH - 1), RGB(0, 0, 255));
+    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(0, 0, 0));
+
+    // Only row 100 changes: it reaches its own row, and the rows around it stay.
+    BackBuffer.pixels[size_t(100) * 850 + 7] = 0x00FF00u;
+    PresentBackBuffer();
+    EXPECT_EQ(GetPixel(dc, 7, 100), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 7, 99), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 0, WinH - 1), RGB(0, 0, 255));
+    ReleaseDC(TestWindow(), dc);
+}
+
+TEST_F(RealWin32Window, MouseMessagesBecomeEventsWithDesktopPointsAndMasks) {
+    PostMessageW(TestWindow(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(5, 7));
+    PostMessageW(TestWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(6, 7));
+    PostMessageW(TestWindow(), WM_MOUSEMOVE, MK_LBUTTON | MK_CONTROL, MAKELPARAM(9, 8));
+    PostMessageW(TestWindow(), WM_RBUTTONDOWN, MK_LBUTTON | MK_RBUTTON, MAKELPARAM(9, 8));
+
+    EXPECT_EQ(NextEvent(), EventLeftDown);
+    EXPECT_EQ(LastEventParam(), MaskLeft | MaskShift);
+    int32_t x = 0, y = 0;
+    ASSERT_TRUE(LastTakenPoint(&x, &y));
+    EXPECT_EQ(std::pair(x, y), std::pair(WinX + 5, WinY + 7));
+
+    EXPECT_EQ(NextEvent(), EventMouseMove); // the two moves arrive as the newest one
+    EXPECT_EQ(LastEventParam(), MaskLeft | MaskControl);
+    ASSERT_TRUE(LastTakenPoint(&x, &y));
+    EXPECT_EQ(std::pair(x, y), std::pair(WinX + 9, WinY + 8));
+
+    EXPECT_EQ(NextEvent(), EventRightDown);
+    EXPECT_EQ(LastEventParam(), MaskLeft | MaskRight);
+}
+
+TEST_F(RealWin32Window, LostCaptureReleasesTheHeldButtonsSoWaitsForAReleaseEnd) {
+    PostMessageW(TestWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 7));
+    EXPECT_EQ(NextEvent(), EventLeftDown);
+    EXPECT_EQ(GetCapture(), TestWindow());
+    SendMessageW(TestWindow(), WM_CAPTURECHANGED, 0, 0); // another window took the mouse
+    EXPECT_EQ(NextEvent(), EventLeftUp);
+    EXPECT_EQ(LastEventParam() & MaskLeft, 0);
+    EXPECT_EQ(HeldButtons(), 0);
+}
+
+TEST_F(RealWin32Window, KeysArriveAsScanCodesAndFocusLossLetsThemGo) {
+    PostMessageW(TestWindow(), WM_KEYDOWN, VK_ESCAPE, KeyData(0x01, false));
+    PostMessageW(TestWindow(), WM_KEYDOWN, VK_CONTROL, KeyData(0x1D, true));
+    ASSERT_NE(SnapshotKeyboard(), 0);
+    EXPECT_NE(KeyDown(0x01), 0);
+    EXPECT_NE(KeyDown(0x9D), 0);
+    EXPECT_EQ(KeyDown(0x1D), 0); // the left Control key stays up
+
+    SendMessageW(TestWindow(), WM_KILLFOCUS, 0, 0);
+    ASSERT_NE(SnapshotKeyboard(), 0);
+    EXPECT_EQ(KeyDown(-1), 0);
+}
+
+TEST_F(RealWin32Window, AltKeysReachTheGameWithoutOpeningTheWindowMenu) {
+    PostMessageW(TestWindow(), WM_SYSKEYDOWN, VK_MENU, KeyData(0x38, false) | (LPARAM(1) << 29));
+    PostMessageW(TestWindow(), WM_SYSKEYUP, VK_MENU, KeyData(0x38, false) | (LPARAM(1) << 29));
+    PostMessageW(TestWindow(), WM_KEYDOWN, 'A', KeyData(0x1E, false));
+    ASSERT_NE(SnapshotKeyboard(), 0);
+    EXPECT_NE(KeyDown(0x1E), 0); // the key after Alt still reaches the game
+}
+
+TEST_F(RealWin32Window, CloseRequestIsReportedAndTheWindowStays) {
+    PostMessageW(TestWindow(), WM_CLOSE, 0, 0);
+    EXPECT_EQ(NextEvent(), EventClose);
+    EXPECT_TRUE(IsWindow(TestWindow()));
+    EXPECT_TRUE(IsWindowVisible(TestWindow()));
+}
+
+TEST_F(RealWin32Window, EndOfTheSessionAgreesAndRequestsTheOrdinaryEnd) {
+    ASSERT_EQ(QuitRequested(), 0);
+    EXPECT_EQ(SendMessageW(TestWindow(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    EXPECT_NE(QuitRequested(), 0);
+    EXPECT_TRUE(IsWindow(TestWindow())); // the program ends itself, after saving
+}
+
+TEST_F(RealWin32Window, MoveWithTheButtonAlreadyUpReturnsAndLeavesTheWindow) {
+    PostMessageW(TestWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 7));
+    PostMessageW(TestWindow(), WM_LBUTTONUP, 0, MAKELPARAM(5, 7));
+    EXPECT_EQ(NextEvent(), EventLeftDown);
+    SendWindowMessage(1, MessageNcLeftDown, HitCaption, 0);
+    int32_t left = 0, top = 0;
+    WindowDesktopPosition(&left, &top);
+    EXPECT_EQ(std::pair(left, top), std::pair(WinX, WinY));
+    // The move consumed the release: the game sees the button up, not a stale release.
+    EXPECT_EQ(NextEvent(), EventMouseMove);
+    EXPECT_EQ(LastEventParam() & MaskLeft, 0);
+}
+
+TEST_F(RealWin32Window, PresentsAreAtLeastOneSixtyFirstSecondApart) {
+    LARGE_INTEGER frequency, previous, now;
+    QueryPerformanceFrequency(&frequency);
+    PresentBackBuffer();
+    QueryPerformanceCounter(&previous);
+    for (int i = 0; i < 30; i++) {
+        PresentBackBuffer();
+        QueryPerformanceCounter(&now);
+        EXPECT_GT(now.QuadPart - previous.QuadPart, frequency.QuadPart / 61) << "present " << i;
+        previous = now;
+    }
+}
+
+double ProcessorSeconds() {
+    FILETIME created, exited, kernel, user;
+    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+    auto seconds = [](const FILETIME& t) {
+        return double((uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+// Not a test: tools/measure-pacing-windows.sh runs it for the figures.
+TEST_F(RealWin32Window, DISABLED_PacingReport) {
+    const char* env = std::getenv("TESSAROC_PACING_SECONDS");
+    const double seconds = env ? std::atof(env) : 10.0;
+    LARGE_INTEGER frequency, start, previous, now;
+    QueryPerformanceFrequency(&frequency);
+    const double cpuBefore = ProcessorSeconds();
+    PresentBackBuffer();
+    QueryPerformanceCounter(&start);
+    previous = start;
+    std::vector<double> intervals;
+    do {
+        BackBuffer.pixels[size_t(intervals.size() % 300) * 850] ^= 0x00FFFFFF; // a changing frame
+        PresentBackBuffer();
+        QueryPerformanceCounter(&now);
+        intervals.push_back(double(now.QuadPart - previous.QuadPart) * 1e3 /
+                            double(frequency.QuadPart));
+        previous = now;
+    } while (double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart) < seconds);
+    const double cpu = ProcessorSeconds() - cpuBefore;
+    double sum = 0, squares = 0;
+    for (double ms : intervals)
+        sum += ms;
+    const double mean = sum / double(intervals.size());
+    for (double ms : intervals)
+        squares += (ms - mean) * (ms - mean);
+    std::vector<double> sorted = intervals;
+    std::sort(sorted.begin(), sorted.end());
+    const double wall = sum / 1e3;
+    std::printf("timer: %s\n", Win32HighResolutionPacing() ? "high-resolution" : "1 ms period");
+    std::printf("presents: %zu in %.2f s (%.2f per second)\n", intervals.size(), wall,
+                double(intervals.size()) / wall);
+    std::printf("interval: mean %.3f ms, standard deviation %.3f ms, min %.3f ms, max %.3f ms\n",
+                mean, std::sqrt(squares / double(intervals.size())), sorted.front(), sorted.back());
+    std::printf("interval: median %.3f ms, 99th percentile %.3f ms\n", sorted[sorted.size() / 2],
+                sorted[sorted.size() * 99 / 100]);
+    std::printf("processor: %.1f %% of one core\n", 100.0 * cpu / wall);
+}
+
+} // namespace
