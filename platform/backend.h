@@ -64,6 +64,10 @@ int32_t HeldButtons();
 // queue, so the game's next poll sees the button up, as a window system reports it.
 void FinishWindowMove(int32_t x, int32_t y);
 
+// The connection to the window system broke for good: runs the program's handler (see
+// SetDisplayLostHandler); the backend then reports it on stderr and ends with code 1.
+void RunDisplayLostHandler();
+
 // ---------------------------------------------------------------- hooks (backend, called by
 // the core)
 

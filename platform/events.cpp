@@ -4,6 +4,20 @@
 #include "backend.h"
 #include "platform_state.h"
 
+void (*DisplayLostHandler)() = nullptr;
+
+void SetDisplayLostHandler(void (*handler)()) {
+    DisplayLostHandler = handler;
+}
+
+// Called once, from the backend's report of a broken connection; the handler runs once even
+// if saving touches the broken connection again.
+void RunDisplayLostHandler() {
+    void (*handler)() = DisplayLostHandler;
+    DisplayLostHandler = nullptr;
+    if (handler) handler();
+}
+
 void ResetEventState() {
     EventQueue = EventQueueRecord();
     KeyTable = KeyTableRecord();

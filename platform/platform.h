@@ -82,6 +82,10 @@ void ClosePlatform();
 // Nonzero once SIGINT or SIGTERM arrived (or a test script has run out): the program's
 // loops end through the ordinary end of the program.
 int32_t QuitRequested();
+// Start-up: what to run when the window system's connection breaks for good (the display
+// went away), just before the program ends with a non-zero code; null for nothing. Lets the
+// program save its preferences, which an ordinary end would have saved.
+void SetDisplayLostHandler(void (*handler)());
 
 // ---------------------------------------------------------------- keyboard (backend)
 

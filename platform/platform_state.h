@@ -145,6 +145,9 @@ struct EventQueueRecord {
 };
 extern EventQueueRecord EventQueue;
 
+// What the program runs when the display goes away for good (SetDisplayLostHandler).
+extern void (*DisplayLostHandler)();
+
 // ---------------------------------------------------------------- keyboard
 
 // A key that went down and up again between two snapshots shows in the next snapshot only

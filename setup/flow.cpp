@@ -111,6 +111,7 @@ int RunTessaroc() {
     InitQuibToolkit();
     SetDefaults();
     LoadPreferences();
+    SetDisplayLostHandler(SavePreferences);
     OpenMainWindow();
     LoadScreenFonts();
     LoadCellSheets();

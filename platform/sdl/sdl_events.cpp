@@ -7,15 +7,24 @@
 #include "sdl_platform.h"
 #include "sdl_state.h"
 
-// The desktop point of a window-relative pointer position: X reports pointer positions
-// relative to the window, so the client origin is asked once per pumped batch.
+// A desktop pixel in the game's pixels, counted from the window's client origin (desktop
+// pixels) so that a point inside the window lands on the game pixel drawn there, whatever
+// the origin's remainder by the scale.
+static int32_t GameCoordinate(int32_t desktop, int32_t origin) {
+    const int32_t scale = SdlWindow.scale;
+    return FloorDivide(origin, scale) + FloorDivide(desktop - origin, scale);
+}
+
+// The desktop point, in the game's pixels, of a window-relative pointer position in desktop
+// pixels: X reports pointer positions relative to the window, so the client origin is asked
+// once per pumped batch.
 static void DesktopPoint(int32_t windowX, int32_t windowY, int32_t* x, int32_t* y) {
     if (!SdlInput.originKnown) {
-        WindowDesktopPosition(&SdlInput.originX, &SdlInput.originY);
+        PhysicalWindowPosition(&SdlInput.originX, &SdlInput.originY);
         SdlInput.originKnown = true;
     }
-    *x = SdlInput.originX + windowX;
-    *y = SdlInput.originY + windowY;
+    *x = GameCoordinate(SdlInput.originX + windowX, SdlInput.originX);
+    *y = GameCoordinate(SdlInput.originY + windowY, SdlInput.originY);
 }
 
 // Our button number of an SDL button; 0 for buttons the game does not read.
@@ -88,8 +97,8 @@ void BackendWaitForEvent(int32_t ms) {
     SDL_WaitEventTimeout(nullptr, ms);
 }
 
-// The pointer's desktop position and whether the left button is down, asked of the X server
-// at this moment (SDL's cached state would lag behind a warped pointer).
+// The pointer's position in desktop pixels and whether the left button is down, asked of
+// the X server at this moment (SDL's cached state would lag behind a warped pointer).
 static bool QueryPointer(int32_t* x, int32_t* y) {
     if (SdlWindow.xDisplay) {
         Display* d = static_cast<Display*>(SdlWindow.xDisplay);
@@ -109,28 +118,36 @@ static bool QueryPointer(int32_t* x, int32_t* y) {
     return (buttons & SDL_BUTTON_LMASK) != 0;
 }
 
+// The pointer in the game's pixels, counted from where the window is now.
 void CursorScreenPosition(int32_t* x, int32_t* y) {
-    QueryPointer(x, y);
+    int32_t px = 0, py = 0, originX = 0, originY = 0;
+    QueryPointer(&px, &py);
+    PhysicalWindowPosition(&originX, &originY);
+    *x = GameCoordinate(px, originX);
+    *y = GameCoordinate(py, originY);
 }
 
 // DragQuibWindow: while the left button is held the window follows the pointer's motion
 // since the last event the game took (the press, or a move after it; the pointer at the call
 // when that event had no point), checked about every millisecond; nothing is presented
-// meanwhile. Returns when the button goes up (at once when it already is) or a quit is
-// requested.
+// meanwhile. The motion is counted in the game's pixels, so the window moves in whole game
+// pixels and keeps the client origin's remainder by the scale. Returns when the button goes
+// up (at once when it already is) or a quit is requested.
 void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2) {
     (void)window, (void)param2;
     if (message != MessageNcLeftDown || param1 != HitCaption || !SdlWindow.window) return;
-    int32_t anchorX = 0, anchorY = 0, startX = 0, startY = 0;
-    bool held = QueryPointer(&anchorX, &anchorY);
+    const int32_t scale = SdlWindow.scale;
+    int32_t startX = 0, startY = 0, px = 0, py = 0;
+    PhysicalWindowPosition(&startX, &startY);
+    bool held = QueryPointer(&px, &py);
+    int32_t anchorX = GameCoordinate(px, startX), anchorY = GameCoordinate(py, startY);
     LastTakenPoint(&anchorX, &anchorY);
-    WindowDesktopPosition(&startX, &startY);
     int32_t placedX = startX, placedY = startY;
     while (held && !QuitRequested()) {
         SleepMs(1);
-        int32_t px = 0, py = 0;
         held = QueryPointer(&px, &py);
-        const int32_t tx = startX + (px - anchorX), ty = startY + (py - anchorY);
+        const int32_t tx = startX + (GameCoordinate(px, startX) - anchorX) * scale;
+        const int32_t ty = startY + (GameCoordinate(py, startY) - anchorY) * scale;
         if (tx != placedX || ty != placedY) {
             SDL_SetWindowPosition(SdlWindow.window, tx, ty);
             placedX = tx;
@@ -139,7 +156,6 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
         BackendPumpEvents();
     }
     BackendPumpEvents();
-    int32_t px = 0, py = 0;
-    QueryPointer(&px, &py);
+    CursorScreenPosition(&px, &py);
     FinishWindowMove(px, py);
 }

@@ -16,6 +16,8 @@ struct SdlWindowRecord {
     unsigned long xWindow = 0;       // X11 window id of the window (0 off X11)
     SDL_Surface* surface = nullptr;  // the window surface the last present drew into
     std::vector<SDL_Rect> sendRects; // rows the present sends (storage kept between frames)
+    int32_t scale = 1;               // desktop pixels per game pixel, chosen by OpenScreenSystem
+    std::vector<uint32_t> scaled;    // rows of the back buffer enlarged by scale, for a present
 };
 extern SdlWindowRecord SdlWindow;
 
@@ -43,3 +45,9 @@ void ResetSdlState();
 
 // Installs the SIGINT/SIGTERM handlers that request the quit.
 void InstallQuitSignals();
+// The scale factor for this run (sdl_scale.cpp); needs the display open.
+int32_t DesktopScaleFactor();
+// a / b rounded toward minus infinity, for b > 0.
+int32_t FloorDivide(int32_t a, int32_t b);
+// Top-left corner of the window's client area in desktop pixels (not divided by the scale).
+void PhysicalWindowPosition(int32_t* left, int32_t* top);

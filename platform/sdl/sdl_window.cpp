@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
 
 #include "backend.h"
@@ -31,7 +33,8 @@ static void OnQuitSignal(int) {
     RequestQuit();
 }
 
-// OpenKeyboardDevice and OpenScreenSystem: SIGINT and SIGTERM only set the quit flag, so the
+// OpenKeyboardDevice and OpenScreenSystem: SIGINT, SIGTERM and SIGHUP (the terminal closed,
+// the session ended) only set the quit flag, so the
 // program ends through its ordinary end (SDL's own handlers are switched off by a hint).
 // Installing the same handlers again changes nothing.
 void InstallQuitSignals() {
@@ -40,6 +43,7 @@ void InstallQuitSignals() {
     sigemptyset(&action.sa_mask);
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
+    sigaction(SIGHUP, &action, nullptr);
 }
 
 // ---------------------------------------------------------------- clock and pauses
@@ -82,6 +86,60 @@ static void ReportFailure(const char* what) {
     std::fprintf(stderr, "tessaroc: %s: %s\n", what, SDL_GetError());
 }
 
+// The video driver that shows a window on the user's screen: X11 wherever an X display is
+// named, Wayland only where there is none; null when there is neither. SDL's own choice
+// would fall back to drivers that draw off screen, and the game would run invisibly.
+static const char* ScreenDriver() {
+    const char* x = std::getenv("DISPLAY");
+    if (x && *x) return "x11";
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland) return "wayland";
+    return nullptr;
+}
+
+// Opens SDL's video on the screen driver, whatever SDL_VIDEODRIVER says. A display that
+// refuses the connection is asked again for DisplayRetryMs (an X server drops connections
+// while it resets after its last client left). Reports a failure on stderr.
+static bool OpenVideo() {
+    constexpr int32_t DisplayRetryMs = 1000, RetryStepMs = 50;
+    const char* driver = ScreenDriver();
+    if (!driver) {
+        std::fprintf(stderr, "tessaroc: cannot open the display: neither DISPLAY nor "
+                             "WAYLAND_DISPLAY is set\n");
+        return false;
+    }
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
+    const int32_t start = TickCountMs();
+    while (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (TickCountMs() - start >= DisplayRetryMs) {
+            const char* name =
+                std::getenv(std::strcmp(driver, "x11") == 0 ? "DISPLAY" : "WAYLAND_DISPLAY");
+            std::fprintf(stderr, "tessaroc: cannot open the display %s (%s): %s\n", name, driver,
+                         SDL_GetError());
+            return false;
+        }
+        SleepMs(RetryStepMs);
+    }
+    const char* current = SDL_GetCurrentVideoDriver();
+    if (!current || std::strcmp(current, driver) != 0) {
+        std::fprintf(stderr, "tessaroc: cannot open the display: SDL chose the %s driver\n",
+                     current ? current : "no");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    return true;
+}
+
+// Xlib, when the connection to the X server broke (the server ended, the session closed):
+// the program's handler saves what must not be lost, one line goes to stderr, and the
+// program ends with code 1 (Xlib would end it anyway once this returns).
+static int OnDisplayLost(Display* display) {
+    RunDisplayLostHandler();
+    std::fprintf(stderr, "tessaroc: lost the connection to the display %s\n",
+                 display ? DisplayString(display) : "");
+    std::_Exit(1);
+}
+
 // Start-up, before any window is placed: opens the display and makes the window, still
 // hidden, so that every failure of the window system shows here where start-up checks it.
 int32_t OpenScreenSystem() {
@@ -92,11 +150,9 @@ int32_t OpenScreenSystem() {
     SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
-    if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
-        ReportFailure("cannot open the display");
-        return 0;
-    }
+    if (!OpenVideo()) return 0;
     SdlWindow.videoReady = true;
+    XSetIOErrorHandler(OnDisplayLost);
     SDL_StopTextInput();
     SDL_Window* window =
         SDL_CreateWindow("Tessaroc", 0, 0, 370, 310, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
@@ -114,6 +170,7 @@ int32_t OpenScreenSystem() {
         SdlWindow.xDisplay = info.info.x11.display;
         SdlWindow.xWindow = info.info.x11.window;
     }
+    SdlWindow.scale = DesktopScaleFactor();
     const SDL_Keymod mods = SDL_GetModState();
     PostModifiers((mods & KMOD_SHIFT) != 0, (mods & KMOD_CTRL) != 0);
     return 1;
@@ -123,9 +180,9 @@ unsigned long SdlNativeWindow() {
     return SdlWindow.xWindow;
 }
 
-// Where the window's top-left corner is now: the X server's answer when on X11 (it knows
-// what a window manager did), else SDL's record.
-void WindowDesktopPosition(int32_t* left, int32_t* top) {
+// Where the window's top-left corner is now, in desktop pixels: the X server's answer when on
+// X11 (it knows what a window manager did), else SDL's record.
+void PhysicalWindowPosition(int32_t* left, int32_t* top) {
     *left = 0;
     *top = 0;
     if (!SdlWindow.window) return;
@@ -146,9 +203,18 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *top = y;
 }
 
+// The window's top-left corner in the game's pixels: desktop pixels divided by the scale.
+void WindowDesktopPosition(int32_t* left, int32_t* top) {
+    int32_t x = 0, y = 0;
+    PhysicalWindowPosition(&x, &y);
+    *left = FloorDivide(x, SdlWindow.scale);
+    *top = FloorDivide(y, SdlWindow.scale);
+}
+
 // Start-up, through the frame toolkit: places the window made by OpenScreenSystem with its
 // client area at (x, y) (centred on the desktop for flags 1 and 2: there is no active window
 // of ours to centre on), borderless for the pop-up style, and shows it unless asked not to.
+// Position and size are in the game's pixels, the window scale times as large.
 int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                          int32_t style, const Text& title) {
     (void)number;
@@ -156,10 +222,11 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     SDL_Window* w = SdlWindow.window;
     SDL_SetWindowTitle(w, TextToUtf8(title).c_str());
     SDL_SetWindowBordered(w, (style & StylePopup) ? SDL_FALSE : SDL_TRUE);
-    SDL_SetWindowSize(w, std::max(width, 1), std::max(height, 1));
+    const int32_t scale = SdlWindow.scale;
+    SDL_SetWindowSize(w, std::max(width, 1) * scale, std::max(height, 1) * scale);
     const bool centre = (style & (StyleCentreDesktop | StyleCentreActive)) != 0;
-    const int px = centre ? int(SDL_WINDOWPOS_CENTERED) : x;
-    const int py = centre ? int(SDL_WINDOWPOS_CENTERED) : y;
+    const int px = centre ? int(SDL_WINDOWPOS_CENTERED) : x * scale;
+    const int py = centre ? int(SDL_WINDOWPOS_CENTERED) : y * scale;
     SDL_SetWindowPosition(w, px, py);
     if (!(style & StyleInvisible)) {
         SDL_ShowWindow(w);
@@ -183,47 +250,81 @@ int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, in
     return 1;
 }
 
-// Roll-up and unroll of the window: new client size, same top-left corner.
+// Roll-up and unroll of the window: new client size (game pixels), same top-left corner.
 void ResizeMainWindow(int32_t width, int32_t height) {
     if (!SdlWindow.window) return;
     int32_t left = 0, top = 0;
-    WindowDesktopPosition(&left, &top);
-    SDL_SetWindowSize(SdlWindow.window, std::max(width, 1), std::max(height, 1));
+    PhysicalWindowPosition(&left, &top);
+    SDL_SetWindowSize(SdlWindow.window, std::max(width, 1) * SdlWindow.scale,
+                      std::max(height, 1) * SdlWindow.scale);
     int32_t nowLeft = 0, nowTop = 0;
-    WindowDesktopPosition(&nowLeft, &nowTop);
+    PhysicalWindowPosition(&nowLeft, &nowTop);
     if (nowLeft != left || nowTop != top) SDL_SetWindowPosition(SdlWindow.window, left, top);
 }
 
+// Desktop rows first to first + count - 1 of the back buffer enlarged by the scale (each
+// pixel repeated scale times across and down, no smoothing), w pixels wide, 0x00RRGGBB; first
+// is a multiple of the scale. At scale 1 these are the back buffer's own rows.
+static const uint32_t* EnlargedRows(int first, int count, int w, int* pitch) {
+    const int scale = SdlWindow.scale;
+    if (scale == 1) {
+        *pitch = int(BackBuffer.width) * 4;
+        return BackBuffer.pixels.data() + size_t(first) * size_t(BackBuffer.width);
+    }
+    std::vector<uint32_t>& out = SdlWindow.scaled;
+    if (out.size() < size_t(w) * size_t(count)) out.resize(size_t(w) * size_t(count));
+    for (int y = 0; y < count; y++) {
+        uint32_t* row = out.data() + size_t(y) * size_t(w);
+        if ((first + y) % scale != 0) {
+            std::copy(row - w, row, row);
+            continue;
+        }
+        const uint32_t* source =
+            BackBuffer.pixels.data() + size_t((first + y) / scale) * BackBuffer.width;
+        for (int x = 0; x < w; x++)
+            row[x] = source[x / scale];
+    }
+    *pitch = w * 4;
+    return out.data();
+}
+
+// Converts desktop rows first to first + count - 1 of the enlarged back buffer, w pixels
+// wide, into the window surface.
+static void SendRows(SDL_Surface* surface, int first, int count, int w) {
+    int pitch = 0;
+    const uint32_t* pixels = EnlargedRows(first, count, w, &pitch);
+    SDL_ConvertPixels(w, count, SDL_PIXELFORMAT_RGB888, pixels, pitch, surface->format->format,
+                      static_cast<uint8_t*>(surface->pixels) + first * surface->pitch,
+                      surface->pitch);
+}
+
 // Copies the top-left part of the back buffer (0x00RRGGBB rows) into the window surface,
-// black where the window is larger than the buffer. Sends only the rows that changed since
-// the last present, so a frame equal to the last one costs no copy and no call of X.
+// enlarged by the scale, black where the window is larger than the buffer. Sends only the
+// rows that changed since the last present, so a frame equal to the last one costs no copy
+// and no call of X.
 static void CopyBackBufferToWindow() {
     SDL_Surface* surface = SDL_GetWindowSurface(SdlWindow.window);
     if (!surface) return;
     // A new surface (after a resize) holds nothing of ours yet.
     if (surface != SdlWindow.surface) ForgetShownFrame();
     SdlWindow.surface = surface;
-    const int w = std::min(surface->w, int(BackBuffer.width));
-    const int h = std::min(surface->h, int(BackBuffer.height));
+    const int scale = SdlWindow.scale;
+    const int w = std::min(surface->w, int(BackBuffer.width) * scale);
+    const int h = std::min(surface->h, int(BackBuffer.height) * scale);
     if (w < surface->w || h < surface->h) { // a window larger than the buffer: all of it
         SDL_FillRect(surface, nullptr, 0);
         ForgetShownFrame();
-        if (w > 0 && h > 0)
-            SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_RGB888, BackBuffer.pixels.data(),
-                              BackBuffer.width * 4, surface->format->format, surface->pixels,
-                              surface->pitch);
+        if (w > 0 && h > 0) SendRows(surface, 0, h, w);
         SDL_UpdateWindowSurface(SdlWindow.window);
         return;
     }
-    // Only the rows that changed since the last present; none when the frame is the same.
+    // Only the rows that changed since the last present (in the game's rows, each scale
+    // desktop rows high); none when the frame is the same. The window is scale times the
+    // game's size, so w and h divide evenly.
     SdlWindow.sendRects.clear();
-    for (const RowRun& run : TakeChangedRows(w, h)) {
-        SDL_ConvertPixels(w, run.count, SDL_PIXELFORMAT_RGB888,
-                          BackBuffer.pixels.data() + size_t(run.first) * size_t(BackBuffer.width),
-                          BackBuffer.width * 4, surface->format->format,
-                          static_cast<uint8_t*>(surface->pixels) + run.first * surface->pitch,
-                          surface->pitch);
-        SdlWindow.sendRects.push_back(SDL_Rect{0, run.first, w, run.count});
+    for (const RowRun& run : TakeChangedRows(w / scale, h / scale)) {
+        SendRows(surface, run.first * scale, run.count * scale, w);
+        SdlWindow.sendRects.push_back(SDL_Rect{0, run.first * scale, w, run.count * scale});
     }
     if (!SdlWindow.sendRects.empty())
         SDL_UpdateWindowSurfaceRects(SdlWindow.window, SdlWindow.sendRects.data(),
@@ -250,13 +351,15 @@ int32_t DisplayCount() {
     return std::max(SDL_GetNumVideoDisplays(), 0);
 }
 
+// A display's rectangle in the game's pixels (desktop pixels divided by the scale).
 int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
     SDL_Rect r;
     if (index < 0 || index >= DisplayCount() || SDL_GetDisplayBounds(index, &r) != 0) return 0;
-    *x = r.x;
-    *y = r.y;
-    *width = r.w;
-    *height = r.h;
+    const int32_t scale = SdlWindow.scale;
+    *x = FloorDivide(r.x, scale);
+    *y = FloorDivide(r.y, scale);
+    *width = r.w / scale;
+    *height = r.h / scale;
     return 1;
 }
 

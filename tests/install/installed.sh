@@ -12,7 +12,11 @@ source "$here/../x11/lib/common.sh"
 source "$here/lib/installed.sh"
 x11_begin installed "$@"
 prefix=$work/prefix
-x11_on_exit() { writable_again "$prefix/bin"; }
+x11_on_exit() {
+  writable_again "$prefix/bin"
+  let_server_go
+}
+keep_server
 
 cmake --install "$build" --prefix "$prefix" >/dev/null
 fresh_home

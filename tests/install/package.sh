@@ -13,7 +13,11 @@ source "$here/../x11/lib/common.sh"
 source "$here/lib/installed.sh"
 x11_begin package "$@"
 root=$work/root
-x11_on_exit() { writable_again "$root/usr/bin"; }
+x11_on_exit() {
+  writable_again "$root/usr/bin"
+  let_server_go
+}
+keep_server
 
 (cd "$build" && cpack -G DEB -B "$work/out" >"$work/cpack.log" 2>&1) ||
   { cat "$work/cpack.log" >&2; fail "cpack failed"; }

@@ -9,6 +9,8 @@ source "$here/../x11/lib/common.sh"
 # shellcheck source=SCRIPTDIR/lib/installed.sh
 source "$here/lib/installed.sh"
 x11_begin portable "$@"
+x11_on_exit() { let_server_go; }
+keep_server
 folder=$work/game
 install_program "$folder"
 fresh_home

@@ -469,10 +469,35 @@ TEST(RealPlatformStart, MissingDisplayIsReportedOnStderr) {
         {
             setenv("DISPLAY", ":4321", 1);
             unsetenv("WAYLAND_DISPLAY");
-            setenv("SDL_VIDEODRIVER", "x11", 1);
             std::exit(OpenScreenSystem() ? 0 : 3);
         },
-        ::testing::ExitedWithCode(3), "tessaroc: cannot open the display");
+        ::testing::ExitedWithCode(3), "tessaroc: cannot open the display :4321 \\(x11\\)");
+}
+
+// SDL would fall back to a driver that draws off screen: the game would run invisibly.
+TEST(RealPlatformStart, NoDisplayAtAllIsReportedNotRunOffScreen) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            unsetenv("DISPLAY");
+            unsetenv("WAYLAND_DISPLAY");
+            std::exit(OpenScreenSystem() ? 0 : 3);
+        },
+        ::testing::ExitedWithCode(3), "neither DISPLAY nor WAYLAND_DISPLAY is set");
+}
+
+TEST(RealPlatformStart, AnOffScreenDriverAskedForIsRefusedInFavourOfTheDisplay) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display (DISPLAY is unset)";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    for (const char* driver : {"offscreen", "dummy", "wayland"}) {
+        SCOPED_TRACE(driver);
+        EXPECT_EXIT(
+            {
+                setenv("SDL_VIDEODRIVER", driver, 1);
+                std::exit(OpenScreenSystem() && SdlNativeWindow() != 0 ? 5 : 6);
+            },
+            ::testing::ExitedWithCode(5), "");
+    }
 }
 
 TEST(RealPlatformStart, TerminationSignalRequestsTheQuit) {
@@ -482,6 +507,7 @@ TEST(RealPlatformStart, TerminationSignalRequestsTheQuit) {
             OpenKeyboardDevice();
             std::raise(SIGTERM);
             std::raise(SIGINT);
+            std::raise(SIGHUP);
             std::exit(QuitRequested() ? 7 : 1);
         },
         ::testing::ExitedWithCode(7), "");

@@ -8,7 +8,12 @@ start_private_xvfb() { # first last
   for n in $(seq "$1" "$2"); do
     if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then display=":$n"; break; fi
   done
-  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+  # -noreset: the server does not reset when its last client leaves (it would drop the
+  # connections of a program starting meanwhile); "resetting" as $3 keeps the default.
+  local reset=-noreset
+  [ "${3:-}" = "resetting" ] && reset=""
+  # shellcheck disable=SC2086
+  Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp $reset >/dev/null 2>&1 &
   xvfb_pid=$!
   export DISPLAY=$display
   for _ in $(seq 50); do xdpyinfo >/dev/null 2>&1 && break; sleep 0.1; done

@@ -43,9 +43,7 @@ prefs_int() { # file offset
 
 # The window's desktop position as "x,y".
 window_position() {
-  local X Y WINDOW SCREEN
-  eval "$(xdotool getwindowgeometry --shell "$win")"
-  echo "$X,$Y"
+  xdotool getwindowgeometry --shell "$win" | awk -F= '{ v[$1] = $2 } END { print v["X"] "," v["Y"] }'
 }
 
 # True when the screen shows the blue of the start button (its sheet was loaded) with the
@@ -65,9 +63,12 @@ files_named() { # folder name
 }
 
 # Escape, held for 0.1 s with the pointer on the window's client area at (x, y) of the
-# desktop, as the game reads the keyboard's state once a frame.
+# desktop, as the game reads the keyboard's state once a frame. The window is given the
+# keyboard first, as a window manager would: without one the focus may still be with a window
+# that is gone.
 press_escape() { # x y
   point "$1" "$2"
+  xdotool windowfocus --sync "$win"
   xdotool keydown Escape
   sleep 0.1
   xdotool keyup Escape

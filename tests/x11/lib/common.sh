@@ -98,3 +98,23 @@ pixel() { # name x y
   convert "$shots/$1.png" -format \
     "%[fx:round(255*p{$2,$3}.r)],%[fx:round(255*p{$2,$3}.g)],%[fx:round(255*p{$2,$3}.b)]" info:
 }
+
+# One client of the test's own stays connected until let_server_go: an X server whose last
+# client leaves starts afresh, forgetting its resources, and a program that connects
+# meanwhile can end up with no window to be seen. Returns once a root property set by another
+# client stays put, that is, once the keeper is connected. Sets keeper.
+keep_server() {
+  xprop -root -spy >/dev/null 2>&1 &
+  keeper=$!
+  for _ in $(seq 50); do
+    xprop -root -f TESSAROC_TEST_KEEPER 8s -set TESSAROC_TEST_KEEPER 1
+    xprop -root TESSAROC_TEST_KEEPER | grep -q '"1"' && return
+    sleep 0.1
+  done
+  fail "cannot keep the X server from starting afresh"
+}
+let_server_go() {
+  xprop -root -remove TESSAROC_TEST_KEEPER 2>/dev/null || true
+  kill "$keeper" 2>/dev/null || true
+  wait "$keeper" 2>/dev/null || true
+}
