@@ -3,8 +3,8 @@
 # typed with xdotool on the German key positions, and "TopList" holds it afterwards.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
 #
-# The mines are read from the running program's memory (the board grid, found by its symbol),
-# so the round is won by clicking exactly the safe cells, without a solver.
+# The mines are read from the running program's memory (tools/lib/safe_cells.py), so the
+# round is won by clicking exactly the safe cells, without a solver.
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/lib/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
@@ -15,70 +15,12 @@ install_program "$work"
 
 # Screenshots of the window's area, only to look at.
 look() { shot "$1" -crop 350x360+0+0 2>/dev/null || true; }
-# A quick click, for the many cells of the round.
-quick_click() { click "$1" "$2" 0.06 0.05; }
-# Holds a key long enough for at least one keyboard snapshot of the program to see it.
-tap() { xdotool keydown "$1"; sleep 0.08; xdotool keyup "$1"; sleep 0.08; }
 
 start_program "$work"
 
 # The settings screen starts with 15 x 10 and 12 mines (Leicht): press start.
 quick_click 327 234
-
-# The mine layout of the round, as (column, row) pairs of safe cells, once it is placed.
-safe_cells() {
-  python3 - "$pid" "$work/tessaroc" <<'PY'
-import re, struct, subprocess, sys
-pid, exe = sys.argv[1], sys.argv[2]
-symbols = subprocess.run(["nm", exe], capture_output=True, text=True).stdout
-board = int(re.search(r"^([0-9a-f]+) [bBdD] Board$", symbols, re.M).group(1), 16)
-base = None
-with open(f"/proc/{pid}/maps") as maps:
-    for line in maps:
-        fields = line.split()
-        if len(fields) >= 6 and fields[5].endswith("/tessaroc") and int(fields[2], 16) == 0:
-            base = int(fields[0].split("-")[0], 16)
-            break
-with open(f"/proc/{pid}/mem", "rb") as mem:
-    mem.seek(base + board + 4 * 1000)  # Board.content follows Board.cover
-    content = struct.unpack("<1000i", mem.read(4000))
-mines = [i for i, v in enumerate(content) if v == 10]
-if len(mines) != 12:
-    sys.exit(1)
-# Only the cells a click still has to open: an empty cell floods its region and the
-# numbered cells around it, as the game does.
-opened = set()
-def flood(x, y):
-    todo = [(x, y)]
-    while todo:
-        cx, cy = todo.pop()
-        if (cx, cy) in opened:
-            continue
-        opened.add((cx, cy))
-        if content[cx * 25 + cy] != 0:
-            continue
-        for dx in (-1, 0, 1):
-            for dy in (-1, 0, 1):
-                nx, ny = cx + dx, cy + dy
-                if 0 <= nx < 15 and 0 <= ny < 10 and content[nx * 25 + ny] != 10:
-                    todo.append((nx, ny))
-for x in range(15):
-    for y in range(10):
-        if content[x * 25 + y] != 10 and (x, y) not in opened:
-            flood(x, y)
-            print(x, y)
-PY
-}
-cells=""
-for _ in $(seq 50); do
-  if cells=$(safe_cells 2>/dev/null); then break; fi
-  sleep 0.1
-done
-[ -n "$cells" ] || fail "the board was never placed"
-
-while read -r x y; do
-  quick_click $((10 + 20 * x + 10)) $((78 + 20 * y + 10))
-done <<<"$cells"
+win_easy_round "$work/tessaroc" nm
 sleep 0.5
 look toplist-end-screen
 
@@ -88,11 +30,7 @@ sleep 0.25
 look toplist-slide
 sleep 1.2
 
-# "Jörg": Shift with J, the key right of L (Ö on a German keyboard), r, g.
-xdotool keydown Shift_L; sleep 0.05; tap j; xdotool keyup Shift_L; sleep 0.05
-tap semicolon
-tap r
-tap g
+type_joerg
 sleep 0.3
 look toplist-entry
 tap Return
@@ -105,16 +43,5 @@ sleep 0.5
 quick_click 355 15
 expect_program_end "the close button"
 
-python3 - "$work/TopList" <<'PY'
-import re, sys
-data = open(sys.argv[1], "rb").read()
-assert len(data) == 1124, f"TopList has {len(data)} bytes"
-assert data[1:4] == b"xst", "marker missing"
-entry = data[4:32]
-assert entry[:20] == b"J\xf6rg" + b" " * 16, f"name field {entry[:20]!r}"
-assert re.fullmatch(rb"\d+\.\d\d *", entry[20:]), f"time field {entry[20:]!r}"
-default = b"-" + b" " * 19 + b"99999.99"
-for i in range(1, 40):
-    assert data[4 + 28 * i:32 + 28 * i] == default, f"entry {i} changed"
-print("toplist.sh: TopList holds", entry.decode("latin-1").rstrip())
-PY
+expect_joerg_first "$work/TopList"
+echo "toplist.sh: ok"
