@@ -7,35 +7,12 @@
 #include <string>
 
 #include "frame_state.h"
+#include "fuzz_files.h"
 #include "game_state.h"
 #include "platform_state.h"
 #include "setup.h"
 
 namespace {
-
-// A private program folder for the file, made once per process: in memory (/dev/shm) where
-// the system has it, since the files are written and renamed for every input.
-const std::string& FuzzFolder() {
-    static const std::string folder = [] {
-        for (std::string pattern :
-             {"/dev/shm/tessaroc-fuzz-prefs-file-XXXXXX", "/tmp/tessaroc-fuzz-prefs-file-XXXXXX"}) {
-            if (mkdtemp(pattern.data()) != nullptr) return pattern + "/";
-        }
-        std::abort();
-    }();
-    return folder;
-}
-
-void WriteFile(const std::string& path, const uint8_t* data, size_t size) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr) std::abort();
-    std::fwrite(data, 1, size, f);
-    std::fclose(f);
-}
-
-void Check(bool condition) {
-    if (!condition) std::abort();
-}
 
 // The little-endian integer at the offset of the input.
 int32_t FieldAt(const uint8_t* data, size_t offset) {
@@ -54,11 +31,11 @@ int32_t Flag(const uint8_t* data, size_t offset) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SkipDiskSync = true;
-    WriteFile(FuzzFolder() + "Prefs", data, size);
+    WriteFuzzFile(FuzzFolder("prefs-file") + "Prefs", data, size);
     // Only what the reader fills is set to the start-up defaults: the whole frame state (its
     // star field) would cost more than the reading.
     ResetPlatformState();
-    SetProgramFolder(FuzzFolder());
+    SetProgramFolder(FuzzFolder("prefs-file"));
     Options = OptionsRecord{};
     BoardSettings = BoardSettingsRecord{15, 10, 12};
     QuibWindow = QuibWindowRecord{};
@@ -69,21 +46,22 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int32_t flags[4] = {Options.starBackground, Options.emptyTransparent,
                               Options.titleAnimation, Options.titleGradient};
     for (int32_t flag : flags)
-        Check(flag == 0 || flag == 1);
+        FuzzCheck(flag == 0 || flag == 1);
     const bool tagged = size >= 4 && std::memcmp(data + 1, "xst", 3) == 0;
     if (!tagged) {
-        Check(flags[0] + flags[1] + flags[2] + flags[3] == 0);
-        Check(BoardSettings.width == 15 && BoardSettings.height == 10 && BoardSettings.mines == 12);
-        Check(QuibWindow.X == 0 && QuibWindow.Y == 0);
+        FuzzCheck(flags[0] + flags[1] + flags[2] + flags[3] == 0);
+        FuzzCheck(BoardSettings.width == 15 && BoardSettings.height == 10 &&
+                  BoardSettings.mines == 12);
+        FuzzCheck(QuibWindow.X == 0 && QuibWindow.Y == 0);
     } else if (size >= 40) {
         // A whole record: the values as stored, the flags as 0 or 1.
-        Check(flags[0] == Flag(data, 4) && flags[1] == Flag(data, 8) &&
-              flags[2] == Flag(data, 12) && flags[3] == Flag(data, 16));
-        Check(BoardSettings.width == FieldAt(data, 20) &&
-              BoardSettings.height == FieldAt(data, 24) &&
-              BoardSettings.mines == FieldAt(data, 28));
+        FuzzCheck(flags[0] == Flag(data, 4) && flags[1] == Flag(data, 8) &&
+                  flags[2] == Flag(data, 12) && flags[3] == Flag(data, 16));
+        FuzzCheck(BoardSettings.width == FieldAt(data, 20) &&
+                  BoardSettings.height == FieldAt(data, 24) &&
+                  BoardSettings.mines == FieldAt(data, 28));
         const bool kept = QuibWindow.X == FieldAt(data, 32) && QuibWindow.Y == FieldAt(data, 36);
-        Check(kept || (QuibWindow.X == 0 && QuibWindow.Y == 0));
+        FuzzCheck(kept || (QuibWindow.X == 0 && QuibWindow.Y == 0));
     }
     return 0;
 }

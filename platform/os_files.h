@@ -40,6 +40,11 @@ std::shared_ptr<OsFileLock> OsLockFile(const std::string& path);
 // of the commit's own pattern, last changed at least minAgeSeconds ago.
 void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds);
 
+// Shared by the implementations: a commit of the file `name` writes a temporary file named
+// "." + name + "." + TemporarySuffixLength letters or digits beside it; whether entry is one.
+constexpr int TemporarySuffixLength = 6;
+bool IsCommitTemporary(const std::string& entry, const std::string& name);
+
 bool OsFolderExists(const std::string& folder);
 // Whether this process may create files in the folder.
 bool OsFolderWritable(const std::string& folder);

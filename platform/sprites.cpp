@@ -1,6 +1,7 @@
 // Sprite slots: loading bitmap sheets, choosing the source rectangle and opaque blits.
 #include <algorithm>
 #include <cstdio>
+#include <filesystem>
 
 #include "bmp.h"
 #include "os_files.h"
@@ -50,7 +51,8 @@ const std::string& SheetFolder() {
 std::string SheetPath(const Text& fileName) {
     std::string name = fileName;
     std::replace(name.begin(), name.end(), '\\', '/');
-    if (!name.empty() && name[0] == '/') return name;
+    // A full path ("/..." here, "C:/..." on Windows) is taken as it is.
+    if (std::filesystem::path(name).is_absolute()) return name;
     if (name.compare(0, SheetFolderName.size(), SheetFolderName) == 0)
         return SheetFolder() + name.substr(SheetFolderName.size());
     return ProgramFolder() + name;

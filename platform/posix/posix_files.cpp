@@ -26,8 +26,6 @@ struct OsFileLock {
 
 namespace {
 
-// Temporary files of a commit are named ".<name>.XXXXXX", six letters or digits from mkstemp.
-constexpr int TemporarySuffixLength = 6;
 // How long a lock is waited for before the commit goes ahead without it: another instance
 // holds it only for the moment of one commit, unless that instance is stopped.
 constexpr int LockAttempts = 200;
@@ -117,19 +115,6 @@ bool CommitByRename(const std::string& path, const std::vector<uint8_t>& bytes, 
     else
         unlink(temp.c_str());
     return ok;
-}
-
-// Whether the name is one a commit of `name` gives its temporary files.
-bool IsTemporaryOf(const std::string& entry, const std::string& name) {
-    const std::string prefix = "." + name + ".";
-    if (entry.size() != prefix.size() + TemporarySuffixLength) return false;
-    if (entry.compare(0, prefix.size(), prefix) != 0) return false;
-    for (size_t i = prefix.size(); i < entry.size(); ++i) {
-        const char c = entry[i];
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
-            return false;
-    }
-    return true;
 }
 
 // Opens the file for locking without waiting; created when missing, read-only as last resort.
@@ -231,7 +216,7 @@ void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds) {
     const time_t now = time(nullptr);
     while (const dirent* entry = readdir(dir)) {
         const std::string entryName = entry->d_name;
-        if (!IsTemporaryOf(entryName, name)) continue;
+        if (!IsCommitTemporary(entryName, name)) continue;
         struct stat info;
         const std::string entryPath = folder + entryName;
         if (lstat(entryPath.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&

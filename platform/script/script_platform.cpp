@@ -309,12 +309,6 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *top = ScriptScreen.window.y;
 }
 
-int32_t DesktopMetric(int32_t index) {
-    if (index == 0) return ScriptDesktopWidth;
-    if (index == 1) return ScriptDesktopHeight;
-    return 0;
-}
-
 int32_t DisplayCount() {
     return 1;
 }

@@ -363,15 +363,6 @@ int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int
     return 1;
 }
 
-// 0: width, 1: height of the first display (the desktop the window opens on).
-int32_t DesktopMetric(int32_t index) {
-    int32_t x = 0, y = 0, w = 0, h = 0;
-    if (!DisplayBounds(0, &x, &y, &w, &h)) return 0;
-    if (index == 0) return w;
-    if (index == 1) return h;
-    return 0;
-}
-
 // ---------------------------------------------------------------- end
 
 // End of the program: data files committed, window and display closed.

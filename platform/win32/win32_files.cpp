@@ -27,8 +27,7 @@ struct OsFileLock {
 
 namespace {
 
-// Temporary files of a commit are named ".<name>.XXXXXX", six letters or digits.
-constexpr int TemporarySuffixLength = 6;
+// Random names tried for a commit's temporary file (see IsCommitTemporary) before it fails.
 constexpr int TemporaryAttempts = 100;
 // How long a lock is waited for before the commit goes ahead without it: another instance
 // holds it only for the moment of one commit, unless that instance is stopped.
@@ -169,19 +168,6 @@ bool CommitByMove(const std::string& path, const std::vector<uint8_t>& bytes, bo
     return ok;
 }
 
-// Whether the name is one a commit of `name` gives its temporary files.
-bool IsTemporaryOf(const std::string& entry, const std::string& name) {
-    const std::string prefix = "." + name + ".";
-    if (entry.size() != prefix.size() + TemporarySuffixLength) return false;
-    if (entry.compare(0, prefix.size(), prefix) != 0) return false;
-    for (size_t i = prefix.size(); i < entry.size(); ++i) {
-        const char c = entry[i];
-        if (!((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
-            return false;
-    }
-    return true;
-}
-
 int64_t FileTimeSteps(const FILETIME& time) {
     return int64_t(uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime);
 }
@@ -281,7 +267,7 @@ void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds) {
     GetSystemTimeAsFileTime(&now);
     do {
         const std::string entry = Utf8(found.cFileName);
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsTemporaryOf(entry, name))
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsCommitTemporary(entry, name))
             continue;
         if (FileTimeSteps(now) - FileTimeSteps(found.ftLastWriteTime) >=
             minAgeSeconds * FileTimeStepsPerSecond)
