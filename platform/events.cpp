@@ -33,8 +33,9 @@ static int32_t CurrentMask() {
 // Appends an event; a pointer move replaces a move waiting at the end of the queue (runs of
 // motion arrive as their newest position, never merged across a button event). A queue that
 // nobody reads keeps its oldest events and drops new ones past the limit.
-static void Queue(const PlatformEvent& e) {
+static void Queue(PlatformEvent e) {
     std::deque<PlatformEvent>& q = EventQueue.events;
+    e.tick = TickCountMs();
     if (e.kind == EventMouseMove && !q.empty() && q.back().kind == EventMouseMove) {
         q.back() = e;
         return;
@@ -128,6 +129,30 @@ static bool ReleaseHeldBack(const PlatformEvent& e) {
     return since < uint32_t(EventQueue.minPressMs);
 }
 
+constexpr int32_t ButtonBits = MaskLeft | MaskRight | MaskMiddle;
+
+// PollWindowEvent, before it takes an event: drops the longest run of mouse events at the
+// head of the queue that all waited more than StaleClickMs and ends with every button up,
+// leaving one pointer move to where the run ended. Only whole clicks go: nothing is dropped
+// while the game holds a press whose release it has not taken, and a close request stays.
+// Without this a burst of clicks replays at one click per MinPressMs for as long as it took.
+static void DropStaleClicks() {
+    std::deque<PlatformEvent>& q = EventQueue.events;
+    if ((EventQueue.takenButtons & ButtonBits) != 0) return;
+    const uint32_t now = uint32_t(TickCountMs());
+    size_t end = 0;
+    for (size_t i = 0; i < q.size(); i++) {
+        const PlatformEvent& e = q[i];
+        if (!e.hasPoint || now - uint32_t(e.tick) <= uint32_t(StaleClickMs)) break;
+        if ((e.param & ButtonBits) == 0) end = i + 1;
+    }
+    if (end < 2) return;
+    PlatformEvent move = q[end - 1];
+    move.kind = EventMouseMove;
+    q.erase(q.begin(), q.begin() + std::ptrdiff_t(end));
+    q.push_front(move);
+}
+
 // MouseButton, once per call: the only place where the game takes an event. A release stays
 // pending until its press was taken MinPressMs ago (minPressMs): each frame asks for the button
 // from several places (the screen's own test, the title bar), so a press and release arriving
@@ -137,6 +162,7 @@ static bool ReleaseHeldBack(const PlatformEvent& e) {
 // instead of spinning; the event that ends the wait is taken by the next poll.
 int32_t PollWindowEvent() {
     BackendPumpEvents();
+    DropStaleClicks();
     std::deque<PlatformEvent>& q = EventQueue.events;
     if (q.empty()) {
         if (EventQueue.idlePolls++ > 0) BackendWaitForEvent(IdleWaitMs);
@@ -151,6 +177,7 @@ int32_t PollWindowEvent() {
     if (index >= 0 && !IsRelease(e.kind)) EventQueue.pressTick[index] = TickCountMs();
     q.pop_front();
     EventQueue.last = e;
+    if (e.hasPoint) EventQueue.takenButtons = e.param;
     EventQueue.idlePolls = 0;
     return e.kind;
 }
@@ -166,6 +193,25 @@ bool LastTakenPoint(int32_t* x, int32_t* y) {
     return true;
 }
 
+static bool IsButtonEvent(int32_t kind) {
+    return kind > EventMouseMove && kind <= EventMouseLast;
+}
+
+bool JudgedPointerPoint(int32_t* x, int32_t* y) {
+    const std::deque<PlatformEvent>& q = EventQueue.events;
+    auto next = std::find_if(q.begin(), q.end(),
+                             [](const PlatformEvent& e) { return IsButtonEvent(e.kind); });
+    const PlatformEvent* e = nullptr;
+    if (next != q.end())
+        e = &*next;
+    else if (q.empty() && IsButtonEvent(EventQueue.last.kind))
+        e = &EventQueue.last;
+    if (!e) return false;
+    *x = e->x;
+    *y = e->y;
+    return true;
+}
+
 int32_t HeldButtons() {
     return EventQueue.buttons;
 }
@@ -176,7 +222,7 @@ void FinishWindowMove(int32_t x, int32_t y) {
                                 [](const PlatformEvent& e) { return e.kind == EventLeftUp; });
     if (release != q.end()) q.erase(q.begin(), release + 1);
     EventQueue.buttons &= ~MaskLeft;
-    q.push_front(PlatformEvent{EventMouseMove, CurrentMask(), true, x, y});
+    q.push_front(PlatformEvent{EventMouseMove, CurrentMask(), true, x, y, TickCountMs()});
 }
 
 // ---------------------------------------------------------------- keyboard

@@ -122,6 +122,7 @@ struct PlatformEvent {
     bool hasPoint = false; // a mouse event: x and y hold the pointer at the event
     int32_t x = 0;         // desktop position of the pointer at the event
     int32_t y = 0;
+    int32_t tick = 0; // TickCountMs when the backend posted it
 };
 
 // A queue that nobody reads keeps its oldest events and drops new ones past this length.
@@ -129,12 +130,16 @@ constexpr size_t EventQueueLimit = 4096;
 // Shortest time a taken press stays visible before its release may be taken (see
 // PollWindowEvent): longer than one frame and the end screen's pause together.
 constexpr int32_t MinPressMs = 50;
+// Clicks that waited longer than this in the queue are dropped rather than replayed, so a
+// backlog (a burst of clicks faster than the screens take them) is gone within a second.
+constexpr int32_t StaleClickMs = 1000;
 // Longest wait of a poll that follows an empty poll without a present in between.
 constexpr int32_t IdleWaitMs = 1;
 
 struct EventQueueRecord {
     std::deque<PlatformEvent> events; // posted by the backend, not yet taken; oldest first
     PlatformEvent last;               // the last taken event (LastEventParam, move anchor)
+    int32_t takenButtons = 0;         // held buttons as the last taken mouse event said
     int32_t buttons = 0;              // held buttons from the posted presses and releases
     int32_t modifiers = 0;            // MaskShift and MaskControl as last posted
     int32_t pressTick[3] = {};        // TickCountMs when the last left, right, middle press
