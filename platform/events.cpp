@@ -90,16 +90,14 @@ void PostCloseRequest() {
 
 void PostKey(int32_t scanCode, bool down) {
     if (scanCode <= 0 || scanCode > 255) return;
-    if (down && !KeyTable.held[scanCode]) {
-        KeyTable.latched[scanCode] = true;
-        KeyTable.downTick[scanCode] = TickCountMs();
-    }
+    if (down && !KeyTable.held[scanCode] && KeyTable.fresh.size() < FreshKeyLimit)
+        KeyTable.fresh.push_back(FreshKey{scanCode, TickCountMs()});
     KeyTable.held[scanCode] = down;
 }
 
 void ReleaseAllKeys() {
     std::fill(std::begin(KeyTable.held), std::end(KeyTable.held), false);
-    std::fill(std::begin(KeyTable.latched), std::end(KeyTable.latched), false);
+    KeyTable.fresh.clear();
 }
 
 // ---------------------------------------------------------------- taking events
@@ -227,19 +225,62 @@ void FinishWindowMove(int32_t x, int32_t y) {
 
 // ---------------------------------------------------------------- keyboard
 
-// The name entry and the settings screen, once per frame: the keys held now, plus every key
-// that went down since the last snapshot (within KeyLatchMs) even if it is already up again,
-// so a quick tap between two frames is seen once. Without a window nothing can be read: 0,
-// and the table keeps its contents.
+// Shift, Control and Alt (left and right): they go with the key pressed after them.
+static bool IsModifierKey(int32_t code) {
+    return code == 0x2A || code == 0x36 || code == 0x1D || code == 0x9D || code == 0x38 ||
+           code == 0xB8;
+}
+
+// SnapshotKeyboard: shows the fresh presses (down since they last showed). When they are all
+// still held, they show together as levels, as keys held at once do. When one of them is
+// already up again (keys typed faster than the snapshots, or during a slow frame), they
+// show in the order they went down, one key per snapshot with the modifiers pressed before
+// it, each even when already up again; the presses after it stay fresh and do not show yet,
+// even when held. So every quick tap shows once and in order. A key that showed in the
+// previous snapshot and was pressed again skips one snapshot, so the second press reads as
+// a new one. A tap that went down more than KeyLatchMs ago and is up again is dropped
+// (typed while no screen read the keyboard).
+static void ShowFreshKeys(const bool (&previous)[256]) {
+    const uint32_t now = uint32_t(TickCountMs());
+    std::deque<FreshKey>& fresh = KeyTable.fresh;
+    std::erase_if(fresh, [now](const FreshKey& k) {
+        return !KeyTable.held[k.code] && now - uint32_t(k.downTick) > uint32_t(KeyLatchMs);
+    });
+    const bool tapped = std::any_of(fresh.begin(), fresh.end(), [](const FreshKey& k) {
+        return !KeyTable.held[k.code] && !IsModifierKey(k.code);
+    });
+    if (!tapped) {
+        for (const FreshKey& k : fresh)
+            KeyTable.snapshot[k.code] = true;
+        fresh.clear();
+        return;
+    }
+    std::deque<FreshKey> later;
+    bool shownNow[256] = {};
+    bool keyShown = false;
+    for (const FreshKey& k : fresh) {
+        if (keyShown || (!IsModifierKey(k.code) && previous[k.code])) {
+            later.push_back(k);
+            if (!shownNow[k.code]) KeyTable.snapshot[k.code] = false;
+            keyShown = true;
+            continue;
+        }
+        KeyTable.snapshot[k.code] = true;
+        shownNow[k.code] = true;
+        keyShown = !IsModifierKey(k.code);
+    }
+    fresh = std::move(later);
+}
+
+// The name entry and the settings screen, once per frame: the keys held now, with the fresh
+// presses shown one at a time (ShowFreshKeys). Without a window nothing can be read: 0, and
+// the table keeps its contents.
 int32_t SnapshotKeyboard() {
     if (!BackendPumpEvents()) return 0;
-    const uint32_t now = uint32_t(TickCountMs());
-    for (int i = 0; i < 256; i++) {
-        const bool recentTap =
-            KeyTable.latched[i] && now - uint32_t(KeyTable.downTick[i]) <= uint32_t(KeyLatchMs);
-        KeyTable.snapshot[i] = KeyTable.held[i] || recentTap;
-        KeyTable.latched[i] = false;
-    }
+    bool previous[256];
+    std::copy(std::begin(KeyTable.snapshot), std::end(KeyTable.snapshot), previous);
+    std::copy(std::begin(KeyTable.held), std::end(KeyTable.held), KeyTable.snapshot);
+    ShowFreshKeys(previous);
     return 1;
 }
 

@@ -160,11 +160,18 @@ extern void (*DisplayLostHandler)();
 // keyboard (during a round) is not delivered to the next screen that does.
 constexpr int32_t KeyLatchMs = 250;
 
+// A key that went down and has not been shown by a snapshot since.
+struct FreshKey {
+    int32_t code = 0;     // set-1 scan code (extended keys + 0x80)
+    int32_t downTick = 0; // TickCountMs when it went down
+};
+// Longest run of fresh presses kept; a keyboard nobody reads forgets the newer ones.
+constexpr size_t FreshKeyLimit = 64;
+
 // By set-1 scan code (extended keys + 0x80).
 struct KeyTableRecord {
     bool held[256] = {};        // down now, as the backend posted
-    bool latched[256] = {};     // went down since the last snapshot (a tap between two snapshots)
-    int32_t downTick[256] = {}; // TickCountMs of the key's last posted down
+    std::deque<FreshKey> fresh; // presses not yet shown by a snapshot, oldest first
     bool snapshot[256] = {};    // the last snapshot: what KeyDown reads
 };
 extern KeyTableRecord KeyTable;
