@@ -239,16 +239,36 @@ TEST_F(RealWindow, MotionRunsAreCoalescedButNotAcrossButtons) {
     EXPECT_EQ(got[3].kind, EventLeftUp);
 }
 
-TEST_F(RealWindow, CursorPositionIsReadAtTheMomentOfTheCall) {
+TEST_F(RealWindow, CursorPositionIsReadAnewEveryFrame) {
     int32_t x = 0, y = 0;
+    PresentBackBuffer();
     Xdo("mousemove 345 267");
     CursorScreenPosition(&x, &y);
     EXPECT_EQ(x, 345);
     EXPECT_EQ(y, 267);
-    Xdo("mousemove 3 1000"); // outside the window, no events pumped in between
+    // Outside the window no events arrive: the frame keeps its answer, so the x and the y a
+    // screen reads belong together, and the next frame asks again.
+    Xdo("mousemove 3 1000");
+    CursorScreenPosition(&x, &y);
+    EXPECT_EQ(x, 345);
+    PresentBackBuffer();
     CursorScreenPosition(&x, &y);
     EXPECT_EQ(x, 3);
     EXPECT_EQ(y, 1000);
+}
+
+// A loop that waits for a release without presenting sleeps on the connection to the X
+// server: few polls while the button is held, and the release still ends the wait.
+TEST_F(RealWindow, HeldButtonWaitPollsRarelyAndTakesTheRelease) {
+    Xdo("mousedown 1");
+    ASSERT_EQ(WaitForKind(EventLeftDown), MaskLeft);
+    ASSERT_EQ(std::system("(sleep 1; xdotool mouseup 1) &"), 0);
+    int32_t polls = 0, kind = 0;
+    while ((kind = PollWindowEvent()) != EventLeftUp) {
+        ASSERT_TRUE(kind == 0 || kind == EventMouseMove) << kind;
+        ASSERT_LT(++polls, 1000000);
+    }
+    EXPECT_LT(polls, 500) << "a thousand with millisecond waits, far more when spinning";
 }
 
 TEST_F(RealWindow, KeysArriveAsSetOneScanCodes) {
