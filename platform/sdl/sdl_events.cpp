@@ -77,8 +77,12 @@ static void Translate(const SDL_Event& ev) {
 }
 
 // Longest time between two calls of SDL_PumpEvents while the X server sends nothing: SDL
-// keeps some state of its own up to date there (about once a frame).
-constexpr int32_t SdlPumpRefreshMs = 16;
+// keeps some state of its own up to date there.
+constexpr int32_t SdlPumpRefreshMs = 250;
+// Longest time an answer of the X server about the pointer is kept while the server sends
+// nothing (the pointer's motion over the window, entering or leaving it, a press or a move
+// of the window all send something and end it at once).
+constexpr int32_t PointerRefreshMs = 100;
 
 // Whether the X server has sent something not read yet (sending what waits in the output
 // buffer first); true off X11, where there is no cheaper way to know than to pump.
@@ -89,14 +93,15 @@ static bool ServerHasSent() {
 
 // The core, at every poll and keyboard snapshot: hands SDL's pending events to the core.
 // SDL's pump does much work per call, so it runs only when the X server has sent something
-// or SdlPumpRefreshMs have passed; events SDL queued itself are taken in any case. A batch
-// of events may have moved the pointer or the window: the server is asked again.
+// or SdlPumpRefreshMs have passed; events SDL queued itself are taken in any case. What the
+// server sent may have moved the pointer or the window: the server is asked again.
 bool BackendPumpEvents() {
     if (!SdlWindow.videoReady || !SdlWindow.window) return false;
     const int32_t now = TickCountMs();
     if (uint32_t(now - SdlInput.lastSdlPump) >= uint32_t(SdlPumpRefreshMs) || ServerHasSent()) {
         SDL_PumpEvents();
         SdlInput.lastSdlPump = now;
+        ForgetServerAnswers();
     }
     SDL_Event events[64];
     int n = 0;
@@ -143,6 +148,7 @@ static bool AskServer() {
     if (!XQueryPointer(d, SdlWindow.xWindow, &root, &child, &rx, &ry, &wx, &wy, &mask))
         return false;
     SdlInput.pointerKnown = true;
+    SdlInput.pointerTick = TickCountMs();
     SdlInput.pointerX = rx;
     SdlInput.pointerY = ry;
     SdlInput.leftHeld = (mask & Button1Mask) != 0;
@@ -178,9 +184,12 @@ void PhysicalWindowPosition(int32_t* left, int32_t* top) {
 }
 
 // The pointer's position in desktop pixels and whether the left button is down, as the X
-// server answered in this frame (SDL's cached state would lag behind a warped pointer).
+// server answered since it last sent something, at most PointerRefreshMs ago (SDL's own
+// record would lag behind a warped pointer).
 static bool QueryPointer(int32_t* x, int32_t* y) {
-    if (!SdlInput.pointerKnown && !AskServer()) {
+    const bool fresh = SdlInput.pointerKnown &&
+                       uint32_t(TickCountMs() - SdlInput.pointerTick) < uint32_t(PointerRefreshMs);
+    if (!fresh && !AskServer()) {
         int gx = 0, gy = 0;
         const uint32_t buttons = SdlWindow.videoReady ? SDL_GetGlobalMouseState(&gx, &gy) : 0;
         *x = gx;

@@ -315,12 +315,11 @@ static void CopyBackBufferToWindow() {
 
 // Every frame of every screen: shows the frame, then waits until more than 1/61 s has passed
 // since the previous present returned (sleeping, not spinning; no catch-up after a slow
-// frame). Takes no events. The next frame asks the X server anew where the pointer is.
+// frame). Takes no events.
 void PresentBackBuffer() {
     if (!SdlWindow.window) return;
     CopyBackBufferToWindow();
     NoteFramePresented();
-    ForgetServerAnswers();
     if (!SdlPacing.on) return;
     constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s
     SleepUntil(AddNanoseconds(SdlPacing.lastReturn, FrameNs));
