@@ -156,14 +156,17 @@ static void DropStaleClicks() {
 // from several places (the screen's own test, the title bar), so a press and release arriving
 // together (a touchpad tap) would otherwise be seen only by a caller that ignores the press.
 // An empty poll that follows an empty poll with no present in between waits up to
-// IdleWaitMs for the next event before it answers 0, so a loop waiting for a release sleeps
-// instead of spinning; the event that ends the wait is taken by the next poll.
+// IdleWaitMs for the next event before it answers 0 (IdleLongWaitMs once the run of empty
+// polls is IdleShortWaits long), so a loop waiting for a release sleeps instead of spinning;
+// the event that ends the wait is taken by the next poll.
 int32_t PollWindowEvent() {
     BackendPumpEvents();
     DropStaleClicks();
     std::deque<PlatformEvent>& q = EventQueue.events;
     if (q.empty()) {
-        if (EventQueue.idlePolls++ > 0) BackendWaitForEvent(IdleWaitMs);
+        const int32_t run = EventQueue.idlePolls;
+        EventQueue.idlePolls = std::min(run, IdleShortWaits) + 1;
+        if (run > 0) BackendWaitForEvent(run > IdleShortWaits ? IdleLongWaitMs : IdleWaitMs);
         return 0;
     }
     const PlatformEvent e = q.front();

@@ -135,6 +135,11 @@ constexpr int32_t MinPressMs = 50;
 constexpr int32_t StaleClickMs = 1000;
 // Longest wait of a poll that follows an empty poll without a present in between.
 constexpr int32_t IdleWaitMs = 1;
+// After this many such waits in a row (about MinPressMs) the loop is waiting for a release,
+// not drawing frames: its polls then wait up to IdleLongWaitMs. An event ends either wait
+// at once, so only a loop that waits on the clock alone would notice the difference.
+constexpr int32_t IdleShortWaits = 50;
+constexpr int32_t IdleLongWaitMs = 16;
 
 struct EventQueueRecord {
     std::deque<PlatformEvent> events; // posted by the backend, not yet taken; oldest first
@@ -145,6 +150,7 @@ struct EventQueueRecord {
     int32_t pressTick[3] = {};        // TickCountMs when the last left, right, middle press
                                       // was taken
     int32_t idlePolls = 0;            // empty polls in a row since a present or a taken event
+                                      // (counted up to IdleShortWaits + 1)
     int32_t minPressMs = MinPressMs;  // length of the quick-tap gate (the scripted platform
                                       // runs without it unless a test asks for it)
 };

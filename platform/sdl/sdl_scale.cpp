@@ -2,28 +2,16 @@
 #include <SDL.h>
 #include <X11/Xlib.h>
 
-#include <cctype>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "scale_setting.h"
 #include "sdl_platform.h"
 #include "sdl_state.h"
 
 namespace {
 
-constexpr int32_t MaxScale = 4;
 constexpr double HighDensityDpi = 144; // 150 % of the 96 dots per inch of an ordinary screen
-
-// A whole number 1 to MaxScale in plain digits, or 0 for anything else (signs, blanks and
-// trailing characters included).
-int32_t ParseScale(const char* text) {
-    if (!text || !std::isdigit(static_cast<unsigned char>(*text))) return 0;
-    char* end = nullptr;
-    const long value = std::strtol(text, &end, 10);
-    if (*end != '\0' || value < 1 || value > MaxScale) return 0;
-    return int32_t(value);
-}
 
 // The value of "Xft.dpi" in the X resources (lines "name:<blanks>value"), 0 when absent.
 double XftDpi(const char* resources) {
@@ -42,7 +30,7 @@ double XftDpi(const char* resources) {
 // TESSAROC_SCALE (1 to 4) when set to such a number; else 2 when the desktop asks for
 // high-density drawing (Xft.dpi at 144 or more, or GDK_SCALE of 2 or more); else 1.
 int32_t ChooseScaleFactor(const char* scaleSetting, const char* gdkScale, const char* xResources) {
-    if (const int32_t chosen = ParseScale(scaleSetting)) return chosen;
+    if (const int32_t chosen = ParseScaleSetting(scaleSetting)) return chosen;
     if (XftDpi(xResources) >= HighDensityDpi) return 2;
     if (gdkScale && std::strtol(gdkScale, nullptr, 10) >= 2) return 2;
     return 1;
@@ -52,10 +40,7 @@ int32_t ChooseScaleFactor(const char* scaleSetting, const char* gdkScale, const 
 // and the X server's resources (as they were when the display was opened). A TESSAROC_SCALE
 // that is no number from 1 to 4 is reported and left out.
 int32_t DesktopScaleFactor() {
-    const char* setting = std::getenv("TESSAROC_SCALE");
-    if (setting && *setting && ParseScale(setting) == 0)
-        std::fprintf(stderr, "tessaroc: TESSAROC_SCALE=%s is not 1 to %d, ignored\n", setting,
-                     int(MaxScale));
+    const char* setting = ScaleSettingOfEnvironment();
     const char* resources = SdlWindow.xDisplay
                                 ? XResourceManagerString(static_cast<Display*>(SdlWindow.xDisplay))
                                 : nullptr;

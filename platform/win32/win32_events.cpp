@@ -15,12 +15,12 @@ int32_t Win32ScanCodeOfKeyData(intptr_t keyData) {
     return (keyData & (intptr_t(1) << 24)) ? (code | 0x80) : code;
 }
 
-// Client position of a mouse message on the desktop. The coordinates are signed 16-bit
-// (negative left of or above the client area while the mouse is captured).
+// Client position of a mouse message on the desktop, in the game's pixels. The coordinates
+// are signed 16-bit (negative left of or above the client area while the mouse is captured).
 static POINT DesktopPoint(HWND window, LPARAM lParam) {
     POINT p = {int16_t(LOWORD(lParam)), int16_t(HIWORD(lParam))};
     ClientToScreen(window, &p);
-    return p;
+    return GamePoint(p);
 }
 
 // Button number (1 left, 2 right, 3 middle) and direction of a mouse button message.
@@ -71,6 +71,7 @@ static void ReleaseHeldButtons() {
     const int32_t held = HeldButtons();
     POINT p = {};
     GetCursorPos(&p);
+    p = GamePoint(p);
     const int32_t masks[3] = {MaskLeft, MaskRight, MaskMiddle};
     for (int32_t i = 0; i < 3; i++)
         if (held & masks[i]) PostButton(i + 1, false, p.x, p.y);
@@ -163,9 +164,11 @@ void BackendWaitForEvent(int32_t ms) {
     MsgWaitForMultipleObjectsEx(0, nullptr, DWORD(ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
+// The pointer in the game's pixels, counted from where the window is now.
 void CursorScreenPosition(int32_t* x, int32_t* y) {
     POINT p = {};
     GetCursorPos(&p);
+    p = GamePoint(p);
     *x = p.x;
     *y = p.y;
 }

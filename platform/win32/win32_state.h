@@ -12,6 +12,7 @@ struct Win32WindowRecord {
     HDC dc = nullptr;             // its own device context (the class has CS_OWNDC)
     bool classRegistered = false; // the window class exists
     bool moving = false;          // inside the window system's move (SendWindowMessage)
+    int32_t scale = 1;            // desktop pixels per game pixel, chosen by OpenScreenSystem
 };
 extern Win32WindowRecord Win32Window;
 
@@ -47,3 +48,7 @@ LRESULT CALLBACK TessarocWindowProc(HWND window, UINT message, WPARAM wParam, LP
 void CopyBackBufferToWindow(HDC dc, bool whole);
 // Installs the console control handler that requests the quit (once).
 void InstallQuitHandler();
+// A desktop point in the game's pixels (the scale's): counted from the client area's origin,
+// so that a point inside the window lands on the game pixel drawn there, whatever the
+// origin's remainder by the scale.
+POINT GamePoint(POINT desktop);

@@ -10,6 +10,7 @@
 #include "backend.h"
 #include "codepage.h"
 #include "platform_state.h"
+#include "scale_setting.h"
 #include "win32_platform.h"
 #include "win32_state.h"
 
@@ -103,6 +104,52 @@ static void BecomeDpiAware() {
     SetProcessDPIAware();
 }
 
+// The main display's dots per inch as the system tells a DPI-aware program: GetDpiForMonitor
+// (Windows 8.1 on, looked up at run time), else the system-wide setting.
+static int32_t MainDisplayDpi() {
+    using GetDpiForMonitorCall = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    constexpr int EffectiveDpi = 0; // MDT_EFFECTIVE_DPI: what the player chose for the display
+    int32_t dpi = 0;
+    if (HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
+        const auto getDpi = reinterpret_cast<GetDpiForMonitorCall>(
+            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+        HMONITOR main = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+        UINT x = 0, y = 0;
+        if (getDpi && getDpi(main, EffectiveDpi, &x, &y) == S_OK) dpi = int32_t(x);
+        FreeLibrary(shcore);
+    }
+    if (dpi > 0) return dpi;
+    HDC screen = GetDC(nullptr);
+    dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+int32_t Win32ChooseScaleFactor(const char* scaleSetting, int32_t dpi) {
+    constexpr int32_t OrdinaryDpi = 96;
+    if (const int32_t chosen = ParseScaleSetting(scaleSetting)) return chosen;
+    return std::clamp((dpi + OrdinaryDpi / 2) / OrdinaryDpi, 1, MaxScaleFactor);
+}
+
+int32_t Win32ScaleFactor() {
+    return Win32Window.scale;
+}
+
+// a / b rounded toward minus infinity (b > 0): desktop coordinates left of or above the main
+// display are negative.
+static int32_t FloorDivide(int32_t a, int32_t b) {
+    const int32_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+POINT GamePoint(POINT desktop) {
+    POINT origin = {0, 0};
+    if (Win32Window.window) ClientToScreen(Win32Window.window, &origin);
+    const int32_t scale = Win32Window.scale;
+    return POINT{FloorDivide(origin.x, scale) + FloorDivide(desktop.x - origin.x, scale),
+                 FloorDivide(origin.y, scale) + FloorDivide(desktop.y - origin.y, scale)};
+}
+
 static bool RegisterWindowClass() {
     if (Win32Window.classRegistered) return true;
     WNDCLASSEXW wc = {};
@@ -117,11 +164,15 @@ static bool RegisterWindowClass() {
 }
 
 // Start-up, before any window is placed: makes the window, still hidden, so that every
-// failure of the window system shows here where start-up checks it.
+// failure of the window system shows here where start-up checks it, and chooses the scale
+// factor for the run from TESSAROC_SCALE or the main display's dots per inch. A display of
+// another density that the window is moved to later keeps the factor (the window keeps its
+// size in desktop pixels).
 int32_t OpenScreenSystem() {
     if (Win32Window.window) return 1;
     InstallQuitHandler();
     BecomeDpiAware();
+    Win32Window.scale = Win32ChooseScaleFactor(ScaleSettingOfEnvironment(), MainDisplayDpi());
     if (!RegisterWindowClass()) {
         ReportFailure("cannot register the window class", "Tessaroc kann kein Fenster anlegen");
         return 0;
@@ -143,13 +194,14 @@ intptr_t Win32NativeWindow() {
     return reinterpret_cast<intptr_t>(Win32Window.window);
 }
 
+// The window's top-left corner in the game's pixels: desktop pixels divided by the scale.
 void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *left = 0;
     *top = 0;
     RECT r;
     if (!Win32Window.window || !GetWindowRect(Win32Window.window, &r)) return;
-    *left = r.left;
-    *top = r.top;
+    *left = FloorDivide(r.left, Win32Window.scale);
+    *top = FloorDivide(r.top, Win32Window.scale);
 }
 
 // Window style of CreateMainWindow's flags: borderless pop-up, else a captioned window.
@@ -160,7 +212,8 @@ static DWORD WindowStyle(int32_t style) {
 
 // Start-up, through the frame toolkit: places the window made by OpenScreenSystem with its
 // client area at (x, y) (centred on the main display for flags 1 and 2: there is no active
-// window of ours to centre on) and shows it unless asked not to.
+// window of ours to centre on) and shows it unless asked not to. Position and size are in the
+// game's pixels, the window scale times as large.
 int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                          int32_t style, const Text& title) {
     (void)number;
@@ -169,13 +222,14 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     const DWORD ws = WindowStyle(style);
     SetWindowLongPtrW(w, GWL_STYLE, LONG_PTR(ws));
     SetWindowTextW(w, Wide(title).c_str());
-    RECT r = {0, 0, std::max(width, 1), std::max(height, 1)};
+    const int32_t scale = Win32Window.scale;
+    RECT r = {0, 0, std::max(width, 1) * scale, std::max(height, 1) * scale};
     AdjustWindowRectEx(&r, ws, FALSE, 0);
     const int32_t outerW = r.right - r.left, outerH = r.bottom - r.top;
-    int32_t left = x + r.left, top = y + r.top;
+    int32_t left = x * scale + r.left, top = y * scale + r.top;
     if (style & (StyleCentreDesktop | StyleCentreActive)) {
-        left = (DesktopMetric(0) - outerW) / 2;
-        top = (DesktopMetric(1) - outerH) / 2;
+        left = (GetSystemMetrics(SM_CXSCREEN) - outerW) / 2;
+        top = (GetSystemMetrics(SM_CYSCREEN) - outerH) / 2;
     }
     SetWindowPos(w, nullptr, left, top, outerW, outerH,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -214,19 +268,22 @@ bool Win32HighResolutionPacing() {
     return Win32Pacing.timer && !Win32Pacing.coarse;
 }
 
-// Roll-up and unroll of the window: new client size, same top-left corner.
+// Roll-up and unroll of the window: new client size (game pixels), same top-left corner.
 void ResizeMainWindow(int32_t width, int32_t height) {
     HWND w = Win32Window.window;
     if (!w) return;
     const DWORD ws = DWORD(GetWindowLongPtrW(w, GWL_STYLE));
-    RECT r = {0, 0, std::max(width, 1), std::max(height, 1)};
+    const int32_t scale = Win32Window.scale;
+    RECT r = {0, 0, std::max(width, 1) * scale, std::max(height, 1) * scale};
     AdjustWindowRectEx(&r, ws, FALSE, 0);
     SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Rows first to first + count - 1 of the back buffer (0x00RRGGBB, top row first: they form
-// a top-down 32-bit DIB of their own) at the same rows of the client area, width columns.
+// a top-down 32-bit DIB of their own), width columns, at the same rows of the client area
+// enlarged by the scale (each pixel repeated across and down: GDI stretches by repeating
+// pixels when it enlarges).
 static void SendRows(HDC dc, int32_t width, int32_t first, int32_t count) {
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
@@ -236,17 +293,24 @@ static void SendRows(HDC dc, int32_t width, int32_t first, int32_t count) {
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     const uint32_t* rows = BackBuffer.pixels.data() + size_t(first) * size_t(BackBuffer.width);
-    SetDIBitsToDevice(dc, 0, first, DWORD(width), DWORD(count), 0, 0, 0, UINT(count), rows, &info,
-                      DIB_RGB_COLORS);
+    const int32_t scale = Win32Window.scale;
+    if (scale == 1)
+        SetDIBitsToDevice(dc, 0, first, DWORD(width), DWORD(count), 0, 0, 0, UINT(count), rows,
+                          &info, DIB_RGB_COLORS);
+    else
+        StretchDIBits(dc, 0, first * scale, width * scale, count * scale, 0, 0, width, count, rows,
+                      &info, DIB_RGB_COLORS, SRCCOPY);
 }
 
-// The client-sized top-left part of the back buffer, whole (WM_PAINT: the system lost what
-// the window showed) or only the rows that changed since the last present.
+// The client-sized top-left part of the back buffer (the client area divided by the scale),
+// whole (WM_PAINT: the system lost what the window showed) or only the rows that changed
+// since the last present.
 void CopyBackBufferToWindow(HDC dc, bool whole) {
     RECT client;
     if (!dc || BackBuffer.pixels.empty() || !GetClientRect(Win32Window.window, &client)) return;
-    const int32_t width = std::min<int32_t>(client.right, BackBuffer.width);
-    const int32_t height = std::min<int32_t>(client.bottom, BackBuffer.height);
+    const int32_t scale = Win32Window.scale;
+    const int32_t width = std::min<int32_t>(client.right / scale, BackBuffer.width);
+    const int32_t height = std::min<int32_t>(client.bottom / scale, BackBuffer.height);
     if (width <= 0 || height <= 0) return;
     if (whole) ForgetShownFrame();
     for (const RowRun& run : TakeChangedRows(width, height))
@@ -310,14 +374,16 @@ int32_t DisplayCount() {
     return int32_t(Displays().size());
 }
 
+// A display's rectangle in the game's pixels (desktop pixels divided by the scale).
 int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
     const std::vector<RECT> displays = Displays();
     if (index < 0 || index >= int32_t(displays.size())) return 0;
     const RECT& r = displays[size_t(index)];
-    *x = r.left;
-    *y = r.top;
-    *width = r.right - r.left;
-    *height = r.bottom - r.top;
+    const int32_t scale = Win32Window.scale;
+    *x = FloorDivide(r.left, scale);
+    *y = FloorDivide(r.top, scale);
+    *width = (r.right - r.left) / scale;
+    *height = (r.bottom - r.top) / scale;
     return 1;
 }
 

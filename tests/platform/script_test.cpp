@@ -391,6 +391,28 @@ TEST_F(ScriptPlatform, PressLoopPollingAnEmptyQueueIsPaced) {
     EXPECT_EQ(ScriptPollWaits(), 40);
 }
 
+// A button held for longer than the quick-tap gate: the loop waiting for its release polls
+// less often (each wait ends at the next event all the same); a present starts over.
+TEST_F(ScriptPlatform, LongWaitForAReleaseWaitsLongerPerPoll) {
+    OpenWindow();
+    ScriptClick(10, 40, 60, 1, 5000);
+    ScriptSetClock(11);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(PollWindowEvent(), EventLeftDown);
+    for (int i = 0; i <= IdleShortWaits; i++)
+        EXPECT_EQ(PollWindowEvent(), 0);
+    EXPECT_EQ(ScriptPollWaits(), IdleShortWaits);
+    EXPECT_EQ(ScriptPollWaitMs(), IdleShortWaits * IdleWaitMs);
+    for (int i = 0; i < 5; i++)
+        EXPECT_EQ(PollWindowEvent(), 0);
+    EXPECT_EQ(ScriptPollWaitMs(), IdleShortWaits * IdleWaitMs + 5 * IdleLongWaitMs);
+
+    PresentBackBuffer();
+    EXPECT_EQ(PollWindowEvent(), 0);
+    EXPECT_EQ(PollWindowEvent(), 0);
+    EXPECT_EQ(ScriptPollWaitMs(), (IdleShortWaits + 1) * IdleWaitMs + 5 * IdleLongWaitMs);
+}
+
 TEST_F(ScriptPlatform, PollingWithoutPresentingJumpsToTheNextEventThenEnds) {
     ScriptMouseMove(5000, 10, 10);
     for (int i = 0; i < 63; i++)

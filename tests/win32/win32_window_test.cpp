@@ -1,5 +1,6 @@
 // Tests of the Windows window backend through its own window: placement, messages turned
-// into the game's events and keys, the close request, the session end, the move and pacing.
+// into the game's events and keys, the close request, the session end, the move, pacing and
+// the scale factor.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -49,6 +50,8 @@ class RealWin32Window : public ::testing::Test {
   protected:
     void SetUp() override {
         if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display for Wine (DISPLAY is unset)";
+        // The factor 1 whatever the desktop's density; the fixture below sets its own.
+        _putenv_s("TESSAROC_SCALE", scaleSetting);
         ASSERT_NE(OpenKeyboardDevice(), 0);
         ASSERT_NE(OpenScreenSystem(), 0);
         ASSERT_NE(CreateMainWindow(1, WinX, WinY, WinW, WinH, StylePopup,
@@ -61,6 +64,17 @@ class RealWin32Window : public ::testing::Test {
     void TearDown() override {
         ClosePlatform();
         ResetPlatformState();
+        _putenv_s("TESSAROC_SCALE", "");
+    }
+    const char* scaleSetting = "1";
+};
+
+// The same window at the scale factor 2, as on a display of 192 dots per inch.
+class RealWin32WindowAtScaleTwo : public RealWin32Window {
+  protected:
+    void SetUp() override {
+        scaleSetting = "2";
+        RealWin32Window::SetUp();
     }
 };
 
@@ -84,6 +98,30 @@ TEST(Win32Keys, KeyDataGivesSetOneScanCodesWithExtendedKeysFromHex80) {
             << "scan code " << c.scanCode << (c.extended ? " extended" : "");
     // Repeat count and the previous-state and transition bits change nothing.
     EXPECT_EQ(Win32ScanCodeOfKeyData(intptr_t(KeyData(0x10, false) | 0xC0000005)), 0x10);
+}
+
+TEST(Win32Scale, FactorFollowsTheDotsPerInchInStepsOfNinetySixRoundingHalvesUp) {
+    struct Case {
+        int32_t dpi;
+        int32_t factor;
+    };
+    const Case cases[] = {
+        {96, 1},  {120, 1}, {143, 1}, {144, 2}, {168, 2}, {192, 2},
+        {239, 2}, {240, 3}, {288, 3}, {336, 4}, {384, 4}, {480, 4}, // never more than 4
+        {72, 1},  {0, 1},   {-96, 1},                               // never less than 1
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(Win32ChooseScaleFactor(nullptr, c.dpi), c.factor) << c.dpi << " dpi";
+}
+
+TEST(Win32Scale, TessarocScaleWinsOverTheDotsPerInchBothWays) {
+    EXPECT_EQ(Win32ChooseScaleFactor("1", 192), 1);
+    EXPECT_EQ(Win32ChooseScaleFactor("3", 96), 3);
+    EXPECT_EQ(Win32ChooseScaleFactor("4", 96), 4);
+    for (const char* wrong : {"0", "5", "-2", "+2", "2x", "1.5", "two", "", " 2"}) {
+        EXPECT_EQ(Win32ChooseScaleFactor(wrong, 96), 1) << "TESSAROC_SCALE=" << wrong;
+        EXPECT_EQ(Win32ChooseScaleFactor(wrong, 192), 2) << "TESSAROC_SCALE=" << wrong;
+    }
 }
 
 TEST_F(RealWin32Window, OpensWhereAskedWithTheClientAtTheCornerAndKeepsItWhenResized) {
@@ -216,6 +254,75 @@ TEST_F(RealWin32Window, PresentsAreAtLeastOneSixtyFirstSecondApart) {
         EXPECT_GT(now.QuadPart - previous.QuadPart, frequency.QuadPart / 61) << "present " << i;
         previous = now;
     }
+}
+
+TEST_F(RealWin32WindowAtScaleTwo, WindowIsTwiceTheSizeAtTwiceThePositionInDesktopPixels) {
+    ASSERT_EQ(Win32ScaleFactor(), 2);
+    RECT outer{}, client{};
+    GetWindowRect(TestWindow(), &outer);
+    GetClientRect(TestWindow(), &client);
+    EXPECT_EQ(std::pair(outer.left, outer.top), std::pair(long(2 * WinX), long(2 * WinY)));
+    EXPECT_EQ(std::pair(client.right, client.bottom), std::pair(long(2 * WinW), long(2 * WinH)));
+    int32_t left = 0, top = 0;
+    WindowDesktopPosition(&left, &top);
+    EXPECT_EQ(std::pair(left, top), std::pair(WinX, WinY));
+
+    ResizeMainWindow(WinW, 28);
+    GetWindowRect(TestWindow(), &outer);
+    EXPECT_EQ(std::pair(outer.left, outer.top), std::pair(long(2 * WinX), long(2 * WinY)));
+    EXPECT_EQ(std::pair(outer.right - outer.left, outer.bottom - outer.top),
+              std::pair(long(2 * WinW), 56L));
+
+    // The displays in the game's pixels: the main one at half its desktop size.
+    int32_t x = -1, y = -1, w = 0, h = 0;
+    ASSERT_NE(DisplayBounds(0, &x, &y, &w, &h), 0);
+    EXPECT_EQ(std::pair(x, y), std::pair(0, 0));
+    EXPECT_EQ(std::pair(w, h),
+              std::pair(GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2));
+}
+
+TEST_F(RealWin32WindowAtScaleTwo, EachGamePixelCoversTwoByTwoDesktopPixels) {
+    std::fill(BackBuffer.pixels.begin(), BackBuffer.pixels.end(), 0x000000u);
+    BackBuffer.pixels[size_t(4) * 850 + 3] = 0xFF0000u;        // game pixel (3, 4): red
+    BackBuffer.pixels[size_t(WinH - 1) * 850 + 0] = 0x0000FFu; // bottom-left: blue
+    PresentBackBuffer();
+    HDC dc = GetDC(TestWindow());
+    for (const auto& [x, y] : {std::pair(6, 8), std::pair(7, 8), std::pair(6, 9), std::pair(7, 9)})
+        EXPECT_EQ(GetPixel(dc, x, y), RGB(255, 0, 0)) << x << ", " << y;
+    for (const auto& [x, y] : {std::pair(5, 8), std::pair(8, 8), std::pair(6, 7), std::pair(6, 10)})
+        EXPECT_EQ(GetPixel(dc, x, y), RGB(0, 0, 0)) << x << ", " << y;
+    EXPECT_EQ(GetPixel(dc, 1, 2 * WinH - 1), RGB(0, 0, 255));
+
+    // A changed row reaches both of its desktop rows.
+    BackBuffer.pixels[size_t(100) * 850 + 7] = 0x00FF00u;
+    PresentBackBuffer();
+    EXPECT_EQ(GetPixel(dc, 15, 200), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 14, 201), RGB(0, 255, 0));
+    EXPECT_EQ(GetPixel(dc, 15, 202), RGB(0, 0, 0));
+    EXPECT_EQ(GetPixel(dc, 6, 8), RGB(255, 0, 0));
+    ReleaseDC(TestWindow(), dc);
+}
+
+TEST_F(RealWin32WindowAtScaleTwo, MousePointsArriveInTheGamesPixels) {
+    // Client pixels 10 and 11 show game pixel 5; client pixel 15 shows game pixel 7.
+    PostMessageW(TestWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(10, 15));
+    PostMessageW(TestWindow(), WM_LBUTTONUP, 0, MAKELPARAM(11, 15));
+    EXPECT_EQ(NextEvent(), EventLeftDown);
+    int32_t x = 0, y = 0;
+    ASSERT_TRUE(LastTakenPoint(&x, &y));
+    EXPECT_EQ(std::pair(x, y), std::pair(WinX + 5, WinY + 7));
+    EXPECT_EQ(NextEvent(), EventLeftUp);
+    ASSERT_TRUE(LastTakenPoint(&x, &y));
+    EXPECT_EQ(std::pair(x, y), std::pair(WinX + 5, WinY + 7));
+
+    // Left of the client area while captured: the game pixel left of the window's first.
+    DrainEvents(); // the system's own move after the capture ended
+    PostMessageW(TestWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(4, 4));
+    PostMessageW(TestWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(uint16_t(-1), 4));
+    EXPECT_EQ(NextEvent(), EventLeftDown);
+    EXPECT_EQ(NextEvent(), EventMouseMove);
+    ASSERT_TRUE(LastTakenPoint(&x, &y));
+    EXPECT_EQ(std::pair(x, y), std::pair(WinX - 1, WinY + 2));
 }
 
 double ProcessorSeconds() {

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # The Windows program under Wine through a real window: started from another folder in a
 # program folder whose name has an umlaut, the settings screen, a preset, a round with a click
-# on a cell, the face and back buttons, a drag of the title bar, and Escape, which ends the
-# program with exit code 0 and leaves the new position in "Prefs". Pixels of screenshots are
-# checked at known places of the layout (the same as on Linux).
+# on a cell, the face button, a won round with a name typed on the top-ten screen (kept in
+# "TopList"), the back button, a drag of the title bar, and Escape, which ends the program
+# with exit code 0 and leaves the new position in "Prefs". Pixels of screenshots are checked
+# at known places of the layout (the same as on Linux). The won round clicks exactly the safe
+# cells, read from the running program's memory (tools/lib/safe_cells.py).
 # $1: tessaroc.exe, $2: the build folder (its GFX folder is copied). DISPLAY is set; Wine
 # uses WINEPREFIX when set, else a private prefix made here and removed at the end.
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/../x11/lib/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../x11/lib/common.sh"
+root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 x11_begin wine-smoke "$@"
 shots=$build/wine-smoke
 mkdir -p "$shots"
@@ -50,6 +53,11 @@ cell_differs_from_tile() { # shot x y n
   compare -metric AE "$work/cell.png" "$work/tile.png" null: 2>&1 || true
 }
 window_size() { xdotool getwindowgeometry "$win" | awk '/Geometry/ {print $2}'; }
+# A quick click in one xdotool call, for the many cells of a round.
+quick_click() { # x y
+  xdotool mousemove "$1" "$2" mousemove_relative 1 0 mousemove_relative -- -1 0 sleep 0.03 \
+    mousedown 1 sleep 0.06 mouseup 1 sleep 0.05
+}
 
 # Start from the work folder, not the program's own: the program finds its folder itself.
 (cd "$work" && exec wine "$folder/tessaroc.exe" 2>>"$work/log") &
@@ -88,6 +96,49 @@ click 265 50
 sleep 0.3
 shot newround
 [ "$(cell_differs_from_tile newround 10 78 1)" = "0" ] || fail "the face button gave no new round"
+
+# Win the new round (15 x 10, 12 mines) by opening exactly its safe cells.
+cells=""
+for _ in $(seq 50); do
+  cells=$(python3 "$root/tools/lib/safe_cells.py" "$pid" "$folder/tessaroc.exe" \
+    x86_64-w64-mingw32-nm 15 10 12 2>/dev/null) && break
+  sleep 0.1
+done
+[ -n "$cells" ] || fail "the round's mines were never placed"
+while read -r x y; do quick_click $((10 + 20 * x + 10)) $((78 + 20 * y + 10)); done <<<"$cells"
+sleep 0.3
+shot won
+[ "$(cell_differs_from_tile won 10 78 1)" != "0" ] || fail "the won round left cell (0, 0) covered"
+
+# The end screen's face button: the top-ten screen (350 x 360) with the new time sliding in;
+# then "Jörg" typed as on a German keyboard (Shift with J, the key right of L, r, g), Return.
+click 265 50
+for _ in $(seq 30); do [ "$(window_size)" = "350x360" ] && break; sleep 0.1; done
+[ "$(window_size)" = "350x360" ] || fail "no top-ten screen after the win: $(window_size)"
+sleep 1.5
+xdotool keydown Shift_L
+sleep 0.05
+press_key j
+xdotool keyup Shift_L
+press_key semicolon
+press_key r
+press_key g
+press_key Return
+sleep 0.3
+shot toplist
+python3 - "$folder/TopList" <<'PY' || fail "TopList does not hold the name"
+import re, sys
+data = open(sys.argv[1], "rb").read()
+assert len(data) == 1124, f"TopList has {len(data)} bytes"
+entry = data[4:32]
+assert entry[:20] == b"J\xf6rg" + b" " * 16, f"name field {entry[:20]!r}"
+assert re.fullmatch(rb"\d+\.\d\d *", entry[20:]), f"time field {entry[20:]!r}"
+PY
+
+# A click ends the top-ten screen: a new round; its back button leads to the settings.
+click 150 200
+sleep 0.3
+[ "$(window_size)" = "370x288" ] || fail "after the top-ten screen the window is $(window_size)"
 click 320 50
 shot back
 [ "$(window_size)" = "370x310" ] || fail "after back the window is $(window_size)"
