@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 // The value BackBufferOutput names the back buffer by.
 constexpr int32_t BackBufferTarget = 1;
@@ -18,3 +19,27 @@ inline uint32_t ColourToPixel(int32_t colour) {
 // Paints (or, with invert, inverts) the pixels of columns x0 to x1 - 1 and rows y0 to
 // y1 - 1, cut to the back buffer; an empty or reversed range paints nothing.
 void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, bool invert);
+
+// Copies n pixels from src to dst (not overlapping). Sprite rows are short (tiles are 20
+// pixels): they are copied in fixed blocks of 16, 8, 4 and 1 pixels that the compiler turns
+// into a few vector moves, where a call of the library's block move per row would cost more
+// than the pixels; long rows go to the library.
+inline void CopyPixels(uint32_t* dst, const uint32_t* src, size_t n) {
+    constexpr size_t LongRow = 64;
+    if (n >= LongRow) {
+        std::memcpy(dst, src, n * sizeof(uint32_t));
+        return;
+    }
+    for (; n >= 16; n -= 16, dst += 16, src += 16)
+        std::memcpy(dst, src, 16 * sizeof(uint32_t));
+    if (n >= 8) {
+        std::memcpy(dst, src, 8 * sizeof(uint32_t));
+        n -= 8, dst += 8, src += 8;
+    }
+    if (n >= 4) {
+        std::memcpy(dst, src, 4 * sizeof(uint32_t));
+        n -= 4, dst += 4, src += 4;
+    }
+    for (; n > 0; --n)
+        *dst++ = *src++;
+}

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "bmp.h"
+#include "draw_internal.h"
 #include "os_files.h"
 #include "platform_state.h"
 
@@ -135,11 +136,10 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y) {
     const int64_t right = std::min<int64_t>(int64_t{x} + sprite.srcWidth, BackBuffer.width);
     const int64_t bottom = std::min<int64_t>(int64_t{y} + sprite.srcHeight, BackBuffer.height);
     if (left >= right || top >= bottom) return;
-    for (int64_t row = top; row < bottom; ++row) {
-        const int64_t srcRow = sprite.srcY + (row - y);
-        const int64_t srcCol = sprite.srcX + (left - x);
-        const uint32_t* src = sprite.pixels.data() + srcRow * sprite.width + srcCol;
-        uint32_t* dst = BackBuffer.pixels.data() + row * BackBuffer.width + left;
-        std::copy(src, src + (right - left), dst);
-    }
+    const size_t length = size_t(right - left);
+    const uint32_t* src = sprite.pixels.data() + (sprite.srcY + (top - y)) * sprite.width +
+                          (sprite.srcX + (left - x));
+    uint32_t* dst = BackBuffer.pixels.data() + top * BackBuffer.width + left;
+    for (int64_t row = top; row < bottom; ++row, src += sprite.width, dst += BackBuffer.width)
+        CopyPixels(dst, src, length);
 }

@@ -14,10 +14,19 @@
 
 // A loaded font slot: the system's font, its metrics, its styles drawn here and its glyphs.
 struct FontFace {
+    // One pixel of a glyph's picture that has ink: its column and row in the picture and its
+    // coverage (1 to 255).
+    struct Ink {
+        uint16_t column = 0;
+        uint16_t row = 0;
+        uint8_t cover = 0;
+    };
     // One rasterised character, kept for the whole life of the font.
     struct Picture {
-        bool ready = false; // rasterised already (each byte value at most once)
-        SystemGlyph glyph;  // coverage and placement
+        bool ready = false;       // rasterised already (each byte value at most once)
+        SystemGlyph glyph;        // coverage and placement
+        std::vector<Ink> solid;   // the pixels of full coverage, row by row
+        std::vector<Ink> partial; // the pixels of partial coverage, row by row
     };
 
     std::shared_ptr<SystemFont> system; // the system's font at this size
@@ -29,16 +38,30 @@ struct FontFace {
 
 namespace {
 
+// The picture's inked pixels sorted into the solid and the partial ones, so that drawing
+// visits only those and needs no test per pixel.
+void ListInk(FontFace::Picture& picture) {
+    const SystemGlyph& glyph = picture.glyph;
+    for (int32_t r = 0; r < glyph.rows; ++r)
+        for (int32_t c = 0; c < glyph.width; ++c) {
+            const uint8_t cover = glyph.coverage[size_t(r) * size_t(glyph.width) + size_t(c)];
+            if (cover == 0) continue;
+            FontFace::Ink ink{uint16_t(c), uint16_t(r), cover};
+            (cover == 255 ? picture.solid : picture.partial).push_back(ink);
+        }
+}
+
 // Rasterises the glyph of a text byte the first time it is needed; later calls return the
 // cached picture. Bytes without a picture get an empty one with no advance.
-const SystemGlyph& Glyph(FontFace& font, unsigned char byte) {
+const FontFace::Picture& Glyph(FontFace& font, unsigned char byte) {
     FontFace::Picture& picture = font.glyphs[byte];
     if (!picture.ready) {
         picture.ready = true;
         const char32_t character = CodePageCharacter(byte);
         if (character != 0) picture.glyph = RasteriseCharacter(*font.system, character);
+        ListInk(picture);
     }
-    return picture.glyph;
+    return picture;
 }
 
 // The font of the current drawing, or null when the slot is empty or none was chosen.
@@ -51,34 +74,48 @@ FontFace* CurrentFont() {
 int64_t TextAdvance(FontFace& font, const Text& text) {
     int64_t width = 0;
     for (unsigned char byte : text)
-        width += Glyph(font, byte).advance;
+        width += Glyph(font, byte).glyph.advance;
     return width;
 }
 
+// The ink pixel laid over the pixel p with coverage a (1 to 254), each component rounded.
+uint32_t Blend(uint32_t p, uint32_t ink, uint32_t a) {
+    const uint32_t keep = 255 - a;
+    const uint32_t red = (((ink >> 16) & 0xFF) * a + ((p >> 16) & 0xFF) * keep + 127) / 255;
+    const uint32_t green = (((ink >> 8) & 0xFF) * a + ((p >> 8) & 0xFF) * keep + 127) / 255;
+    const uint32_t blue = ((ink & 0xFF) * a + (p & 0xFF) * keep + 127) / 255;
+    return (red << 16) | (green << 8) | blue;
+}
+
 // Blends one grey-level picture into the back buffer in the given pixel colour, its first
-// row and column at (x, y); parts outside the buffer are cut off.
-void BlendGlyph(const SystemGlyph& glyph, int64_t x, int64_t y, uint32_t pixel) {
+// row and column at (x, y); parts outside the buffer are cut off. A picture wholly inside
+// (nearly every one) is drawn from its lists of inked pixels.
+void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel) {
+    const SystemGlyph& glyph = picture.glyph;
+    const size_t stride = size_t(BackBuffer.width);
+    if (x >= 0 && y >= 0 && x + glyph.width <= BackBuffer.width &&
+        y + glyph.rows <= BackBuffer.height) {
+        uint32_t* const corner = BackBuffer.pixels.data() + size_t(y) * stride + size_t(x);
+        for (const FontFace::Ink& ink : picture.solid)
+            corner[ink.row * stride + ink.column] = pixel;
+        for (const FontFace::Ink& ink : picture.partial) {
+            uint32_t& p = corner[ink.row * stride + ink.column];
+            p = Blend(p, pixel, ink.cover);
+        }
+        return;
+    }
     const int64_t c0 = std::max<int64_t>(0, -x),
                   c1 = std::min<int64_t>(glyph.width, BackBuffer.width - x);
     const int64_t r0 = std::max<int64_t>(0, -y),
                   r1 = std::min<int64_t>(glyph.rows, BackBuffer.height - y);
-    const uint32_t inkR = (pixel >> 16) & 0xFF, inkG = (pixel >> 8) & 0xFF, inkB = pixel & 0xFF;
     for (int64_t r = r0; r < r1; ++r) {
         const uint8_t* cover = glyph.coverage.data() + r * glyph.width;
-        uint32_t* row = BackBuffer.pixels.data() + size_t(y + r) * size_t(BackBuffer.width);
+        uint32_t* row = BackBuffer.pixels.data() + size_t(y + r) * stride;
         for (int64_t c = c0; c < c1; ++c) {
             const uint32_t a = cover[c];
             if (a == 0) continue;
             uint32_t& p = row[x + c];
-            if (a == 255) {
-                p = pixel;
-                continue;
-            }
-            const uint32_t keep = 255 - a;
-            const uint32_t red = (inkR * a + ((p >> 16) & 0xFF) * keep + 127) / 255;
-            const uint32_t green = (inkG * a + ((p >> 8) & 0xFF) * keep + 127) / 255;
-            const uint32_t blue = (inkB * a + (p & 0xFF) * keep + 127) / 255;
-            p = (red << 16) | (green << 8) | blue;
+            p = a == 255 ? pixel : Blend(p, pixel, a);
         }
     }
 }
@@ -156,9 +193,10 @@ void DrawTextAtCursor(const Text& text) {
     }
     int64_t pen = left;
     for (unsigned char byte : text) {
-        const SystemGlyph& glyph = Glyph(*font, byte);
+        const FontFace::Picture& picture = Glyph(*font, byte);
+        const SystemGlyph& glyph = picture.glyph;
         if (!glyph.coverage.empty())
-            BlendGlyph(glyph, pen + glyph.left, baseline - glyph.top, pixel);
+            BlendGlyph(picture, pen + glyph.left, baseline - glyph.top, pixel);
         pen += glyph.advance;
     }
     if (font->underline) {

@@ -166,17 +166,33 @@ scenarios=("settings plain" "settings, stars" "game 40x25, clock, stars" "hold: 
   "hold: board cell, right" "hold: push button" "hold: check box" "hold: title-bar button"
   "hold: slider" "hold: title-bar drag")
 
+scenario() { # exe n: runs scenario n (0-based, in the order above), prints its line
+  case $2 in
+    0) start "$1" 0 15 10 12; sleep 3; measure 10 ;;
+    1) start "$1" 1 15 10 12; sleep 3; measure 10 ;;
+    2) start_game "$1"; sleep 3; measure 10 ;;
+    3) start_game "$1"; sleep 1; hold 35 83 1 ;;
+    4) start_game "$1"; sleep 1; hold 55 83 3 ;;
+    5) start "$1" 0 15 10 12; sleep 2; hold 344 77 1 ;;
+    6) start "$1" 0 15 10 12; sleep 2; hold 28 228 1 ;;
+    7) start "$1" 0 15 10 12; sleep 2; hold 335 15 1 ;;
+    8) start "$1" 0 15 10 12; sleep 2; hold 200 77 1 ;;
+    9) start "$1" 0 15 10 12; sleep 2; hold 150 12 1 ;;
+  esac
+  stop
+}
+
+# $TESSAROC_MEASURE_ONLY: the scenario numbers to run (0 to 9, blank-separated); all when
+# unset. The others print as "-".
 run_all() { # exe: one line per scenario, in the order above
-  start "$1" 0 15 10 12; sleep 3; measure 10; stop
-  start "$1" 1 15 10 12; sleep 3; measure 10; stop
-  start_game "$1"; sleep 3; measure 10; stop
-  start_game "$1"; sleep 1; hold 35 83 1; stop
-  start_game "$1"; sleep 1; hold 55 83 3; stop
-  start "$1" 0 15 10 12; sleep 2; hold 344 77 1; stop
-  start "$1" 0 15 10 12; sleep 2; hold 28 228 1; stop
-  start "$1" 0 15 10 12; sleep 2; hold 335 15 1; stop
-  start "$1" 0 15 10 12; sleep 2; hold 200 77 1; stop
-  start "$1" 0 15 10 12; sleep 2; hold 150 12 1; stop
+  local n
+  for n in "${!scenarios[@]}"; do
+    if [ -z "${TESSAROC_MEASURE_ONLY:-}" ] || [[ " $TESSAROC_MEASURE_ONLY " == *" $n "* ]]; then
+      scenario "$1" "$n"
+    else
+      echo "- - -"
+    fi
+  done
 }
 
 for i in "${!exes[@]}"; do

@@ -69,5 +69,5 @@ for _ in $(seq 50); do
 done
 trap 'kill $openbox_pid 2>/dev/null || true; stop_private_wine_prefix; kill $xvfb_pid 2>/dev/null || true' EXIT
 ctest --test-dir build-windows --output-on-failure -L wine_window
-kill $openbox_pid
+kill $openbox_pid 2>/dev/null || true
 bash tools/make-windows-zip.sh build-windows

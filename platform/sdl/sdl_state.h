@@ -24,9 +24,16 @@ extern SdlWindowRecord SdlWindow;
 // ---------------------------------------------------------------- input
 
 struct SdlInputRecord {
-    bool originKnown = false; // originX/Y hold the client origin for the batch being pumped
-    int32_t originX = 0;      // desktop position of the client origin (asked once per batch,
-    int32_t originY = 0;      // as X reports pointer positions relative to the window)
+    bool pointerKnown = false; // pointerX/Y and leftHeld hold an answer of the X server
+    int32_t pointerTick = 0;   // TickCountMs of that answer
+    int32_t pointerX = 0;      // the pointer's desktop column, desktop pixels
+    int32_t pointerY = 0;      // the pointer's desktop row, desktop pixels
+    bool leftHeld = false;     // button 1 was down when the server answered
+    bool originKnown = false;  // originX/Y hold the client origin the X server told
+    int32_t originX = 0;       // desktop column of the client origin (X reports pointer
+                               // positions relative to the window)
+    int32_t originY = 0;       // desktop row of the client origin
+    int32_t lastSdlPump = 0;   // TickCountMs of the last SDL_PumpEvents
 };
 extern SdlInputRecord SdlInput;
 
@@ -49,5 +56,13 @@ void InstallQuitSignals();
 int32_t DesktopScaleFactor();
 // a / b rounded toward minus infinity, for b > 0.
 int32_t FloorDivide(int32_t a, int32_t b);
-// Top-left corner of the window's client area in desktop pixels (not divided by the scale).
+// Top-left corner of the window's client area in desktop pixels (not divided by the scale),
+// as the X server answered since it last sent something (see ForgetServerAnswers).
 void PhysicalWindowPosition(int32_t* left, int32_t* top);
+// The pointer and the client origin are asked of the X server only when it may have changed:
+// whenever the server sent something, SDL queued an event, or the program moved or resized
+// the window, this is called, so the next question asks the server again.
+void ForgetServerAnswers();
+// Blocks until the X server has sent something (or the window system has an event) or ms
+// milliseconds have passed; reads nothing. Sends what waits in the output buffer first.
+void WaitForWindowSystem(int32_t ms);

@@ -180,29 +180,6 @@ unsigned long SdlNativeWindow() {
     return SdlWindow.xWindow;
 }
 
-// Where the window's top-left corner is now, in desktop pixels: the X server's answer when on
-// X11 (it knows what a window manager did), else SDL's record.
-void PhysicalWindowPosition(int32_t* left, int32_t* top) {
-    *left = 0;
-    *top = 0;
-    if (!SdlWindow.window) return;
-    if (SdlWindow.xDisplay) {
-        Display* d = static_cast<Display*>(SdlWindow.xDisplay);
-        int x = 0, y = 0;
-        ::Window child = 0;
-        if (XTranslateCoordinates(d, SdlWindow.xWindow, DefaultRootWindow(d), 0, 0, &x, &y,
-                                  &child)) {
-            *left = x;
-            *top = y;
-            return;
-        }
-    }
-    int x = 0, y = 0;
-    SDL_GetWindowPosition(SdlWindow.window, &x, &y);
-    *left = x;
-    *top = y;
-}
-
 // The window's top-left corner in the game's pixels: desktop pixels divided by the scale.
 void WindowDesktopPosition(int32_t* left, int32_t* top) {
     int32_t x = 0, y = 0;
@@ -236,6 +213,7 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
         SDL_RaiseWindow(w);
         SDL_SetWindowInputFocus(w);
     }
+    ForgetServerAnswers();
     return 1;
 }
 
@@ -257,9 +235,13 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     PhysicalWindowPosition(&left, &top);
     SDL_SetWindowSize(SdlWindow.window, std::max(width, 1) * SdlWindow.scale,
                       std::max(height, 1) * SdlWindow.scale);
+    ForgetServerAnswers();
     int32_t nowLeft = 0, nowTop = 0;
     PhysicalWindowPosition(&nowLeft, &nowTop);
-    if (nowLeft != left || nowTop != top) SDL_SetWindowPosition(SdlWindow.window, left, top);
+    if (nowLeft != left || nowTop != top) {
+        SDL_SetWindowPosition(SdlWindow.window, left, top);
+        ForgetServerAnswers();
+    }
 }
 
 // Desktop rows first to first + count - 1 of the back buffer enlarged by the scale (each

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "frame_fixture.h"
+#include "frame_internal.h"
 
 namespace {
 
@@ -134,4 +135,30 @@ TEST_F(FrameTest, StarsInAWindowSmallerThanItsFrameStayDefined) {
     EXPECT_EQ(StarY[0], 28.0f);
     DrawOneFrame();
     EXPECT_EQ(StarX[0], 5.0f); // past Width - 5 at once: respawned
+}
+
+// The rounding of star positions and colours gives what lrintf gives (halves to even) for
+// every quarter in the range stars use, at the edges of its fast range and beyond.
+TEST(StarRounding, AgreesWithTheLibraryEverywhere) {
+    for (int32_t k = -(1 << 20); k <= (1 << 20); ++k) {
+        const float v = float(k) / 4.0f;
+        ASSERT_EQ(quib::RoundToInt32(v), int32_t(std::lrintf(v))) << v;
+    }
+    for (float edge : {4194304.0f, 8388608.0f, 16777216.0f, 1e9f}) {
+        for (float v : {edge, -edge}) {
+            float below = v, above = v;
+            for (int i = 0; i < 8; ++i) {
+                below = std::nextafter(below, 0.0f);
+                above = std::nextafter(above, v * 2.0f);
+                ASSERT_EQ(quib::RoundToInt32(below), int32_t(std::lrintf(below))) << below;
+                ASSERT_EQ(quib::RoundToInt32(above), int32_t(std::lrintf(above))) << above;
+            }
+        }
+    }
+    EXPECT_EQ(quib::RoundToInt32(0.5f), 0);
+    EXPECT_EQ(quib::RoundToInt32(-2.5f), -2);
+    EXPECT_EQ(quib::RoundToInt32(4194303.5f), 4194304);
+    EXPECT_EQ(quib::RoundToInt32(std::nanf("")), 0);
+    EXPECT_EQ(quib::RoundToInt32(3e9f), INT32_MAX);
+    EXPECT_EQ(quib::RoundToInt32(-3e9f), INT32_MIN);
 }

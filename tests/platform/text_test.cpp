@@ -232,6 +232,40 @@ TEST_F(TextTest, GlyphEdgesBlendTheInkIntoThePixelsBelow) {
     EXPECT_GT(partial, 0);
 }
 
+// Glyphs cut by an edge of the buffer blend their visible part exactly as whole glyphs do.
+TEST_F(TextTest, GlyphsCutByTheBufferEdgesKeepTheirVisiblePixels) {
+    const Text text = "W\xE4ldchen 1234";
+    auto draw = [&text](int32_t x, int32_t y) {
+        FillBox(0, 0, 850, 600, MakeColour(90, 160, 40));
+        UseFontSlot(2);
+        SetTextMode(TextModeTransparent);
+        SetInkColour(200, 30, 90);
+        SetTextCursor(x, y);
+        DrawTextAtCursor(text);
+        return BackBuffer.pixels;
+    };
+    const int32_t width = MeasureText(text);
+    const std::vector<uint32_t> whole = draw(400, 300);
+    struct Shift {
+        int32_t dx, dy;
+    };
+    // Each shift moves the text so that about half of it leaves the buffer at one edge.
+    const Shift shifts[] = {{-400 - width / 2, 0}, {0, -308}, {450 - width / 2, 0}, {0, 292}};
+    for (const Shift& shift : shifts) {
+        const std::vector<uint32_t> cut = draw(400 + shift.dx, 300 + shift.dy);
+        int32_t compared = 0;
+        for (int32_t y = 290; y < 330; ++y)
+            for (int32_t x = 395; x < 405 + width; ++x) {
+                const int32_t cx = x + shift.dx, cy = y + shift.dy;
+                if (cx < 0 || cy < 0 || cx >= 850 || cy >= 600) continue;
+                ASSERT_EQ(cut[size_t(cy) * 850 + size_t(cx)], whole[size_t(y) * 850 + size_t(x)])
+                    << "at " << x << ", " << y << " shifted by " << shift.dx << ", " << shift.dy;
+                ++compared;
+            }
+        EXPECT_GT(compared, 100);
+    }
+}
+
 TEST_F(TextTest, UnderlineAndStrikeOutRunAlongTheWholeText) {
     ASSERT_NE(LoadFontSlot(6, "Arial", 10, FontBold | FontUnderline), 0);
     ASSERT_NE(LoadFontSlot(7, "Arial", 10, FontBold | FontStrikeOut), 0);

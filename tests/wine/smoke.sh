@@ -61,7 +61,7 @@ type_joerg
 tap Return
 sleep 0.3
 shot toplist
-expect_joerg_first "$folder/TopList"
+expect_first_leicht_name "$folder/TopList" 'J\xf6rg'
 
 # A click ends the top-ten screen: a new round; then the back button and a drag of the title
 # bar by (100, 50): the system's own move of the window.
