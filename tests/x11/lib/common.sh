@@ -203,3 +203,63 @@ for i in range(1, 40):
 print("TopList holds", entry.decode("latin-1").rstrip())
 PY
 }
+
+# The first steps through a program started with the defaults, window at the desktop's
+# corner: the settings screen's layout, the fourth preset (fills the width bar), the first
+# preset and start: a 15 x 10 round with every cell covered; a click on cell (0, 0) opens it
+# (or ends the round on a mine); the face button gives a new round, every cell covered again.
+play_first_round() {
+  shot settings
+  [ "$(window_size)" = "370x310" ] || fail "settings window is $(window_size)"
+  expect_pixel settings 200 170 "195,200,205" # client background
+  expect_pixel settings 250 15 "40,60,80"     # plain title bar
+  expect_pixel settings 71 77 "250,250,250"   # width bar: first column of the fill
+  expect_pixel settings 121 150 "255,255,0"   # the 50 % mark
+  expect_pixel settings 200 77 "195,200,205"  # width 15: the bar ends at column 146
+
+  click 315 190
+  shot preset
+  [ "$(pixel preset 200 77)" != "195,200,205" ] || fail "the fourth preset did not fill the width bar"
+  click 60 190
+  click 327 234
+  shot round
+  [ "$(window_size)" = "370x288" ] || fail "game window is $(window_size)"
+  expect_pixel round 10 33 "195,200,205" # top panel
+  [ "$(cell_differs_from_tile round 10 78 1)" = "0" ] || fail "cell (0, 0) is not covered"
+  [ "$(cell_differs_from_tile round 290 258 1)" = "0" ] || fail "cell (14, 9) is not covered"
+
+  click 15 83
+  shot opened
+  [ "$(cell_differs_from_tile opened 10 78 1)" != "0" ] || fail "cell (0, 0) did not open"
+
+  click 265 50
+  sleep 0.3
+  shot newround
+  [ "$(cell_differs_from_tile newround 10 78 1)" = "0" ] || fail "the face button gave no new round"
+}
+
+# From a round with the window at the desktop's corner: the back button leads to the settings
+# screen (370 x 310), and a drag of its title bar by (100, 50) moves the window along; the
+# release at the end clicks nothing.
+back_and_drag_title_bar() {
+  click 320 50
+  shot back
+  [ "$(window_size)" = "370x310" ] || fail "after back the window is $(window_size)"
+  expect_pixel back 200 170 "195,200,205"
+
+  point 150 12
+  xdotool mousedown 1
+  sleep 0.1
+  for step in 1 2 3 4 5; do
+    xdotool mousemove $((150 + 20 * step)) $((12 + 10 * step))
+    sleep 0.05
+  done
+  sleep 0.1
+  xdotool mouseup 1
+  sleep 0.5
+  shot dragged
+  expect_pixel dragged 300 220 "195,200,205" # client background, now at (100, 50) + (200, 170)
+  expect_pixel dragged 350 65 "40,60,80"     # title bar moved along
+  expect_pixel dragged 50 30 "0,0,0"         # the desktop where the window was
+  expect_pixel dragged 300 127 "195,200,205" # width bar still ends at 146
+}
