@@ -319,6 +319,7 @@ static void CopyBackBufferToWindow() {
 void PresentBackBuffer() {
     if (!SdlWindow.window) return;
     CopyBackBufferToWindow();
+    NoteConnectionRead();
     NoteFramePresented();
     if (!SdlPacing.on) return;
     constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s
