@@ -20,17 +20,23 @@ int32_t MouseButton(int32_t n) {
     return (StoredMouseMask & bit) != 0 ? 1 : 0;
 }
 
-// Hit tests of every screen: the cursor's x relative to the window's top-left corner
+// The desktop point the hit tests judge: where the click being worked through happened
+// (JudgedPointerPoint), else the cursor now.
+static void JudgedPoint(int32_t* x, int32_t* y) {
+    if (!JudgedPointerPoint(x, y)) CursorScreenPosition(x, y);
+}
+
+// Hit tests of every screen: the judged pointer's x relative to the window's top-left corner
 // (which is the client origin of the borderless window); not clamped to the window.
 int32_t MouseWindowX() {
     int32_t x = 0, y = 0;
-    CursorScreenPosition(&x, &y);
+    JudgedPoint(&x, &y);
     return ClampToInt32(int64_t(x) - QuibWindow.X);
 }
 
 // As MouseWindowX, for y.
 int32_t MouseWindowY() {
     int32_t x = 0, y = 0;
-    CursorScreenPosition(&x, &y);
+    JudgedPoint(&x, &y);
     return ClampToInt32(int64_t(y) - QuibWindow.Y);
 }

@@ -33,8 +33,9 @@ static int32_t CurrentMask() {
 // Appends an event; a pointer move replaces a move waiting at the end of the queue (runs of
 // motion arrive as their newest position, never merged across a button event). A queue that
 // nobody reads keeps its oldest events and drops new ones past the limit.
-static void Queue(const PlatformEvent& e) {
+static void Queue(PlatformEvent e) {
     std::deque<PlatformEvent>& q = EventQueue.events;
+    e.tick = TickCountMs();
     if (e.kind == EventMouseMove && !q.empty() && q.back().kind == EventMouseMove) {
         q.back() = e;
         return;
@@ -89,16 +90,14 @@ void PostCloseRequest() {
 
 void PostKey(int32_t scanCode, bool down) {
     if (scanCode <= 0 || scanCode > 255) return;
-    if (down && !KeyTable.held[scanCode]) {
-        KeyTable.latched[scanCode] = true;
-        KeyTable.downTick[scanCode] = TickCountMs();
-    }
+    if (down && !KeyTable.held[scanCode] && KeyTable.fresh.size() < FreshKeyLimit)
+        KeyTable.fresh.push_back(FreshKey{scanCode, TickCountMs()});
     KeyTable.held[scanCode] = down;
 }
 
 void ReleaseAllKeys() {
     std::fill(std::begin(KeyTable.held), std::end(KeyTable.held), false);
-    std::fill(std::begin(KeyTable.latched), std::end(KeyTable.latched), false);
+    KeyTable.fresh.clear();
 }
 
 // ---------------------------------------------------------------- taking events
@@ -128,6 +127,30 @@ static bool ReleaseHeldBack(const PlatformEvent& e) {
     return since < uint32_t(EventQueue.minPressMs);
 }
 
+constexpr int32_t ButtonBits = MaskLeft | MaskRight | MaskMiddle;
+
+// PollWindowEvent, before it takes an event: drops the longest run of mouse events at the
+// head of the queue that all waited more than StaleClickMs and ends with every button up,
+// leaving one pointer move to where the run ended. Only whole clicks go: nothing is dropped
+// while the game holds a press whose release it has not taken, and a close request stays.
+// Without this a burst of clicks replays at one click per MinPressMs for as long as it took.
+static void DropStaleClicks() {
+    std::deque<PlatformEvent>& q = EventQueue.events;
+    if ((EventQueue.takenButtons & ButtonBits) != 0) return;
+    const uint32_t now = uint32_t(TickCountMs());
+    size_t end = 0;
+    for (size_t i = 0; i < q.size(); i++) {
+        const PlatformEvent& e = q[i];
+        if (!e.hasPoint || now - uint32_t(e.tick) <= uint32_t(StaleClickMs)) break;
+        if ((e.param & ButtonBits) == 0) end = i + 1;
+    }
+    if (end < 2) return;
+    PlatformEvent move = q[end - 1];
+    move.kind = EventMouseMove;
+    q.erase(q.begin(), q.begin() + std::ptrdiff_t(end));
+    q.push_front(move);
+}
+
 // MouseButton, once per call: the only place where the game takes an event. A release stays
 // pending until its press was taken MinPressMs ago (minPressMs): each frame asks for the button
 // from several places (the screen's own test, the title bar), so a press and release arriving
@@ -138,6 +161,7 @@ static bool ReleaseHeldBack(const PlatformEvent& e) {
 // the event that ends the wait is taken by the next poll.
 int32_t PollWindowEvent() {
     BackendPumpEvents();
+    DropStaleClicks();
     std::deque<PlatformEvent>& q = EventQueue.events;
     if (q.empty()) {
         const int32_t run = EventQueue.idlePolls;
@@ -154,6 +178,7 @@ int32_t PollWindowEvent() {
     if (index >= 0 && !IsRelease(e.kind)) EventQueue.pressTick[index] = TickCountMs();
     q.pop_front();
     EventQueue.last = e;
+    if (e.hasPoint) EventQueue.takenButtons = e.param;
     EventQueue.idlePolls = 0;
     return e.kind;
 }
@@ -169,6 +194,25 @@ bool LastTakenPoint(int32_t* x, int32_t* y) {
     return true;
 }
 
+static bool IsButtonEvent(int32_t kind) {
+    return kind > EventMouseMove && kind <= EventMouseLast;
+}
+
+bool JudgedPointerPoint(int32_t* x, int32_t* y) {
+    const std::deque<PlatformEvent>& q = EventQueue.events;
+    auto next = std::find_if(q.begin(), q.end(),
+                             [](const PlatformEvent& e) { return IsButtonEvent(e.kind); });
+    const PlatformEvent* e = nullptr;
+    if (next != q.end())
+        e = &*next;
+    else if (q.empty() && IsButtonEvent(EventQueue.last.kind))
+        e = &EventQueue.last;
+    if (!e) return false;
+    *x = e->x;
+    *y = e->y;
+    return true;
+}
+
 int32_t HeldButtons() {
     return EventQueue.buttons;
 }
@@ -179,24 +223,67 @@ void FinishWindowMove(int32_t x, int32_t y) {
                                 [](const PlatformEvent& e) { return e.kind == EventLeftUp; });
     if (release != q.end()) q.erase(q.begin(), release + 1);
     EventQueue.buttons &= ~MaskLeft;
-    q.push_front(PlatformEvent{EventMouseMove, CurrentMask(), true, x, y});
+    q.push_front(PlatformEvent{EventMouseMove, CurrentMask(), true, x, y, TickCountMs()});
 }
 
 // ---------------------------------------------------------------- keyboard
 
-// The name entry and the settings screen, once per frame: the keys held now, plus every key
-// that went down since the last snapshot (within KeyLatchMs) even if it is already up again,
-// so a quick tap between two frames is seen once. Without a window nothing can be read: 0,
-// and the table keeps its contents.
+// Shift, Control and Alt (left and right): they go with the key pressed after them.
+static bool IsModifierKey(int32_t code) {
+    return code == 0x2A || code == 0x36 || code == 0x1D || code == 0x9D || code == 0x38 ||
+           code == 0xB8;
+}
+
+// SnapshotKeyboard: shows the fresh presses (down since they last showed). When they are all
+// still held, they show together as levels, as keys held at once do. When one of them is
+// already up again (keys typed faster than the snapshots, or during a slow frame), they
+// show in the order they went down, one key per snapshot with the modifiers pressed before
+// it, each even when already up again; the presses after it stay fresh and do not show yet,
+// even when held. So every quick tap shows once and in order. A key that showed in the
+// previous snapshot and was pressed again skips one snapshot, so the second press reads as
+// a new one. A tap that went down more than KeyLatchMs ago and is up again is dropped
+// (typed while no screen read the keyboard).
+static void ShowFreshKeys(const bool (&previous)[256]) {
+    const uint32_t now = uint32_t(TickCountMs());
+    std::deque<FreshKey>& fresh = KeyTable.fresh;
+    std::erase_if(fresh, [now](const FreshKey& k) {
+        return !KeyTable.held[k.code] && now - uint32_t(k.downTick) > uint32_t(KeyLatchMs);
+    });
+    const bool tapped = std::any_of(fresh.begin(), fresh.end(), [](const FreshKey& k) {
+        return !KeyTable.held[k.code] && !IsModifierKey(k.code);
+    });
+    if (!tapped) {
+        for (const FreshKey& k : fresh)
+            KeyTable.snapshot[k.code] = true;
+        fresh.clear();
+        return;
+    }
+    std::deque<FreshKey> later;
+    bool shownNow[256] = {};
+    bool keyShown = false;
+    for (const FreshKey& k : fresh) {
+        if (keyShown || (!IsModifierKey(k.code) && previous[k.code])) {
+            later.push_back(k);
+            if (!shownNow[k.code]) KeyTable.snapshot[k.code] = false;
+            keyShown = true;
+            continue;
+        }
+        KeyTable.snapshot[k.code] = true;
+        shownNow[k.code] = true;
+        keyShown = !IsModifierKey(k.code);
+    }
+    fresh = std::move(later);
+}
+
+// The name entry and the settings screen, once per frame: the keys held now, with the fresh
+// presses shown one at a time (ShowFreshKeys). Without a window nothing can be read: 0, and
+// the table keeps its contents.
 int32_t SnapshotKeyboard() {
     if (!BackendPumpEvents()) return 0;
-    const uint32_t now = uint32_t(TickCountMs());
-    for (int i = 0; i < 256; i++) {
-        const bool recentTap =
-            KeyTable.latched[i] && now - uint32_t(KeyTable.downTick[i]) <= uint32_t(KeyLatchMs);
-        KeyTable.snapshot[i] = KeyTable.held[i] || recentTap;
-        KeyTable.latched[i] = false;
-    }
+    bool previous[256];
+    std::copy(std::begin(KeyTable.snapshot), std::end(KeyTable.snapshot), previous);
+    std::copy(std::begin(KeyTable.held), std::end(KeyTable.held), KeyTable.snapshot);
+    ShowFreshKeys(previous);
     return 1;
 }
 

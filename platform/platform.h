@@ -67,6 +67,14 @@ int32_t PollWindowEvent();
 int32_t LastEventParam();
 // The pointer's desktop position at the moment of the call.
 void CursorScreenPosition(int32_t* x, int32_t* y);
+// The desktop point the screens' hit tests judge, when it is not the pointer now: where the
+// next queued press or release happened (a screen reads the point, then takes the event), or,
+// with nothing queued, where the last taken press or release happened. So every click is
+// judged where it was made, even when the pointer moved on before the game took it (a burst
+// of clicks, a release held back by the quick-tap gate). False when the pointer now
+// (CursorScreenPosition) is the one to use: only moves are queued, or the last taken event
+// was a move.
+bool JudgedPointerPoint(int32_t* x, int32_t* y);
 // Sends a message to the window; MessageNcLeftDown/HitCaption moves the window with the
 // pointer while the left button is held and returns when it goes up (release consumed).
 void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2);

@@ -122,6 +122,7 @@ struct PlatformEvent {
     bool hasPoint = false; // a mouse event: x and y hold the pointer at the event
     int32_t x = 0;         // desktop position of the pointer at the event
     int32_t y = 0;
+    int32_t tick = 0; // TickCountMs when the backend posted it
 };
 
 // A queue that nobody reads keeps its oldest events and drops new ones past this length.
@@ -129,6 +130,9 @@ constexpr size_t EventQueueLimit = 4096;
 // Shortest time a taken press stays visible before its release may be taken (see
 // PollWindowEvent): longer than one frame and the end screen's pause together.
 constexpr int32_t MinPressMs = 50;
+// Clicks that waited longer than this in the queue are dropped rather than replayed, so a
+// backlog (a burst of clicks faster than the screens take them) is gone within a second.
+constexpr int32_t StaleClickMs = 1000;
 // Longest wait of a poll that follows an empty poll without a present in between.
 constexpr int32_t IdleWaitMs = 1;
 // After this many such waits in a row (about MinPressMs) the loop is waiting for a release,
@@ -140,6 +144,7 @@ constexpr int32_t IdleLongWaitMs = 16;
 struct EventQueueRecord {
     std::deque<PlatformEvent> events; // posted by the backend, not yet taken; oldest first
     PlatformEvent last;               // the last taken event (LastEventParam, move anchor)
+    int32_t takenButtons = 0;         // held buttons as the last taken mouse event said
     int32_t buttons = 0;              // held buttons from the posted presses and releases
     int32_t modifiers = 0;            // MaskShift and MaskControl as last posted
     int32_t pressTick[3] = {};        // TickCountMs when the last left, right, middle press
@@ -161,11 +166,18 @@ extern void (*DisplayLostHandler)();
 // keyboard (during a round) is not delivered to the next screen that does.
 constexpr int32_t KeyLatchMs = 250;
 
+// A key that went down and has not been shown by a snapshot since.
+struct FreshKey {
+    int32_t code = 0;     // set-1 scan code (extended keys + 0x80)
+    int32_t downTick = 0; // TickCountMs when it went down
+};
+// Longest run of fresh presses kept; a keyboard nobody reads forgets the newer ones.
+constexpr size_t FreshKeyLimit = 64;
+
 // By set-1 scan code (extended keys + 0x80).
 struct KeyTableRecord {
     bool held[256] = {};        // down now, as the backend posted
-    bool latched[256] = {};     // went down since the last snapshot (a tap between two snapshots)
-    int32_t downTick[256] = {}; // TickCountMs of the key's last posted down
+    std::deque<FreshKey> fresh; // presses not yet shown by a snapshot, oldest first
     bool snapshot[256] = {};    // the last snapshot: what KeyDown reads
 };
 extern KeyTableRecord KeyTable;

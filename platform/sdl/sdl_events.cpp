@@ -67,6 +67,12 @@ static void Translate(const SDL_Event& ev) {
         if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) ReleaseAllKeys();
         // The window system lost what the window showed: the next present sends it all.
         if (ev.window.event == SDL_WINDOWEVENT_EXPOSED) ForgetShownFrame();
+        // Moved by the window manager (an Alt+drag takes the pointer's motion): the pointer
+        // is somewhere new relative to the window, so the hit tests take it from now on.
+        if (ev.window.event == SDL_WINDOWEVENT_MOVED) {
+            CursorScreenPosition(&x, &y);
+            PostPointerMove(x, y);
+        }
         break;
     case SDL_QUIT:
         PostCloseRequest();

@@ -183,9 +183,11 @@ TEST_F(ScriptPlatform, KeyTappedBetweenTwoSnapshotsShowsInTheNextOneOnce) {
     ScriptSetClock(ScriptFrameMs * 2);
     SnapshotKeyboard();
     EXPECT_EQ(KeyDown(0x1E), 1);
-    EXPECT_EQ(KeyDown(0x30), 1);
+    EXPECT_EQ(KeyDown(0x30), 0) << "one fresh key per snapshot";
     SnapshotKeyboard();
     EXPECT_EQ(KeyDown(0x1E), 0) << "a tap counts once";
+    EXPECT_EQ(KeyDown(0x30), 1);
+    SnapshotKeyboard();
     EXPECT_EQ(KeyDown(-1), 0);
 
     // Held across snapshots, a key shows until its release; auto-repeat changes nothing.
@@ -198,6 +200,34 @@ TEST_F(ScriptPlatform, KeyTappedBetweenTwoSnapshotsShowsInTheNextOneOnce) {
     ScriptSetClock(60);
     SnapshotKeyboard();
     EXPECT_EQ(KeyDown(0x1C), 0);
+}
+
+// Typing faster than the snapshots (a slow frame): every key shows once, in the order typed,
+// each with the modifiers pressed before it. Keys still held together show as levels.
+TEST_F(ScriptPlatform, KeysTypedWithinOneFrameShowOneAtATimeInOrder) {
+    SnapshotKeyboard();
+    ScriptTap(10, 0x23, 2);  // h
+    ScriptKeyDown(13, 0x2A); // Shift down for a capital
+    ScriptTap(14, 0x22, 2);  // G
+    ScriptKeyUp(17, 0x2A);   // Shift up
+    ScriptTap(18, 0x1E, 2);  // a
+    ScriptTap(21, 0x1E, 2);  // a again
+    ScriptKeyDown(24, 0x30); // b, held on
+    ScriptSetClock(60);      // one slow frame
+    std::vector<std::string> seen;
+    for (int i = 0; i < 7; i++) {
+        SnapshotKeyboard();
+        std::string keys;
+        for (int32_t code : {0x2A, 0x23, 0x22, 0x1E, 0x30})
+            if (KeyDown(code)) keys += code == 0x2A ? "S" : std::to_string(code);
+        seen.push_back(keys);
+    }
+    EXPECT_EQ(seen, (std::vector<std::string>{"35", "S34", "30", "", "30", "48", "48"}))
+        << "h, Shift+G, a, (a gap so the second a is a new press), a, then b held";
+    ScriptKeyUp(70, 0x30);
+    ScriptSetClock(70);
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(-1), 0);
 }
 
 TEST_F(ScriptPlatform, TapsMadeWhileNoScreenReadsTheKeyboardAreNotDeliveredLate) {
@@ -240,6 +270,97 @@ TEST_F(ScriptPlatform, TapGateHoldsAReleaseUntilItsPressWasVisibleLongEnough) {
     EXPECT_EQ(PollWindowEvent(), 0);
     ScriptSetClock(300 + MinPressMs);
     EXPECT_EQ(PollWindowEvent(), EventRightUp);
+}
+
+// ---------------------------------------------------------------- where clicks are judged
+
+// The point the screens judge while working through the queue: the next press or release
+// still queued, else the last one taken, else (only moves pending, or a move taken last) the
+// pointer now.
+TEST_F(ScriptPlatform, ClicksAreJudgedWhereTheyWereMade) {
+    int32_t x = 0, y = 0;
+    EXPECT_FALSE(JudgedPointerPoint(&x, &y)) << "nothing taken yet";
+    ScriptClick(10, 40, 60, 1, 5);   // at (40, 60): press 11, release 16
+    ScriptMouseMove(20, 300, 200);   // then the pointer moves on
+    ScriptClick(30, 300, 200, 2, 5); // a right click there: press 31, release 36
+    ScriptSetClock(40);
+    ASSERT_TRUE(JudgedPointerPoint(&x, &y));
+    EXPECT_EQ(x * 1000 + y, 40060) << "the pointer is already at (300, 200)";
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(PollWindowEvent(), EventLeftDown);
+    ASSERT_TRUE(JudgedPointerPoint(&x, &y));
+    EXPECT_EQ(x * 1000 + y, 40060) << "the release waits, where it was made";
+    EXPECT_EQ(PollWindowEvent(), EventLeftUp);
+    ASSERT_TRUE(JudgedPointerPoint(&x, &y));
+    EXPECT_EQ(x * 1000 + y, 300200) << "the right press is next";
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(PollWindowEvent(), EventRightDown);
+    EXPECT_EQ(PollWindowEvent(), EventRightUp);
+    ASSERT_TRUE(JudgedPointerPoint(&x, &y)) << "a release taken last, nothing queued";
+    EXPECT_EQ(x * 1000 + y, 300200);
+    ScriptMouseMove(50, 5, 6);
+    ScriptSetClock(50);
+    EXPECT_FALSE(JudgedPointerPoint(&x, &y)) << "only a move queued: the pointer now";
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_FALSE(JudgedPointerPoint(&x, &y)) << "a move taken last";
+}
+
+// A quick click-and-move: the release is held back by the quick-tap gate while the pointer
+// leaves; it is still judged where the button went up.
+TEST_F(ScriptPlatform, AReleaseHeldBackByTheTapGateIsJudgedWhereItHappened) {
+    ScriptUseTapGate(true);
+    ScriptClick(100, 40, 60, 1, 10); // release at 111
+    ScriptMouseMove(112, 200, 200);
+    ScriptSetClock(101);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(PollWindowEvent(), EventLeftDown);
+    ScriptSetClock(120);
+    EXPECT_EQ(PollWindowEvent(), 0) << "the gate holds the release";
+    int32_t x = 0, y = 0;
+    ASSERT_TRUE(JudgedPointerPoint(&x, &y));
+    EXPECT_EQ(x * 1000 + y, 40060);
+}
+
+// A burst of clicks faster than the gate lets them through: what waited longer than
+// StaleClickMs is dropped as whole clicks, leaving a move to where the burst ended.
+TEST_F(ScriptPlatform, ABacklogOfClicksIsGoneWithinASecond) {
+    ScriptUseTapGate(true);
+    ScriptMouseMove(100, 40, 60);
+    for (uint32_t i = 0; i < 200; i++) {
+        ScriptMouseDown(101 + 5 * i, 1);
+        ScriptMouseUp(103 + 5 * i, 1);
+    }
+    ScriptCloseRequest(1100);
+    int32_t presses = 0, closes = 0;
+    uint32_t lastPress = 0;
+    while (ScriptClock() < 3000) {
+        const int32_t kind = PollWindowEvent();
+        if (kind == EventLeftDown) presses++, lastPress = ScriptClock();
+        if (kind == EventClose) closes++;
+        if (kind == 0) SleepMs(1);
+    }
+    EXPECT_GT(presses, 10) << "clicks within the last second are taken";
+    EXPECT_LT(presses, 60);
+    EXPECT_LT(lastPress, 1100u + uint32_t(StaleClickMs)) << "nothing replays after that";
+    EXPECT_EQ(closes, 1) << "a close request is never dropped";
+    EXPECT_EQ(HeldButtons(), 0);
+    EXPECT_EQ(LastEventParam() & MaskLeft, 0) << "the last taken event has the button up";
+}
+
+// A press the game took is never left without its release, however long that waited.
+TEST_F(ScriptPlatform, AStaleReleaseOfATakenPressIsKept) {
+    ScriptClick(100, 40, 60, 1, 10);
+    ScriptClick(120, 50, 60, 1, 10);
+    ScriptSetClock(101);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove);
+    EXPECT_EQ(PollWindowEvent(), EventLeftDown);
+    ScriptSetClock(5000);
+    EXPECT_EQ(PollWindowEvent(), EventLeftUp);
+    EXPECT_EQ(PollWindowEvent(), EventMouseMove) << "the stale click after it is dropped";
+    EXPECT_EQ(PollWindowEvent(), 0);
+    int32_t x = 0, y = 0;
+    CursorScreenPosition(&x, &y);
+    EXPECT_EQ(x, 50);
 }
 
 // A loop that waits for a release without presenting (a press on a board cell) must sleep

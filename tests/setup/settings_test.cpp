@@ -232,6 +232,30 @@ TEST(Settings, ButtonActsOnlyWhenReleasedOverItself) {
     EXPECT_EQ(BoardSettings.mines, 35);
 }
 
+// 200 quick clicks on an empty spot, faster than the screen takes them, then the pointer
+// parked on "+" without a click: none of them acts on "+", and the backlog is gone within a
+// second, so a click on "+" two seconds later acts at once.
+TEST(Settings, ABurstOfClicksActsWhereItWasMadeAndIsGoneWithinASecond) {
+    FreshMachine("burst");
+    ScriptUseTapGate(true);
+    ScriptMouseMove(5200, 150, 170);
+    for (uint32_t i = 0; i < 200; i++) {
+        ScriptMouseDown(5201 + 5 * i, 1);
+        ScriptMouseUp(5203 + 5 * i, 1);
+    }
+    ScriptMouseMove(6300, PlusX, SliderRowY[0]);
+    const uint32_t release = ScriptClick(8300, PlusX, SliderRowY[0]);
+    uint32_t changedAt = 0;
+    EachPresent([&] {
+        if (changedAt == 0 && BoardSettings.width != 15) changedAt = ScriptClock();
+    });
+    ScriptEndAt(release + 300);
+    ASSERT_EQ(RunTessaroc(), 0);
+    EXPECT_EQ(BoardSettings.width, 16);
+    EXPECT_GE(changedAt, 8301u);
+    EXPECT_LT(changedAt, release + 100) << "the click on + waited behind the burst";
+}
+
 TEST(Settings, AQuitDuringAPressIsNoRelease) {
     // The program is ended (as by SIGTERM) while "+", a check box or start is held down: the
     // preferences are saved as they were before the press.
