@@ -34,8 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     WriteFuzzFile(FuzzFolder("prefs-file") + "Prefs", data, size);
     // Only what the reader fills is set to the start-up defaults: the whole frame state (its
     // star field) would cost more than the reading.
-    ResetPlatformState();
-    SetProgramFolder(FuzzFolder("prefs-file"));
+    PrepareFuzzPlatform(FuzzFolder("prefs-file"));
     Options = OptionsRecord{};
     BoardSettings = BoardSettingsRecord{15, 10, 12};
     QuibWindow = QuibWindowRecord{};

@@ -25,9 +25,8 @@ std::string FieldOf(const uint8_t* data, size_t offset, size_t width) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SkipDiskSync = true;
     WriteFuzzFile(FuzzFolder("toplist-file") + "TopList", data, size);
-    ResetPlatformState();
+    PrepareFuzzPlatform(FuzzFolder("toplist-file"));
     ResetBestTimesState();
-    SetProgramFolder(FuzzFolder("toplist-file"));
     const int32_t difficulty = size > 0 ? Leicht + data[size - 1] % 4 : Leicht;
 
     FuzzCheck(LoadTopList(difficulty) == 1);
@@ -47,6 +46,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             FuzzCheck(entry.time == "99999.99");
         }
     }
-    // The file is let go unsaved by the reset of the next input: only reading is fuzzed here.
+    // The file is let go unsaved before the next input: only reading is fuzzed here.
     return 0;
 }

@@ -29,13 +29,7 @@ start_button_drawn 0 0 || fail "the start button's sheet was not drawn"
 
 # The fourth preset (40 x 25), a drag of the title bar by (120, 80), the close button.
 click 315 190
-point 150 12
-xdotool mousedown 1
-sleep 0.1
-for _ in $(seq 10); do xdotool mousemove_relative 12 8; sleep 0.03; done
-sleep 0.2
-xdotool mouseup 1
-sleep 0.5
+drag_120_80 150 12
 [ "$(window_position)" = "120,80" ] || fail "window at $(window_position) after the drag"
 click $((120 + 355)) $((80 + 15))
 expect_program_end "the close button"

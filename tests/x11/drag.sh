@@ -34,13 +34,7 @@ run() {
   local x0=$X y0=$Y
 
   # Press on the bare title bar, move 120 right and 80 down in steps, release.
-  point $((x0 + 150)) $((y0 + 12))
-  xdotool mousedown 1
-  sleep 0.1
-  for _ in $(seq 10); do xdotool mousemove_relative 12 8; sleep 0.03; done
-  sleep 0.2
-  xdotool mouseup 1
-  sleep 0.5
+  drag_120_80 $((x0 + 150)) $((y0 + 12))
   position
   [ "$X,$Y" = "$((x0 + 120)),$((y0 + 80))" ] || fail "window at $X,$Y after the drag from $x0,$y0"
   # The release ended the drag only: the settings are unchanged (bar of width 15 ends at 146).

@@ -63,13 +63,7 @@ click 630 380
 changes_soon preset 400 154 "195,200,205" || fail "the click on the fourth preset missed"
 
 # A drag of the title bar by (120, 80) desktop pixels moves the window as far.
-point 300 24
-xdotool mousedown 1
-sleep 0.1
-for _ in $(seq 10); do xdotool mousemove_relative 12 8; sleep 0.03; done
-sleep 0.2
-xdotool mouseup 1
-sleep 0.5
+drag_120_80 300 24
 [ "$(geometry)" = "120,80 740x620" ] || fail "after the drag the window is at $(geometry)"
 close_at 120 80 2
 [ "$(prefs_int 32),$(prefs_int 36)" = "60,40" ] ||

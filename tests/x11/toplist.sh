@@ -3,8 +3,8 @@
 # typed with xdotool on the German key positions and then quickly, and "TopList" holds it.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
 #
-# The mines are read from the running program's memory (the board grid, found by its symbol),
-# so the round is won by clicking exactly the safe cells, without a solver.
+# The mines are read from the running program's memory (tools/lib/safe_cells.py), so the
+# round is won by clicking exactly the safe cells, without a solver.
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/lib/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
@@ -25,49 +25,10 @@ start_program "$work"
 # The settings screen starts with 15 x 10 and 12 mines (Leicht): press start.
 quick_click 327 234
 
-# The mine layout of the round, as (column, row) pairs of safe cells, once it is placed.
+# The cells that win the round, read from the running program once its mines are placed.
 safe_cells() {
-  python3 - "$pid" "$work/tessaroc" <<'PY'
-import re, struct, subprocess, sys
-pid, exe = sys.argv[1], sys.argv[2]
-symbols = subprocess.run(["nm", exe], capture_output=True, text=True).stdout
-board = int(re.search(r"^([0-9a-f]+) [bBdD] Board$", symbols, re.M).group(1), 16)
-base = None
-with open(f"/proc/{pid}/maps") as maps:
-    for line in maps:
-        fields = line.split()
-        if len(fields) >= 6 and fields[5].endswith("/tessaroc") and int(fields[2], 16) == 0:
-            base = int(fields[0].split("-")[0], 16)
-            break
-with open(f"/proc/{pid}/mem", "rb") as mem:
-    mem.seek(base + board + 4 * 1000)  # Board.content follows Board.cover
-    content = struct.unpack("<1000i", mem.read(4000))
-mines = [i for i, v in enumerate(content) if v == 10]
-if len(mines) != 12:
-    sys.exit(1)
-# Only the cells a click still has to open: an empty cell floods its region and the
-# numbered cells around it, as the game does.
-opened = set()
-def flood(x, y):
-    todo = [(x, y)]
-    while todo:
-        cx, cy = todo.pop()
-        if (cx, cy) in opened:
-            continue
-        opened.add((cx, cy))
-        if content[cx * 25 + cy] != 0:
-            continue
-        for dx in (-1, 0, 1):
-            for dy in (-1, 0, 1):
-                nx, ny = cx + dx, cy + dy
-                if 0 <= nx < 15 and 0 <= ny < 10 and content[nx * 25 + ny] != 10:
-                    todo.append((nx, ny))
-for x in range(15):
-    for y in range(10):
-        if content[x * 25 + y] != 10 and (x, y) not in opened:
-            flood(x, y)
-            print(x, y)
-PY
+  python3 "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib/safe_cells.py" "$pid" "$work/tessaroc" \
+    nm 15 10 12
 }
 cells=""
 for _ in $(seq 50); do

@@ -86,6 +86,18 @@ click() { # x y [hold 0.1] [after 0.3]
   sleep "${4:-0.3}"
 }
 
+# A press at (x, y) (on the title bar), dragged by (120, 80) desktop pixels in ten steps as a
+# hand would, then released; returns after the program has had time to follow.
+drag_120_80() { # x y
+  point "$1" "$2"
+  xdotool mousedown 1
+  sleep 0.1
+  for _ in $(seq 10); do xdotool mousemove_relative 12 8; sleep 0.03; done
+  sleep 0.2
+  xdotool mouseup 1
+  sleep 0.5
+}
+
 # A screenshot of the whole screen as $shots/<name>.png (more import options may follow).
 shot() { # name [import options]
   local name=$1
