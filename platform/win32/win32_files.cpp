@@ -33,6 +33,12 @@ constexpr int TemporaryAttempts = 100;
 // holds it only for the moment of one commit, unless that instance is stopped.
 constexpr int LockAttempts = 200;
 constexpr DWORD LockRetryPauseMs = 10;
+// How long a commit tries to move its temporary file over a file that is open elsewhere:
+// another instance reads it whole without the lock and lets go at once, and a virus scanner
+// or an indexer looks at a changed file for a moment; Windows refuses to replace an open
+// file meanwhile.
+constexpr int MoveAttempts = 300;
+constexpr DWORD MoveRetryPauseMs = 10;
 // File times count 100 ns steps.
 constexpr int64_t FileTimeStepsPerSecond = 10000000;
 
@@ -143,6 +149,24 @@ HANDLE CreateTemporary(const std::string& path, std::string& temp) {
     return INVALID_HANDLE_VALUE;
 }
 
+// Moves the file `from` over the file `to`, waiting while `to` is open elsewhere (see
+// MoveAttempts). False with the system's error when that does not end or the move fails
+// for another reason.
+bool MoveOver(const std::wstring& from, const std::wstring& to) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        if (!held || attempt >= MoveAttempts) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(MoveRetryPauseMs);
+    }
+}
+
 // Writes a temporary file beside the file, flushes it and moves it over the file. Returns
 // false with made = false when no temporary file could be made (the caller then writes in
 // place).
@@ -159,8 +183,7 @@ bool CommitByMove(const std::string& path, const std::vector<uint8_t>& bytes, bo
         ok = false;
         reason = "stopped before the rename";
     }
-    if (ok && !MoveFileExW(Wide(temp).c_str(), Wide(path).c_str(),
-                           MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+    if (ok && !MoveOver(Wide(temp), Wide(path))) {
         ok = false;
         reason = Reason(GetLastError());
     }

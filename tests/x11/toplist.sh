@@ -15,31 +15,12 @@ install_program "$work"
 
 # Screenshots of the window's area, only to look at.
 look() { shot "$1" -crop 350x360+0+0 2>/dev/null || true; }
-# A quick click, for the many cells of the round.
-quick_click() { click "$1" "$2" 0.06 0.05; }
-# Holds a key long enough for at least one keyboard snapshot of the program to see it.
-tap() { xdotool keydown "$1"; sleep 0.08; xdotool keyup "$1"; sleep 0.08; }
 
 start_program "$work"
 
 # The settings screen starts with 15 x 10 and 12 mines (Leicht): press start.
 quick_click 327 234
-
-# The cells that win the round, read from the running program once its mines are placed.
-safe_cells() {
-  python3 "$(dirname "${BASH_SOURCE[0]}")/../../tools/lib/safe_cells.py" "$pid" "$work/tessaroc" \
-    nm 15 10 12
-}
-cells=""
-for _ in $(seq 50); do
-  if cells=$(safe_cells 2>/dev/null); then break; fi
-  sleep 0.1
-done
-[ -n "$cells" ] || fail "the board was never placed"
-
-while read -r x y; do
-  quick_click $((10 + 20 * x + 10)) $((78 + 20 * y + 10))
-done <<<"$cells"
+win_easy_round "$work/tessaroc" nm
 sleep 0.5
 look toplist-end-screen
 
@@ -49,11 +30,7 @@ sleep 0.25
 look toplist-slide
 sleep 1.2
 
-# "Jörg": Shift with J, the key right of L (Ö on a German keyboard), r, g.
-xdotool keydown Shift_L; sleep 0.05; tap j; xdotool keyup Shift_L; sleep 0.05
-tap semicolon
-tap r
-tap g
+type_joerg
 # Then quick typing, each key held for a few milliseconds, and a bare Return: every key
 # counts once, in order.
 xdotool type --delay 30 abcdefghij
@@ -69,16 +46,5 @@ sleep 0.5
 quick_click 355 15
 expect_program_end "the close button"
 
-python3 - "$work/TopList" <<'PY'
-import re, sys
-data = open(sys.argv[1], "rb").read()
-assert len(data) == 1124, f"TopList has {len(data)} bytes"
-assert data[1:4] == b"xst", "marker missing"
-entry = data[4:32]
-assert entry[:20] == b"J\xf6rgabcdefghij" + b" " * 6, f"name field {entry[:20]!r}"
-assert re.fullmatch(rb"\d+\.\d\d *", entry[20:]), f"time field {entry[20:]!r}"
-default = b"-" + b" " * 19 + b"99999.99"
-for i in range(1, 40):
-    assert data[4 + 28 * i:32 + 28 * i] == default, f"entry {i} changed"
-print("toplist.sh: TopList holds", entry.decode("latin-1").rstrip())
-PY
+expect_first_leicht_name "$work/TopList" 'J\xf6rgabcdefghij'
+echo "toplist.sh: ok"

@@ -130,3 +130,148 @@ let_server_go() {
   kill "$keeper" 2>/dev/null || true
   wait "$keeper" 2>/dev/null || true
 }
+
+# ---------------------------------------------------------------- steps of a round, shared with
+# tests/wine
+
+# The repository, for tools/lib.
+tests_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../../.." && pwd)
+
+# Fails unless the screenshot's pixel has the colour "r,g,b".
+expect_pixel() { # shot x y "r,g,b"
+  local got
+  got=$(pixel "$1" "$2" "$3")
+  [ "$got" = "$4" ] || fail "$1: pixel ($2, $3) is $got, expected $4"
+}
+
+# Number of pixels in which a 20 x 20 board cell of a screenshot differs from TileSet cell n.
+cell_differs_from_tile() { # shot x y n
+  convert "$shots/$1.png" -crop "20x20+$2+$3" +repage "$work/cell.png"
+  convert "$build/GFX/TileSet.bmp" -crop "20x20+$((($4 - 1) * 20))+0" +repage "$work/tile.png"
+  compare -metric AE "$work/cell.png" "$work/tile.png" null: 2>&1 || true
+}
+
+# The window's size, "<width>x<height>".
+window_size() { xdotool getwindowgeometry "$win" | awk '/Geometry/ {print $2}'; }
+
+# A quick left click at (x, y) in one xdotool call, for the many cells of a round.
+quick_click() { # x y
+  xdotool mousemove "$1" "$2" mousemove_relative 1 0 mousemove_relative -- -1 0 sleep 0.03 \
+    mousedown 1 sleep 0.06 mouseup 1 sleep 0.05
+}
+
+# A key held long enough for at least one keyboard snapshot of the program to see it. Keys
+# are given by name under Wine too (Wine turns the X keycode into the set-1 scan code;
+# xdotool takes "9" for the digit's key, not for keycode 9).
+tap() { # X key name
+  xdotool keydown "$1"
+  sleep 0.1
+  xdotool keyup "$1"
+  sleep 0.08
+}
+
+# "Jörg" typed as on a German keyboard: Shift with J, the key right of L (Ö), r, g.
+type_joerg() {
+  xdotool keydown Shift_L
+  sleep 0.05
+  tap j
+  xdotool keyup Shift_L
+  sleep 0.05
+  tap semicolon
+  tap r
+  tap g
+}
+
+# Wins the round that the program $pid is playing on the 15 x 10 board with 12 mines by
+# clicking exactly its safe cells, which tools/lib/safe_cells.py reads from the program's
+# memory (the mines are placed a moment after the round starts).
+win_easy_round() { # executable of $pid, nm listing its symbols
+  local cells="" x y
+  for _ in $(seq 50); do
+    cells=$(python3 "$tests_root/tools/lib/safe_cells.py" "$pid" "$1" "$2" 15 10 12 2>/dev/null) &&
+      break
+    sleep 0.1
+  done
+  [ -n "$cells" ] || fail "the round's mines were never placed"
+  while read -r x y; do quick_click $((20 + 20 * x)) $((88 + 20 * y)); done <<<"$cells"
+}
+
+# Fails unless the best-time file holds the name (Windows-1252 bytes written with Python's
+# escapes, "J\xf6rg" for Jörg) with a time in the first Leicht place and every other place of
+# every list is still the default entry.
+expect_first_leicht_name() { # TopList file, name
+  python3 - "$1" "$2" <<'PY' || fail "TopList does not hold $2 alone"
+import re, sys
+data = open(sys.argv[1], "rb").read()
+name = sys.argv[2].encode("ascii").decode("unicode_escape").encode("latin-1")
+assert len(data) == 1124, f"TopList has {len(data)} bytes"
+assert data[1:4] == b"xst", "marker missing"
+entry = data[4:32]
+assert entry[:20] == name.ljust(20), f"name field {entry[:20]!r}"
+assert re.fullmatch(rb"\d+\.\d\d *", entry[20:]), f"time field {entry[20:]!r}"
+default = b"-" + b" " * 19 + b"99999.99"
+for i in range(1, 40):
+    assert data[4 + 28 * i:32 + 28 * i] == default, f"entry {i} changed"
+print("TopList holds", entry.decode("latin-1").rstrip())
+PY
+}
+
+# The first steps through a program started with the defaults, window at the desktop's
+# corner: the settings screen's layout, the fourth preset (fills the width bar), the first
+# preset and start: a 15 x 10 round with every cell covered; a click on cell (0, 0) opens it
+# (or ends the round on a mine); the face button gives a new round, every cell covered again.
+play_first_round() {
+  shot settings
+  [ "$(window_size)" = "370x310" ] || fail "settings window is $(window_size)"
+  expect_pixel settings 200 170 "195,200,205" # client background
+  expect_pixel settings 250 15 "40,60,80"     # plain title bar
+  expect_pixel settings 71 77 "250,250,250"   # width bar: first column of the fill
+  expect_pixel settings 121 150 "255,255,0"   # the 50 % mark
+  expect_pixel settings 200 77 "195,200,205"  # width 15: the bar ends at column 146
+
+  click 315 190
+  shot preset
+  [ "$(pixel preset 200 77)" != "195,200,205" ] || fail "the fourth preset did not fill the width bar"
+  click 60 190
+  click 327 234
+  shot round
+  [ "$(window_size)" = "370x288" ] || fail "game window is $(window_size)"
+  expect_pixel round 10 33 "195,200,205" # top panel
+  [ "$(cell_differs_from_tile round 10 78 1)" = "0" ] || fail "cell (0, 0) is not covered"
+  [ "$(cell_differs_from_tile round 290 258 1)" = "0" ] || fail "cell (14, 9) is not covered"
+
+  click 15 83
+  shot opened
+  [ "$(cell_differs_from_tile opened 10 78 1)" != "0" ] || fail "cell (0, 0) did not open"
+
+  click 265 50
+  sleep 0.3
+  shot newround
+  [ "$(cell_differs_from_tile newround 10 78 1)" = "0" ] || fail "the face button gave no new round"
+}
+
+# From a round with the window at the desktop's corner: the back button leads to the settings
+# screen (370 x 310), and a drag of its title bar by (100, 50) moves the window along; the
+# release at the end clicks nothing.
+back_and_drag_title_bar() {
+  click 320 50
+  shot back
+  [ "$(window_size)" = "370x310" ] || fail "after back the window is $(window_size)"
+  expect_pixel back 200 170 "195,200,205"
+
+  point 150 12
+  xdotool mousedown 1
+  sleep 0.1
+  for step in 1 2 3 4 5; do
+    xdotool mousemove $((150 + 20 * step)) $((12 + 10 * step))
+    sleep 0.05
+  done
+  sleep 0.1
+  xdotool mouseup 1
+  sleep 0.5
+  shot dragged
+  expect_pixel dragged 300 220 "195,200,205" # client background, now at (100, 50) + (200, 170)
+  expect_pixel dragged 350 65 "40,60,80"     # title bar moved along
+  expect_pixel dragged 50 30 "0,0,0"         # the desktop where the window was
+  expect_pixel dragged 300 127 "195,200,205" # width bar still ends at 146
+}
