@@ -90,11 +90,36 @@ constexpr int32_t SdlPumpRefreshMs = 250;
 // of the window all send something and end it at once).
 constexpr int32_t PointerRefreshMs = 100;
 
+// How long a finding that the X server sent nothing holds while nothing read the connection
+// since: a frame polls two or three times within a fraction of a millisecond, and each
+// question costs the kernel several calls.
+constexpr int64_t QuietHoldsNs = 500000;
+
+static int64_t MonotonicNs() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
+// Whether the last question found the X server silent, less than QuietHoldsNs ago, with
+// nothing read from the connection since (which could have left events in Xlib's buffers).
+static bool KnownQuiet() {
+    return SdlInput.serverQuiet && MonotonicNs() - SdlInput.quietSinceNs < QuietHoldsNs;
+}
+
+void NoteConnectionRead() {
+    SdlInput.serverQuiet = false;
+}
+
 // Whether the X server has sent something not read yet (sending what waits in the output
 // buffer first); true off X11, where there is no cheaper way to know than to pump.
 static bool ServerHasSent() {
     if (!SdlWindow.xDisplay) return true;
-    return XPending(static_cast<Display*>(SdlWindow.xDisplay)) > 0;
+    if (KnownQuiet()) return false;
+    const bool sent = XPending(static_cast<Display*>(SdlWindow.xDisplay)) > 0;
+    SdlInput.serverQuiet = !sent;
+    SdlInput.quietSinceNs = MonotonicNs();
+    return sent;
 }
 
 // The core, at every poll and keyboard snapshot: hands SDL's pending events to the core.
@@ -107,6 +132,7 @@ bool BackendPumpEvents() {
     if (uint32_t(now - SdlInput.lastSdlPump) >= uint32_t(SdlPumpRefreshMs) || ServerHasSent()) {
         SDL_PumpEvents();
         SdlInput.lastSdlPump = now;
+        NoteConnectionRead();
         ForgetServerAnswers();
     }
     SDL_Event events[64];
@@ -125,9 +151,10 @@ void WaitForWindowSystem(int32_t ms) {
         return;
     }
     Display* d = static_cast<Display*>(SdlWindow.xDisplay);
-    if (XPending(d) > 0) return;
+    if (!KnownQuiet() && XPending(d) > 0) return;
     pollfd connection{ConnectionNumber(d), POLLIN, 0};
     poll(&connection, 1, ms); // a signal ends it early, as it should
+    NoteConnectionRead();
 }
 
 // The core, at a poll that follows an empty poll: sleeps until the X server sends something
@@ -140,6 +167,7 @@ void BackendWaitForEvent(int32_t ms) {
 void ForgetServerAnswers() {
     SdlInput.pointerKnown = false;
     SdlInput.originKnown = false;
+    NoteConnectionRead();
 }
 
 // Asks the X server where the pointer is, whether the left button is down and where the
@@ -151,8 +179,10 @@ static bool AskServer() {
     ::Window root = 0, child = 0;
     int rx = 0, ry = 0, wx = 0, wy = 0;
     unsigned int mask = 0;
-    if (!XQueryPointer(d, SdlWindow.xWindow, &root, &child, &rx, &ry, &wx, &wy, &mask))
-        return false;
+    const bool answered =
+        XQueryPointer(d, SdlWindow.xWindow, &root, &child, &rx, &ry, &wx, &wy, &mask);
+    NoteConnectionRead();
+    if (!answered) return false;
     SdlInput.pointerKnown = true;
     SdlInput.pointerTick = TickCountMs();
     SdlInput.pointerX = rx;
@@ -170,6 +200,7 @@ static void AskOriginAlone(int32_t* left, int32_t* top) {
     int x = 0, y = 0;
     ::Window child = 0;
     Display* d = static_cast<Display*>(SdlWindow.xDisplay);
+    NoteConnectionRead();
     if (!d ||
         !XTranslateCoordinates(d, SdlWindow.xWindow, DefaultRootWindow(d), 0, 0, &x, &y, &child))
         SDL_GetWindowPosition(SdlWindow.window, &x, &y);

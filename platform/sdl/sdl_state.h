@@ -34,6 +34,9 @@ struct SdlInputRecord {
                                // positions relative to the window)
     int32_t originY = 0;       // desktop row of the client origin
     int32_t lastSdlPump = 0;   // TickCountMs of the last SDL_PumpEvents
+    bool serverQuiet = false;  // the last question found the X server silent and nothing
+                               // read the connection since
+    int64_t quietSinceNs = 0;  // CLOCK_MONOTONIC nanoseconds of that question
 };
 extern SdlInputRecord SdlInput;
 
@@ -63,6 +66,9 @@ void PhysicalWindowPosition(int32_t* left, int32_t* top);
 // whenever the server sent something, SDL queued an event, or the program moved or resized
 // the window, this is called, so the next question asks the server again.
 void ForgetServerAnswers();
+// Every call that may read from the connection to the X server (a round trip, a present,
+// SDL's pump) calls this: events may wait in Xlib's buffers, so the next poll asks.
+void NoteConnectionRead();
 // Blocks until the X server has sent something (or the window system has an event) or ms
 // milliseconds have passed; reads nothing. Sends what waits in the output buffer first.
 void WaitForWindowSystem(int32_t ms);

@@ -280,6 +280,38 @@ static void SendRows(SDL_Surface* surface, int first, int count, int w) {
                       surface->pitch);
 }
 
+// Adds desktop rows first to first + count - 1, the full width w, to the rectangles the
+// present sends, joined to the last one when they continue it.
+static void AddSendRows(int first, int count, int w) {
+    std::vector<SDL_Rect>& rects = SdlWindow.sendRects;
+    if (!rects.empty() && rects.back().y + rects.back().h == first) {
+        rects.back().h += count;
+        return;
+    }
+    rects.push_back(SDL_Rect{0, first, w, count});
+}
+
+// At scale 1 with a surface in the back buffer's own pixel format the surface itself holds
+// what the window was last sent: the rows of the back buffer that differ from it are copied
+// into it and sent, with no copy of the frame kept besides (all of them when the window
+// lost what it showed). The shown-frame record only remembers that the surface is current.
+static bool SendChangedRowsDirectly(SDL_Surface* surface, int w, int h) {
+    if (SdlWindow.scale != 1 || surface->format->format != SDL_PIXELFORMAT_RGB888) return false;
+    const bool whole = !ShownFrame.valid;
+    ShownFrame.valid = true;
+    ShownFrame.width = 0; // its own copy is not kept: a compare with it would start whole
+    ShownFrame.height = 0;
+    const size_t rowBytes = size_t(w) * sizeof(uint32_t);
+    for (int row = 0; row < h; ++row) {
+        const uint32_t* now = BackBuffer.pixels.data() + size_t(row) * size_t(BackBuffer.width);
+        uint8_t* shown = static_cast<uint8_t*>(surface->pixels) + size_t(row) * surface->pitch;
+        if (!whole && std::memcmp(now, shown, rowBytes) == 0) continue;
+        std::memcpy(shown, now, rowBytes);
+        AddSendRows(row, 1, w);
+    }
+    return true;
+}
+
 // Copies the top-left part of the back buffer (0x00RRGGBB rows) into the window surface,
 // enlarged by the scale, black where the window is larger than the buffer. Sends only the
 // rows that changed since the last present, so a frame equal to the last one costs no copy
@@ -304,9 +336,11 @@ static void CopyBackBufferToWindow() {
     // desktop rows high); none when the frame is the same. The window is scale times the
     // game's size, so w and h divide evenly.
     SdlWindow.sendRects.clear();
-    for (const RowRun& run : TakeChangedRows(w / scale, h / scale)) {
-        SendRows(surface, run.first * scale, run.count * scale, w);
-        SdlWindow.sendRects.push_back(SDL_Rect{0, run.first * scale, w, run.count * scale});
+    if (!SendChangedRowsDirectly(surface, w, h)) {
+        for (const RowRun& run : TakeChangedRows(w / scale, h / scale)) {
+            SendRows(surface, run.first * scale, run.count * scale, w);
+            AddSendRows(run.first * scale, run.count * scale, w);
+        }
     }
     if (!SdlWindow.sendRects.empty())
         SDL_UpdateWindowSurfaceRects(SdlWindow.window, SdlWindow.sendRects.data(),
@@ -319,6 +353,7 @@ static void CopyBackBufferToWindow() {
 void PresentBackBuffer() {
     if (!SdlWindow.window) return;
     CopyBackBufferToWindow();
+    NoteConnectionRead();
     NoteFramePresented();
     if (!SdlPacing.on) return;
     constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s

@@ -20,6 +20,7 @@
 
 #include "platform_state.h"
 #include "sdl_platform.h"
+#include "shown_frame.h"
 #include "test_support.h"
 
 namespace {
@@ -161,6 +162,37 @@ TEST_F(RealWindow, OpensWhereAskedAndShowsTheBackBuffer) {
     EXPECT_EQ(ScreenPixel(WinX + 123, WinY + 45), 0xC08040u);
     EXPECT_EQ(ScreenPixel(WinX + 50, WinY + 50), 0x203040u);
     EXPECT_NE(ScreenPixel(WinX + WinW, WinY), 0xFFFFFFu);
+}
+
+// A present sends the rows that changed since the last one and nothing for an equal frame;
+// once the window lost what it showed (an exposure calls ForgetShownFrame) it sends all.
+TEST_F(RealWindow, PresentsSendTheChangedRowsAndAllAfterALoss) {
+    auto at = [](int px, int py) -> uint32_t& { return BackBuffer.pixels[size_t(py) * 850 + px]; };
+    for (int py = 0; py < WinH; py++)
+        for (int px = 0; px < WinW; px++)
+            at(px, py) = 0x00102030;
+    PresentBackBuffer();
+    EXPECT_EQ(ScreenPixel(WinX + 10, WinY + 10), 0x102030u);
+    at(200, 150) = 0x00ABCDEF;
+    at(5, WinH - 1) = 0x00FEDCBA;
+    PresentBackBuffer();
+    EXPECT_EQ(ScreenPixel(WinX + 200, WinY + 150), 0xABCDEFu);
+    EXPECT_EQ(ScreenPixel(WinX + 5, WinY + WinH - 1), 0xFEDCBAu);
+    EXPECT_EQ(ScreenPixel(WinX + 199, WinY + 150), 0x102030u);
+
+    // Another client paints over the window; the same frame again sends nothing.
+    Display* d = TestDisplay();
+    GC gc = XCreateGC(d, SdlNativeWindow(), 0, nullptr);
+    XSetForeground(d, gc, 0xFFFFFF);
+    XFillRectangle(d, SdlNativeWindow(), gc, 0, 0, 50, 50);
+    XFreeGC(d, gc);
+    XSync(d, False);
+    PresentBackBuffer();
+    EXPECT_EQ(ScreenPixel(WinX + 10, WinY + 10), 0xFFFFFFu);
+    ForgetShownFrame();
+    PresentBackBuffer();
+    EXPECT_EQ(ScreenPixel(WinX + 10, WinY + 10), 0x102030u);
+    EXPECT_EQ(ScreenPixel(WinX + 200, WinY + 150), 0xABCDEFu);
 }
 
 TEST_F(RealWindow, ResizeKeepsThePositionAndShowsTheNewSize) {
