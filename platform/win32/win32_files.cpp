@@ -36,8 +36,9 @@ constexpr DWORD LockRetryPauseMs = 10;
 // How long a commit tries to move its temporary file over a file that is open elsewhere:
 // another instance reads it whole without the lock and lets go at once, and a virus scanner
 // or an indexer looks at a changed file for a moment; Windows refuses to replace an open
-// file meanwhile.
-constexpr int MoveAttempts = 300;
+// file meanwhile. Shorter than the lock wait above, so an instance waiting for this commit's
+// lock does not give up before the commit ends.
+constexpr int MoveAttempts = 100;
 constexpr DWORD MoveRetryPauseMs = 10;
 // File times count 100 ns steps.
 constexpr int64_t FileTimeStepsPerSecond = 10000000;
