@@ -14,13 +14,8 @@ shots=$build/wine-scale
 mkdir -p "$shots"
 # shellcheck source=SCRIPTDIR/../../tools/lib/wine.sh
 source "$tests_root/tools/lib/wine.sh"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 unset TESSAROC_SCALE
-own_prefix=""
-if [ -z "${WINEPREFIX:-}" ]; then
-  start_private_wine_prefix
-  own_prefix=$WINEPREFIX
-fi
+begin_wine_test
 desktop_key='HKCU\Control Panel\Desktop'
 set_dpi() { # dots per inch; read by each Wine process as it starts
   wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1

@@ -16,15 +16,8 @@ shots=$build/wine-smoke
 mkdir -p "$shots"
 # shellcheck source=SCRIPTDIR/../../tools/lib/wine.sh
 source "$tests_root/tools/lib/wine.sh"
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-own_prefix=""
-if [ -z "${WINEPREFIX:-}" ]; then
-  start_private_wine_prefix
-  own_prefix=$WINEPREFIX
-fi
-x11_on_exit() {
-  if [ -n "$own_prefix" ]; then stop_private_wine_prefix; fi
-}
+begin_wine_test
+x11_on_exit() { stop_own_wine_prefix; }
 
 folder="$work/Tessaröc Spiel"
 mkdir -p "$folder"

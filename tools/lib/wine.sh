@@ -16,3 +16,20 @@ stop_private_wine_prefix() {
   wineserver -w 2>/dev/null || true
   rm -rf "$WINEPREFIX"
 }
+
+# The Wine set-up of a real-window test (after x11_begin): Wine quiet and without the add-ons,
+# in the prefix WINEPREFIX names, else in a private one made here; own_prefix names the
+# private one ("" when there is none), for stop_own_wine_prefix at the end.
+begin_wine_test() {
+  export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  own_prefix=""
+  if [ -z "${WINEPREFIX:-}" ]; then
+    start_private_wine_prefix
+    own_prefix=$WINEPREFIX
+  fi
+}
+
+# Removes the private prefix of begin_wine_test, if it made one; true otherwise.
+stop_own_wine_prefix() {
+  if [ -n "$own_prefix" ]; then stop_private_wine_prefix; fi
+}
