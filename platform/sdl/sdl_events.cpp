@@ -95,12 +95,6 @@ constexpr int32_t PointerRefreshMs = 100;
 // question costs the kernel several calls.
 constexpr int64_t QuietHoldsNs = 500000;
 
-static int64_t MonotonicNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
 // Whether the last question found the X server silent, less than QuietHoldsNs ago, with
 // nothing read from the connection since (which could have left events in Xlib's buffers).
 static bool KnownQuiet() {
@@ -132,7 +126,6 @@ bool BackendPumpEvents() {
     if (uint32_t(now - SdlInput.lastSdlPump) >= uint32_t(SdlPumpRefreshMs) || ServerHasSent()) {
         SDL_PumpEvents();
         SdlInput.lastSdlPump = now;
-        NoteConnectionRead();
         ForgetServerAnswers();
     }
     SDL_Event events[64];

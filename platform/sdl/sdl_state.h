@@ -57,6 +57,9 @@ void ResetSdlState();
 void InstallQuitSignals();
 // The scale factor for this run (sdl_scale.cpp); needs the display open.
 int32_t DesktopScaleFactor();
+// Nanoseconds of the monotonic clock (time since the system started); TickCountMs and the
+// pacing count on the same clock.
+int64_t MonotonicNs();
 // a / b rounded toward minus infinity, for b > 0.
 int32_t FloorDivide(int32_t a, int32_t b);
 // Top-left corner of the window's client area in desktop pixels (not divided by the scale),

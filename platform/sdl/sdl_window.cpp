@@ -67,11 +67,14 @@ static void SleepUntil(const timespec& deadline) {
     }
 }
 
+int64_t MonotonicNs() {
+    const timespec now = MonotonicNow();
+    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
+}
+
 // Milliseconds of the monotonic clock (time since the system started), wrapping at 2^32.
 int32_t TickCountMs() {
-    const timespec now = MonotonicNow();
-    const uint64_t ms = uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u;
-    return int32_t(uint32_t(ms));
+    return int32_t(uint32_t(uint64_t(MonotonicNs()) / 1000000u));
 }
 
 void SleepMs(int32_t ms) {
