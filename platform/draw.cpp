@@ -22,6 +22,8 @@ void PutPixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
     if (x < 0 || y < 0 || x >= BackBuffer.width || y >= BackBuffer.height) return;
     uint32_t& p = BackBuffer.pixels[size_t(y) * size_t(BackBuffer.width) + size_t(x)];
     p = invert ? (p ^ 0xFFFFFFu) : pixel;
+    BackBuffer.touched[size_t(y)] |= uint64_t{1} << (x >> BackBuffer.touchShift);
+    NoteWatchedWrite(x, y, x + 1, y + 1);
 }
 
 } // namespace
@@ -36,6 +38,7 @@ void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, b
     x1 = std::min<int64_t>(x1, BackBuffer.width);
     y1 = std::min<int64_t>(y1, BackBuffer.height);
     if (x0 >= x1 || y0 >= y1) return;
+    TouchRect(x0, y0, x1, y1);
     const size_t stride = size_t(BackBuffer.width);
     uint32_t* const first = BackBuffer.pixels.data() + size_t(y0) * stride + size_t(x0);
     const size_t length = size_t(x1 - x0), rows = size_t(y1 - y0);
@@ -60,8 +63,8 @@ void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, b
         std::copy(first, first + length, first + r * stride);
 }
 
-// Called by the backends' AttachBackBuffer: a new buffer of black pixels. Sizes that are not
-// positive give no buffer (drawing then does nothing).
+// Called by the backends' AttachBackBuffer: a new buffer of black pixels, all of it noted as
+// touched. Sizes that are not positive give no buffer (drawing then does nothing).
 void CreateBackBuffer(int32_t width, int32_t height) {
     if (width <= 0 || height <= 0 || width > MaxBackBufferSide || height > MaxBackBufferSide) {
         width = 0;
@@ -70,6 +73,33 @@ void CreateBackBuffer(int32_t width, int32_t height) {
     BackBuffer.width = width;
     BackBuffer.height = height;
     BackBuffer.pixels.assign(size_t(width) * size_t(height), 0u);
+    // The fewest columns per mask bit (a power of two, at least 16) that fit a row in 64 bits.
+    BackBuffer.touchShift = 4;
+    while (width > 0 && ((width - 1) >> BackBuffer.touchShift) >= 64)
+        ++BackBuffer.touchShift;
+    TouchWholeBackBuffer();
+}
+
+// Called by CreateBackBuffer, and by tests that write pixels directly.
+void TouchWholeBackBuffer() {
+    BackBuffer.touched.assign(size_t(BackBuffer.height), ~uint64_t{0});
+    WatchedBox.touched = true;
+}
+
+// Called by the game screen after it drew the board: from now on any write into the box
+// (cut to the buffer) ends WatchedBoxUntouched. A new box replaces the old one.
+void WatchBackBufferBox(int32_t x, int32_t y, int32_t width, int32_t height) {
+    WatchedBox.x0 = std::max<int64_t>(x, 0);
+    WatchedBox.y0 = std::max<int64_t>(y, 0);
+    WatchedBox.x1 = std::min<int64_t>(int64_t{x} + std::max(width, 0), BackBuffer.width);
+    WatchedBox.y1 = std::min<int64_t>(int64_t{y} + std::max(height, 0), BackBuffer.height);
+    WatchedBox.touched = false;
+}
+
+// Called by the game screen before it draws the board again: 1 while the box it watches
+// still holds what it drew, so cells whose picture is unchanged need no new copy.
+int32_t WatchedBoxUntouched() {
+    return WatchedBox.touched ? 0 : 1;
 }
 
 // Each component is cut to its low byte, so colours out of range stay within 24 bits.

@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform_state.h"
+
 // The value BackBufferOutput names the back buffer by.
 constexpr int32_t BackBufferTarget = 1;
 
@@ -14,6 +16,26 @@ bool DrawingActive();
 inline uint32_t ColourToPixel(int32_t colour) {
     const uint32_t c = uint32_t(colour);
     return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+}
+
+// Notes a write into columns x0 to x1 - 1 of rows y0 to y1 - 1 for the watched box.
+inline void NoteWatchedWrite(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+    const WatchedBoxRecord& box = WatchedBox;
+    if (x0 < box.x1 && box.x0 < x1 && y0 < box.y1 && box.y0 < y1) WatchedBox.touched = true;
+}
+
+// Notes in the back buffer's touched masks, and for the watched box, that columns x0 to
+// x1 - 1 of rows y0 to y1 - 1 were written; the range is already cut to the buffer and not
+// empty. Every operation that writes pixels calls it, or a present would miss what it drew.
+inline void TouchRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
+    NoteWatchedWrite(x0, y0, x1, y1);
+    const int32_t shift = BackBuffer.touchShift;
+    const uint64_t first = uint64_t(x0) >> shift, last = uint64_t(x1 - 1) >> shift;
+    const uint64_t upToLast = last >= 63 ? ~uint64_t{0} : (uint64_t{2} << last) - 1;
+    const uint64_t bits = upToLast & ~((uint64_t{1} << first) - 1);
+    uint64_t* const masks = BackBuffer.touched.data();
+    for (int64_t y = y0; y < y1; ++y)
+        masks[y] |= bits;
 }
 
 // Paints (or, with invert, inverts) the pixels of columns x0 to x1 - 1 and rows y0 to

@@ -136,6 +136,12 @@ void SetTextCursor(int32_t x, int32_t y);
 void DrawTextAtCursor(const Text& text);
 int32_t MeasureText(const Text& text);
 void UseFontSlot(int32_t slot);
+// Watches one box of the back buffer (x, y, width x height) for writes by any drawing
+// operation or blit; WatchedBoxUntouched is 1 until one happens (or the buffer or a sprite
+// sheet is replaced), so a screen may keep pictures it drew there instead of copying them
+// again.
+void WatchBackBufferBox(int32_t x, int32_t y, int32_t width, int32_t height);
+int32_t WatchedBoxUntouched();
 
 // ---------------------------------------------------------------- fonts (core)
 

@@ -2,6 +2,7 @@
 #include "platform_state.h"
 
 BackBufferRecord BackBuffer;
+WatchedBoxRecord WatchedBox;
 ShownFrameRecord ShownFrame;
 DrawingStateRecord DrawingState;
 SpriteSlot Sprites[SpriteSlotCount];
@@ -37,6 +38,7 @@ void ResetPlatformState() {
     DataFiles.programFolder = folder;
 
     BackBuffer = BackBufferRecord{};
+    WatchedBox = WatchedBoxRecord{};
     ShownFrame = ShownFrameRecord{};
     DrawingState = DrawingStateRecord{};
     for (SpriteSlot& slot : Sprites)

@@ -16,12 +16,27 @@
 // ---------------------------------------------------------------- back buffer
 
 // Pixels are 0x00RRGGBB (red in bits 16-23), row after row from the top.
+//
+// Every drawing operation also notes which parts of which rows it wrote since the last
+// present: bit b of touched[row] stands for columns b << touchShift up to the next bit's.
+// A part not noted holds what the window was last sent, so a present compares only the
+// noted parts (draw_internal.h, shown_frame.h).
 struct BackBufferRecord {
-    std::vector<uint32_t> pixels; // width * height pixels, empty until attached
-    int32_t width = 0;            // 850 once attached
-    int32_t height = 0;           // 600 once attached
+    std::vector<uint32_t> pixels;  // width * height pixels, empty until attached
+    int32_t width = 0;             // 850 once attached
+    int32_t height = 0;            // 600 once attached
+    std::vector<uint64_t> touched; // one mask per row, as above
+    int32_t touchShift = 4;        // columns per mask bit: 16, more for buffers over 1,024 wide
 };
 extern BackBufferRecord BackBuffer;
+
+// A box of the back buffer a screen watches for writes (WatchBackBufferBox), so that it can
+// leave pictures that are still there as they are. Columns x0 to x1 - 1, rows y0 to y1 - 1.
+struct WatchedBoxRecord {
+    int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0; // the box; empty when nothing is watched
+    bool touched = true;                    // something wrote into it since it was set
+};
+extern WatchedBoxRecord WatchedBox;
 
 // ---------------------------------------------------------------- what the window shows
 
@@ -192,6 +207,8 @@ static_assert(std::atomic<int32_t>::is_always_lock_free, "the quit flag is set i
 
 // Allocates the back buffer (black) at width x height.
 void CreateBackBuffer(int32_t width, int32_t height);
+// Notes every pixel of the back buffer as touched, so the next present compares all of it.
+void TouchWholeBackBuffer();
 // Commits and closes every data file still open (end of program).
 void CloseAllDataFiles();
 // Sets the flag QuitRequested reports (signal handler or script end).

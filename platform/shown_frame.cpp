@@ -2,9 +2,35 @@
 #include "shown_frame.h"
 
 #include <algorithm>
+#include <bit>
 #include <cstring>
 
 #include "platform_state.h"
+
+bool CopyTouchedParts(int32_t row, int32_t width, uint32_t* shown) {
+    uint64_t mask = BackBuffer.touched[size_t(row)];
+    const int32_t shift = BackBuffer.touchShift;
+    const uint32_t* now = BackBuffer.pixels.data() + size_t(row) * size_t(BackBuffer.width);
+    bool changed = false;
+    while (mask != 0) {
+        // One run of neighbouring touched parts: bits first to end - 1.
+        const int first = std::countr_zero(mask);
+        const int end = first + std::countr_one(mask >> first);
+        mask = end >= 64 ? 0 : mask & (~uint64_t{0} << end);
+        const int64_t x0 = int64_t{first} << shift;
+        const int64_t x1 = std::min<int64_t>(int64_t{end} << shift, width);
+        if (x0 >= x1) break;
+        const size_t bytes = size_t(x1 - x0) * sizeof(uint32_t);
+        if (std::memcmp(now + x0, shown + x0, bytes) == 0) continue;
+        std::memcpy(shown + x0, now + x0, bytes);
+        changed = true;
+    }
+    return changed;
+}
+
+void ClearTouched() {
+    std::fill(BackBuffer.touched.begin(), BackBuffer.touched.end(), uint64_t{0});
+}
 
 const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height) {
     ShownFrameRecord& shown = ShownFrame;
@@ -23,14 +49,18 @@ const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height) {
     for (int32_t row = 0; row < height; ++row) {
         const uint32_t* now = BackBuffer.pixels.data() + size_t(row) * size_t(BackBuffer.width);
         uint32_t* before = shown.pixels.data() + size_t(row) * size_t(width);
-        if (!whole && std::memcmp(now, before, rowBytes) == 0) continue;
-        std::memcpy(before, now, rowBytes);
+        if (whole) {
+            std::memcpy(before, now, rowBytes);
+        } else if (!CopyTouchedParts(row, width, before)) {
+            continue;
+        }
         if (!shown.runs.empty() && shown.runs.back().first + shown.runs.back().count == row) {
             ++shown.runs.back().count;
         } else {
             shown.runs.push_back(RowRun{row, 1});
         }
     }
+    ClearTouched();
     return shown.runs;
 }
 

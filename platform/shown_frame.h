@@ -16,8 +16,19 @@ struct RowRun {
 // copy up to date and returns the runs of rows that differ, top to bottom. Everything is
 // one run when nothing was sent yet, the size changed or the copy was forgotten; nothing
 // when the frame equals the last one (the backend then sends nothing but still paces).
+// Only the parts drawn on since the last present are compared; the others cannot differ.
 // The returned runs stay valid until the next call.
 const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height);
+
+// Called by a present that keeps what was sent elsewhere (the SDL window surface at scale 1,
+// the scripted platform's screen), for each back-buffer row it sends: copies the parts of
+// the row's first width pixels drawn on since the last present into shown (that row as last
+// sent) where they differ; true when any did.
+bool CopyTouchedParts(int32_t row, int32_t width, uint32_t* shown);
+
+// Called by such a present once every row is up to date: from here on only new drawing is
+// compared. TakeChangedRows calls it itself.
+void ClearTouched();
 
 // Called by a backend when the window system lost what the window showed (the window was
 // exposed, resized or shown again): the next present sends the whole frame.

@@ -77,6 +77,7 @@ void ReportSheetFailure(const std::string& path, const std::string& reason) {
 // file is read without waiting: a named pipe or device in its place is refused at once.
 int32_t LoadSpriteSheet(int32_t slot, const Text& fileName, int32_t /*mode*/) {
     if (!ValidSlot(slot)) return 0;
+    WatchedBox.touched = true; // blits from the slot may now give other pictures
     SpriteSlot& sprite = Sprites[slot];
     sprite = SpriteSlot{};
     sprite.fileName = fileName;
@@ -140,6 +141,7 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y) {
     const uint32_t* src = sprite.pixels.data() + (sprite.srcY + (top - y)) * sprite.width +
                           (sprite.srcX + (left - x));
     uint32_t* dst = BackBuffer.pixels.data() + top * BackBuffer.width + left;
+    TouchRect(left, top, right, bottom);
     for (int64_t row = top; row < bottom; ++row, src += sprite.width, dst += BackBuffer.width)
         CopyPixels(dst, src, length);
 }

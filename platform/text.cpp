@@ -95,6 +95,8 @@ void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
     const size_t stride = size_t(BackBuffer.width);
     if (x >= 0 && y >= 0 && x + glyph.width <= BackBuffer.width &&
         y + glyph.rows <= BackBuffer.height) {
+        if (glyph.width <= 0 || glyph.rows <= 0) return;
+        TouchRect(x, y, x + glyph.width, y + glyph.rows);
         uint32_t* const corner = BackBuffer.pixels.data() + size_t(y) * stride + size_t(x);
         for (const FontFace::Ink& ink : picture.solid)
             corner[ink.row * stride + ink.column] = pixel;
@@ -108,6 +110,8 @@ void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
                   c1 = std::min<int64_t>(glyph.width, BackBuffer.width - x);
     const int64_t r0 = std::max<int64_t>(0, -y),
                   r1 = std::min<int64_t>(glyph.rows, BackBuffer.height - y);
+    if (c0 >= c1 || r0 >= r1) return;
+    TouchRect(x + c0, y + r0, x + c1, y + r1);
     for (int64_t r = r0; r < r1; ++r) {
         const uint8_t* cover = glyph.coverage.data() + r * glyph.width;
         uint32_t* row = BackBuffer.pixels.data() + size_t(y + r) * stride;

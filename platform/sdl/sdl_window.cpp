@@ -295,9 +295,10 @@ static void AddSendRows(int first, int count, int w) {
 }
 
 // At scale 1 with a surface in the back buffer's own pixel format the surface itself holds
-// what the window was last sent: the rows of the back buffer that differ from it are copied
-// into it and sent, with no copy of the frame kept besides (all of them when the window
-// lost what it showed). The shown-frame record only remembers that the surface is current.
+// what the window was last sent: the parts of the back buffer drawn on since the last
+// present that differ from it are copied into it and their rows sent, with no copy of the
+// frame kept besides (all rows when the window lost what it showed). The shown-frame
+// record only remembers that the surface is current.
 static bool SendChangedRowsDirectly(SDL_Surface* surface, int w, int h) {
     if (SdlWindow.scale != 1 || surface->format->format != SDL_PIXELFORMAT_RGB888) return false;
     const bool whole = !ShownFrame.valid;
@@ -307,11 +308,16 @@ static bool SendChangedRowsDirectly(SDL_Surface* surface, int w, int h) {
     const size_t rowBytes = size_t(w) * sizeof(uint32_t);
     for (int row = 0; row < h; ++row) {
         const uint32_t* now = BackBuffer.pixels.data() + size_t(row) * size_t(BackBuffer.width);
-        uint8_t* shown = static_cast<uint8_t*>(surface->pixels) + size_t(row) * surface->pitch;
-        if (!whole && std::memcmp(now, shown, rowBytes) == 0) continue;
-        std::memcpy(shown, now, rowBytes);
+        auto* shown = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
+                                                  size_t(row) * surface->pitch);
+        if (whole) {
+            std::memcpy(shown, now, rowBytes);
+        } else if (!CopyTouchedParts(row, w, shown)) {
+            continue;
+        }
         AddSendRows(row, 1, w);
     }
+    ClearTouched();
     return true;
 }
 

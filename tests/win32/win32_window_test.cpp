@@ -148,6 +148,7 @@ TEST_F(RealWin32Window, PresentShowsTheBackBufferTopRowFirst) {
     std::fill(BackBuffer.pixels.begin(), BackBuffer.pixels.end(), 0x000000u);
     BackBuffer.pixels[0] = 0xFF0000u;                      // top-left: red
     BackBuffer.pixels[size_t(WinH - 1) * 850] = 0x0000FFu; // bottom-left of the client: blue
+    TouchWholeBackBuffer();
     PresentBackBuffer();
     HDC dc = GetDC(TestWindow());
     EXPECT_EQ(GetPixel(dc, 0, 0), RGB(255, 0, 0));
@@ -156,6 +157,7 @@ TEST_F(RealWin32Window, PresentShowsTheBackBufferTopRowFirst) {
 
     // Only row 100 changes: it reaches its own row, and the rows around it stay.
     BackBuffer.pixels[size_t(100) * 850 + 7] = 0x00FF00u;
+    TouchWholeBackBuffer(); // written directly, not by the drawing operations
     PresentBackBuffer();
     EXPECT_EQ(GetPixel(dc, 7, 100), RGB(0, 255, 0));
     EXPECT_EQ(GetPixel(dc, 7, 99), RGB(0, 0, 0));
@@ -285,6 +287,7 @@ TEST_F(RealWin32WindowAtScaleTwo, EachGamePixelCoversTwoByTwoDesktopPixels) {
     std::fill(BackBuffer.pixels.begin(), BackBuffer.pixels.end(), 0x000000u);
     BackBuffer.pixels[size_t(4) * 850 + 3] = 0xFF0000u;        // game pixel (3, 4): red
     BackBuffer.pixels[size_t(WinH - 1) * 850 + 0] = 0x0000FFu; // bottom-left: blue
+    TouchWholeBackBuffer();
     PresentBackBuffer();
     HDC dc = GetDC(TestWindow());
     for (const auto& [x, y] : {std::pair(6, 8), std::pair(7, 8), std::pair(6, 9), std::pair(7, 9)})
@@ -295,6 +298,7 @@ TEST_F(RealWin32WindowAtScaleTwo, EachGamePixelCoversTwoByTwoDesktopPixels) {
 
     // A changed row reaches both of its desktop rows.
     BackBuffer.pixels[size_t(100) * 850 + 7] = 0x00FF00u;
+    TouchWholeBackBuffer(); // written directly, not by the drawing operations
     PresentBackBuffer();
     EXPECT_EQ(GetPixel(dc, 15, 200), RGB(0, 255, 0));
     EXPECT_EQ(GetPixel(dc, 14, 201), RGB(0, 255, 0));
