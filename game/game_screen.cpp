@@ -176,16 +176,28 @@ void DrawRoundScreen(int32_t faceCell) {
     PresentBackBuffer();
 }
 
+// When nothing else drew on the board's box since the last call (the round screen leaves it
+// out of the fill and the stars while every tile is opaque), the box still shows the tiles
+// of that call and only the cells whose tile changed are copied. A cell without a tile (an
+// open empty cell drawn transparent) is never left out of the fill, so it cannot keep an
+// old tile this way.
 void DrawBoard(int32_t width, int32_t height) {
     width = ClampColumns(width);
     height = ClampRows(height);
+    const bool kept = WatchedBoxUntouched() != 0 && BoardPicture.columns == width &&
+                      BoardPicture.rows == height;
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
             int32_t i = CellIndex(x, y);
             int32_t tile = TileForCell(Board.cover[i], Board.content[i]);
+            if (kept && BoardPicture.tile[i] == tile) continue;
+            BoardPicture.tile[i] = tile;
             if (tile != 0) DrawTileSetCell(BoardLeft + TileSize * x, BoardTop + TileSize * y, tile);
         }
     }
+    BoardPicture.columns = width;
+    BoardPicture.rows = height;
+    WatchBackBufferBox(BoardLeft, BoardTop, TileSize * width, TileSize * height);
 }
 
 int32_t TrackFaceButton(int32_t faceCell) {

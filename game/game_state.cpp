@@ -13,6 +13,7 @@ int32_t ButtonAction = 0;
 int32_t TitleBarResult = 0;
 BoardRecord Board;
 int32_t FloodMark[BoardColumns * BoardRows];
+BoardPictureRecord BoardPicture;
 int32_t MinesLeft = 0;
 int32_t RoundState = Running;
 int32_t TimerIdle = 0;
@@ -34,6 +35,7 @@ void ResetGameState() {
     TitleBarResult = 0;
     std::memset(&Board, 0, sizeof Board);
     std::memset(FloodMark, 0, sizeof FloodMark);
+    BoardPicture = BoardPictureRecord();
     MinesLeft = 0;
     RoundState = Running;
     TimerIdle = 0;

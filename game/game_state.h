@@ -59,6 +59,15 @@ constexpr int32_t Mine = 10;      // content: the cell holds a mine
 constexpr int32_t MineFound = 11; // content, end of round: a marked mine, or any after a win
 constexpr int32_t WrongMark = 12; // content, end of round: a marked cell without a mine
 
+// The tiles DrawBoard last put in the back buffer, so that a frame whose board box nobody
+// else drew on copies only the cells whose tile changed.
+struct BoardPictureRecord {
+    int32_t tile[BoardColumns * BoardRows]; // TileSet cell drawn per cell, 0 none (CellIndex)
+    int32_t columns = 0;                    // board size drawn; 0 before the first drawing
+    int32_t rows = 0;
+};
+extern BoardPictureRecord BoardPicture;
+
 // ---------------------------------------------------------------- round
 
 constexpr int32_t Running = 0;

@@ -17,27 +17,25 @@ int64_t FloorDiv(int64_t a, int64_t b) {
     return q;
 }
 
-// Puts one pixel of a line or box: the current colour, or the inverse with mode flag 2.
-void PutPixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
-    if (x < 0 || y < 0 || x >= BackBuffer.width || y >= BackBuffer.height) return;
+// Writes one pixel inside the buffer: the colour, or the inverse of the pixel with invert.
+void WritePixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
     uint32_t& p = BackBuffer.pixels[size_t(y) * size_t(BackBuffer.width) + size_t(x)];
     p = invert ? (p ^ 0xFFFFFFu) : pixel;
     BackBuffer.touched[size_t(y)] |= uint64_t{1} << (x >> BackBuffer.touchShift);
+}
+
+// Puts one pixel of a line or box: the current colour, or the inverse with mode flag 2.
+void PutPixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
+    if (x < 0 || y < 0 || x >= BackBuffer.width || y >= BackBuffer.height) return;
+    const uint32_t record[PixelRecordWords] = {uint32_t(DrawRecordKind::Pixel), uint32_t(x),
+                                               uint32_t(y), pixel, invert ? 1u : 0u};
     NoteWatchedWrite(x, y, x + 1, y + 1);
+    if (LeaveOut(record, PixelRecordWords)) return;
+    WritePixel(x, y, pixel, invert);
 }
 
-} // namespace
-
-bool DrawingActive() {
-    return DrawingState.active && !BackBuffer.pixels.empty();
-}
-
-void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, bool invert) {
-    x0 = std::max<int64_t>(x0, 0);
-    y0 = std::max<int64_t>(y0, 0);
-    x1 = std::min<int64_t>(x1, BackBuffer.width);
-    y1 = std::min<int64_t>(y1, BackBuffer.height);
-    if (x0 >= x1 || y0 >= y1) return;
+// Fills (or inverts) columns x0 to x1 - 1 of rows y0 to y1 - 1, inside the buffer, not empty.
+void FillInside(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, bool invert) {
     TouchRect(x0, y0, x1, y1);
     const size_t stride = size_t(BackBuffer.width);
     uint32_t* const first = BackBuffer.pixels.data() + size_t(y0) * stride + size_t(x0);
@@ -63,6 +61,38 @@ void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, b
         std::copy(first, first + length, first + r * stride);
 }
 
+} // namespace
+
+void ReplayPixel(const uint32_t* record) {
+    WritePixel(record[1], record[2], record[3], record[4] != 0);
+}
+
+void ReplayBox(const uint32_t* record) {
+    FillInside(record[1], record[2], record[3], record[4], record[5], record[6] != 0);
+}
+
+void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, bool invert) {
+    x0 = std::max<int64_t>(x0, 0);
+    y0 = std::max<int64_t>(y0, 0);
+    x1 = std::min<int64_t>(x1, BackBuffer.width);
+    y1 = std::min<int64_t>(y1, BackBuffer.height);
+    if (x0 >= x1 || y0 >= y1) return;
+    const uint32_t record[BoxRecordWords] = {uint32_t(DrawRecordKind::Box),
+                                             uint32_t(x0),
+                                             uint32_t(y0),
+                                             uint32_t(x1),
+                                             uint32_t(y1),
+                                             pixel,
+                                             invert ? 1u : 0u};
+    NoteWatchedWrite(x0, y0, x1, y1);
+    if (LeaveOut(record, BoxRecordWords)) return;
+    FillInside(x0, y0, x1, y1, pixel, invert);
+}
+
+bool DrawingActive() {
+    return DrawingState.active && !BackBuffer.pixels.empty();
+}
+
 // Called by the backends' AttachBackBuffer: a new buffer of black pixels, all of it noted as
 // touched. Sizes that are not positive give no buffer (drawing then does nothing).
 void CreateBackBuffer(int32_t width, int32_t height) {
@@ -73,6 +103,7 @@ void CreateBackBuffer(int32_t width, int32_t height) {
     BackBuffer.width = width;
     BackBuffer.height = height;
     BackBuffer.pixels.assign(size_t(width) * size_t(height), 0u);
+    FrameRepeat = FrameRepeatRecord{}; // what was left out belonged to the old pixels
     // The fewest columns per mask bit (a power of two, at least 16) that fit a row in 64 bits.
     BackBuffer.touchShift = 4;
     while (width > 0 && ((width - 1) >> BackBuffer.touchShift) >= 64)

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "frame_repeat.h"
 #include "platform_state.h"
 
 // The value BackBufferOutput names the back buffer by.
@@ -18,17 +19,18 @@ inline uint32_t ColourToPixel(int32_t colour) {
     return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
 
-// Notes a write into columns x0 to x1 - 1 of rows y0 to y1 - 1 for the watched box.
+// Notes a write into columns x0 to x1 - 1 of rows y0 to y1 - 1 for the watched box. The
+// pixel-writing operations call it before LeaveOut: one left out of a repeated frame still
+// counts, as it is drawn after all once the frame stops repeating the last one.
 inline void NoteWatchedWrite(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
     const WatchedBoxRecord& box = WatchedBox;
     if (x0 < box.x1 && box.x0 < x1 && y0 < box.y1 && box.y0 < y1) WatchedBox.touched = true;
 }
 
-// Notes in the back buffer's touched masks, and for the watched box, that columns x0 to
-// x1 - 1 of rows y0 to y1 - 1 were written; the range is already cut to the buffer and not
-// empty. Every operation that writes pixels calls it, or a present would miss what it drew.
+// Notes in the back buffer's touched masks that columns x0 to x1 - 1 of rows y0 to y1 - 1
+// were written; the range is already cut to the buffer and not empty. Every operation that
+// writes pixels calls it, or a present would miss what it drew.
 inline void TouchRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
-    NoteWatchedWrite(x0, y0, x1, y1);
     const int32_t shift = BackBuffer.touchShift;
     const uint64_t first = uint64_t(x0) >> shift, last = uint64_t(x1 - 1) >> shift;
     const uint64_t upToLast = last >= 63 ? ~uint64_t{0} : (uint64_t{2} << last) - 1;
@@ -36,6 +38,27 @@ inline void TouchRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
     uint64_t* const masks = BackBuffer.touched.data();
     for (int64_t y = y0; y < y1; ++y)
         masks[y] |= bits;
+}
+
+// Lengths in words of the records of frame_repeat.h, and the operations that draw them
+// again: a box (kind, x0, y0, x1, y1, pixel, invert), a pixel (kind, x, y, pixel, invert),
+// a glyph (kind, the picture's address, x and y in two words each, low first, pixel) and a
+// blit (kind, slot, first source pixel's index in two words, left, top, right, bottom).
+constexpr size_t BoxRecordWords = 7;
+constexpr size_t PixelRecordWords = 5;
+constexpr size_t GlyphRecordWords = 8;
+constexpr size_t BlitRecordWords = 8;
+void ReplayBox(const uint32_t* record);
+void ReplayPixel(const uint32_t* record);
+void ReplayGlyph(const uint32_t* record);
+void ReplayBlit(const uint32_t* record);
+
+// Called by each pixel-writing operation with its record before it writes: true when the
+// frame repeats the last one so far and the operation is left out. Costs two tests while
+// no list is kept.
+inline bool LeaveOut(const uint32_t* record, size_t words) {
+    if (!FrameRepeat.recording && !FrameRepeat.leavingOut) return false;
+    return LeaveOutRepeatedDrawing(record, words);
 }
 
 // Paints (or, with invert, inverts) the pixels of columns x0 to x1 - 1 and rows y0 to

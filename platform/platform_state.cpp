@@ -3,6 +3,7 @@
 
 BackBufferRecord BackBuffer;
 WatchedBoxRecord WatchedBox;
+FrameRepeatRecord FrameRepeat;
 ShownFrameRecord ShownFrame;
 DrawingStateRecord DrawingState;
 SpriteSlot Sprites[SpriteSlotCount];
@@ -39,6 +40,7 @@ void ResetPlatformState() {
 
     BackBuffer = BackBufferRecord{};
     WatchedBox = WatchedBoxRecord{};
+    FrameRepeat = FrameRepeatRecord{};
     ShownFrame = ShownFrameRecord{};
     DrawingState = DrawingStateRecord{};
     for (SpriteSlot& slot : Sprites)

@@ -38,6 +38,18 @@ struct WatchedBoxRecord {
 };
 extern WatchedBoxRecord WatchedBox;
 
+// The drawing operations of a frame that changed nothing, so that the same drawing in the
+// frames after it can be left out (frame_repeat.h). A list is records of 32-bit words.
+struct FrameRepeatRecord {
+    bool recording = false;         // the last present changed nothing: operations are listed
+    bool leavingOut = false;        // every operation of this frame so far matched previous
+                                    // and was left out
+    size_t matched = 0;             // words of previous matched (and left out) so far
+    std::vector<uint32_t> previous; // the list of the last frame that changed nothing
+    std::vector<uint32_t> current;  // this frame's list so far
+};
+extern FrameRepeatRecord FrameRepeat;
+
 // ---------------------------------------------------------------- what the window shows
 
 // The client area as the backend last sent it to the window (shown_frame.h).

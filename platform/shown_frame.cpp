@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 
+#include "frame_repeat.h"
 #include "platform_state.h"
 
 bool CopyTouchedParts(int32_t row, int32_t width, uint32_t* shown) {
@@ -28,16 +29,25 @@ bool CopyTouchedParts(int32_t row, int32_t width, uint32_t* shown) {
     return changed;
 }
 
-void ClearTouched() {
+void BeginFrameCompare() {
+    FinishRepeatedDrawing();
+}
+
+void EndFrameCompare(bool changed) {
     std::fill(BackBuffer.touched.begin(), BackBuffer.touched.end(), uint64_t{0});
+    NoteFrameCompared(changed);
 }
 
 const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height) {
     ShownFrameRecord& shown = ShownFrame;
     shown.runs.clear();
+    BeginFrameCompare();
     width = std::clamp(width, 0, BackBuffer.width);
     height = std::clamp(height, 0, BackBuffer.height);
-    if (width == 0 || height == 0) return shown.runs;
+    if (width == 0 || height == 0) {
+        EndFrameCompare(true);
+        return shown.runs;
+    }
     const size_t rowBytes = size_t(width) * sizeof(uint32_t);
     const bool whole = !shown.valid || shown.width != width || shown.height != height;
     if (whole) {
@@ -60,7 +70,7 @@ const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height) {
             shown.runs.push_back(RowRun{row, 1});
         }
     }
-    ClearTouched();
+    EndFrameCompare(whole || !shown.runs.empty());
     return shown.runs;
 }
 

@@ -26,9 +26,13 @@ const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height);
 // sent) where they differ; true when any did.
 bool CopyTouchedParts(int32_t row, int32_t width, uint32_t* shown);
 
-// Called by such a present once every row is up to date: from here on only new drawing is
-// compared. TakeChangedRows calls it itself.
-void ClearTouched();
+// Called by every present before it compares the frame (TakeChangedRows calls it itself):
+// the frame's drawing is complete from here on.
+void BeginFrameCompare();
+
+// Called by every present once the window is up to date, with whether anything differed
+// (TakeChangedRows calls it itself): from here on only new drawing is compared.
+void EndFrameCompare(bool changed);
 
 // Called by a backend when the window system lost what the window showed (the window was
 // exposed, resized or shown again): the next present sends the whole frame.

@@ -70,6 +70,18 @@ void ReportSheetFailure(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "tessaroc: sprite sheet %s left out: %s\n", path.c_str(), reason.c_str());
 }
 
+// Copies the sprite's pixels from index first on into columns left to right - 1 of rows top
+// to bottom - 1 of the back buffer (inside it, not empty), one sprite row per buffer row.
+void CopyRows(const SpriteSlot& sprite, uint64_t first, int64_t left, int64_t top, int64_t right,
+              int64_t bottom) {
+    const size_t length = size_t(right - left);
+    const uint32_t* src = sprite.pixels.data() + first;
+    uint32_t* dst = BackBuffer.pixels.data() + top * BackBuffer.width + left;
+    TouchRect(left, top, right, bottom);
+    for (int64_t row = top; row < bottom; ++row, src += sprite.width, dst += BackBuffer.width)
+        CopyPixels(dst, src, length);
+}
+
 } // namespace
 
 // Called by start-up for each sheet (mode 0). Replaces the slot's bitmap with the file's;
@@ -77,7 +89,9 @@ void ReportSheetFailure(const std::string& path, const std::string& reason) {
 // file is read without waiting: a named pipe or device in its place is refused at once.
 int32_t LoadSpriteSheet(int32_t slot, const Text& fileName, int32_t /*mode*/) {
     if (!ValidSlot(slot)) return 0;
-    WatchedBox.touched = true; // blits from the slot may now give other pictures
+    // Blits from the slot may now give other pictures.
+    ForgetRepeatedDrawing();
+    WatchedBox.touched = true;
     SpriteSlot& sprite = Sprites[slot];
     sprite = SpriteSlot{};
     sprite.fileName = fileName;
@@ -137,11 +151,24 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y) {
     const int64_t right = std::min<int64_t>(int64_t{x} + sprite.srcWidth, BackBuffer.width);
     const int64_t bottom = std::min<int64_t>(int64_t{y} + sprite.srcHeight, BackBuffer.height);
     if (left >= right || top >= bottom) return;
-    const size_t length = size_t(right - left);
-    const uint32_t* src = sprite.pixels.data() + (sprite.srcY + (top - y)) * sprite.width +
-                          (sprite.srcX + (left - x));
-    uint32_t* dst = BackBuffer.pixels.data() + top * BackBuffer.width + left;
-    TouchRect(left, top, right, bottom);
-    for (int64_t row = top; row < bottom; ++row, src += sprite.width, dst += BackBuffer.width)
-        CopyPixels(dst, src, length);
+    const uint64_t first =
+        uint64_t((sprite.srcY + (top - y)) * sprite.width + (sprite.srcX + (left - x)));
+    const uint32_t record[BlitRecordWords] = {uint32_t(DrawRecordKind::Blit),
+                                              uint32_t(slot),
+                                              uint32_t(first),
+                                              uint32_t(first >> 32),
+                                              uint32_t(left),
+                                              uint32_t(top),
+                                              uint32_t(right),
+                                              uint32_t(bottom)};
+    NoteWatchedWrite(left, top, right, bottom);
+    if (LeaveOut(record, BlitRecordWords)) return;
+    CopyRows(sprite, first, left, top, right, bottom);
+}
+
+// Called by frame_repeat.cpp when a frame stops repeating the last one; sheets are not
+// replaced while a list is kept.
+void ReplayBlit(const uint32_t* record) {
+    CopyRows(Sprites[record[1]], uint64_t{record[2]} | uint64_t{record[3]} << 32, record[4],
+             record[5], record[6], record[7]);
 }

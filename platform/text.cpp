@@ -90,7 +90,7 @@ uint32_t Blend(uint32_t p, uint32_t ink, uint32_t a) {
 // Blends one grey-level picture into the back buffer in the given pixel colour, its first
 // row and column at (x, y); parts outside the buffer are cut off. A picture wholly inside
 // (nearly every one) is drawn from its lists of inked pixels.
-void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel) {
+void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel) {
     const SystemGlyph& glyph = picture.glyph;
     const size_t stride = size_t(BackBuffer.width);
     if (x >= 0 && y >= 0 && x + glyph.width <= BackBuffer.width &&
@@ -124,6 +124,20 @@ void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
     }
 }
 
+// Called by DrawTextAtCursor for each glyph with ink: WriteGlyph unless the frame repeats
+// the last one so far (frame_repeat.h).
+void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel) {
+    const uint64_t address = reinterpret_cast<uintptr_t>(&picture);
+    const uint32_t record[GlyphRecordWords] = {
+        uint32_t(DrawRecordKind::Glyph), uint32_t(address),
+        uint32_t(address >> 32),         uint32_t(uint64_t(x)),
+        uint32_t(uint64_t(x) >> 32),     uint32_t(uint64_t(y)),
+        uint32_t(uint64_t(y) >> 32),     pixel};
+    NoteWatchedWrite(x, y, x + picture.glyph.width, y + picture.glyph.rows);
+    if (LeaveOut(record, GlyphRecordWords)) return;
+    WriteGlyph(picture, x, y, pixel);
+}
+
 // Says once per face and style on stderr that a font could not be loaded and why; its texts
 // stay blank, as the screens draw on without them.
 void ReportMissingFont(const SystemFontRequest& request, const std::string& failure) {
@@ -139,12 +153,22 @@ int32_t ClampToInt32(int64_t value) {
 
 } // namespace
 
+// Called by frame_repeat.cpp when a frame stops repeating the last one: the glyph's picture
+// lives as long as its font, and fonts are not replaced while a list is kept.
+void ReplayGlyph(const uint32_t* record) {
+    const uintptr_t address = uintptr_t(uint64_t{record[1]} | uint64_t{record[2]} << 32);
+    const auto x = int64_t(uint64_t{record[3]} | uint64_t{record[4]} << 32);
+    const auto y = int64_t(uint64_t{record[5]} | uint64_t{record[6]} << 32);
+    WriteGlyph(*reinterpret_cast<const FontFace::Picture*>(address), x, y, record[7]);
+}
+
 // Called at start-up for each of the program's fonts. The em height in pixels is the size in
 // points at 96 dots per inch, rounded. Returns the slot number, or 0 when the slot number is
 // not 1 to FontSlotCount - 1, the size is not 1 to 1000 points or no face file could be read
 // (the slot is then empty).
 int32_t LoadFontSlot(int32_t slot, const Text& face, int32_t size, int32_t flags) {
     if (slot <= 0 || slot >= FontSlotCount) return 0;
+    ForgetRepeatedDrawing(); // listed glyphs may belong to the font replaced here
     Fonts[slot].face.reset();
     if (size <= 0 || size > 1000 || face.empty()) return 0;
     SystemFontRequest request;

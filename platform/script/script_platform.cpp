@@ -219,8 +219,10 @@ void PresentBackBuffer() {
     // Made afresh only when the client passes the buffer or changed size; otherwise only the
     // parts drawn on since the last present can differ, and only those are copied, as the
     // real presents do.
+    BeginFrameCompare();
     const bool whole =
         cw < w || ch < h || ScriptScreen.shownWidth != w || ScriptScreen.shownHeight != h;
+    bool changed = whole;
     if (whole) ScriptScreen.shown.assign(size_t(w) * size_t(h), 0);
     ScriptScreen.shownWidth = w;
     ScriptScreen.shownHeight = h;
@@ -229,11 +231,11 @@ void PresentBackBuffer() {
         if (whole) {
             std::copy_n(BackBuffer.pixels.begin() + size_t(row) * size_t(BackBuffer.width), cw,
                         shown);
-        } else {
-            CopyTouchedParts(row, cw, shown);
+        } else if (CopyTouchedParts(row, cw, shown)) {
+            changed = true;
         }
     }
-    ClearTouched();
+    EndFrameCompare(changed);
     ScriptScreen.presentCount++;
     if (ScriptScreen.onPresent) ScriptScreen.onPresent(ScriptScreen.presentCount);
     NoteFramePresented();

@@ -301,6 +301,7 @@ static void AddSendRows(int first, int count, int w) {
 // record only remembers that the surface is current.
 static bool SendChangedRowsDirectly(SDL_Surface* surface, int w, int h) {
     if (SdlWindow.scale != 1 || surface->format->format != SDL_PIXELFORMAT_RGB888) return false;
+    BeginFrameCompare();
     const bool whole = !ShownFrame.valid;
     ShownFrame.valid = true;
     ShownFrame.width = 0; // its own copy is not kept: a compare with it would start whole
@@ -317,7 +318,7 @@ static bool SendChangedRowsDirectly(SDL_Surface* surface, int w, int h) {
         }
         AddSendRows(row, 1, w);
     }
-    ClearTouched();
+    EndFrameCompare(!SdlWindow.sendRects.empty());
     return true;
 }
 
@@ -337,7 +338,9 @@ static void CopyBackBufferToWindow() {
     if (w < surface->w || h < surface->h) { // a window larger than the buffer: all of it
         SDL_FillRect(surface, nullptr, 0);
         ForgetShownFrame();
+        BeginFrameCompare();
         if (w > 0 && h > 0) SendRows(surface, 0, h, w);
+        EndFrameCompare(true);
         SDL_UpdateWindowSurface(SdlWindow.window);
         return;
     }
