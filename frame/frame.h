@@ -21,6 +21,9 @@ struct PixelBox {
     }
 };
 
+// The box of no pixels: what a frame passes when nothing of it is known to be covered.
+constexpr PixelBox NoPixelBox = {0, 0, -1, -1};
+
 // ---------------------------------------------------------------- title-bar button kinds
 
 constexpr int32_t CloseButton = 1;
@@ -40,7 +43,9 @@ int32_t OpenQuibWindow(const Text& title, int32_t x, int32_t y, int32_t width, i
                        int32_t backGreen, int32_t backBlue, int32_t backImage,
                        int32_t titleEffects);
 // Every screen, at the start of each frame: border, title bar, title, buttons; 1 when drawn.
-int32_t DrawQuibFrame();
+// `covered` is a box the caller covers with opaque pictures later in the same frame: the
+// background fill leaves it out.
+int32_t DrawQuibFrame(const PixelBox& covered = NoPixelBox);
 void DrawTitleButton(int32_t x, int32_t y, int32_t kind, int32_t state);
 // Every screen, once per frame after presenting: 0, or the kind of the clicked button.
 int32_t HandleTitleBar();
@@ -74,6 +79,8 @@ constexpr int32_t PointTableSlot = 4;
 // empty and its pictures out.
 void LoadCellSheets();
 
+// Game screen, each frame: whether the board's sheet is loaded with all its cells.
+bool TileSetComplete();
 void DrawTileSetCell(int32_t x, int32_t y, int32_t n);
 void DrawPointsStrip(int32_t x, int32_t y, int32_t n);
 void DrawButtons1Cell(int32_t x, int32_t y, int32_t n);
@@ -99,4 +106,6 @@ int32_t WaitForRelease(int32_t n);
 // ---------------------------------------------------------------- star background
 
 void InitStarField();
-void DrawStarField();
+// Every frame with the star option; stars inside `covered` (as for DrawQuibFrame) move but
+// are not plotted.
+void DrawStarField(const PixelBox& covered = NoPixelBox);

@@ -1,4 +1,5 @@
 // The application window: opening, frame and title bar, title buttons, dragging, rolling up.
+#include <algorithm>
 #include <cmath>
 
 #include "frame.h"
@@ -59,6 +60,30 @@ int32_t Colour(const RgbTriple& c) {
     return MakeColour(c.red, c.green, c.blue);
 }
 
+// DrawQuibFrame's client fill of columns 5 to W - 5 and rows 28 to H - 5, leaving out the
+// part of `covered` inside it: the bands above and below it, then the pieces left and right
+// of it, so each pixel outside is filled once, as by the one whole box.
+void FillClientAround(int64_t w, int64_t h, const PixelBox& covered, int32_t colour) {
+    auto box = [colour](int64_t left, int64_t top, int64_t right, int64_t bottom) {
+        FillBox(ClampToInt32(left), ClampToInt32(top), ClampToInt32(right - left),
+                ClampToInt32(bottom - top), colour);
+    };
+    // Edges past the last column and row, so that the width is W - 9 and the height H - 32.
+    const int64_t left = 5, top = 28, right = w - 4, bottom = h - 4;
+    const int64_t holeLeft = std::max<int64_t>(left, covered.left);
+    const int64_t holeTop = std::max<int64_t>(top, covered.top);
+    const int64_t holeRight = std::min<int64_t>(right, int64_t(covered.right) + 1);
+    const int64_t holeBottom = std::min<int64_t>(bottom, int64_t(covered.bottom) + 1);
+    if (holeLeft >= holeRight || holeTop >= holeBottom) {
+        box(left, top, right, bottom);
+        return;
+    }
+    box(left, top, right, holeTop);
+    box(left, holeBottom, right, bottom);
+    box(left, holeTop, holeLeft, holeBottom);
+    box(holeRight, holeTop, right, holeBottom);
+}
+
 } // namespace
 
 // Program start, before anything else of the toolkit: the title font.
@@ -103,8 +128,9 @@ int32_t OpenQuibWindow(const Text& title, int32_t x, int32_t y, int32_t width, i
 // position into the record, then client background, border, title bar, title and buttons
 // into the back buffer, not presented. TitleEffects bit 2 shades the bar from colour A to
 // B, bit 1 animates both colours, one phase step per call; the stored colours never
-// change. 0 when drawing cannot begin (nothing drawn).
-int32_t DrawQuibFrame() {
+// change. 0 when drawing cannot begin (nothing drawn). The fill leaves out the covered box,
+// which the caller paints over in this frame (a background image is drawn whole).
+int32_t DrawQuibFrame(const PixelBox& covered) {
     FollowWindowPosition();
     RgbTriple a = QuibWindow.TitleColourA;
     RgbTriple b = QuibWindow.TitleColourB;
@@ -135,7 +161,7 @@ int32_t DrawQuibFrame() {
         SetSpriteSource(QuibWindow.BackImage, -1, 0, 0, 0);
         BlitSprite(QuibWindow.BackImage, 5, 28);
     } else {
-        FillBox(5, 28, at(w - 9), at(h - 32), Colour(QuibWindow.BackColour));
+        FillClientAround(w, h, covered, Colour(QuibWindow.BackColour));
     }
 
     // Border: two raised bevels, two plain lines, the sunken inner edge and the title

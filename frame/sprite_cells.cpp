@@ -39,6 +39,12 @@ void LoadCellSheets() {
         LoadSpriteSheet(slot++, sheet, 0);
 }
 
+// The game screen, each frame: whether the board's sheet holds all its 15 cells of 20 x 20,
+// so that every tile drawn from it is whole and opaque.
+bool TileSetComplete() {
+    return SpriteCovers(TileSetSlot, 15 * 20, 20);
+}
+
 // Board cells (game screen): 20 x 20, in a row; 1 covered, 2 flag, 3 opened empty, 4 mine,
 // 5 to 12 the counts 1 to 8, 13 found mine, 14 wrong mark, 15 question mark.
 void DrawTileSetCell(int32_t x, int32_t y, int32_t n) {

@@ -43,13 +43,18 @@ void InitStarField() {
 // Every frame of the settings, game and end screens while the star option is on, inside
 // the frame's drawing pair: plots each star at its rounded position (halves to even), then
 // moves it Speed / 50 pixels right; a star past Width - 5 comes back at column 5 on a new
-// row with a new speed and colour. Stars stand still while this is not called.
-void DrawStarField() {
+// row with a new speed and colour. Stars stand still while this is not called. A star in
+// the covered box would be painted over in the same frame: it moves all the same, so the
+// field and the random sequence do not depend on what covers it.
+void DrawStarField(const PixelBox& covered) {
     float rightEdge = static_cast<float>(int64_t(QuibWindow.Width) - 5);
     for (int32_t i = 0; i <= LastStar(); i++) {
-        PlotPixel(RoundToInt32(StarX[i]), RoundToInt32(StarY[i]),
-                  MakeColour(RoundToInt32(StarRed[i]), RoundToInt32(StarGreen[i]),
-                             RoundToInt32(StarBlue[i])));
+        int32_t x = RoundToInt32(StarX[i]);
+        int32_t y = RoundToInt32(StarY[i]);
+        if (!covered.Contains(x, y))
+            PlotPixel(x, y,
+                      MakeColour(RoundToInt32(StarRed[i]), RoundToInt32(StarGreen[i]),
+                                 RoundToInt32(StarBlue[i])));
         StarX[i] = StarX[i] + StarSpeed[i] / 50.0f;
         if (StarX[i] > rightEdge) {
             StarX[i] = 5.0f;

@@ -54,6 +54,23 @@ int32_t TileForCell(int32_t cover, int32_t content) {
     return 0;
 }
 
+// What DrawRoundScreen's frame and stars may leave out: the board's pixels when DrawBoard
+// paints every cell with a whole opaque tile (the sheet has all its cells, and no cell is
+// left undrawn: see-through empty cells, unknown contents), else no pixel.
+PixelBox BoardCoveredByTiles() {
+    if (!TileSetComplete()) return NoPixelBox;
+    int32_t width = RoundColumns();
+    int32_t height = RoundRows();
+    for (int32_t y = 0; y < height; ++y) {
+        for (int32_t x = 0; x < width; ++x) {
+            int32_t i = CellIndex(x, y);
+            if (TileForCell(Board.cover[i], Board.content[i]) == 0) return NoPixelBox;
+        }
+    }
+    return {BoardLeft, BoardTop, BoardLeft + TileSize * width - 1,
+            BoardTop + TileSize * height - 1};
+}
+
 // A left press on board cell (cx, cy) in the play loop: wait for the release, open the
 // cell, start the clock on the round's first press, then decide loss or win. A quit during
 // the press is no release: the cell stays as it is. Nothing is drawn during the wait, so
@@ -150,10 +167,13 @@ void StartRound() {
     } while (TitleBarResult != CloseButton && RoundState == Running && ButtonAction == 0);
 }
 
+// The board's tiles hide the background fill and the stars under them: those are left out,
+// which leaves every shown pixel as it was and the board untouched until the tiles come.
 void DrawRoundScreen(int32_t faceCell) {
-    DrawQuibFrame();
+    const PixelBox covered = BoardCoveredByTiles();
+    DrawQuibFrame(covered);
     BeginDrawing(BackBufferOutput());
-    if (Options.starBackground != 0) DrawStarField();
+    if (Options.starBackground != 0) DrawStarField(covered);
     FillBox(5, 28, QuibWindow.Width - 9, 44, MakeColour(PanelRed, PanelGreen, PanelBlue));
     const PixelBox& face = FaceButtonBox;
     DrawBevelBox(face.left, face.top, face.right, face.bottom, PanelRed, PanelGreen, PanelBlue, 0);

@@ -159,6 +159,10 @@ int32_t LoadFontSlot(int32_t slot, const Text& face, int32_t size, int32_t flags
 int32_t LoadSpriteSheet(int32_t slot, const Text& fileName, int32_t mode);
 void SetSpriteSource(int32_t slot, int32_t x, int32_t y, int32_t width, int32_t height);
 void BlitSprite(int32_t slot, int32_t x, int32_t y);
+// The frame toolkit, for the game screen's board each frame: whether the slot holds a loaded
+// bitmap of at least width x height pixels, so that every cell of the sheet it draws is
+// copied whole and opaque.
+bool SpriteCovers(int32_t slot, int32_t width, int32_t height);
 
 // ---------------------------------------------------------------- data files (core)
 

@@ -115,6 +115,12 @@ int32_t LoadSpriteSheet(int32_t slot, const Text& fileName, int32_t /*mode*/) {
     return 1;
 }
 
+bool SpriteCovers(int32_t slot, int32_t width, int32_t height) {
+    if (!ValidSlot(slot)) return false;
+    const SpriteSlot& sprite = Sprites[slot];
+    return !sprite.pixels.empty() && sprite.width >= width && sprite.height >= height;
+}
+
 // Called before each blit by the sprite-cell helpers. The rectangle is cut at the bitmap's
 // right and bottom edges; x = -1 restores the whole bitmap. A rectangle that starts outside
 // the bitmap (other negative positions, or past the edge) or has a negative size is empty,

@@ -201,6 +201,30 @@ TEST_F(FrameTest, RolledUpAndOddSizedFramesStayInsideTheirArea) {
     }
 }
 
+// Over a marker colour, a frame with a covered box leaves the marker exactly on the covered
+// client pixels; every other pixel is what the frame without a box draws.
+TEST_F(FrameTest, FillLeavesOutExactlyTheCoveredClientPixels) {
+    OpenStandardWindow();
+    auto drawOverMarker = [](const PixelBox& box) {
+        BeginDrawing(BackBufferOutput());
+        FillBox(0, 0, 850, 600, Rgb(255, 0, 255));
+        EndDrawing();
+        DrawQuibFrame(box);
+        return BackBuffer.pixels;
+    };
+    const std::vector<uint32_t> whole = drawOverMarker(NoPixelBox);
+    const PixelBox client = {5, 28, 365, 305};
+    // A board inside; a box across the title bar and both sides; one past the far corner.
+    for (PixelBox box : {PixelBox{10, 78, 189, 257}, {0, 0, 400, 40}, {300, 200, 900, 700}}) {
+        const std::vector<uint32_t> pixels = drawOverMarker(box);
+        for (size_t i = 0; i < pixels.size(); ++i) {
+            const int32_t x = int32_t(i % 850), y = int32_t(i / 850);
+            const bool hidden = box.Contains(x, y) && client.Contains(x, y);
+            ASSERT_EQ(pixels[i], hidden ? uint32_t(Rgb(255, 0, 255)) : whole[i]) << x << "," << y;
+        }
+    }
+}
+
 TEST_F(FrameTest, TitleBarPressAreaExcludesItsOuterRowsAndColumns) {
     OpenStandardWindow();
     struct Point {

@@ -1,6 +1,8 @@
 // Tests of the star background: ranges, draw order, motion, respawn and rounding.
 #include <algorithm>
 #include <cmath>
+#include <utility>
+#include <vector>
 
 #include "frame_fixture.h"
 #include "frame_internal.h"
@@ -23,9 +25,9 @@ void OnlyStar(float x, float y, float speed, float grey) {
     StarRed[0] = StarGreen[0] = StarBlue[0] = grey;
 }
 
-void DrawOneFrame() {
+void DrawOneFrame(const PixelBox& covered = NoPixelBox) {
     ASSERT_EQ(BeginDrawing(BackBufferOutput()), 1);
-    DrawStarField();
+    DrawStarField(covered);
     EndDrawing();
 }
 
@@ -124,6 +126,34 @@ TEST_F(FrameTest, StarsStandStillWhileNotDrawnAndResumeWhereTheyStopped) {
         EXPECT_EQ(StarX[i], x[size_t(i)] + StarSpeed[i] / 50.0f) << i;
         EXPECT_EQ(StarY[i], y[size_t(i)]) << i;
     }
+}
+
+// Stars in a covered box are not plotted, yet the field moves and respawns as without it.
+TEST_F(FrameTest, StarsInACoveredBoxMoveButAreNotPlotted) {
+    const PixelBox box = {10, 78, 189, 257};
+    auto run = [](const PixelBox& covered) { // 300 frames, the last one alone on black
+        PrepareStarWindow();
+        SeedRandom(99);
+        InitStarField();
+        for (int frame = 0; frame < 300; ++frame) {
+            if (frame == 299) CreateBackBuffer(850, 600);
+            DrawOneFrame(covered);
+        }
+        std::vector<float> field(StarX, StarX + 2500);
+        field.insert(field.end(), StarY, StarY + 2500);
+        field.insert(field.end(), StarRed, StarRed + 2500);
+        return std::pair(field, BackBuffer.pixels);
+    };
+    const auto [openField, openPixels] = run(NoPixelBox);
+    const auto [field, pixels] = run(box);
+    EXPECT_TRUE(field == openField);
+    int32_t hidden = 0;
+    for (size_t i = 0; i < pixels.size(); ++i) {
+        const bool inBox = box.Contains(int64_t(i % 850), int64_t(i / 850));
+        hidden += inBox && openPixels[i] != 0;
+        ASSERT_EQ(pixels[i], inBox ? 0u : openPixels[i]) << i;
+    }
+    EXPECT_GT(hidden, 100);
 }
 
 TEST_F(FrameTest, StarsInAWindowSmallerThanItsFrameStayDefined) {

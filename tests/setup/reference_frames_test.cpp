@@ -3,14 +3,15 @@
 // Each reference is the 64-bit FNV-1a hash of a frame's size and pixels as shown in the
 // window, kept in tests/setup/reference_frames/hashes.txt beside a PNG of the same frame
 // for looking at. Text drawn by GDI (the Windows build, under Wine) has other pixels than
-// FreeType's: its hashes are kept in hashes-gdi.txt. Any change of any pixel of these frames fails the test. After a change
-// that is meant to alter the pictures, tools/update-reference-frames.sh writes new hashes
-// and PNGs (open the PNGs and look before committing them).
+// FreeType's: its hashes are kept in hashes-gdi.txt. Any change of any pixel of these frames fails
+// the test. After a change that is meant to alter the pictures, tools/update-reference-frames.sh
+// writes new hashes and PNGs (open the PNGs and look before committing them).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <sstream>
@@ -143,6 +144,41 @@ void CheckIdleSettingsScreen(const std::string& name, const std::string& prefs, 
     EXPECT_GE(ScriptPresentCount(), frames);
 }
 
+// A program run on the 40 x 25 board with the given preferences, after `prepare` has had its
+// say on the program folder: the first empty cell opened (a flood) and the first counted
+// cell, then the frame about a second later is checked.
+template <typename Prepare>
+void CheckOpenedRound(const std::string& name, const std::string& prefs, Prepare prepare) {
+    const std::string folder = FreshMachine(name);
+    WriteWholeFile(folder + "Prefs", prefs);
+    prepare(folder + "GFX/");
+    ScriptClick(5200, StartX, StartY);
+    ScriptEndAt(120000);
+    int step = 0;
+    int64_t checkAt = 0;
+    uint32_t playedUntil = 0;
+    EachPresent([&] {
+        const uint32_t now = ScriptClock();
+        if (step == 0 && OnGameScreen() && RoundState == Running) {
+            step = 1;
+            const auto [sx, sy] = NthCell(Empty);
+            const auto [nx, ny] = NthCell(Counted);
+            const uint32_t t = ScriptClick(now + 100, CellX(sx), CellY(sy), 1, 30);
+            playedUntil = ScriptClick(t + 50, CellX(nx), CellY(ny), 1, 30);
+        } else if (step == 1 && now > playedUntil) {
+            step = 2;
+            checkAt = ScriptPresentCount() + 60;
+        } else if (step == 2 && ScriptPresentCount() == checkAt) {
+            step = 3;
+            CheckShownFrame(name);
+            ScriptEndAt(now + 1);
+        }
+    });
+    EXPECT_EQ(RunTessaroc(), 0);
+    ScriptOnPresent(nullptr);
+    EXPECT_EQ(step, 3);
+}
+
 } // namespace
 
 TEST(ReferenceFrames, SettingsScreenPlain) {
@@ -239,4 +275,25 @@ TEST(ReferenceFrames, WonRoundAndTopTen) {
     EXPECT_EQ(RunTessaroc(), 0);
     ScriptOnPresent(nullptr);
     EXPECT_EQ(step, 5);
+}
+
+// Opened empty cells left undrawn: the stars and the black fill show through them.
+TEST(ReferenceFrames, RoundWithTransparentEmptyCells) {
+    CheckOpenedRound("round_empty_transparent", PrefsRecord(1, 1, 0, 0, 40, 25, 150, 0, 0),
+                     [](const std::string&) {});
+}
+
+// Without the board's sheet no tile is drawn: fill and stars where the board would be.
+TEST(ReferenceFrames, RoundWithoutTileSheet) {
+    CheckOpenedRound("round_no_tileset", PrefsRecord(1, 0, 0, 0, 40, 25, 150, 0, 0),
+                     [](const std::string& gfx) { std::filesystem::remove(gfx + "TileSet.bmp"); });
+}
+
+// A board sheet narrower than its 15 cells (the 93 x 31 face sheet in its place): the first
+// cells are drawn whole, the fifth cut, the later ones not at all.
+TEST(ReferenceFrames, RoundWithNarrowTileSheet) {
+    CheckOpenedRound("round_narrow_tileset", PrefsRecord(1, 0, 0, 0, 40, 25, 150, 0, 0),
+                     [](const std::string& gfx) {
+                         WriteWholeFile(gfx + "TileSet.bmp", ReadWholeFile(gfx + "Smileys.bmp"));
+                     });
 }
