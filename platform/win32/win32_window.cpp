@@ -304,7 +304,9 @@ static void SendRows(HDC dc, int32_t width, int32_t first, int32_t count) {
 
 // The client-sized top-left part of the back buffer (the client area divided by the scale),
 // whole (WM_PAINT: the system lost what the window showed) or only the rows that changed
-// since the last present.
+// since the last present. A paint reaches only the region the system names, and between two
+// presents the back buffer may already hold part of the next frame: after it the rest of the
+// window is not known to show what was sent, so the next present sends everything again.
 void CopyBackBufferToWindow(HDC dc, bool whole) {
     RECT client;
     if (!dc || BackBuffer.pixels.empty() || !GetClientRect(Win32Window.window, &client)) return;
@@ -315,6 +317,7 @@ void CopyBackBufferToWindow(HDC dc, bool whole) {
     if (whole) ForgetShownFrame();
     for (const RowRun& run : TakeChangedRows(width, height))
         SendRows(dc, width, run.first, run.count);
+    if (whole) ForgetShownFrame();
 }
 
 // Waits until the performance counter passes target: on the timer until about half a

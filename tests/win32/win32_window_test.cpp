@@ -166,6 +166,26 @@ TEST_F(RealWin32Window, PresentShowsTheBackBufferTopRowFirst) {
     ReleaseDC(TestWindow(), dc);
 }
 
+// A repaint the system asks for between two presents reaches only the part it names, though
+// it sends from the back buffer, where the next frame is already being drawn: the present
+// after it still sends that frame everywhere else.
+TEST_F(RealWin32Window, ARepaintBeforeAPresentLeavesNoOldPixels) {
+    std::fill(BackBuffer.pixels.begin(), BackBuffer.pixels.end(), 0x102030u);
+    TouchWholeBackBuffer();
+    PresentBackBuffer();
+    BeginDrawing(BackBufferOutput()); // the next frame, not presented yet
+    PlotPixel(200, 150, MakeColour(0xAB, 0xCD, 0xEF));
+    EndDrawing();
+    RECT corner{0, 0, 20, 20}; // another window left the top-left corner
+    InvalidateRect(TestWindow(), &corner, FALSE);
+    UpdateWindow(TestWindow());
+    PresentBackBuffer();
+    HDC dc = GetDC(TestWindow());
+    EXPECT_EQ(GetPixel(dc, 200, 150), RGB(0xAB, 0xCD, 0xEF));
+    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(0x10, 0x20, 0x30));
+    ReleaseDC(TestWindow(), dc);
+}
+
 TEST_F(RealWin32Window, MouseMessagesBecomeEventsWithDesktopPointsAndMasks) {
     PostMessageW(TestWindow(), WM_LBUTTONDOWN, MK_LBUTTON | MK_SHIFT, MAKELPARAM(5, 7));
     PostMessageW(TestWindow(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(6, 7));
