@@ -1,0 +1,250 @@
+// Whole-program runs played twice, once as the program runs and once with every present
+// comparing the whole frame, drawing every operation and redrawing the whole board: every
+// frame shown must be the same in both.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "game_state.h"
+#include "platform_state.h"
+#include "program_run.h"
+#include "script_platform.h"
+#include "script_state.h"
+#include "setup.h"
+#include "test_support.h"
+
+namespace {
+
+// The shown client area, hashed with its size (64-bit FNV-1a over whole pixels).
+uint64_t ShownHash() {
+    uint64_t hash = 0xCBF29CE484222325ull;
+    auto add = [&hash](uint64_t value) {
+        hash ^= value;
+        hash *= 0x100000001B3ull;
+    };
+    add(uint64_t(uint32_t(ScriptScreen.shownWidth)) << 32 | uint32_t(ScriptScreen.shownHeight));
+    for (uint32_t pixel : ScriptScreen.shown)
+        add(pixel);
+    return hash;
+}
+
+// Called after every present of the run without shortcuts: the next present compares
+// every pixel, no frame is taken for a repeat of the last, and the board's tiles are all
+// copied again.
+void ForgetEveryShortcut() {
+    TouchWholeBackBuffer();
+    FrameRepeat = FrameRepeatRecord{};
+    BoardPicture = BoardPictureRecord{};
+}
+
+// One present of a run: the size and hash of what the window showed.
+struct PresentedFrame {
+    int32_t width = 0, height = 0;
+    uint64_t hash = 0;
+    bool operator==(const PresentedFrame&) const = default;
+};
+
+// A whole-program run: Start writes the script, Step answers each present (it may add to
+// the script from what the screens show); Finished says whether every step was reached.
+struct Scene {
+    std::function<void()> start;
+    std::function<void()> step;
+    std::function<bool()> finished;
+};
+
+// Runs the program through the scene and returns every frame shown.
+std::vector<PresentedFrame> ShownFrames(const Scene& scene, bool shortcuts) {
+    scene.start();
+    std::vector<PresentedFrame> frames;
+    ScriptOnPresent([&](int64_t) {
+        frames.push_back({ScriptScreen.shownWidth, ScriptScreen.shownHeight, ShownHash()});
+        if (!shortcuts) ForgetEveryShortcut();
+        scene.step();
+    });
+    EXPECT_EQ(RunTessaroc(), 0);
+    ScriptOnPresent(nullptr);
+    EXPECT_TRUE(scene.finished()) << (shortcuts ? "with" : "without") << " the shortcuts";
+    return frames;
+}
+
+// Plays the scene both ways and names the first presents whose frames differ.
+void ExpectSameFrames(const Scene& scene) {
+    const std::vector<PresentedFrame> full = ShownFrames(scene, false);
+    const std::vector<PresentedFrame> fast = ShownFrames(scene, true);
+    EXPECT_EQ(fast.size(), full.size());
+    int32_t reported = 0;
+    for (size_t i = 0; i < std::min(fast.size(), full.size()) && reported < 5; ++i) {
+        if (fast[i] == full[i]) continue;
+        ++reported;
+        ADD_FAILURE() << "present " << i + 1 << " of " << full.size() << " shows other pixels ("
+                      << fast[i].width << " x " << fast[i].height << ")";
+    }
+}
+
+bool BoardPlaced() {
+    return std::count(std::begin(Board.content), std::end(Board.content), Mine) ==
+           BoardSettings.mines;
+}
+
+bool OnGameScreen() {
+    return ScriptWindow().height == 20 * BoardSettings.height + 88 && BoardPlaced();
+}
+
+// Desktop centre of a board cell; the window's corner as it stands at the call.
+int32_t CellX(int32_t cx) {
+    return ScriptWindow().x + 10 + 20 * cx + 10;
+}
+int32_t CellY(int32_t cy) {
+    return ScriptWindow().y + 78 + 20 * cy + 10;
+}
+
+// The nth cell (from 1) of the board, columns outer, whose content passes the test.
+std::pair<int32_t, int32_t> NthCell(bool (*test)(int32_t), int32_t nth = 1) {
+    for (int32_t x = 0; x < BoardSettings.width; ++x)
+        for (int32_t y = 0; y < BoardSettings.height; ++y)
+            if (test(Board.content[x * BoardRows + y]) && --nth == 0) return {x, y};
+    return {-1, -1};
+}
+bool Empty(int32_t content) {
+    return content == 0;
+}
+bool Counted(int32_t content) {
+    return content > 0 && content < Mine;
+}
+bool HoldsMine(int32_t content) {
+    return content == Mine;
+}
+
+// A press at (x, y) held while the pointer slides to (toX, toY) and back, released there.
+uint32_t PressAndSlide(uint32_t at, int32_t x, int32_t y, int32_t toX, int32_t toY) {
+    ScriptMouseMove(at, x, y);
+    ScriptMouseDown(at + 1, 1);
+    ScriptMouseMove(at + 200, toX, toY);
+    ScriptMouseMove(at + 400, x, y);
+    ScriptMouseMove(at + 600, toX, toY);
+    ScriptMouseUp(at + 800, 1);
+    return at + 800;
+}
+
+// The title bar dragged by (dx, dy) from (x, y) in a few moves, then dragged back.
+uint32_t DragThereAndBack(uint32_t at, int32_t x, int32_t y, int32_t dx, int32_t dy) {
+    ScriptMouseMove(at, x, y);
+    ScriptMouseDown(at + 1, 1);
+    ScriptMouseMove(at + 100, x + dx / 2, y + dy / 2);
+    ScriptMouseMove(at + 200, x + dx, y + dy);
+    ScriptMouseUp(at + 300, 1);
+    ScriptMouseMove(at + 500, x + dx, y + dy);
+    ScriptMouseDown(at + 501, 1);
+    ScriptMouseMove(at + 600, x, y);
+    ScriptMouseUp(at + 700, 1);
+    return at + 700;
+}
+
+// The window's title-bar button slot n (1 at the right), as a desktop point.
+int32_t SlotX(int32_t slot) {
+    return ScriptWindow().x + ScriptWindow().width - 4 - 20 * slot + 9;
+}
+constexpr int32_t SlotY = 15;
+
+// Rolls the window up with slot 2 and restores it with slot 1 a little later.
+uint32_t RollUpAndRestore(uint32_t at) {
+    const int32_t rollUp = SlotX(2), restore = SlotX(1);
+    const uint32_t t = ScriptClick(at, rollUp, SlotY, 1, 200);
+    return ScriptClick(t + 600, restore, SlotY, 1, 200);
+}
+
+} // namespace
+
+// The settings screen with every title effect and the stars: options switched, a step
+// button held, the window dragged and rolled up; then the largest round: a flood, marks, a
+// press held on a cell, the face and back buttons pressed and left, the window dragged and
+// rolled up, a lost round's end screen and its face button; the next round left for the
+// settings, transparent empty cells switched on, and a won small round with its top ten.
+TEST(PresentShortcuts, EveryShownFrameIsWhatAFullPresentShows) {
+    int s = 0;
+    uint32_t u = 0;
+    Scene scene;
+    scene.start = [&] {
+        s = 0;
+        u = 0;
+        const std::string folder = FreshMachine("shortcuts");
+        WriteWholeFile(folder + "Prefs", PrefsRecord(1, 0, 1, 1, 40, 25, 150, 0, 0));
+        uint32_t t = ScriptClick(5200, CheckBoxX, CheckBoxY[0], 1, 30); // stars off
+        t = ScriptClick(t + 300, CheckBoxX, CheckBoxY[3], 1, 30);       // gradient off
+        t = ScriptClick(t + 300, CheckBoxX, CheckBoxY[0], 1, 30);       // stars on
+        t = ScriptClick(t + 300, CheckBoxX, CheckBoxY[3], 1, 30);       // gradient on
+        t = ScriptClick(t + 300, MinusX, SliderRowY[2], 1, 400);        // fewer mines
+        t = ScriptClick(t + 300, PlusX, SliderRowY[2], 1, 400);         // and back
+        t = DragThereAndBack(t + 300, 150, 12, 60, 40);
+        t = RollUpAndRestore(t + 300);
+        ScriptClick(t + 500, StartX, StartY, 1, 30);
+        ScriptEndAt(400000);
+    };
+    scene.step = [&] {
+        const uint32_t now = ScriptClock();
+        if (s == 0 && OnGameScreen() && RoundState == Running) {
+            s = 1;
+            const auto [ex, ey] = NthCell(Empty);
+            const auto [nx, ny] = NthCell(Counted);
+            const auto [n2x, n2y] = NthCell(Counted, 7);
+            const auto [mx, my] = NthCell(HoldsMine);
+            uint32_t at = ScriptClick(now + 100, CellX(ex), CellY(ey), 1, 30);
+            at = ScriptClick(at + 100, CellX(nx), CellY(ny), 1, 30);
+            at = ScriptClick(at + 100, CellX(mx), CellY(my), 2, 30);    // flag
+            at = ScriptClick(at + 100, CellX(39), CellY(24), 2, 30);    // flag
+            at = ScriptClick(at + 100, CellX(39), CellY(24), 2, 30);    // question
+            at = ScriptClick(at + 100, CellX(n2x), CellY(n2y), 1, 700); // held
+            at = PressAndSlide(at + 200, 265, 50, 265, 150);            // face
+            at = PressAndSlide(at + 200, 325, 50, 325, 150);            // back
+            u = at + 100;
+        } else if (s == 1 && now > u) {
+            s = 2;
+            u = DragThereAndBack(now + 100, 400, 12, -80, 30) + 100;
+        } else if (s == 2 && now > u) {
+            s = 3;
+            u = RollUpAndRestore(now + 100) + 300;
+        } else if (s == 3 && now > u) {
+            s = 4;
+            const auto [mx, my] = NthCell(HoldsMine, 2); // the first carries a flag
+            ScriptClick(now + 300, CellX(mx), CellY(my), 1, 30);
+        } else if (s == 4 && RoundState == Lost) {
+            s = 5;
+            u = PressAndSlide(now + 500, 265, 50, 265, 150) + 100;
+            u = RollUpAndRestore(u) + 300;
+        } else if (s == 5 && now > u) {
+            s = 6;
+            ScriptClick(now + 100, 265, 50, 1, 200); // face: a new round
+            u = now + 200;
+        } else if (s == 6 && now > u && OnGameScreen() && RoundState == Running) {
+            s = 7;
+            const auto [ex, ey] = NthCell(Empty);
+            u = ScriptClick(now + 100, CellX(ex), CellY(ey), 1, 30);
+            u = ScriptClick(u + 500, 325, 50, 1, 30); // back to the settings
+        } else if (s == 7 && now > u && ScriptWindow().height == 310) {
+            s = 8;
+            uint32_t at = ScriptClick(now + 300, CheckBoxX, CheckBoxY[1], 1, 30);
+            at = ScriptClick(at + 300, PresetX[0], PresetY, 1, 30);
+            ScriptClick(at + 300, StartX, StartY, 1, 30);
+        } else if (s == 8 && OnGameScreen() && RoundState == Running && BoardSettings.width < 40) {
+            s = 9;
+            uint32_t at = now + 100;
+            for (int32_t x = 0; x < BoardSettings.width; ++x)
+                for (int32_t y = 0; y < BoardSettings.height; ++y)
+                    if (Board.content[x * BoardRows + y] != Mine)
+                        at = ScriptClick(at, CellX(x), CellY(y), 1, 30) + 50;
+            u = at;
+        } else if (s == 9 && RoundState == Won && now > u) {
+            s = 10;
+            ScriptClick(now + 500, 265, 50, 1, 200); // face: the top ten
+        } else if (s == 10 && ScriptWindow().width == 350 && ScriptWindow().height == 360) {
+            s = 11;
+            ScriptEndAt(now + 3000);
+        }
+    };
+    scene.finished = [&] { return s == 11; };
+    ExpectSameFrames(scene);
+}
