@@ -27,10 +27,12 @@ void WritePixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
 // Puts one pixel of a line or box: the current colour, or the inverse with mode flag 2.
 void PutPixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
     if (x < 0 || y < 0 || x >= BackBuffer.width || y >= BackBuffer.height) return;
-    const uint32_t record[PixelRecordWords] = {uint32_t(DrawRecordKind::Pixel), uint32_t(x),
-                                               uint32_t(y), pixel, invert ? 1u : 0u};
     NoteWatchedWrite(x, y, x + 1, y + 1);
-    if (LeaveOut(record, PixelRecordWords)) return;
+    if (RepeatListing()) {
+        const uint32_t record[PixelRecordWords] = {uint32_t(DrawRecordKind::Pixel), uint32_t(x),
+                                                   uint32_t(y), pixel, invert ? 1u : 0u};
+        if (LeaveOutRepeatedDrawing(record, PixelRecordWords)) return;
+    }
     WritePixel(x, y, pixel, invert);
 }
 
@@ -53,10 +55,10 @@ void FillInside(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, 
     constexpr size_t WideRow = 32;
     if (length < WideRow) {
         for (size_t r = 0; r < rows; ++r)
-            std::fill(first + r * stride, first + r * stride + length, pixel);
+            FillPixels(first + r * stride, length, pixel);
         return;
     }
-    std::fill(first, first + length, pixel);
+    FillPixels(first, length, pixel);
     for (size_t r = 1; r < rows; ++r)
         std::copy(first, first + length, first + r * stride);
 }
@@ -77,15 +79,17 @@ void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, b
     x1 = std::min<int64_t>(x1, BackBuffer.width);
     y1 = std::min<int64_t>(y1, BackBuffer.height);
     if (x0 >= x1 || y0 >= y1) return;
-    const uint32_t record[BoxRecordWords] = {uint32_t(DrawRecordKind::Box),
-                                             uint32_t(x0),
-                                             uint32_t(y0),
-                                             uint32_t(x1),
-                                             uint32_t(y1),
-                                             pixel,
-                                             invert ? 1u : 0u};
     NoteWatchedWrite(x0, y0, x1, y1);
-    if (LeaveOut(record, BoxRecordWords)) return;
+    if (RepeatListing()) {
+        const uint32_t record[BoxRecordWords] = {uint32_t(DrawRecordKind::Box),
+                                                 uint32_t(x0),
+                                                 uint32_t(y0),
+                                                 uint32_t(x1),
+                                                 uint32_t(y1),
+                                                 pixel,
+                                                 invert ? 1u : 0u};
+        if (LeaveOutRepeatedDrawing(record, BoxRecordWords)) return;
+    }
     FillInside(x0, y0, x1, y1, pixel, invert);
 }
 

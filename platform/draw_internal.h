@@ -53,17 +53,39 @@ void ReplayPixel(const uint32_t* record);
 void ReplayGlyph(const uint32_t* record);
 void ReplayBlit(const uint32_t* record);
 
-// Called by each pixel-writing operation with its record before it writes: true when the
-// frame repeats the last one so far and the operation is left out. Costs two tests while
-// no list is kept.
-inline bool LeaveOut(const uint32_t* record, size_t words) {
-    if (!FrameRepeat.recording && !FrameRepeat.leavingOut) return false;
-    return LeaveOutRepeatedDrawing(record, words);
+// Whether the pixel-writing operations hand their records to LeaveOutRepeatedDrawing now;
+// while not (a frame that changes, such as every frame with stars) they make none.
+inline bool RepeatListing() {
+    return FrameRepeat.recording || FrameRepeat.leavingOut;
 }
 
 // Paints (or, with invert, inverts) the pixels of columns x0 to x1 - 1 and rows y0 to
 // y1 - 1, cut to the back buffer; an empty or reversed range paints nothing.
 void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, bool invert);
+
+// Stores n copies of pixel from p on: 16 at a time as a fixed block, which the compiler turns
+// into a few vector stores.
+inline void FillPixels(uint32_t* p, size_t n, uint32_t pixel) {
+    uint32_t block[16];
+    for (uint32_t& b : block)
+        b = pixel;
+    for (; n >= 16; n -= 16, p += 16)
+        std::memcpy(p, block, sizeof block);
+    for (; n > 0; --n)
+        *p++ = pixel;
+}
+
+// Whether n pixels at a and b are equal, in fixed blocks of 16 for short runs (the parts of
+// rows a present compares are often a single block) and by the library for long ones.
+inline bool SamePixels(const uint32_t* a, const uint32_t* b, size_t n) {
+    constexpr size_t LongRun = 64;
+    if (n >= LongRun) return std::memcmp(a, b, n * sizeof(uint32_t)) == 0;
+    for (; n >= 16; n -= 16, a += 16, b += 16)
+        if (std::memcmp(a, b, 16 * sizeof(uint32_t)) != 0) return false;
+    for (; n > 0; --n)
+        if (*a++ != *b++) return false;
+    return true;
+}
 
 // Copies n pixels from src to dst (not overlapping). Sprite rows are short (tiles are 20
 // pixels): they are copied in fixed blocks of 16, 8, 4 and 1 pixels that the compiler turns

@@ -16,8 +16,8 @@
 // Kinds of written-down operations; each record starts with its kind and has a fixed length.
 enum class DrawRecordKind : uint32_t { Box = 1, Pixel, Glyph, Blit };
 
-// Called by the core's pixel-writing operations (draw_internal.h) with their record, before
-// they write: true when the operation is to be left out. Operations left out earlier in
+// Called by the core's pixel-writing operations with their record before they write, while
+// RepeatListing (draw_internal.h): true when the operation is to be left out. Operations left out earlier in
 // the frame are drawn before this returns false.
 bool LeaveOutRepeatedDrawing(const uint32_t* record, size_t words);
 

@@ -5,6 +5,7 @@
 #include <bit>
 #include <cstring>
 
+#include "draw_internal.h"
 #include "frame_repeat.h"
 #include "platform_state.h"
 
@@ -21,9 +22,8 @@ bool CopyTouchedParts(int32_t row, int32_t width, uint32_t* shown) {
         const int64_t x0 = int64_t{first} << shift;
         const int64_t x1 = std::min<int64_t>(int64_t{end} << shift, width);
         if (x0 >= x1) break;
-        const size_t bytes = size_t(x1 - x0) * sizeof(uint32_t);
-        if (std::memcmp(now + x0, shown + x0, bytes) == 0) continue;
-        std::memcpy(shown + x0, now + x0, bytes);
+        if (SamePixels(now + x0, shown + x0, size_t(x1 - x0))) continue;
+        std::memcpy(shown + x0, now + x0, size_t(x1 - x0) * sizeof(uint32_t));
         changed = true;
     }
     return changed;

@@ -159,16 +159,18 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y) {
     if (left >= right || top >= bottom) return;
     const uint64_t first =
         uint64_t((sprite.srcY + (top - y)) * sprite.width + (sprite.srcX + (left - x)));
-    const uint32_t record[BlitRecordWords] = {uint32_t(DrawRecordKind::Blit),
-                                              uint32_t(slot),
-                                              uint32_t(first),
-                                              uint32_t(first >> 32),
-                                              uint32_t(left),
-                                              uint32_t(top),
-                                              uint32_t(right),
-                                              uint32_t(bottom)};
     NoteWatchedWrite(left, top, right, bottom);
-    if (LeaveOut(record, BlitRecordWords)) return;
+    if (RepeatListing()) {
+        const uint32_t record[BlitRecordWords] = {uint32_t(DrawRecordKind::Blit),
+                                                  uint32_t(slot),
+                                                  uint32_t(first),
+                                                  uint32_t(first >> 32),
+                                                  uint32_t(left),
+                                                  uint32_t(top),
+                                                  uint32_t(right),
+                                                  uint32_t(bottom)};
+        if (LeaveOutRepeatedDrawing(record, BlitRecordWords)) return;
+    }
     CopyRows(sprite, first, left, top, right, bottom);
 }
 

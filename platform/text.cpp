@@ -128,13 +128,15 @@ void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
 // the last one so far (frame_repeat.h).
 void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel) {
     const uint64_t address = reinterpret_cast<uintptr_t>(&picture);
-    const uint32_t record[GlyphRecordWords] = {
-        uint32_t(DrawRecordKind::Glyph), uint32_t(address),
-        uint32_t(address >> 32),         uint32_t(uint64_t(x)),
-        uint32_t(uint64_t(x) >> 32),     uint32_t(uint64_t(y)),
-        uint32_t(uint64_t(y) >> 32),     pixel};
     NoteWatchedWrite(x, y, x + picture.glyph.width, y + picture.glyph.rows);
-    if (LeaveOut(record, GlyphRecordWords)) return;
+    if (RepeatListing()) {
+        const uint32_t record[GlyphRecordWords] = {
+            uint32_t(DrawRecordKind::Glyph), uint32_t(address),
+            uint32_t(address >> 32),         uint32_t(uint64_t(x)),
+            uint32_t(uint64_t(x) >> 32),     uint32_t(uint64_t(y)),
+            uint32_t(uint64_t(y) >> 32),     pixel};
+        if (LeaveOutRepeatedDrawing(record, GlyphRecordWords)) return;
+    }
     WriteGlyph(picture, x, y, pixel);
 }
 

@@ -36,16 +36,19 @@ xdotool sleep 100000 &
 keeper=$!
 trap 'kill $keeper 2>/dev/null || true; cleanup' EXIT
 
-# A shim that counts presents (each asks SDL for the window surface once) and sends to the
-# window (surface updates, whole or by rectangles) into a file, "presents sends".
+# A shim that counts presents (each ends in the pacing sleep, an absolute clock_nanosleep)
+# and sends to the window (presents that put an image, through the shared image or SDL's
+# window surface) into a file, "presents sends".
 cat >"$work/count.c" <<'C'
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <time.h>
 #include <unistd.h>
 static long presents, sends;
+static int sent;
 static void note(void) {
     static int fd = -2;
     if (fd == -2) {
@@ -57,25 +60,34 @@ static void note(void) {
     int n = snprintf(line, sizeof line, "%20ld %20ld\n", presents, sends);
     pwrite(fd, line, (size_t)n, 0);
 }
-void* SDL_GetWindowSurface(void* window) {
-    static void* (*real)(void*) = 0;
-    if (!real) real = (void* (*)(void*))dlsym(RTLD_NEXT, "SDL_GetWindowSurface");
-    presents++;
-    note();
-    return real(window);
+int clock_nanosleep(clockid_t clock, int flags, const struct timespec* t, struct timespec* left) {
+    static int (*real)(clockid_t, int, const struct timespec*, struct timespec*) = 0;
+    if (!real) real = (int (*)(clockid_t, int, const struct timespec*, struct timespec*))dlsym(RTLD_NEXT, "clock_nanosleep");
+    if (flags == TIMER_ABSTIME) {
+        presents++;
+        if (sent) sends++;
+        sent = 0;
+        note();
+    }
+    return real(clock, flags, t, left);
+}
+int XShmPutImage(void* d, unsigned long w, void* gc, void* image, int sx, int sy, int dx, int dy,
+                 unsigned sw, unsigned sh, int event) {
+    static int (*real)(void*, unsigned long, void*, void*, int, int, int, int, unsigned, unsigned, int) = 0;
+    if (!real) real = (int (*)(void*, unsigned long, void*, void*, int, int, int, int, unsigned, unsigned, int))dlsym(RTLD_NEXT, "XShmPutImage");
+    sent = 1;
+    return real(d, w, gc, image, sx, sy, dx, dy, sw, sh, event);
 }
 int SDL_UpdateWindowSurface(void* window) {
     static int (*real)(void*) = 0;
     if (!real) real = (int (*)(void*))dlsym(RTLD_NEXT, "SDL_UpdateWindowSurface");
-    sends++;
-    note();
+    sent = 1;
     return real(window);
 }
 int SDL_UpdateWindowSurfaceRects(void* window, const void* rects, int count) {
     static int (*real)(void*, const void*, int) = 0;
     if (!real) real = (int (*)(void*, const void*, int))dlsym(RTLD_NEXT, "SDL_UpdateWindowSurfaceRects");
-    sends++;
-    note();
+    sent = 1;
     return real(window, rects, count);
 }
 C

@@ -5,6 +5,11 @@
 
 // X11 id of the window (0 before OpenScreenSystem or off X11).
 unsigned long SdlNativeWindow();
+// X11 Display* of the program's connection (null before OpenScreenSystem or off X11).
+void* SdlNativeDisplay();
+// Whether presents may send through their own shared-memory image (the default) or only
+// through SDL's window surface, as where the X server cannot share memory with us.
+void SdlAllowSharedFrames(bool allowed);
 // Set-1 scan code (extended keys + 0x80) that KeyDown reports for an SDL physical scancode
 // (the USB usage number); 0 for keys the table leaves out or numbers outside it.
 int32_t SdlSet1ScanCode(int32_t sdlScancode);

@@ -9,15 +9,20 @@
 
 // ---------------------------------------------------------------- window
 
+struct SdlSharedImage; // the present's own shared-memory image (sdl_xshm.cpp)
+
 struct SdlWindowRecord {
-    SDL_Window* window = nullptr;    // the one window, made hidden by OpenScreenSystem
-    bool videoReady = false;         // SDL's video subsystem is initialised
-    void* xDisplay = nullptr;        // X11 Display* of SDL's connection (null off X11)
-    unsigned long xWindow = 0;       // X11 window id of the window (0 off X11)
-    SDL_Surface* surface = nullptr;  // the window surface the last present drew into
-    std::vector<SDL_Rect> sendRects; // rows the present sends (storage kept between frames)
-    int32_t scale = 1;               // desktop pixels per game pixel, chosen by OpenScreenSystem
-    std::vector<uint32_t> scaled;    // rows of the back buffer enlarged by scale, for a present
+    SDL_Window* window = nullptr;     // the one window, made hidden by OpenScreenSystem
+    bool videoReady = false;          // SDL's video subsystem is initialised
+    void* xDisplay = nullptr;         // X11 Display* of SDL's connection (null off X11)
+    unsigned long xWindow = 0;        // X11 window id of the window (0 off X11)
+    SDL_Surface* surface = nullptr;   // the window surface the last present drew into
+    std::vector<SDL_Rect> sendRects;  // rows the present sends (storage kept between frames)
+    int32_t scale = 1;                // desktop pixels per game pixel, chosen by OpenScreenSystem
+    std::vector<uint32_t> scaled;     // rows of the back buffer enlarged by scale, for a present
+    SdlSharedImage* shared = nullptr; // the image presents send on X11, null when none yet
+    bool sharingAllowed = true;       // false once the X server refused a shared image (or a
+                                      // test switched it off): presents use SDL's surface
 };
 extern SdlWindowRecord SdlWindow;
 
@@ -75,3 +80,11 @@ void NoteConnectionRead();
 // Blocks until the X server has sent something (or the window system has an event) or ms
 // milliseconds have passed; reads nothing. Sends what waits in the output buffer first.
 void WaitForWindowSystem(int32_t ms);
+// The target of the presents on X11: an image of the window's size in memory shared with
+// the X server, made on first use and again when the size changed (the shown frame is then
+// forgotten); null where the server cannot share one, and presents use SDL's window surface.
+SDL_Surface* SharedFrameSurface();
+// Sends rectangles of the shared image to the window, without waiting for the server.
+void SendSharedRects(const SDL_Rect* rects, int count);
+// Frees the shared image (ClosePlatform, a size change).
+void DropSharedFrame();

@@ -322,12 +322,22 @@ static bool SendChangedRowsDirectly(SDL_Surface* surface, int w, int h) {
     return true;
 }
 
+// Sends rectangles of the present's target to the window: the shared image, or SDL's surface.
+static void SendWindowRects(bool shared, const std::vector<SDL_Rect>& rects) {
+    if (shared) {
+        SendSharedRects(rects.data(), int(rects.size()));
+    } else {
+        SDL_UpdateWindowSurfaceRects(SdlWindow.window, rects.data(), int(rects.size()));
+    }
+}
+
 // Copies the top-left part of the back buffer (0x00RRGGBB rows) into the window surface,
 // enlarged by the scale, black where the window is larger than the buffer. Sends only the
 // rows that changed since the last present, so a frame equal to the last one costs no copy
 // and no call of X.
 static void CopyBackBufferToWindow() {
-    SDL_Surface* surface = SDL_GetWindowSurface(SdlWindow.window);
+    SDL_Surface* shared = SharedFrameSurface();
+    SDL_Surface* surface = shared ? shared : SDL_GetWindowSurface(SdlWindow.window);
     if (!surface) return;
     // A new surface (after a resize) holds nothing of ours yet.
     if (surface != SdlWindow.surface) ForgetShownFrame();
@@ -341,7 +351,7 @@ static void CopyBackBufferToWindow() {
         BeginFrameCompare();
         if (w > 0 && h > 0) SendRows(surface, 0, h, w);
         EndFrameCompare(true);
-        SDL_UpdateWindowSurface(SdlWindow.window);
+        SendWindowRects(shared != nullptr, {SDL_Rect{0, 0, surface->w, surface->h}});
         return;
     }
     // Only the rows that changed since the last present (in the game's rows, each scale
@@ -354,9 +364,7 @@ static void CopyBackBufferToWindow() {
             AddSendRows(run.first * scale, run.count * scale, w);
         }
     }
-    if (!SdlWindow.sendRects.empty())
-        SDL_UpdateWindowSurfaceRects(SdlWindow.window, SdlWindow.sendRects.data(),
-                                     int(SdlWindow.sendRects.size()));
+    if (!SdlWindow.sendRects.empty()) SendWindowRects(shared != nullptr, SdlWindow.sendRects);
 }
 
 // Every frame of every screen: shows the frame, then waits until more than 1/61 s has passed
@@ -397,6 +405,7 @@ int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int
 // End of the program: data files committed, window and display closed.
 void ClosePlatform() {
     CloseAllDataFiles();
+    DropSharedFrame();
     if (SdlWindow.window) SDL_DestroyWindow(SdlWindow.window);
     if (SdlWindow.videoReady) SDL_QuitSubSystem(SDL_INIT_VIDEO);
     SDL_Quit();

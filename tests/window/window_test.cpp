@@ -83,8 +83,10 @@ bool WaitForKey(int32_t scanCode, int32_t down) {
     return false;
 }
 
-// The colour at a desktop point as the X server shows it, 0xRRGGBB.
+// The colour at a desktop point as the X server shows it, 0xRRGGBB, once the server has
+// taken everything the program sent (presents do not wait for it).
 uint32_t ScreenPixel(int x, int y) {
+    if (SdlNativeDisplay()) XSync(static_cast<Display*>(SdlNativeDisplay()), False);
     Display* d = TestDisplay();
     XImage* image = XGetImage(d, DefaultRootWindow(d), x, y, 1, 1, AllPlanes, ZPixmap);
     if (!image) return 0xFFFFFFFFu;
@@ -174,7 +176,7 @@ TEST_F(RealWindow, OpensWhereAskedAndShowsTheBackBuffer) {
 
 // A present sends the rows that changed since the last one and nothing for an equal frame;
 // once the window lost what it showed (an exposure calls ForgetShownFrame) it sends all.
-TEST_F(RealWindow, PresentsSendTheChangedRowsAndAllAfterALoss) {
+void CheckChangedRowsAndLoss() {
     auto at = [](int px, int py) -> uint32_t& { return BackBuffer.pixels[size_t(py) * 850 + px]; };
     for (int py = 0; py < WinH; py++)
         for (int px = 0; px < WinW; px++)
@@ -202,6 +204,19 @@ TEST_F(RealWindow, PresentsSendTheChangedRowsAndAllAfterALoss) {
     PresentBackBuffer();
     EXPECT_EQ(ScreenPixel(WinX + 10, WinY + 10), 0x102030u);
     EXPECT_EQ(ScreenPixel(WinX + 200, WinY + 150), 0xABCDEFu);
+}
+
+TEST_F(RealWindow, PresentsSendTheChangedRowsAndAllAfterALoss) {
+    CheckChangedRowsAndLoss();
+}
+
+// The same through SDL's window surface, which presents use where the X server cannot share
+// memory with the program (another machine).
+TEST_F(RealWindow, PresentsThroughSdlsSurfaceWhereMemoryIsNotShared) {
+    SdlAllowSharedFrames(false);
+    CheckChangedRowsAndLoss();
+    SdlAllowSharedFrames(true);
+    CheckChangedRowsAndLoss();
 }
 
 TEST_F(RealWindow, ResizeKeepsThePositionAndShowsTheNewSize) {
