@@ -248,3 +248,74 @@ TEST(PresentShortcuts, EveryShownFrameIsWhatAFullPresentShows) {
     scene.finished = [&] { return s == 11; };
     ExpectSameFrames(scene);
 }
+
+// Without stars and title effects the screens at rest repeat their frames: the settings
+// screen between clicks, a round whose clock has not started while cells are marked and
+// unmarked, the end screen with its frozen clock while the face button is pressed and the
+// window rolled up; then transparent empty cells switched on, a won small round and its top
+// ten, where a name typed key by key changes a text in the middle of repeated frames.
+TEST(PresentShortcuts, RepeatedFramesShowWhatAFullPresentShows) {
+    int s = 0;
+    uint32_t u = 0;
+    Scene scene;
+    scene.start = [&] {
+        s = 0;
+        u = 0;
+        const std::string folder = FreshMachine("repeats");
+        WriteWholeFile(folder + "Prefs", PrefsRecord(0, 0, 0, 0, 20, 12, 30, 0, 0));
+        uint32_t t = ScriptClick(5500, CheckBoxX, CheckBoxY[2], 1, 30); // animation on
+        t = ScriptClick(t + 500, CheckBoxX, CheckBoxY[2], 1, 30);       // and off
+        t = ScriptClick(t + 500, PlusX, SliderRowY[0], 1, 30);          // one column more
+        t = RollUpAndRestore(t + 500);
+        ScriptClick(t + 500, StartX, StartY, 1, 30);
+        ScriptEndAt(400000);
+    };
+    scene.step = [&] {
+        const uint32_t now = ScriptClock();
+        if (s == 0 && OnGameScreen() && RoundState == Running) {
+            s = 1;
+            const auto [mx, my] = NthCell(HoldsMine);
+            uint32_t at = now + 500;
+            for (int32_t turn = 0; turn < 3; ++turn) // flag, question, covered again
+                at = ScriptClick(at, CellX(mx), CellY(my), 2, 30) + 400;
+            at = ScriptClick(at, CellX(0), CellY(0), 2, 30) + 400;
+            at = PressAndSlide(at, 265, 50, 265, 150) + 400;
+            u = RollUpAndRestore(at) + 500;
+        } else if (s == 1 && now > u) {
+            s = 2;
+            const auto [mx, my] = NthCell(HoldsMine, 2);
+            ScriptClick(now + 100, CellX(mx), CellY(my), 1, 30);
+        } else if (s == 2 && RoundState == Lost) {
+            s = 3;
+            u = PressAndSlide(now + 500, 265, 50, 265, 150) + 500;
+            u = RollUpAndRestore(u) + 500;
+        } else if (s == 3 && now > u) {
+            s = 4;
+            ScriptClick(now + 100, 325, 50, 1, 200); // back to the settings
+        } else if (s == 4 && ScriptWindow().height == 310) {
+            s = 5;
+            uint32_t at = ScriptClick(now + 500, CheckBoxX, CheckBoxY[1], 1, 30);
+            at = ScriptClick(at + 500, PresetX[0], PresetY, 1, 30);
+            ScriptClick(at + 500, StartX, StartY, 1, 30);
+        } else if (s == 5 && OnGameScreen() && RoundState == Running) {
+            s = 6;
+            u = now + 500;
+            for (int32_t x = 0; x < BoardSettings.width; ++x)
+                for (int32_t y = 0; y < BoardSettings.height; ++y)
+                    if (Board.content[x * BoardRows + y] != Mine)
+                        u = ScriptClick(u, CellX(x), CellY(y), 1, 30) + 50;
+        } else if (s == 6 && RoundState == Won && now > u) {
+            s = 7;
+            ScriptClick(now + 500, 265, 50, 1, 200); // face: the top ten
+        } else if (s == 7 && ScriptWindow().width == 350 && ScriptWindow().height == 360) {
+            s = 8;
+            uint32_t at = now + 3000; // the list has slid in: a name is typed slowly
+            for (int32_t key : {0x1E, 0x30, 0x0E, 0x2E})
+                at = ScriptTap(at, key, 50) + 700;
+            ScriptTap(at, 0x1C, 50); // Return
+            ScriptEndAt(at + 1500);
+        }
+    };
+    scene.finished = [&] { return s == 8; };
+    ExpectSameFrames(scene);
+}
