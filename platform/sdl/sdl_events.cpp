@@ -65,8 +65,11 @@ static void Translate(const SDL_Event& ev) {
     case SDL_WINDOWEVENT:
         if (ev.window.event == SDL_WINDOWEVENT_CLOSE) PostCloseRequest();
         if (ev.window.event == SDL_WINDOWEVENT_FOCUS_LOST) ReleaseAllKeys();
-        // The window system lost what the window showed: the next present sends it all.
-        if (ev.window.event == SDL_WINDOWEVENT_EXPOSED) ForgetShownFrame();
+        // The window system lost what the window showed, or the window has a new size (SDL's
+        // new surface may lie where the old one was): the next present sends it all.
+        if (ev.window.event == SDL_WINDOWEVENT_EXPOSED ||
+            ev.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
+            ForgetShownFrame();
         // Moved by the window manager (an Alt+drag takes the pointer's motion): the pointer
         // is somewhere new relative to the window, so the hit tests take it from now on.
         if (ev.window.event == SDL_WINDOWEVENT_MOVED) {

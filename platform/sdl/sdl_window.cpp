@@ -239,6 +239,7 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     SDL_SetWindowSize(SdlWindow.window, std::max(width, 1) * SdlWindow.scale,
                       std::max(height, 1) * SdlWindow.scale);
     ForgetServerAnswers();
+    ForgetShownFrame();
     int32_t nowLeft = 0, nowTop = 0;
     PhysicalWindowPosition(&nowLeft, &nowTop);
     if (nowLeft != left || nowTop != top) {
@@ -355,13 +356,17 @@ static void CopyBackBufferToWindow() {
         return;
     }
     // Only the rows that changed since the last present (in the game's rows, each scale
-    // desktop rows high); none when the frame is the same. The window is scale times the
-    // game's size, so w and h divide evenly.
+    // desktop rows high); none when the frame is the same. A window manager may give the
+    // window a size that is not a multiple of the scale: its last desktop column and row
+    // then show a game column and row of their own, which are compared too.
     SdlWindow.sendRects.clear();
     if (!SendChangedRowsDirectly(surface, w, h)) {
-        for (const RowRun& run : TakeChangedRows(w / scale, h / scale)) {
-            SendRows(surface, run.first * scale, run.count * scale, w);
-            AddSendRows(run.first * scale, run.count * scale, w);
+        for (const RowRun& run :
+             TakeChangedRows((w + scale - 1) / scale, (h + scale - 1) / scale)) {
+            const int first = run.first * scale;
+            const int count = std::min(run.count * scale, h - first);
+            SendRows(surface, first, count, w);
+            AddSendRows(first, count, w);
         }
     }
     if (!SdlWindow.sendRects.empty()) SendWindowRects(shared != nullptr, SdlWindow.sendRects);
