@@ -144,16 +144,31 @@ void CheckIdleSettingsScreen(const std::string& name, const std::string& prefs, 
     EXPECT_GE(ScriptPresentCount(), frames);
 }
 
+// A fresh program folder with these preferences, and a press of the settings screen's start
+// button scripted; returns the folder.
+std::string StartRoundOn(const std::string& name, const std::string& prefs) {
+    const std::string folder = FreshMachine(name);
+    WriteWholeFile(folder + "Prefs", prefs);
+    ScriptClick(5200, StartX, StartY);
+    ScriptEndAt(120000);
+    return folder;
+}
+
+// On the running game screen: opens the first empty cell (a flood) and the first counted
+// cell; returns when the last click ends.
+uint32_t OpenFloodAndCount(uint32_t now) {
+    const auto [sx, sy] = NthCell(Empty);
+    const auto [nx, ny] = NthCell(Counted);
+    const uint32_t t = ScriptClick(now + 100, CellX(sx), CellY(sy), 1, 30);
+    return ScriptClick(t + 50, CellX(nx), CellY(ny), 1, 30);
+}
+
 // A program run on the 40 x 25 board with the given preferences, after `prepare` has had its
 // say on the program folder: the first empty cell opened (a flood) and the first counted
 // cell, then the frame about a second later is checked.
 template <typename Prepare>
 void CheckOpenedRound(const std::string& name, const std::string& prefs, Prepare prepare) {
-    const std::string folder = FreshMachine(name);
-    WriteWholeFile(folder + "Prefs", prefs);
-    prepare(folder + "GFX/");
-    ScriptClick(5200, StartX, StartY);
-    ScriptEndAt(120000);
+    prepare(StartRoundOn(name, prefs) + "GFX/");
     int step = 0;
     int64_t checkAt = 0;
     uint32_t playedUntil = 0;
@@ -161,10 +176,7 @@ void CheckOpenedRound(const std::string& name, const std::string& prefs, Prepare
         const uint32_t now = ScriptClock();
         if (step == 0 && OnGameScreen() && RoundState == Running) {
             step = 1;
-            const auto [sx, sy] = NthCell(Empty);
-            const auto [nx, ny] = NthCell(Counted);
-            const uint32_t t = ScriptClick(now + 100, CellX(sx), CellY(sy), 1, 30);
-            playedUntil = ScriptClick(t + 50, CellX(nx), CellY(ny), 1, 30);
+            playedUntil = OpenFloodAndCount(now);
         } else if (step == 1 && now > playedUntil) {
             step = 2;
             checkAt = ScriptPresentCount() + 60;
@@ -197,10 +209,7 @@ TEST(ReferenceFrames, TitleBarAnimation) {
 // The largest board with stars: a few cells opened and two marked, the clock running; then
 // a mine opened and the end screen of the lost round.
 TEST(ReferenceFrames, LargestRoundRunningAndLost) {
-    const std::string folder = FreshMachine("largest");
-    WriteWholeFile(folder + "Prefs", PrefsRecord(1, 0, 0, 0, 40, 25, 150, 0, 0));
-    ScriptClick(5200, StartX, StartY);
-    ScriptEndAt(120000);
+    StartRoundOn("largest", PrefsRecord(1, 0, 0, 0, 40, 25, 150, 0, 0));
     int step = 0;
     int64_t checkAt = 0;
     uint32_t playedUntil = 0;
@@ -208,11 +217,8 @@ TEST(ReferenceFrames, LargestRoundRunningAndLost) {
         const uint32_t now = ScriptClock();
         if (step == 0 && OnGameScreen() && RoundState == Running) {
             step = 1;
-            const auto [sx, sy] = NthCell(Empty);
-            const auto [nx, ny] = NthCell(Counted);
             const auto [mx, my] = NthCell(HoldsMine);
-            uint32_t t = ScriptClick(now + 100, CellX(sx), CellY(sy), 1, 30);
-            t = ScriptClick(t + 50, CellX(nx), CellY(ny), 1, 30);
+            uint32_t t = OpenFloodAndCount(now);
             t = ScriptClick(t + 50, CellX(mx), CellY(my), 2, 30);
             playedUntil = ScriptClick(t + 50, CellX(39), CellY(24), 2, 30);
         } else if (step == 1 && now > playedUntil) {
