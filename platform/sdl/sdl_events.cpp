@@ -149,8 +149,14 @@ void WaitForWindowSystem(int32_t ms) {
     Display* d = static_cast<Display*>(SdlWindow.xDisplay);
     if (!KnownQuiet() && XPending(d) > 0) return;
     pollfd connection{ConnectionNumber(d), POLLIN, 0};
-    poll(&connection, 1, ms); // a signal ends it early, as it should
-    NoteConnectionRead();
+    // A signal ends the wait early, as it should. A wait that ran out read nothing and found
+    // the server silent, which the polls right after it need not ask again.
+    if (poll(&connection, 1, ms) == 0) {
+        SdlInput.serverQuiet = true;
+        SdlInput.quietSinceNs = MonotonicNs();
+    } else {
+        NoteConnectionRead();
+    }
 }
 
 // The core, at a poll that follows an empty poll: sleeps until the X server sends something
