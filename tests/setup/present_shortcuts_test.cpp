@@ -85,38 +85,12 @@ void ExpectSameFrames(const Scene& scene) {
     }
 }
 
-bool BoardPlaced() {
-    return std::count(std::begin(Board.content), std::end(Board.content), Mine) ==
-           BoardSettings.mines;
-}
-
-bool OnGameScreen() {
-    return ScriptWindow().height == 20 * BoardSettings.height + 88 && BoardPlaced();
-}
-
 // Desktop centre of a board cell; the window's corner as it stands at the call.
 int32_t CellX(int32_t cx) {
     return ScriptWindow().x + 10 + 20 * cx + 10;
 }
 int32_t CellY(int32_t cy) {
     return ScriptWindow().y + 78 + 20 * cy + 10;
-}
-
-// The nth cell (from 1) of the board, columns outer, whose content passes the test.
-std::pair<int32_t, int32_t> NthCell(bool (*test)(int32_t), int32_t nth = 1) {
-    for (int32_t x = 0; x < BoardSettings.width; ++x)
-        for (int32_t y = 0; y < BoardSettings.height; ++y)
-            if (test(Board.content[x * BoardRows + y]) && --nth == 0) return {x, y};
-    return {-1, -1};
-}
-bool Empty(int32_t content) {
-    return content == 0;
-}
-bool Counted(int32_t content) {
-    return content > 0 && content < Mine;
-}
-bool HoldsMine(int32_t content) {
-    return content == Mine;
 }
 
 // A press at (x, y) held while the pointer slides to (toX, toY) and back, released there.
@@ -171,8 +145,7 @@ TEST(PresentShortcuts, EveryShownFrameIsWhatAFullPresentShows) {
     scene.start = [&] {
         s = 0;
         u = 0;
-        const std::string folder = FreshMachine("shortcuts");
-        WriteWholeFile(folder + "Prefs", PrefsRecord(1, 0, 1, 1, 40, 25, 150, 0, 0));
+        FreshMachineWithPrefs("shortcuts", PrefsRecord(1, 0, 1, 1, 40, 25, 150, 0, 0));
         uint32_t t = ScriptClick(5200, CheckBoxX, CheckBoxY[0], 1, 30); // stars off
         t = ScriptClick(t + 300, CheckBoxX, CheckBoxY[3], 1, 30);       // gradient off
         t = ScriptClick(t + 300, CheckBoxX, CheckBoxY[0], 1, 30);       // stars on
@@ -261,8 +234,7 @@ TEST(PresentShortcuts, RepeatedFramesShowWhatAFullPresentShows) {
     scene.start = [&] {
         s = 0;
         u = 0;
-        const std::string folder = FreshMachine("repeats");
-        WriteWholeFile(folder + "Prefs", PrefsRecord(0, 0, 0, 0, 20, 12, 30, 0, 0));
+        FreshMachineWithPrefs("repeats", PrefsRecord(0, 0, 0, 0, 20, 12, 30, 0, 0));
         uint32_t t = ScriptClick(5500, CheckBoxX, CheckBoxY[2], 1, 30); // animation on
         t = ScriptClick(t + 500, CheckBoxX, CheckBoxY[2], 1, 30);       // and off
         t = ScriptClick(t + 500, PlusX, SliderRowY[0], 1, 30);          // one column more

@@ -1,6 +1,10 @@
 // Helpers of the set-up tests: whole-program runs on the scripted machine, Prefs records.
 #include "program_run.h"
 
+#include <algorithm>
+#include <iterator>
+
+#include "game_state.h"
 #include "platform_state.h"
 #include "script_platform.h"
 #include "test_support.h"
@@ -47,4 +51,32 @@ bool CheckBoxShows(int32_t top, int32_t cell) {
             if (!(ShownRgb(20 + dx, top + dy) == want)) return false;
         }
     return true;
+}
+
+std::string FreshMachineWithPrefs(const std::string& tag, const std::string& prefs) {
+    const std::string folder = FreshMachine(tag);
+    WriteWholeFile(folder + "Prefs", prefs);
+    return folder;
+}
+
+bool OnGameScreen() {
+    const bool placed =
+        std::count(std::begin(Board.content), std::end(Board.content), Mine) == BoardSettings.mines;
+    return ScriptWindow().height == 20 * BoardSettings.height + 88 && placed;
+}
+
+std::pair<int32_t, int32_t> NthCell(bool (*test)(int32_t content), int32_t nth) {
+    for (int32_t x = 0; x < BoardSettings.width; ++x)
+        for (int32_t y = 0; y < BoardSettings.height; ++y)
+            if (test(Board.content[x * BoardRows + y]) && --nth == 0) return {x, y};
+    return {-1, -1};
+}
+bool Empty(int32_t content) {
+    return content == 0;
+}
+bool Counted(int32_t content) {
+    return content > 0 && content < Mine;
+}
+bool HoldsMine(int32_t content) {
+    return content == Mine;
 }

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <utility>
 
 // Fake clock at which every run starts (also the random seed the program takes).
 constexpr uint32_t RunStartMs = 5000;
@@ -20,6 +21,20 @@ constexpr int32_t CheckBoxY[4] = {228, 248, 268, 288};
 // A fresh scripted machine (clock at RunStartMs) and a fresh program folder with the
 // artwork; returns the folder. The caller then writes the script and calls RunTessaroc.
 std::string FreshMachine(const std::string& tag);
+
+// FreshMachine with this Prefs file in the folder; returns the folder.
+std::string FreshMachineWithPrefs(const std::string& tag, const std::string& prefs);
+
+// Whether the program shows the game screen of a round whose mines are placed.
+bool OnGameScreen();
+
+// The nth cell (from 1) of the board, columns outer, whose content passes the test;
+// (-1, -1) when there is none.
+std::pair<int32_t, int32_t> NthCell(bool (*test)(int32_t content), int32_t nth = 1);
+// Tests of a cell's content for NthCell.
+bool Empty(int32_t content);
+bool Counted(int32_t content);
+bool HoldsMine(int32_t content);
 
 // The 40 bytes of a Prefs file the program writes: 0x00, "xst", then the nine integers.
 std::string PrefsRecord(int32_t star, int32_t empty, int32_t animation, int32_t gradient,

@@ -90,15 +90,6 @@ void CheckShownFrame(const std::string& name) {
     }
 }
 
-bool BoardPlaced() {
-    return std::count(std::begin(Board.content), std::end(Board.content), Mine) ==
-           BoardSettings.mines;
-}
-
-bool OnGameScreen() {
-    return ScriptWindow().height == 20 * BoardSettings.height + 88 && BoardPlaced();
-}
-
 // Desktop centre of a board cell while the window is at the desktop's top-left corner.
 int32_t CellX(int32_t cx) {
     return 10 + 20 * cx + 5;
@@ -107,30 +98,11 @@ int32_t CellY(int32_t cy) {
     return 78 + 20 * cy + 5;
 }
 
-// The nth cell (from 1) of the board, columns outer, whose content passes the test.
-template <typename Test> std::pair<int32_t, int32_t> NthCell(Test test, int32_t nth = 1) {
-    for (int32_t x = 0; x < BoardSettings.width; ++x)
-        for (int32_t y = 0; y < BoardSettings.height; ++y)
-            if (test(Board.content[x * BoardRows + y]) && --nth == 0) return {x, y};
-    return {-1, -1};
-}
-
-bool Empty(int32_t content) {
-    return content == 0;
-}
-bool Counted(int32_t content) {
-    return content > 0 && content < Mine;
-}
-bool HoldsMine(int32_t content) {
-    return content == Mine;
-}
-
 // A program run that starts with the given preferences and checks the frame shown after
 // `frames` presents of the settings screen, idle but for one click on an empty spot
 // (which takes the remembered title effects into the title bar).
 void CheckIdleSettingsScreen(const std::string& name, const std::string& prefs, int64_t frames) {
-    const std::string folder = FreshMachine(name);
-    WriteWholeFile(folder + "Prefs", prefs);
+    const std::string folder = FreshMachineWithPrefs(name, prefs);
     ScriptClick(RunStartMs + 100, 250, 300);
     EachPresent([&] {
         if (ScriptPresentCount() == frames) {
@@ -147,8 +119,7 @@ void CheckIdleSettingsScreen(const std::string& name, const std::string& prefs, 
 // A fresh program folder with these preferences, and a press of the settings screen's start
 // button scripted; returns the folder.
 std::string StartRoundOn(const std::string& name, const std::string& prefs) {
-    const std::string folder = FreshMachine(name);
-    WriteWholeFile(folder + "Prefs", prefs);
+    const std::string folder = FreshMachineWithPrefs(name, prefs);
     ScriptClick(5200, StartX, StartY);
     ScriptEndAt(120000);
     return folder;
