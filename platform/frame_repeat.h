@@ -17,8 +17,8 @@
 enum class DrawRecordKind : uint32_t { Box = 1, Pixel, Glyph, Blit };
 
 // Called by the core's pixel-writing operations with their record before they write, while
-// RepeatListing (draw_internal.h): true when the operation is to be left out. Operations left out earlier in
-// the frame are drawn before this returns false.
+// RepeatListing (draw_internal.h): true when the operation is to be left out. Operations left out
+// earlier in the frame are drawn before this returns false.
 bool LeaveOutRepeatedDrawing(const uint32_t* record, size_t words);
 
 // Called by every present before it compares: draws what was left out of a frame that

@@ -38,17 +38,39 @@ void EndFrameCompare(bool changed) {
     NoteFrameCompared(changed);
 }
 
-const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height) {
-    ShownFrameRecord& shown = ShownFrame;
-    shown.runs.clear();
+const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32_t width,
+                                           int32_t height, bool whole) {
+    std::vector<RowRun>& runs = ShownFrame.runs;
+    runs.clear();
     BeginFrameCompare();
     width = std::clamp(width, 0, BackBuffer.width);
     height = std::clamp(height, 0, BackBuffer.height);
     if (width == 0 || height == 0) {
         EndFrameCompare(true);
-        return shown.runs;
+        return runs;
     }
-    const size_t rowBytes = size_t(width) * sizeof(uint32_t);
+    for (int32_t row = 0; row < height; ++row) {
+        uint32_t* before = shown + size_t(row) * stride;
+        if (whole) {
+            std::memcpy(before, BackBuffer.pixels.data() + size_t(row) * size_t(BackBuffer.width),
+                        size_t(width) * sizeof(uint32_t));
+        } else if (!CopyTouchedParts(row, width, before)) {
+            continue;
+        }
+        if (!runs.empty() && runs.back().first + runs.back().count == row) {
+            ++runs.back().count;
+        } else {
+            runs.push_back(RowRun{row, 1});
+        }
+    }
+    EndFrameCompare(whole || !runs.empty());
+    return runs;
+}
+
+const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height) {
+    ShownFrameRecord& shown = ShownFrame;
+    width = std::clamp(width, 0, BackBuffer.width);
+    height = std::clamp(height, 0, BackBuffer.height);
     const bool whole = !shown.valid || shown.width != width || shown.height != height;
     if (whole) {
         shown.pixels.resize(size_t(width) * size_t(height));
@@ -56,22 +78,7 @@ const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height) {
         shown.height = height;
         shown.valid = true;
     }
-    for (int32_t row = 0; row < height; ++row) {
-        const uint32_t* now = BackBuffer.pixels.data() + size_t(row) * size_t(BackBuffer.width);
-        uint32_t* before = shown.pixels.data() + size_t(row) * size_t(width);
-        if (whole) {
-            std::memcpy(before, now, rowBytes);
-        } else if (!CopyTouchedParts(row, width, before)) {
-            continue;
-        }
-        if (!shown.runs.empty() && shown.runs.back().first + shown.runs.back().count == row) {
-            ++shown.runs.back().count;
-        } else {
-            shown.runs.push_back(RowRun{row, 1});
-        }
-    }
-    EndFrameCompare(whole || !shown.runs.empty());
-    return shown.runs;
+    return UpdateShownRows(shown.pixels.data(), size_t(width), width, height, whole);
 }
 
 void ForgetShownFrame() {

@@ -2,6 +2,7 @@
 // the rows of the back buffer that changed since the last present.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -20,18 +21,25 @@ struct RowRun {
 // The returned runs stay valid until the next call.
 const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height);
 
-// Called by a present that keeps what was sent elsewhere (the SDL window surface at scale 1,
-// the scripted platform's screen), for each back-buffer row it sends: copies the parts of
-// the row's first width pixels drawn on since the last present into shown (that row as last
-// sent) where they differ; true when any did.
+// Called by a present that keeps what was sent elsewhere (SDL's surface or the shared image
+// at scale 1, the scripted platform's screen), and by TakeChangedRows: brings shown, height
+// rows of width pixels with a row every stride pixels, up to date with the back buffer (all
+// of it when whole, else the parts drawn on since the last present, where they differ) and
+// returns the runs of rows that changed. The runs stay valid until the next call.
+const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32_t width,
+                                           int32_t height, bool whole);
+
+// Called by UpdateShownRows for each row: copies the parts of the row's first width pixels
+// drawn on since the last present into shown (that row as last sent) where they differ;
+// true when any did.
 bool CopyTouchedParts(int32_t row, int32_t width, uint32_t* shown);
 
-// Called by every present before it compares the frame (TakeChangedRows calls it itself):
+// Called by every present before it compares the frame (UpdateShownRows calls it itself):
 // the frame's drawing is complete from here on.
 void BeginFrameCompare();
 
 // Called by every present once the window is up to date, with whether anything differed
-// (TakeChangedRows calls it itself): from here on only new drawing is compared.
+// (UpdateShownRows calls it itself): from here on only new drawing is compared.
 void EndFrameCompare(bool changed);
 
 // Called by a backend when the window system lost what the window showed (the window was

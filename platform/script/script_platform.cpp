@@ -219,23 +219,12 @@ void PresentBackBuffer() {
     // Made afresh only when the client passes the buffer or changed size; otherwise only the
     // parts drawn on since the last present can differ, and only those are copied, as the
     // real presents do.
-    BeginFrameCompare();
     const bool whole =
         cw < w || ch < h || ScriptScreen.shownWidth != w || ScriptScreen.shownHeight != h;
-    bool changed = whole;
     if (whole) ScriptScreen.shown.assign(size_t(w) * size_t(h), 0);
     ScriptScreen.shownWidth = w;
     ScriptScreen.shownHeight = h;
-    for (int32_t row = 0; row < ch; row++) {
-        uint32_t* shown = ScriptScreen.shown.data() + size_t(row) * size_t(w);
-        if (whole) {
-            std::copy_n(BackBuffer.pixels.begin() + size_t(row) * size_t(BackBuffer.width), cw,
-                        shown);
-        } else if (CopyTouchedParts(row, cw, shown)) {
-            changed = true;
-        }
-    }
-    EndFrameCompare(changed);
+    UpdateShownRows(ScriptScreen.shown.data(), size_t(w), cw, ch, whole);
     ScriptScreen.presentCount++;
     if (ScriptScreen.onPresent) ScriptScreen.onPresent(ScriptScreen.presentCount);
     NoteFramePresented();

@@ -302,24 +302,13 @@ static void AddSendRows(int first, int count, int w) {
 // record only remembers that the surface is current.
 static bool SendChangedRowsDirectly(SDL_Surface* surface, int w, int h) {
     if (SdlWindow.scale != 1 || surface->format->format != SDL_PIXELFORMAT_RGB888) return false;
-    BeginFrameCompare();
     const bool whole = !ShownFrame.valid;
     ShownFrame.valid = true;
     ShownFrame.width = 0; // its own copy is not kept: a compare with it would start whole
     ShownFrame.height = 0;
-    const size_t rowBytes = size_t(w) * sizeof(uint32_t);
-    for (int row = 0; row < h; ++row) {
-        const uint32_t* now = BackBuffer.pixels.data() + size_t(row) * size_t(BackBuffer.width);
-        auto* shown = reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(surface->pixels) +
-                                                  size_t(row) * surface->pitch);
-        if (whole) {
-            std::memcpy(shown, now, rowBytes);
-        } else if (!CopyTouchedParts(row, w, shown)) {
-            continue;
-        }
-        AddSendRows(row, 1, w);
-    }
-    EndFrameCompare(!SdlWindow.sendRects.empty());
+    auto* shown = static_cast<uint32_t*>(surface->pixels);
+    for (const RowRun& run : UpdateShownRows(shown, size_t(surface->pitch) / 4, w, h, whole))
+        AddSendRows(run.first, run.count, w);
     return true;
 }
 
