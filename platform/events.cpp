@@ -155,18 +155,18 @@ static void DropStaleClicks() {
 // pending until its press was taken MinPressMs ago (minPressMs): each frame asks for the button
 // from several places (the screen's own test, the title bar), so a press and release arriving
 // together (a touchpad tap) would otherwise be seen only by a caller that ignores the press.
-// An empty poll that follows an empty poll with no present in between waits up to
-// IdleWaitMs for the next event before it answers 0 (IdleLongWaitMs once the run of empty
-// polls is IdleShortWaits long), so a loop waiting for a release sleeps instead of spinning;
-// the event that ends the wait is taken by the next poll.
+// Once IdleFreePolls empty polls came with no present or taken event in between, each further
+// empty poll waits up to IdleWaitMs for the next event before it answers 0 (IdleLongWaitMs
+// after IdleShortWaits such waits), so a loop waiting for a release sleeps instead of
+// spinning; the event that ends the wait is taken by the next poll.
 int32_t PollWindowEvent() {
     BackendPumpEvents();
     DropStaleClicks();
     std::deque<PlatformEvent>& q = EventQueue.events;
     if (q.empty()) {
-        const int32_t run = EventQueue.idlePolls;
-        EventQueue.idlePolls = std::min(run, IdleShortWaits) + 1;
-        if (run > 0) BackendWaitForEvent(run > IdleShortWaits ? IdleLongWaitMs : IdleWaitMs);
+        const int32_t waits = EventQueue.idlePolls - IdleFreePolls;
+        EventQueue.idlePolls = std::min(EventQueue.idlePolls, IdleFreePolls + IdleShortWaits) + 1;
+        if (waits >= 0) BackendWaitForEvent(waits >= IdleShortWaits ? IdleLongWaitMs : IdleWaitMs);
         return 0;
     }
     const PlatformEvent e = q.front();

@@ -160,11 +160,16 @@ constexpr int32_t MinPressMs = 50;
 // Clicks that waited longer than this in the queue are dropped rather than replayed, so a
 // backlog (a burst of clicks faster than the screens take them) is gone within a second.
 constexpr int32_t StaleClickMs = 1000;
-// Longest wait of a poll that follows an empty poll without a present in between.
+// Empty polls in a row, without a present or a taken event in between, that answer at once.
+// A frame polls up to three times (the screen's own tests, the title bar) and then sleeps in
+// its present; a wait in each of those polls would wake the program twice more per frame.
+constexpr int32_t IdleFreePolls = 6;
+// Longest wait of each empty poll after the free ones: the loop presents nothing, so it is
+// waiting for a release.
 constexpr int32_t IdleWaitMs = 1;
-// After this many such waits in a row (about MinPressMs) the loop is waiting for a release,
-// not drawing frames: its polls then wait up to IdleLongWaitMs. An event ends either wait
-// at once, so only a loop that waits on the clock alone would notice the difference.
+// After this many such waits in a row (about MinPressMs) its polls wait up to
+// IdleLongWaitMs. An event ends either wait at once, so only a loop that waits on the clock
+// alone would notice the difference.
 constexpr int32_t IdleShortWaits = 50;
 constexpr int32_t IdleLongWaitMs = 16;
 
@@ -177,7 +182,7 @@ struct EventQueueRecord {
     int32_t pressTick[3] = {};        // TickCountMs when the last left, right, middle press
                                       // was taken
     int32_t idlePolls = 0;            // empty polls in a row since a present or a taken event
-                                      // (counted up to IdleShortWaits + 1)
+                                      // (counted up to IdleFreePolls + IdleShortWaits + 1)
     int32_t minPressMs = MinPressMs;  // length of the quick-tap gate (the scripted platform
                                       // runs without it unless a test asks for it)
 };

@@ -13,10 +13,6 @@ ScriptInputRecord ScriptInput;
 ScriptScreenRecord ScriptScreen;
 ScriptClockRecord ScriptClockState;
 
-// Waits in a row (the empty polls after the first) after which a loop counts as waiting on
-// the clock without presenting.
-constexpr int32_t IdleWaitLimit = 63;
-
 void ResetScriptState() {
     ScriptTimeline = ScriptTimelineRecord();
     ScriptIdle = ScriptIdleRecord();
@@ -254,13 +250,13 @@ bool BackendPumpEvents() {
     return true;
 }
 
-// The core, at an empty poll that follows an empty poll: the wait is counted, not spent, so
-// the fake time of every frame stays what the script says. After IdleWaitLimit waits in a
-// row without a present or sleep the loop is waiting on the clock alone: skip ahead.
+// The core, at an empty poll after the free ones (see PollWindowEvent): the wait is counted, not
+// spent, so the fake time of every frame stays what the script says. After ScriptIdleWaitLimit
+// waits in a row without a present or sleep the loop is waiting on the clock alone: skip ahead.
 void BackendWaitForEvent(int32_t ms) {
     ScriptIdle.totalWaits++;
     ScriptIdle.totalWaitMs += ms;
-    if (++ScriptIdle.waits >= IdleWaitLimit) SkipIdleTime();
+    if (++ScriptIdle.waits >= ScriptIdleWaitLimit) SkipIdleTime();
 }
 
 void CursorScreenPosition(int32_t* x, int32_t* y) {

@@ -17,6 +17,9 @@
 constexpr int32_t ScriptDesktopWidth = 1280;
 constexpr int32_t ScriptDesktopHeight = 1024;
 constexpr int32_t ScriptFrameMs = 16; // fake time one PresentBackBuffer takes (about 1/61 s)
+// Poll waits in a row after which a loop counts as waiting on the clock without presenting:
+// the fake clock then skips to the next scripted event.
+constexpr int32_t ScriptIdleWaitLimit = 63;
 
 // Clears the script, the core's event queue and key table, the window and the cursor; clock
 // to 0. The rest of the platform core (back buffer, quit flag) is cleared by
