@@ -6,12 +6,17 @@
 # the largest game screen (40 x 25) with stars and a running clock. Held (5 s each, the
 # figures taken from 0.5 s after the press): the left and the right button on a board cell,
 # a push button, a check box, a title-bar button, a slider and the title bar (a drag that
-# does not move). Processor use is user + system time of the process over the interval.
+# does not move). Processor use is the time the process's threads ran over the interval, as
+# the scheduler counts it in nanoseconds. For each hold it also prints how long after the
+# release the program presented its next frame: from the X server's time stamp on the
+# release (whole milliseconds, so up to 1 ms too long) to the pacing sleep of that present.
 #
 # Usage: tools/measure-settings.sh [tessaroc] [previous tessaroc]
 # (default build/tessaroc; each executable runs beside its own GFX folder). With a previous
-# build its figures are printed beside the current ones. Uses $DISPLAY, or starts a private
-# Xvfb on the first free display from $XVFB_FIRST to $XVFB_LAST (default 141 to 190).
+# build its figures are printed beside the current ones; the two builds take turns scenario
+# by scenario, so that a change in the machine's load falls on both. $TESSAROC_MEASURE_RUNS
+# (default 1) repeats the whole series and prints the medians. Uses $DISPLAY, or starts a
+# private Xvfb on the first free display from $XVFB_FIRST to $XVFB_LAST (default 141 to 190).
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 exes=("$(realpath "${1:-$root/build/tessaroc}")")
@@ -38,17 +43,29 @@ trap 'kill $keeper 2>/dev/null || true; cleanup' EXIT
 
 # A shim that counts presents (each ends in the pacing sleep, an absolute clock_nanosleep)
 # and sends to the window (presents that put an image, through the shared image or SDL's
-# window surface) into a file, "presents sends".
+# window surface), and times the last button release read from the X server: its server
+# time stamp (milliseconds of the monotonic clock, as Xvfb and Xorg stamp events) against
+# the pacing sleep of the first present after the read. It writes "presents sends
+# release-ms" into a file; release-ms is -1 until a release was read and presented.
 cat >"$work/count.c" <<'C'
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <fcntl.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <sys/socket.h>
 #include <time.h>
 #include <unistd.h>
 static long presents, sends;
 static int sent;
+static double releaseMs = -1;
+static int64_t releaseStamp = -1; /* server time of a release read but not presented yet */
+static int64_t MonotonicNs(void) {
+    struct timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (int64_t)t.tv_sec * 1000000000 + t.tv_nsec;
+}
 static void note(void) {
     static int fd = -2;
     if (fd == -2) {
@@ -56,8 +73,8 @@ static void note(void) {
         fd = path ? open(path, O_WRONLY | O_CREAT | O_TRUNC, 0644) : -1;
     }
     if (fd < 0) return;
-    char line[64];
-    int n = snprintf(line, sizeof line, "%20ld %20ld\n", presents, sends);
+    char line[96];
+    int n = snprintf(line, sizeof line, "%20ld %20ld %12.3f\n", presents, sends, releaseMs);
     pwrite(fd, line, (size_t)n, 0);
 }
 int clock_nanosleep(clockid_t clock, int flags, const struct timespec* t, struct timespec* left) {
@@ -67,9 +84,41 @@ int clock_nanosleep(clockid_t clock, int flags, const struct timespec* t, struct
         presents++;
         if (sent) sends++;
         sent = 0;
+        if (releaseStamp >= 0) {
+            /* The server's clock in milliseconds wraps at 2^32. */
+            releaseMs = (double)(MonotonicNs() % (INT64_C(1000000) << 32)) / 1e6 - (double)releaseStamp;
+            if (releaseMs < 0) releaseMs += 4294967296.0;
+            releaseStamp = -1;
+        }
         note();
     }
     return real(clock, flags, t, left);
+}
+/* Every read from the X connection: a core ButtonRelease (code 5) among the messages read
+   notes its server time stamp (bytes 4 to 7). Messages are 32 bytes, replies (1) and generic
+   events (35, such as the raw input events that come before the core one) 4 bytes more per
+   unit of their length field; a read of the connection begins with a whole message while a
+   button is held. A stamp far from the clock is not taken. */
+static uint32_t Word(const unsigned char* b) {
+    return (uint32_t)b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24;
+}
+ssize_t recvmsg(int fd, struct msghdr* msg, int flags) {
+    static ssize_t (*real)(int, struct msghdr*, int) = 0;
+    if (!real) real = (ssize_t (*)(int, struct msghdr*, int))dlsym(RTLD_NEXT, "recvmsg");
+    ssize_t n = real(fd, msg, flags);
+    if (n < 32 || msg->msg_iovlen < 1) return n;
+    const unsigned char* b = (const unsigned char*)msg->msg_iov[0].iov_base;
+    size_t length = (size_t)n < msg->msg_iov[0].iov_len ? (size_t)n : msg->msg_iov[0].iov_len;
+    for (size_t at = 0; at + 32 <= length;) {
+        unsigned code = b[at] & 0x7fu;
+        if (code == 5) {
+            int64_t stamp = Word(b + at + 4);
+            int64_t now = MonotonicNs() / 1000000 % (INT64_C(1) << 32);
+            if (now - stamp >= 0 && now - stamp < 1000) releaseStamp = stamp;
+        }
+        at += 32 + (code == 1 || code == 35 ? 4 * (size_t)Word(b + at + 4) : 0);
+    }
+    return n;
 }
 int XShmPutImage(void* d, unsigned long w, void* gc, void* image, int sx, int sy, int dx, int dy,
                  unsigned sw, unsigned sh, int event) {
@@ -137,21 +186,21 @@ click() { # x y button
   sleep 0.3
 }
 
-ticks() { awk '{print $14 + $15}' "/proc/$pid/stat"; }
-counts() { cat "$work/counts" 2>/dev/null || echo "0 0"; }
+# Nanoseconds the program's threads have run, as the scheduler counts them.
+runtime() { cat /proc/"$pid"/task/*/schedstat 2>/dev/null | awk '{ns += $1} END {print ns + 0}'; }
+counts() { cat "$work/counts" 2>/dev/null || echo "0 0 -1"; }
 
 # Measures the process over `seconds`; prints "cpu% presents/s sends/s".
 measure() { # seconds
-  local hz t0 t1 c0 c1
-  hz=$(getconf CLK_TCK)
-  t0=$(ticks)
+  local r0 r1 c0 c1
+  r0=$(runtime)
   c0=$(counts)
   sleep "$1"
-  t1=$(ticks)
+  r1=$(runtime)
   c1=$(counts)
-  awk -v a="$t1" -v b="$t0" -v hz="$hz" -v s="$1" -v c0="$c0" -v c1="$c1" 'BEGIN {
+  awk -v a="$r1" -v b="$r0" -v s="$1" -v c0="$c0" -v c1="$c1" 'BEGIN {
     split(c0, x, " "); split(c1, y, " ");
-    printf "%.1f %.0f %.0f\n", (a - b) / hz / s * 100, (y[1] - x[1]) / s, (y[2] - x[2]) / s }'
+    printf "%.2f %.0f %.0f", (a - b) / 1e9 / s * 100, (y[1] - x[1]) / s, (y[2] - x[2]) / s }'
 }
 
 # The game screen of a 40 x 25 round with stars whose clock runs: Start, then a mark on a
@@ -165,13 +214,16 @@ start_game() { # exe
   click 35 83 1
 }
 
-hold() { # x y button: press and measure 5 s, then slide off to an empty spot and release
+hold() { # x y button: press and measure 5 s, then slide off to an empty spot and release;
+  # prints the measure and the time from the release to the next present
   point "$1" "$2"
   xdotool mousedown "$3"
   sleep 0.5
   measure 5
   point 250 300
   xdotool mouseup "$3"
+  sleep 0.3
+  counts | awk '{ if ($3 < 0) print " -"; else printf " %.2f\n", $3 }'
 }
 
 scenarios=("settings plain" "settings, stars" "game 40x25, clock, stars" "hold: board cell, left"
@@ -180,9 +232,9 @@ scenarios=("settings plain" "settings, stars" "game 40x25, clock, stars" "hold: 
 
 scenario() { # exe n: runs scenario n (0-based, in the order above), prints its line
   case $2 in
-    0) start "$1" 0 15 10 12; sleep 3; measure 10 ;;
-    1) start "$1" 1 15 10 12; sleep 3; measure 10 ;;
-    2) start_game "$1"; sleep 3; measure 10 ;;
+    0) start "$1" 0 15 10 12; sleep 3; measure 10; echo " -" ;;
+    1) start "$1" 1 15 10 12; sleep 3; measure 10; echo " -" ;;
+    2) start_game "$1"; sleep 3; measure 10; echo " -" ;;
     3) start_game "$1"; sleep 1; hold 35 83 1 ;;
     4) start_game "$1"; sleep 1; hold 55 83 3 ;;
     5) start "$1" 0 15 10 12; sleep 2; hold 344 77 1 ;;
@@ -195,31 +247,43 @@ scenario() { # exe n: runs scenario n (0-based, in the order above), prints its 
 }
 
 # $TESSAROC_MEASURE_ONLY: the scenario numbers to run (0 to 9, blank-separated); all when
-# unset. The others print as "-".
-run_all() { # exe: one line per scenario, in the order above
-  local n
+# unset. The others print as "-". Each run appends one line per build to
+# figures<build>-<scenario>.
+runs=${TESSAROC_MEASURE_RUNS:-1}
+for ((run = 0; run < runs; run++)); do
   for n in "${!scenarios[@]}"; do
-    if [ -z "${TESSAROC_MEASURE_ONLY:-}" ] || [[ " $TESSAROC_MEASURE_ONLY " == *" $n "* ]]; then
-      scenario "$1" "$n"
-    else
-      echo "- - -"
+    if [ -n "${TESSAROC_MEASURE_ONLY:-}" ] && [[ " $TESSAROC_MEASURE_ONLY " != *" $n "* ]]; then
+      continue
     fi
+    for i in "${!exes[@]}"; do
+      scenario "${exes[$i]}" "$n" >>"$work/figures$i-$n"
+    done
   done
-}
-
-for i in "${!exes[@]}"; do
-  run_all "${exes[$i]}" >"$work/figures$i"
 done
 
-echo "processor use in % of one core, presents/s, sends to the window/s"
-header=$(printf "%-28s %18s" "" "this build")
-[ ${#exes[@]} -gt 1 ] && header+=$(printf " %18s" "previous build")
+# The median of each column of a scenario's lines ("-" where there is none).
+medians() { # file
+  [ -s "$1" ] || { echo "- - - -"; return; }
+  local column
+  for column in 1 2 3 4; do
+    awk -v c="$column" '$c != "-" {print $c}' "$1" | sort -g |
+      awk '{v[NR] = $1} END {
+        if (NR == 0) printf "- "; else if (NR % 2) printf "%s ", v[(NR + 1) / 2];
+        else printf "%s ", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+  done
+  echo
+}
+
+echo "processor use in % of one core, presents/s, sends to the window/s, ms from a release to"
+echo "the next present (medians of $runs run(s))"
+header=$(printf "%-28s %27s" "" "this build")
+[ ${#exes[@]} -gt 1 ] && header+=$(printf " %27s" "previous build")
 echo "$header"
 for n in "${!scenarios[@]}"; do
   line=$(printf "%-28s" "${scenarios[$n]}")
   for i in "${!exes[@]}"; do
-    read -r cpu presents sends < <(sed -n "$((n + 1))p" "$work/figures$i")
-    line+=$(printf " %6s%% %4s/s %4s/s" "$cpu" "$presents" "$sends")
+    read -r cpu presents sends release < <(medians "$work/figures$i-$n")
+    line+=$(printf " %6s%% %4s/s %4s/s %6s" "$cpu" "$presents" "$sends" "$release")
   done
   echo "$line"
 done
