@@ -9,7 +9,8 @@
 # does not move). Processor use is the time the process's threads ran over the interval, as
 # the scheduler counts it in nanoseconds. For each hold it also prints how long after the
 # release the program presented its next frame: from the X server's time stamp on the
-# release (whole milliseconds, so up to 1 ms too long) to the pacing sleep of that present.
+# release (whole milliseconds, so up to 1 ms too long) to the read of the release from the
+# connection, and to the pacing sleep of that present.
 #
 # Usage: tools/measure-settings.sh [tessaroc] [previous tessaroc]
 # (default build/tessaroc; each executable runs beside its own GFX folder). With a previous
@@ -45,8 +46,8 @@ trap 'kill $keeper 2>/dev/null || true; cleanup' EXIT
 # and sends to the window (presents that put an image, through the shared image or SDL's
 # window surface), and times the last button release read from the X server: its server
 # time stamp (milliseconds of the monotonic clock, as Xvfb and Xorg stamp events) against
-# the pacing sleep of the first present after the read. It writes "presents sends
-# release-ms" into a file; release-ms is -1 until a release was read and presented.
+# its read and the pacing sleep of the first present after the read. It writes "presents
+# sends read-ms frame-ms" into a file; both are -1 until a release was read and presented.
 cat >"$work/count.c" <<'C'
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -59,12 +60,18 @@ cat >"$work/count.c" <<'C'
 #include <unistd.h>
 static long presents, sends;
 static int sent;
-static double releaseMs = -1;
+static double readMs = -1, frameMs = -1; /* from the last release's stamp */
 static int64_t releaseStamp = -1; /* server time of a release read but not presented yet */
 static int64_t MonotonicNs(void) {
     struct timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return (int64_t)t.tv_sec * 1000000000 + t.tv_nsec;
+}
+/* Milliseconds from the server time stamp to now; the server's clock in milliseconds wraps
+   at 2^32. */
+static double SinceStamp(int64_t stamp) {
+    double ms = (double)(MonotonicNs() % (INT64_C(1000000) << 32)) / 1e6 - (double)stamp;
+    return ms < 0 ? ms + 4294967296.0 : ms;
 }
 static void note(void) {
     static int fd = -2;
@@ -74,7 +81,7 @@ static void note(void) {
     }
     if (fd < 0) return;
     char line[96];
-    int n = snprintf(line, sizeof line, "%20ld %20ld %12.3f\n", presents, sends, releaseMs);
+    int n = snprintf(line, sizeof line, "%20ld %20ld %12.3f %12.3f\n", presents, sends, readMs, frameMs);
     pwrite(fd, line, (size_t)n, 0);
 }
 int clock_nanosleep(clockid_t clock, int flags, const struct timespec* t, struct timespec* left) {
@@ -85,9 +92,7 @@ int clock_nanosleep(clockid_t clock, int flags, const struct timespec* t, struct
         if (sent) sends++;
         sent = 0;
         if (releaseStamp >= 0) {
-            /* The server's clock in milliseconds wraps at 2^32. */
-            releaseMs = (double)(MonotonicNs() % (INT64_C(1000000) << 32)) / 1e6 - (double)releaseStamp;
-            if (releaseMs < 0) releaseMs += 4294967296.0;
+            frameMs = SinceStamp(releaseStamp);
             releaseStamp = -1;
         }
         note();
@@ -114,7 +119,10 @@ ssize_t recvmsg(int fd, struct msghdr* msg, int flags) {
         if (code == 5) {
             int64_t stamp = Word(b + at + 4);
             int64_t now = MonotonicNs() / 1000000 % (INT64_C(1) << 32);
-            if (now - stamp >= 0 && now - stamp < 1000) releaseStamp = stamp;
+            if (now - stamp >= 0 && now - stamp < 1000) {
+                releaseStamp = stamp;
+                readMs = SinceStamp(stamp);
+            }
         }
         at += 32 + (code == 1 || code == 35 ? 4 * (size_t)Word(b + at + 4) : 0);
     }
@@ -188,7 +196,7 @@ click() { # x y button
 
 # Nanoseconds the program's threads have run, as the scheduler counts them.
 runtime() { cat /proc/"$pid"/task/*/schedstat 2>/dev/null | awk '{ns += $1} END {print ns + 0}'; }
-counts() { cat "$work/counts" 2>/dev/null || echo "0 0 -1"; }
+counts() { cat "$work/counts" 2>/dev/null || echo "0 0 -1 -1"; }
 
 # Measures the process over `seconds`; prints "cpu% presents/s sends/s".
 measure() { # seconds
@@ -223,7 +231,7 @@ hold() { # x y button: press and measure 5 s, then slide off to an empty spot an
   point 250 300
   xdotool mouseup "$3"
   sleep 0.3
-  counts | awk '{ if ($3 < 0) print " -"; else printf " %.2f\n", $3 }'
+  counts | awk '{ if ($4 < 0) print " - -"; else printf " %.2f %.2f\n", $3, $4 }'
 }
 
 scenarios=("settings plain" "settings, stars" "game 40x25, clock, stars" "hold: board cell, left"
@@ -232,9 +240,9 @@ scenarios=("settings plain" "settings, stars" "game 40x25, clock, stars" "hold: 
 
 scenario() { # exe n: runs scenario n (0-based, in the order above), prints its line
   case $2 in
-    0) start "$1" 0 15 10 12; sleep 3; measure 10; echo " -" ;;
-    1) start "$1" 1 15 10 12; sleep 3; measure 10; echo " -" ;;
-    2) start_game "$1"; sleep 3; measure 10; echo " -" ;;
+    0) start "$1" 0 15 10 12; sleep 3; measure 10; echo " - -" ;;
+    1) start "$1" 1 15 10 12; sleep 3; measure 10; echo " - -" ;;
+    2) start_game "$1"; sleep 3; measure 10; echo " - -" ;;
     3) start_game "$1"; sleep 1; hold 35 83 1 ;;
     4) start_game "$1"; sleep 1; hold 55 83 3 ;;
     5) start "$1" 0 15 10 12; sleep 2; hold 344 77 1 ;;
@@ -263,9 +271,9 @@ done
 
 # The median of each column of a scenario's lines ("-" where there is none).
 medians() { # file
-  [ -s "$1" ] || { echo "- - - -"; return; }
+  [ -s "$1" ] || { echo "- - - - -"; return; }
   local column
-  for column in 1 2 3 4; do
+  for column in 1 2 3 4 5; do
     awk -v c="$column" '$c != "-" {print $c}' "$1" | sort -g |
       awk '{v[NR] = $1} END {
         if (NR == 0) printf "- "; else if (NR % 2) printf "%s ", v[(NR + 1) / 2];
@@ -274,16 +282,16 @@ medians() { # file
   echo
 }
 
-echo "processor use in % of one core, presents/s, sends to the window/s, ms from a release to"
-echo "the next present (medians of $runs run(s))"
-header=$(printf "%-28s %27s" "" "this build")
-[ ${#exes[@]} -gt 1 ] && header+=$(printf " %27s" "previous build")
+echo "processor use in % of one core, presents/s, sends to the window/s, ms from a release's"
+echo "time stamp to its read / to the next present (medians of $runs run(s))"
+header=$(printf "%-26s %33s" "" "this build")
+[ ${#exes[@]} -gt 1 ] && header+=$(printf " %33s" "previous build")
 echo "$header"
 for n in "${!scenarios[@]}"; do
-  line=$(printf "%-28s" "${scenarios[$n]}")
+  line=$(printf "%-26s" "${scenarios[$n]}")
   for i in "${!exes[@]}"; do
-    read -r cpu presents sends release < <(medians "$work/figures$i-$n")
-    line+=$(printf " %6s%% %4s/s %4s/s %6s" "$cpu" "$presents" "$sends" "$release")
+    read -r cpu presents sends read frame < <(medians "$work/figures$i-$n")
+    line+=$(printf " %5s%% %3s/s %3s/s %5s / %5s" "$cpu" "$presents" "$sends" "$read" "$frame")
   done
   echo "$line"
 done

@@ -81,7 +81,8 @@ const ScriptWindowInfo& ScriptWindow();
 // Number of PresentBackBuffer calls since ScriptReset.
 int64_t ScriptPresentCount();
 // Number of times since ScriptReset that a poll waited for the next event (an empty poll
-// after an empty poll with no present between them), and the milliseconds they asked for.
+// after IdleFreePolls empty polls with no present or taken event between them), and the
+// milliseconds they asked for.
 // The fake clock does not move during these waits.
 int64_t ScriptPollWaits();
 int64_t ScriptPollWaitMs();

@@ -240,4 +240,30 @@ TEST(Flow, EscapeDuringARoundDoesNothing) {
     EXPECT_EQ(PrefsOf(folder).size(), 40u);
 }
 
+// A screen at rest polls a few times a frame and sleeps only in its present: a poll that
+// waited there would wake the program once more each frame. Checked on the settings screen
+// with every option on, and in a 40 x 25 round whose clock runs.
+TEST(Flow, ScreensAtRestPollWithoutWaiting) {
+    FreshMachineWithPrefs("rest", PrefsRecord(1, 0, 1, 1, 40, 25, 150, 0, 0));
+    std::vector<std::pair<uint32_t, int64_t>> waits; // fake time and waits at each present
+    EachPresent([&] { waits.emplace_back(ScriptClock(), ScriptPollWaits()); });
+    uint32_t t = ScriptClick(7000, StartX, StartY);
+    t = ScriptClick(t + 300, 35, 83, 3); // a mark on the first cell, then a press on it:
+    t = ScriptClick(t + 300, 35, 83, 1); // the clock starts, nothing opens
+    const uint32_t roundFrom = t + 200, roundTo = t + 3000;
+    ScriptEndAt(roundTo + 100);
+    ASSERT_EQ(RunTessaroc(), 0);
+    ASSERT_TRUE(OnGameScreen());
+    ASSERT_GT(ElapsedSeconds, 2.5f);
+    auto waitsAt = [&](uint32_t ms) { // at the last present before ms
+        int64_t n = -1;
+        for (const auto& [clock, count] : waits)
+            if (clock <= ms) n = count;
+        return n;
+    };
+    EXPECT_EQ(waitsAt(6900), waitsAt(5100)) << "settings screen";
+    EXPECT_EQ(waitsAt(roundTo), waitsAt(roundFrom)) << "round";
+    EXPECT_GT(waitsAt(roundTo), 0) << "the presses waited for their releases";
+}
+
 } // namespace
