@@ -159,8 +159,8 @@ void WaitForWindowSystem(int32_t ms) {
     }
 }
 
-// The core, at a poll that follows an empty poll: sleeps until the X server sends something
-// or ms pass.
+// The core, at an empty poll after a run of them (see PollWindowEvent): sleeps until the X
+// server sends something or ms pass.
 void BackendWaitForEvent(int32_t ms) {
     if (!SdlWindow.videoReady || !SdlWindow.window) return;
     WaitForWindowSystem(ms);

@@ -158,7 +158,8 @@ bool BackendPumpEvents() {
     return true;
 }
 
-// The core, at a poll that follows an empty poll: sleeps until a message arrives or ms pass.
+// The core, at an empty poll after a run of them (see PollWindowEvent): sleeps until a
+// message arrives or ms pass.
 void BackendWaitForEvent(int32_t ms) {
     if (!Win32Window.window) return;
     MsgWaitForMultipleObjectsEx(0, nullptr, DWORD(ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
