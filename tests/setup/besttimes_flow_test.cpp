@@ -34,17 +34,6 @@ bool BoardPlaced() {
            BoardSettings.mines;
 }
 
-// Clicks every safe cell of the board (window at the desktop's top-left corner); returns the
-// time after the last click.
-uint32_t WinRound(uint32_t atMs) {
-    uint32_t t = atMs;
-    for (int32_t x = 0; x < BoardSettings.width; ++x)
-        for (int32_t y = 0; y < BoardSettings.height; ++y)
-            if (Board.content[x * BoardRows + y] != Mine)
-                t = ScriptClick(t, 10 + 20 * x + 5, 78 + 20 * y + 5, 1, 30) + 50;
-    return t;
-}
-
 // Plays the first preset to a win and chooses the face button on the end screen; on the
 // top-ten screen `onTopList` runs once with the time it appeared. Returns the won time.
 std::string RunToTopList(const std::string& tag, std::function<void(uint32_t)> onTopList,

@@ -23,9 +23,9 @@ void CloseWindowAt(uint32_t atMs) {
     ScriptClick(atMs, w.x + w.width - 15, w.y + 15);
 }
 
-// Clicks a cell of the board (window at the top-left corner of the desktop).
+// Clicks a cell of the board, where the window stands at the call.
 uint32_t ClickCell(uint32_t atMs, int32_t cx, int32_t cy) {
-    return ScriptClick(atMs, 10 + 20 * cx + 5, 78 + 20 * cy + 5, 1, 30);
+    return ScriptClick(atMs, CellX(cx), CellY(cy), 1, 30);
 }
 
 // Whether the board of the current round has been placed (its mines are in).

@@ -85,14 +85,6 @@ void ExpectSameFrames(const Scene& scene) {
     }
 }
 
-// Desktop centre of a board cell; the window's corner as it stands at the call.
-int32_t CellX(int32_t cx) {
-    return ScriptWindow().x + 10 + 20 * cx + 10;
-}
-int32_t CellY(int32_t cy) {
-    return ScriptWindow().y + 78 + 20 * cy + 10;
-}
-
 // A press at (x, y) held while the pointer slides to (toX, toY) and back, released there.
 uint32_t PressAndSlide(uint32_t at, int32_t x, int32_t y, int32_t toX, int32_t toY) {
     ScriptMouseMove(at, x, y);
@@ -204,12 +196,7 @@ TEST(PresentShortcuts, EveryShownFrameIsWhatAFullPresentShows) {
             ScriptClick(at + 300, StartX, StartY, 1, 30);
         } else if (s == 8 && OnGameScreen() && RoundState == Running && BoardSettings.width < 40) {
             s = 9;
-            uint32_t at = now + 100;
-            for (int32_t x = 0; x < BoardSettings.width; ++x)
-                for (int32_t y = 0; y < BoardSettings.height; ++y)
-                    if (Board.content[x * BoardRows + y] != Mine)
-                        at = ScriptClick(at, CellX(x), CellY(y), 1, 30) + 50;
-            u = at;
+            u = WinRound(now + 100);
         } else if (s == 9 && RoundState == Won && now > u) {
             s = 10;
             ScriptClick(now + 500, 265, 50, 1, 200); // face: the top ten
@@ -271,11 +258,7 @@ TEST(PresentShortcuts, RepeatedFramesShowWhatAFullPresentShows) {
             ScriptClick(at + 500, StartX, StartY, 1, 30);
         } else if (s == 5 && OnGameScreen() && RoundState == Running) {
             s = 6;
-            u = now + 500;
-            for (int32_t x = 0; x < BoardSettings.width; ++x)
-                for (int32_t y = 0; y < BoardSettings.height; ++y)
-                    if (Board.content[x * BoardRows + y] != Mine)
-                        u = ScriptClick(u, CellX(x), CellY(y), 1, 30) + 50;
+            u = WinRound(now + 500);
         } else if (s == 6 && RoundState == Won && now > u) {
             s = 7;
             ScriptClick(now + 500, 265, 50, 1, 200); // face: the top ten

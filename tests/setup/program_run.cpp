@@ -71,6 +71,22 @@ std::pair<int32_t, int32_t> NthCell(bool (*test)(int32_t content), int32_t nth) 
             if (test(Board.content[x * BoardRows + y]) && --nth == 0) return {x, y};
     return {-1, -1};
 }
+int32_t CellX(int32_t cx) {
+    return ScriptWindow().x + 10 + 20 * cx + 5;
+}
+int32_t CellY(int32_t cy) {
+    return ScriptWindow().y + 78 + 20 * cy + 5;
+}
+
+uint32_t WinRound(uint32_t atMs) {
+    uint32_t t = atMs;
+    for (int32_t x = 0; x < BoardSettings.width; ++x)
+        for (int32_t y = 0; y < BoardSettings.height; ++y)
+            if (Board.content[x * BoardRows + y] != Mine)
+                t = ScriptClick(t, CellX(x), CellY(y), 1, 30) + 50;
+    return t;
+}
+
 bool Empty(int32_t content) {
     return content == 0;
 }

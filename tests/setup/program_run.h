@@ -31,6 +31,14 @@ bool OnGameScreen();
 // The nth cell (from 1) of the board, columns outer, whose content passes the test;
 // (-1, -1) when there is none.
 std::pair<int32_t, int32_t> NthCell(bool (*test)(int32_t content), int32_t nth = 1);
+// Desktop point inside board cell (cx, cy), the window's corner as it stands at the call.
+int32_t CellX(int32_t cx);
+int32_t CellY(int32_t cy);
+
+// Clicks every cell of the board without a mine, columns outer, the first at atMs and each
+// 50 ms after the last; returns the time after the last click.
+uint32_t WinRound(uint32_t atMs);
+
 // Tests of a cell's content for NthCell.
 bool Empty(int32_t content);
 bool Counted(int32_t content);
