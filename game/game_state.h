@@ -63,8 +63,8 @@ constexpr int32_t WrongMark = 12; // content, end of round: a marked cell withou
 // else drew on copies only the cells whose tile changed.
 struct BoardPictureRecord {
     int32_t tile[BoardColumns * BoardRows]; // TileSet cell drawn per cell, 0 none (CellIndex)
-    int32_t columns = 0;                    // board size drawn; 0 before the first drawing
-    int32_t rows = 0;
+    int32_t columns = 0;                    // board columns drawn; 0 before the first drawing
+    int32_t rows = 0;                       // board rows drawn; 0 before the first drawing
 };
 extern BoardPictureRecord BoardPicture;
 

@@ -45,6 +45,16 @@ inline void TouchRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
 // a glyph (kind, the picture's address, x and y in two words each, low first, pixel) and a
 // blit (kind, slot, first source pixel's index in two words, left, top, right, bottom).
 constexpr size_t BoxRecordWords = 7;
+// A 64-bit value of a record as its two words, low first, and back.
+inline uint32_t LowWord(uint64_t value) {
+    return uint32_t(value);
+}
+inline uint32_t HighWord(uint64_t value) {
+    return uint32_t(value >> 32);
+}
+inline uint64_t JoinWords(const uint32_t* low) {
+    return uint64_t{low[0]} | uint64_t{low[1]} << 32;
+}
 constexpr size_t PixelRecordWords = 5;
 constexpr size_t GlyphRecordWords = 8;
 constexpr size_t BlitRecordWords = 8;

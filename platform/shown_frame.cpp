@@ -9,6 +9,11 @@
 #include "frame_repeat.h"
 #include "platform_state.h"
 
+namespace {
+
+// Called by UpdateShownRows for each row: copies the parts of the row's first width pixels
+// drawn on since the last present into shown (that row as last sent) where they differ;
+// true when any did.
 bool CopyTouchedParts(int32_t row, int32_t width, uint32_t* shown) {
     uint64_t mask = BackBuffer.touched[size_t(row)];
     const int32_t shift = BackBuffer.touchShift;
@@ -28,6 +33,8 @@ bool CopyTouchedParts(int32_t row, int32_t width, uint32_t* shown) {
     }
     return changed;
 }
+
+} // namespace
 
 void BeginFrameCompare() {
     FinishRepeatedDrawing();

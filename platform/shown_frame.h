@@ -29,11 +29,6 @@ const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height);
 const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32_t width,
                                            int32_t height, bool whole);
 
-// Called by UpdateShownRows for each row: copies the parts of the row's first width pixels
-// drawn on since the last present into shown (that row as last sent) where they differ;
-// true when any did.
-bool CopyTouchedParts(int32_t row, int32_t width, uint32_t* shown);
-
 // Called by every present before it compares the frame (UpdateShownRows calls it itself):
 // the frame's drawing is complete from here on.
 void BeginFrameCompare();

@@ -163,8 +163,8 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y) {
     if (RepeatListing()) {
         const uint32_t record[BlitRecordWords] = {uint32_t(DrawRecordKind::Blit),
                                                   uint32_t(slot),
-                                                  uint32_t(first),
-                                                  uint32_t(first >> 32),
+                                                  LowWord(first),
+                                                  HighWord(first),
                                                   uint32_t(left),
                                                   uint32_t(top),
                                                   uint32_t(right),
@@ -177,6 +177,5 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y) {
 // Called by frame_repeat.cpp when a frame stops repeating the last one; sheets are not
 // replaced while a list is kept.
 void ReplayBlit(const uint32_t* record) {
-    CopyRows(Sprites[record[1]], uint64_t{record[2]} | uint64_t{record[3]} << 32, record[4],
-             record[5], record[6], record[7]);
+    CopyRows(Sprites[record[1]], JoinWords(record + 2), record[4], record[5], record[6], record[7]);
 }

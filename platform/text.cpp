@@ -130,11 +130,14 @@ void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
     const uint64_t address = reinterpret_cast<uintptr_t>(&picture);
     NoteWatchedWrite(x, y, x + picture.glyph.width, y + picture.glyph.rows);
     if (RepeatListing()) {
-        const uint32_t record[GlyphRecordWords] = {
-            uint32_t(DrawRecordKind::Glyph), uint32_t(address),
-            uint32_t(address >> 32),         uint32_t(uint64_t(x)),
-            uint32_t(uint64_t(x) >> 32),     uint32_t(uint64_t(y)),
-            uint32_t(uint64_t(y) >> 32),     pixel};
+        const uint32_t record[GlyphRecordWords] = {uint32_t(DrawRecordKind::Glyph),
+                                                   LowWord(address),
+                                                   HighWord(address),
+                                                   LowWord(uint64_t(x)),
+                                                   HighWord(uint64_t(x)),
+                                                   LowWord(uint64_t(y)),
+                                                   HighWord(uint64_t(y)),
+                                                   pixel};
         if (LeaveOutRepeatedDrawing(record, GlyphRecordWords)) return;
     }
     WriteGlyph(picture, x, y, pixel);
@@ -158,9 +161,9 @@ int32_t ClampToInt32(int64_t value) {
 // Called by frame_repeat.cpp when a frame stops repeating the last one: the glyph's picture
 // lives as long as its font, and fonts are not replaced while a list is kept.
 void ReplayGlyph(const uint32_t* record) {
-    const uintptr_t address = uintptr_t(uint64_t{record[1]} | uint64_t{record[2]} << 32);
-    const auto x = int64_t(uint64_t{record[3]} | uint64_t{record[4]} << 32);
-    const auto y = int64_t(uint64_t{record[5]} | uint64_t{record[6]} << 32);
+    const auto address = uintptr_t(JoinWords(record + 1));
+    const auto x = int64_t(JoinWords(record + 3));
+    const auto y = int64_t(JoinWords(record + 5));
     WriteGlyph(*reinterpret_cast<const FontFace::Picture*>(address), x, y, record[7]);
 }
 
