@@ -32,7 +32,7 @@ run --version
 
 for option in --help -h; do
   run "$option"
-  [ "$code" = "0" ] && [ -z "$err" ] || fail "$option: code $code, err '$err'"
+  [ "$code,$err" = "0," ] || fail "$option: code $code, err '$err'"
   [ "$(head -1 <<<"$out")" = "Usage: tessaroc [--help | --version]" ] || fail "$option printed: $out"
 done
 usage=$out
@@ -49,7 +49,7 @@ check_wrong_call() { # first line expected, arguments...
   local expected=$1
   shift
   run "$@"
-  [ "$code" = "2" ] && [ -z "$out" ] || fail "$*: code $code, out '$out'"
+  [ "$code,$out" = "2," ] || fail "$*: code $code, out '$out'"
   [ "$(head -1 <<<"$err")" = "$expected" ] || fail "$*: stderr starts with $(head -1 <<<"$err")"
   [ "$(sed -n 2p <<<"$err")" = "Usage: tessaroc [--help | --version]" ] || fail "$*: no usage"
 }
