@@ -150,6 +150,17 @@ POINT GamePoint(POINT desktop) {
                  FloorDivide(origin.y, scale) + FloorDivide(desktop.y - origin.y, scale)};
 }
 
+// The program's icon, resource 1 of tessaroc.rc (Explorer shows it for the file), at a
+// size the system names (SM_CXICON, SM_CXSMICON): loaded once and kept by the system. Null
+// in a program without it, which then shows the system's default icon.
+static HICON ProgramIcon(int sizeMetric) {
+    constexpr int ProgramIconResource = 1;
+    const int size = GetSystemMetrics(sizeMetric);
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
+                                         MAKEINTRESOURCEW(ProgramIconResource), IMAGE_ICON, size,
+                                         size, LR_SHARED));
+}
+
 static bool RegisterWindowClass() {
     if (Win32Window.classRegistered) return true;
     WNDCLASSEXW wc = {};
@@ -157,6 +168,8 @@ static bool RegisterWindowClass() {
     wc.style = CS_OWNDC; // no CS_DBLCLKS: a second quick press arrives as a press
     wc.lpfnWndProc = TessarocWindowProc;
     wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hIcon = ProgramIcon(SM_CXICON);
+    wc.hIconSm = ProgramIcon(SM_CXSMICON);
     wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
     wc.lpszClassName = WindowClassName;
     Win32Window.classRegistered = RegisterClassExW(&wc) != 0;
@@ -185,6 +198,9 @@ int32_t OpenScreenSystem() {
         ReportFailure("cannot create the window", "Tessaroc kann kein Fenster anlegen");
         return 0;
     }
+    // The window's own icons, the class's as well: the taskbar and Alt+Tab ask the window.
+    SendMessageW(window, WM_SETICON, ICON_BIG, LPARAM(ProgramIcon(SM_CXICON)));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, LPARAM(ProgramIcon(SM_CXSMICON)));
     Win32Window.window = window;
     Win32Window.dc = GetDC(window);
     return 1;
