@@ -340,7 +340,8 @@ TEST(Flow, MissingFontsAreNamedInOneBox) {
     WriteWholeFile(config, "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
     EXPECT_EXIT(
         {
-            setenv("FONTCONFIG_FILE", config.c_str(), 1);
+            static std::string setting = "FONTCONFIG_FILE=" + config; // putenv keeps it
+            putenv(setting.data());
             FreshMachine("no-fonts");
             const bool ran = RunBriefly() == 0;
             const bool told = ScriptMessages().size() == 1 &&
