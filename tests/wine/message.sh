@@ -20,7 +20,7 @@ cp "$exe" "$work/run/tessaroc.exe"
 pid=$!
 box=""
 for _ in $(seq 300); do
-  box=$(xwininfo -root -tree | awk '/"Tessaroc: Bilder fehlen"/ { print $1; exit }')
+  box=$(xwininfo -root -tree | awk '/"Tessaroc: Bilder fehlen"/ && !found { print $1; found = 1 }')
   [ -n "$box" ] && break
   kill -0 "$pid" 2>/dev/null || fail "ended before showing the box"
   sleep 0.1

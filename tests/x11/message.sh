@@ -15,7 +15,7 @@ rm -rf "$work/run/GFX"
 pid=$!
 box=""
 for _ in $(seq 100); do
-  box=$(xwininfo -root -tree | awk '/"Tessaroc: Bilder fehlen"/ { print $1; exit }')
+  box=$(xwininfo -root -tree | awk '/"Tessaroc: Bilder fehlen"/ && !found { print $1; found = 1 }')
   [ -n "$box" ] && break
   kill -0 "$pid" 2>/dev/null || fail "ended before showing the box"
   sleep 0.1
