@@ -6,7 +6,6 @@ namespace {
 // "TopList" layout: byte 0 reserved (never read or written), "xst" at 1 to 3, then four
 // blocks of ten entries, each entry a 20-byte name and an 8-byte time, both filled with
 // spaces on the right.
-const Text TopListFileName = "TopList";
 const Text TopListMarker = "xst";
 constexpr int32_t MarkerOffset = 1;
 constexpr int32_t FirstBlockOffset = 4;
@@ -168,8 +167,8 @@ int32_t PlaceNewTime(const Text& timeText) {
 // entry is ranked again into the list as the file holds it now, under the lock between
 // instances, so neither instance's new time is lost. Without other instances this writes
 // exactly TopList.
-void SaveTopList() {
-    if (TopListFile.open == 0) return;
+int32_t SaveTopList() {
+    if (TopListFile.open == 0) return 1;
     const int32_t difficulty = TopListFile.difficulty;
     TopListTable list = TopList;
     if (PlaceReached >= 1 && PlaceReached <= TopListPlaces && ReloadDataFile()) {
@@ -180,8 +179,8 @@ void SaveTopList() {
         if (place <= TopListPlaces) InsertEntry(list, place, entry);
     }
     WriteBlock(difficulty, list);
-    CloseDataFile(TopListFileNumber);
     TopListFile.open = 0;
+    return CloseDataFile(TopListFileNumber);
 }
 
 void AbandonTopList() {

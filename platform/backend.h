@@ -26,6 +26,8 @@
 
 #include <cstdint>
 
+#include "platform.h"
+
 // ---------------------------------------------------------------- posting (core, called by
 // the backend's pump)
 
@@ -78,3 +80,7 @@ bool BackendPumpEvents();
 // whichever is first; takes no event. Returns at once when there is no window.
 void BackendWaitForEvent(int32_t ms);
 // The clock is TickCountMs (platform.h), also provided by the backend.
+// TellPlayer, the first time for a title: shows the text in a message box with the title on
+// the game's display (above the window when there is one) and returns when the player has
+// closed it. Windows-1252 texts.
+void BackendShowMessage(const Text& title, const Text& text);

@@ -51,3 +51,42 @@ std::u16string TextToUtf16(const Text& text) {
     }
     return out;
 }
+
+namespace {
+
+// The code point of the UTF-8 sequence at text[i] and its length in bytes; a byte that does
+// not start a well-formed sequence counts as one character the code page lacks (0).
+char32_t DecodeUtf8(const std::string& text, size_t i, size_t* length) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    *length = 1;
+    if (lead < 0x80) return lead;
+    const size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    if (extra == 0 || lead > 0xF4) return 0;
+    char32_t c = lead & (0x3F >> extra);
+    for (size_t k = 1; k <= extra; ++k) {
+        if (i + k >= text.size() || (byte(i + k) & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (byte(i + k) & 0x3F);
+    }
+    *length = extra + 1;
+    return c;
+}
+
+// The byte that stands for the character in the code page; '?' when there is none.
+char CodePageByte(char32_t c) {
+    if (c == 0) return '?';
+    for (int byte = 0x20; byte <= 0xFF; ++byte)
+        if (CodePageCharacter(static_cast<unsigned char>(byte)) == c) return char(byte);
+    return '?';
+}
+
+} // namespace
+
+// Called by the screens for the system's texts in what TellPlayer shows (paths, reasons).
+Text SystemText(const std::string& utf8) {
+    Text out;
+    size_t length = 1;
+    for (size_t i = 0; i < utf8.size(); i += length)
+        out += CodePageByte(DecodeUtf8(utf8, i, &length));
+    return out;
+}

@@ -69,6 +69,7 @@ std::string DataFilePath(const Text& fileName) {
 
 void ReportFailedSave(const DataFileRecord& file, const std::string& reason) {
     std::fprintf(stderr, "tessaroc: could not save %s: %s\n", file.path.c_str(), reason.c_str());
+    DataFiles.failure = reason;
 }
 
 // Takes the lock between instances unless the file holds it already.
@@ -88,26 +89,26 @@ std::vector<uint8_t> MergedImage(const DataFileRecord& file, std::vector<uint8_t
 }
 
 // Commits a written file: lock, read it again, put the written bytes on top, replace it.
-// A failure leaves the file as it was and is said on stderr.
-void CommitRecord(DataFileRecord& file) {
+// A failure leaves the file as it was, is said on stderr and returns false.
+bool CommitRecord(DataFileRecord& file) {
     LockRecord(file);
     std::vector<uint8_t> disk;
     std::string reason;
-    if (!OsReadWholeFile(file.path, OsOpenMode::ReadWriteCreate, MaxImageBytes, disk, reason)) {
+    if (!OsReadWholeFile(file.path, OsOpenMode::ReadWriteCreate, MaxImageBytes, disk, reason) ||
+        !OsCommitFile(file.path, MergedImage(file, std::move(disk)), reason)) {
         ReportFailedSave(file, reason);
-        return;
+        return false;
     }
-    if (!OsCommitFile(file.path, MergedImage(file, std::move(disk)), reason))
-        ReportFailedSave(file, reason);
+    return true;
 }
 
 // Commits the file if it was written, releases it and makes the most recently opened file
-// that is still open the current one.
-void CloseRecord(int32_t index) {
+// that is still open the current one; false when the commit failed.
+bool CloseRecord(int32_t index) {
     DataFileRecord& file = DataFiles.files[index];
-    if (file.dirty) CommitRecord(file);
+    const bool saved = !file.dirty || CommitRecord(file);
     file = DataFileRecord{};
-    if (DataFiles.current != index) return;
+    if (DataFiles.current != index) return saved;
     DataFiles.current = -1;
     for (int32_t i = 0; i < DataFileSlots; ++i) {
         const DataFileRecord& other = DataFiles.files[i];
@@ -115,6 +116,7 @@ void CloseRecord(int32_t index) {
                                   other.openOrder > DataFiles.files[DataFiles.current].openOrder))
             DataFiles.current = i;
     }
+    return saved;
 }
 
 int32_t FindRecord(int32_t number) {
@@ -235,9 +237,14 @@ void WriteText(const Text& text) {
 }
 
 // Called by the preferences and best-time code when done; an unknown number does nothing.
-void CloseDataFile(int32_t number) {
+int32_t CloseDataFile(int32_t number) {
     int32_t index = number != 0 ? FindRecord(number) : -1;
-    if (index >= 0) CloseRecord(index);
+    return index < 0 || CloseRecord(index) ? 1 : 0;
+}
+
+// Called by the best-time list to tell the player why a new time was not kept.
+const std::string& DataFileFailure() {
+    return DataFiles.failure;
 }
 
 // For callers that must not trust short files: the current file's length in bytes.

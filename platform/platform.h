@@ -163,6 +163,11 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y);
 // bitmap of at least width x height pixels, so that every cell of the sheet it draws is
 // copied whole and opaque.
 bool SpriteCovers(int32_t slot, int32_t width, int32_t height);
+// Where "GFX\..." sheet names lead (beside the executable, else in the installed tree), as
+// the first sheet load chose it, ending in '/'; for telling the player what is missing.
+const std::string& SpriteSheetFolder();
+// Whether that folder exists.
+bool SpriteSheetFolderFound();
 
 // ---------------------------------------------------------------- data files (core)
 
@@ -177,7 +182,11 @@ int32_t ReadInt32();
 int32_t ReadByte();
 void WriteInt32(int32_t value);
 void WriteText(const Text& text);
-void CloseDataFile(int32_t number);
+// Closes the file, saving what was written; 0 when a write could not be saved (the file
+// keeps what it held, DataFileFailure says why), 1 otherwise.
+int32_t CloseDataFile(int32_t number);
+// Why the last save of a data file failed, as the system said it (UTF-8); "" before any did.
+const std::string& DataFileFailure();
 // Length in bytes of the current data file (0 when none is open).
 int32_t DataFileLength();
 
@@ -201,3 +210,15 @@ Text MidText(const Text& text, int32_t start, int32_t length); // start is 1-bas
 Text UpperText(const Text& text);
 int32_t TextLess(const Text& a, const Text& b);
 int32_t TextGreater(const Text& a, const Text& b);
+
+// ---------------------------------------------------------------- telling the player (core)
+
+// Called where something the player needs or owns is missing or cannot be kept: the game goes
+// on without it (or, when nothing can be played, ends after this). Writes the title and text
+// on stderr and shows the text in a message box titled "Tessaroc: <title>" on the game's
+// display, returning when the player has closed it. Only the first call with a title in a run
+// does anything, so each kind of trouble is told once per start. Windows-1252 texts.
+void TellPlayer(const Text& title, const Text& text);
+// For TellPlayer's texts: a text of the system (a path, a reason; UTF-8) in Windows-1252,
+// with '?' for each character the code page lacks.
+Text SystemText(const std::string& utf8);

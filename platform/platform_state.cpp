@@ -10,6 +10,7 @@ SpriteSlot Sprites[SpriteSlotCount];
 SheetFilesRecord SheetFiles;
 FontSlot Fonts[FontSlotCount];
 DataFilesRecord DataFiles;
+PlayerNoticesRecord PlayerNotices;
 bool SkipDiskSync = false;
 std::mt19937 RandomGenerator;
 std::atomic<int32_t> QuitFlag = 0;
@@ -30,9 +31,9 @@ int32_t QuitRequested() {
 
 // Called by tests between cases and by the backends before start-up: empties the back buffer
 // and the copy of what the window shows,
-// the drawing state, the sprite and font slots and the data-file table (open files are
-// dropped without commit), reseeds the generator with its default seed and clears the quit
-// flag. A program folder set by SetProgramFolder stays.
+// the drawing state, the sprite and font slots, the data-file table (open files are
+// dropped without commit) and the titles told to the player, reseeds the generator with its default
+// seed and clears the quit flag. A program folder set by SetProgramFolder stays.
 void ResetPlatformState() {
     std::string folder = DataFiles.programFolder;
     DataFiles = DataFilesRecord{};
@@ -48,6 +49,7 @@ void ResetPlatformState() {
     SheetFiles = SheetFilesRecord{};
     for (FontSlot& slot : Fonts)
         slot = FontSlot{};
+    PlayerNotices = PlayerNoticesRecord{};
     RandomGenerator = std::mt19937{};
     QuitFlag = 0;
 }

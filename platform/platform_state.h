@@ -130,11 +130,19 @@ struct DataFilesRecord {
     bool failBeforeRename = false;       // for tests: a commit stops after writing the temporary
                                          // file, before the rename, as a crash there would
     bool programFolderReadOnly = false;  // for tests: the program folder counts as not writable
+    std::string failure;                 // why the last failed save failed (DataFileFailure)
 };
 extern DataFilesRecord DataFiles;
 // For fuzzing: commits skip fsync (same bytes, no durability), so thousands of runs a second
 // are possible. Survives ResetPlatformState; the program never sets it.
 extern bool SkipDiskSync;
+
+// ---------------------------------------------------------------- telling the player
+
+struct PlayerNoticesRecord {
+    std::vector<Text> told; // titles TellPlayer has shown in this run
+};
+extern PlayerNoticesRecord PlayerNotices;
 
 // ---------------------------------------------------------------- random numbers
 

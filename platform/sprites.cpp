@@ -115,6 +115,16 @@ int32_t LoadSpriteSheet(int32_t slot, const Text& fileName, int32_t /*mode*/) {
     return 1;
 }
 
+// Called by start-up when sheets were left out, to name where they were looked for.
+const std::string& SpriteSheetFolder() {
+    return SheetFolder();
+}
+
+bool SpriteSheetFolderFound() {
+    SheetFolder();
+    return !SheetFiles.folderMissing;
+}
+
 bool SpriteCovers(int32_t slot, int32_t width, int32_t height) {
     if (!ValidSlot(slot)) return false;
     const SpriteSlot& sprite = Sprites[slot];

@@ -233,7 +233,7 @@ void LabelledButton(Canvas& c, int x, int y, int w, int h, bool pressed, const s
 
 // Covered cells are raised slate tiles, clearly darker than the pale floor of opened cells,
 // so the two read apart at a glance across a large board (a contrast ratio above 1.5), while
-// every count and mark keeps at least 3:1 against the fill it stands on.
+// every mark keeps at least 3:1 against the fill it stands on and every count 4.5:1.
 const Rgb CoverTop{184, 194, 212};
 const Rgb CoverBottom{158, 168, 190};
 const Rgb CoverLight{222, 228, 238}; // inner bevel, top and left
@@ -287,9 +287,10 @@ void TileSet(Canvas& c) {
     OpenedTile(c, 40);
     OpenedTile(c, 60);
     Mine(c, 70.5, 10.5, Rgb{20, 20, 26});
-    // 5 to 12: the counts 1 to 8 in their colours.
-    const Rgb counts[8] = {{16, 48, 230}, {0, 128, 0},   {214, 0, 0}, {0, 0, 128},
-                           {128, 0, 0},   {0, 128, 128}, {0, 0, 0},   {104, 104, 104}};
+    // 5 to 12: the counts 1 to 8 in their colours, each at least 4.5:1 against the opened
+    // floor (the green of 2 and the teal of 6 are darkened to get there).
+    const Rgb counts[8] = {{16, 48, 230}, {0, 118, 0},   {214, 0, 0}, {0, 0, 128},
+                           {128, 0, 0},   {0, 116, 116}, {0, 0, 0},   {104, 104, 104}};
     for (int n = 1; n <= 8; n++) {
         int x = (n + 3) * 20;
         OpenedTile(c, x);

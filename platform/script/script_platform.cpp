@@ -325,6 +325,11 @@ void ClosePlatform() {
     ScriptScreen.window.visible = false;
 }
 
+// TellPlayer's box: recorded for the test, never waiting for a player.
+void BackendShowMessage(const Text& title, const Text& text) {
+    ScriptScreen.messages.push_back({title, text});
+}
+
 // ---------------------------------------------------------------- keyboard
 
 int32_t OpenKeyboardDevice() {
@@ -335,6 +340,9 @@ int32_t OpenKeyboardDevice() {
 
 const ScriptWindowInfo& ScriptWindow() {
     return ScriptScreen.window;
+}
+const std::vector<ScriptMessage>& ScriptMessages() {
+    return ScriptScreen.messages;
 }
 int64_t ScriptPresentCount() {
     return ScriptScreen.presentCount;

@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform.h"
 
@@ -88,6 +89,13 @@ int64_t ScriptPollWaits();
 int64_t ScriptPollWaitMs();
 // Called after every present with the count, before the clock advances (for frame captures).
 void ScriptOnPresent(std::function<void(int64_t presentCount)> hook);
+// The message boxes TellPlayer showed since ScriptReset, in order; each counts as closed by
+// the player at once (the fake clock does not move).
+struct ScriptMessage {
+    Text title; // as the box's title bar shows it ("Tessaroc: ...")
+    Text text;
+};
+const std::vector<ScriptMessage>& ScriptMessages();
 
 // ---------------------------------------------------------------- pixels
 

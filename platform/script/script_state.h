@@ -58,6 +58,7 @@ struct ScriptScreenRecord {
     int32_t shownHeight = 0;
     int64_t presentCount = 0;               // PresentBackBuffer calls since the reset
     std::function<void(int64_t)> onPresent; // test hook called after each present
+    std::vector<ScriptMessage> messages;    // boxes TellPlayer showed (BackendShowMessage)
 };
 extern ScriptScreenRecord ScriptScreen;
 

@@ -406,6 +406,12 @@ int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int
     return 1;
 }
 
+// TellPlayer's box, owned by the window once there is one, so it stays above it.
+void BackendShowMessage(const Text& title, const Text& text) {
+    MessageBoxW(Win32Window.window, Wide(text).c_str(), Wide(title).c_str(),
+                MB_OK | MB_ICONWARNING);
+}
+
 // ---------------------------------------------------------------- end
 
 // End of the program: data files committed, window and timer released; a console handler
