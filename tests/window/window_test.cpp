@@ -20,7 +20,7 @@
 
 #include "platform_state.h"
 #include "sdl_platform.h"
-#include "shown_frame.h"
+#include "window_copy.h"
 #include "test_support.h"
 
 namespace {

@@ -1,5 +1,5 @@
 // Leaving out the drawing of a frame that repeats the one before it (frame_repeat.h).
-#include "frame_repeat.h"
+#include "draw_replay.h"
 
 #include <algorithm>
 

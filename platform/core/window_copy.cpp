@@ -1,12 +1,12 @@
 // The copy of what the window shows and the search for the rows that changed.
-#include "shown_frame.h"
+#include "window_copy.h"
 
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
 #include "draw_internal.h"
-#include "frame_repeat.h"
+#include "draw_replay.h"
 #include "platform_state.h"
 
 namespace {

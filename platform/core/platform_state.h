@@ -11,7 +11,7 @@
 
 #include "codepage.h"
 #include "platform.h"
-#include "shown_frame.h"
+#include "window_copy.h"
 
 // ---------------------------------------------------------------- back buffer
 

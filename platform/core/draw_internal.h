@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame_repeat.h"
+#include "draw_replay.h"
 #include "platform_state.h"
 
 // The value BackBufferOutput names the back buffer by.
