@@ -5,7 +5,6 @@
 #include "frame.h"
 #include "game.h"
 #include "platform.h"
-#include "platform_state.h"
 #include "setup.h"
 
 namespace {
