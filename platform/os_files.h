@@ -30,6 +30,13 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
 // written in place. A failure before the move leaves the old file and no temporary file.
 bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason);
 
+// Set in the core for fuzzing and tests, read by OsCommitFile: whether commits leave out the
+// sync to disk (the same bytes, no durability, so a fuzzer runs thousands a second) and
+// whether a commit stops after writing the temporary file, before the move, as a crash there
+// would. The program never sets either.
+bool CommitSkipsDiskSync();
+bool CommitStopsBeforeMove();
+
 // An exclusive lock on a file shared by every instance of the program: held while one
 // instance re-reads and commits the file. Released when the last reference goes; null when
 // the system gives no lock (the caller goes on without it).

@@ -1,9 +1,12 @@
-// The platform interface: every service the game takes from the machine.
+// The platform interface: every service the game takes from the machine, and the one
+// platform header the layers above include.
 //
-// Two backends provide the window-system half (window, present, events, cursor,
-// keyboard, clock): the real one on SDL2 (platform/sdl) and a scripted one for
-// tests (platform/script). Drawing, text, sprites, data files, text values and
-// random numbers are shared by both (this folder), so both draw the same pixels.
+// A window backend provides the window-system half (window, present, events, cursor,
+// keyboard, clock): SDL2 on Linux (platform/window/sdl), Win32 on Windows
+// (platform/window/win32), a scripted one for tests (platform/window/script); backend.h is
+// its contract with the core. Drawing, text, sprites, data files, text values and random
+// numbers are shared by every backend (platform/core, with the system's file and text
+// services of platform/os), so every backend draws the same pixels.
 //
 // All integers are signed 32-bit as the game uses them; texts are Windows-1252
 // bytes held in std::string.
@@ -143,6 +146,9 @@ void UseFontSlot(int32_t slot);
 void WatchBackBufferBox(int32_t x, int32_t y, int32_t width, int32_t height);
 int32_t WatchedBoxUntouched();
 
+// The back buffer's width and height in pixels (0 x 0 before AttachBackBuffer).
+void BackBufferSize(int32_t* width, int32_t* height);
+
 // ---------------------------------------------------------------- fonts (core)
 
 constexpr int32_t FontBold = 256;
@@ -222,3 +228,11 @@ void TellPlayer(const Text& title, const Text& text);
 // For TellPlayer's texts: a text of the system (a path, a reason; UTF-8) in Windows-1252,
 // with '?' for each character the code page lacks.
 Text SystemText(const std::string& utf8);
+
+// ---------------------------------------------------------------- the whole core
+
+// Start-up, and tests between cases: every record of the platform core back to its zero
+// state (back buffer, drawing, sprites, fonts, data files dropped without commit, random
+// generator, quit flag); the program folder stays, and so do the event queue and the key
+// table, which live as long as the backend's input does.
+void ResetPlatformState();

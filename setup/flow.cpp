@@ -7,7 +7,6 @@
 #include "frame.h"
 #include "game.h"
 #include "platform.h"
-#include "platform_state.h"
 #include "setup.h"
 
 namespace {
@@ -123,15 +122,15 @@ Screen AfterEndScreen() {
         TopListScreen();
         if (TitleBarResult == CloseButton || QuitRequested()) return Screen::Exit;
     }
-    return ButtonAction == 1 ? Screen::Round : Screen::Settings;
+    return ButtonAction == FaceAction ? Screen::Round : Screen::Settings;
 }
 
 // After the game screen: close, a new round (face), the settings (back), or the round has
 // ended and the end screen follows.
 Screen AfterRound() {
     if (TitleBarResult == CloseButton) return Screen::Exit;
-    if (ButtonAction == 1) return Screen::Round;
-    if (ButtonAction == 2) return Screen::Settings;
+    if (ButtonAction == FaceAction) return Screen::Round;
+    if (ButtonAction == BackAction) return Screen::Settings;
     EndScreen();
     return AfterEndScreen();
 }

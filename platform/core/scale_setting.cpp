@@ -1,9 +1,9 @@
 // The player's choice of the real window's scale factor (TESSAROC_SCALE).
-#include "scale_setting.h"
-
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
+
+#include "backend.h"
 
 int32_t ParseScaleSetting(const char* text) {
     if (!text || !std::isdigit(static_cast<unsigned char>(*text))) return 0;

@@ -1,10 +1,12 @@
 // The platform core's global records, the quit flag and the reset that tests and start-up use.
 #include "platform_state.h"
 
+#include "os_files.h"
+
 BackBufferRecord BackBuffer;
 WatchedBoxRecord WatchedBox;
-FrameRepeatRecord FrameRepeat;
-ShownFrameRecord ShownFrame;
+DrawReplayRecord DrawReplay;
+WindowCopyRecord WindowCopy;
 DrawingStateRecord DrawingState;
 SpriteSlot Sprites[SpriteSlotCount];
 SheetFilesRecord SheetFiles;
@@ -16,6 +18,14 @@ std::mt19937 RandomGenerator;
 std::atomic<int32_t> QuitFlag = 0;
 EventQueueRecord EventQueue;
 KeyTableRecord KeyTable;
+
+// Called by the system's OsCommitFile at every commit.
+bool CommitSkipsDiskSync() {
+    return SkipDiskSync;
+}
+bool CommitStopsBeforeMove() {
+    return DataFiles.failBeforeRename;
+}
 
 // Called by the real platform's SIGINT/SIGTERM handler and by the scripted platform when its
 // script ends; only stores to a lock-free atomic, so it is safe inside a signal handler and
@@ -41,8 +51,8 @@ void ResetPlatformState() {
 
     BackBuffer = BackBufferRecord{};
     WatchedBox = WatchedBoxRecord{};
-    FrameRepeat = FrameRepeatRecord{};
-    ShownFrame = ShownFrameRecord{};
+    DrawReplay = DrawReplayRecord{};
+    WindowCopy = WindowCopyRecord{};
     DrawingState = DrawingStateRecord{};
     for (SpriteSlot& slot : Sprites)
         slot = SpriteSlot{};

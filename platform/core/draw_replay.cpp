@@ -1,5 +1,5 @@
-// Leaving out the drawing of a frame that repeats the one before it (frame_repeat.h).
-#include "frame_repeat.h"
+// Leaving out the drawing of a frame that repeats the one before it (draw_replay.h).
+#include "draw_replay.h"
 
 #include <algorithm>
 
@@ -27,7 +27,7 @@ constexpr RecordKindInfo RecordKinds[] = {{1, nullptr},
 // Ends the leaving out: draws the operations of the last frame's list that this frame left
 // out, which become the start of this frame's own list.
 void DrawLeftOut() {
-    FrameRepeatRecord& repeat = FrameRepeat;
+    DrawReplayRecord& repeat = DrawReplay;
     if (!repeat.leavingOut) return;
     repeat.leavingOut = false;
     repeat.current.assign(repeat.previous.begin(),
@@ -42,7 +42,7 @@ void DrawLeftOut() {
 } // namespace
 
 bool LeaveOutRepeatedDrawing(const uint32_t* record, size_t words) {
-    FrameRepeatRecord& repeat = FrameRepeat;
+    DrawReplayRecord& repeat = DrawReplay;
     if (repeat.leavingOut) {
         const uint32_t* expected = repeat.previous.data() + repeat.matched;
         if (repeat.previous.size() - repeat.matched >= words &&
@@ -63,12 +63,12 @@ bool LeaveOutRepeatedDrawing(const uint32_t* record, size_t words) {
 }
 
 void FinishRepeatedDrawing() {
-    FrameRepeatRecord& repeat = FrameRepeat;
+    DrawReplayRecord& repeat = DrawReplay;
     if (repeat.leavingOut && repeat.matched != repeat.previous.size()) DrawLeftOut();
 }
 
 void NoteFrameCompared(bool changed) {
-    FrameRepeatRecord& repeat = FrameRepeat;
+    DrawReplayRecord& repeat = DrawReplay;
     const bool wholeFrameLeftOut = repeat.leavingOut;
     const bool listed = repeat.recording || wholeFrameLeftOut;
     repeat.leavingOut = false;
@@ -87,5 +87,5 @@ void NoteFrameCompared(bool changed) {
 
 void ForgetRepeatedDrawing() {
     DrawLeftOut();
-    FrameRepeat = FrameRepeatRecord{};
+    DrawReplay = DrawReplayRecord{};
 }

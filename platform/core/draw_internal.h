@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "frame_repeat.h"
+#include "draw_replay.h"
 #include "platform_state.h"
 
 // The value BackBufferOutput names the back buffer by.
@@ -40,7 +40,7 @@ inline void TouchRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
         masks[y] |= bits;
 }
 
-// Lengths in words of the records of frame_repeat.h, and the operations that draw them
+// Lengths in words of the records of draw_replay.h, and the operations that draw them
 // again: a box (kind, x0, y0, x1, y1, pixel, invert), a pixel (kind, x, y, pixel, invert),
 // a glyph (kind, the picture's address, x and y in two words each, low first, pixel) and a
 // blit (kind, slot, first source pixel's index in two words, left, top, right, bottom).
@@ -66,7 +66,7 @@ void ReplayBlit(const uint32_t* record);
 // Whether the pixel-writing operations hand their records to LeaveOutRepeatedDrawing now;
 // while not (a frame that changes, such as every frame with stars) they make none.
 inline bool RepeatListing() {
-    return FrameRepeat.recording || FrameRepeat.leavingOut;
+    return DrawReplay.recording || DrawReplay.leavingOut;
 }
 
 // Paints (or, with invert, inverts) the pixels of columns x0 to x1 - 1 and rows y0 to

@@ -57,16 +57,26 @@ extern SdlPacingRecord SdlPacing;
 void ResetSdlState();
 
 // ---------------------------------------------------------------- shared inside the backend
+//
+// The files call one way: sdl_window and sdl_events call sdl_xserver, sdl_xshm, sdl_scale,
+// sdl_keyboard and sdl_clock; sdl_xserver and sdl_keyboard call sdl_clock; none calls back.
 
-// Installs the SIGINT/SIGTERM handlers that request the quit.
+// sdl_clock.cpp: installs the SIGINT/SIGTERM handlers that request the quit.
 void InstallQuitSignals();
-// The scale factor for this run (sdl_scale.cpp); needs the display open.
-int32_t DesktopScaleFactor();
+// sdl_clock.cpp: the monotonic clock now, a time ns nanoseconds after t, and a sleep until an
+// absolute time of that clock (resuming after signals).
+timespec MonotonicNow();
+timespec AddNanoseconds(timespec t, int64_t ns);
+void SleepUntil(const timespec& deadline);
 // Nanoseconds of the monotonic clock (time since the system started); TickCountMs and the
 // pacing count on the same clock.
 int64_t MonotonicNs();
+// sdl_scale.cpp: the scale factor for this run; needs the display open.
+int32_t DesktopScaleFactor();
 // a / b rounded toward minus infinity, for b > 0.
 int32_t FloorDivide(int32_t a, int32_t b);
+
+// sdl_xserver.cpp, the questions to the X server:
 // Top-left corner of the window's client area in desktop pixels (not divided by the scale),
 // as the X server answered since it last sent something (see ForgetServerAnswers).
 void PhysicalWindowPosition(int32_t* left, int32_t* top);
@@ -80,6 +90,15 @@ void NoteConnectionRead();
 // Blocks until the X server has sent something (or the window system has an event) or ms
 // milliseconds have passed; reads nothing. Sends what waits in the output buffer first.
 void WaitForWindowSystem(int32_t ms);
+// Whether the X server has sent something not read yet (sending what waits in the output
+// buffer first); true off X11, where there is no cheaper way to know than to pump.
+bool ServerHasSent();
+// The pointer's position in desktop pixels and whether the left button is down, as the X
+// server answered since it last sent something, at most a moment ago (SDL's own record
+// would lag behind a warped pointer).
+bool QueryPointer(int32_t* x, int32_t* y);
+
+// sdl_xshm.cpp:
 // The target of the presents on X11: an image of the window's size in memory shared with
 // the X server, made on first use and again when the size changed (the shown frame is then
 // forgotten); null where the server cannot share one, and presents use SDL's window surface.

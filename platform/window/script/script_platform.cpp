@@ -4,7 +4,6 @@
 #include <algorithm>
 
 #include "backend.h"
-#include "platform_state.h"
 #include "script_state.h"
 
 ScriptTimelineRecord ScriptTimeline;
@@ -24,7 +23,7 @@ void ResetScriptState() {
 void ScriptReset() {
     ResetScriptState();
     ResetEventState();
-    EventQueue.minPressMs = 0;
+    SetQuickTapGate(false);
 }
 
 // ---------------------------------------------------------------- releasing the timeline
@@ -211,7 +210,9 @@ void ResizeMainWindow(int32_t width, int32_t height) {
 void PresentBackBuffer() {
     const int32_t w = std::max(ScriptScreen.window.width, 0);
     const int32_t h = std::max(ScriptScreen.window.height, 0);
-    const int32_t cw = std::min(w, BackBuffer.width), ch = std::min(h, BackBuffer.height);
+    int32_t bufferWidth = 0, bufferHeight = 0;
+    BackBufferSize(&bufferWidth, &bufferHeight);
+    const int32_t cw = std::min(w, bufferWidth), ch = std::min(h, bufferHeight);
     // Made afresh only when the client passes the buffer or changed size; otherwise only the
     // parts drawn on since the last present can differ, and only those are copied, as the
     // real presents do.
@@ -246,7 +247,7 @@ static void SkipIdleTime() {
 // waiting in the core's queue means the loop is not idle.
 bool BackendPumpEvents() {
     ReleaseDueEvents();
-    if (!EventQueue.events.empty()) ScriptIdle.waits = 0;
+    if (EventsWaiting()) ScriptIdle.waits = 0;
     return true;
 }
 
@@ -348,7 +349,7 @@ int64_t ScriptPresentCount() {
     return ScriptScreen.presentCount;
 }
 void ScriptUseTapGate(bool on) {
-    EventQueue.minPressMs = on ? MinPressMs : 0;
+    SetQuickTapGate(on);
 }
 int64_t ScriptPollWaits() {
     return ScriptIdle.totalWaits;
@@ -366,8 +367,10 @@ static int32_t ToColourValue(uint32_t p) {
 }
 
 int32_t ScriptPixel(int32_t x, int32_t y) {
-    if (x < 0 || y < 0 || x >= BackBuffer.width || y >= BackBuffer.height) return -1;
-    return ToColourValue(BackBuffer.pixels[size_t(y) * size_t(BackBuffer.width) + size_t(x)]);
+    int32_t width = 0, height = 0;
+    BackBufferSize(&width, &height);
+    if (x < 0 || y < 0 || x >= width || y >= height) return -1;
+    return ToColourValue(BackBufferPixels()[size_t(y) * size_t(width) + size_t(x)]);
 }
 
 int32_t ScriptShownPixel(int32_t x, int32_t y) {

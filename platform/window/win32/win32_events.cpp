@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "backend.h"
-#include "platform_state.h"
 #include "win32_platform.h"
 #include "win32_state.h"
 

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "backend.h"
 #include "codepage.h"
 #include "platform.h"
-#include "shown_frame.h"
 
 // ---------------------------------------------------------------- back buffer
 
@@ -20,7 +20,7 @@
 // Every drawing operation also notes which parts of which rows it wrote since the last
 // present: bit b of touched[row] stands for columns b << touchShift up to the next bit's.
 // A part not noted holds what the window was last sent, so a present compares only the
-// noted parts (draw_internal.h, shown_frame.h).
+// noted parts (draw_internal.h, window_copy.cpp).
 struct BackBufferRecord {
     std::vector<uint32_t> pixels;  // width * height pixels, empty until attached
     int32_t width = 0;             // 850 once attached
@@ -39,8 +39,8 @@ struct WatchedBoxRecord {
 extern WatchedBoxRecord WatchedBox;
 
 // The drawing operations of a frame that changed nothing, so that the same drawing in the
-// frames after it can be left out (frame_repeat.h). A list is records of 32-bit words.
-struct FrameRepeatRecord {
+// frames after it can be left out (draw_replay.h). A list is records of 32-bit words.
+struct DrawReplayRecord {
     bool recording = false;         // the last present changed nothing: operations are listed
     bool leavingOut = false;        // every operation of this frame so far matched previous
                                     // and was left out
@@ -48,19 +48,19 @@ struct FrameRepeatRecord {
     std::vector<uint32_t> previous; // the list of the last frame that changed nothing
     std::vector<uint32_t> current;  // this frame's list so far
 };
-extern FrameRepeatRecord FrameRepeat;
+extern DrawReplayRecord DrawReplay;
 
 // ---------------------------------------------------------------- what the window shows
 
-// The client area as the backend last sent it to the window (shown_frame.h).
-struct ShownFrameRecord {
+// The client area as the backend last sent it to the window (window_copy.cpp).
+struct WindowCopyRecord {
     std::vector<uint32_t> pixels; // width * height pixels as sent, top row first
     int32_t width = 0;            // client columns sent
     int32_t height = 0;           // client rows sent
     bool valid = false;           // false: the next present sends the whole frame
     std::vector<RowRun> runs;     // the changed rows of the last present (storage reused)
 };
-extern ShownFrameRecord ShownFrame;
+extern WindowCopyRecord WindowCopy;
 
 // ---------------------------------------------------------------- drawing state
 
@@ -228,18 +228,7 @@ extern KeyTableRecord KeyTable;
 extern std::atomic<int32_t> QuitFlag;
 static_assert(std::atomic<int32_t>::is_always_lock_free, "the quit flag is set in signal handlers");
 
-// ---------------------------------------------------------------- shared with the backends
+// ---------------------------------------------------------------- shared inside the core
 
-// Allocates the back buffer (black) at width x height.
-void CreateBackBuffer(int32_t width, int32_t height);
 // Notes every pixel of the back buffer as touched, so the next present compares all of it.
 void TouchWholeBackBuffer();
-// Commits and closes every data file still open (end of program).
-void CloseAllDataFiles();
-// Sets the flag QuitRequested reports (signal handler or script end).
-void RequestQuit();
-// Clears every record of the core (tests call it between cases) except the event queue and
-// the key table, which live as long as the backend's input does.
-void ResetPlatformState();
-// Clears the event queue and the key table (the backends' resets call it).
-void ResetEventState();

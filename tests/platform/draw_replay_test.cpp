@@ -53,14 +53,14 @@ std::vector<std::vector<uint32_t>> DrawFrames(const std::vector<int>& variants, 
     std::vector<std::vector<uint32_t>> frames;
     for (int variant : variants) {
         DrawVariant(variant);
-        if (!repeats) ForgetShownFrame();
+        if (!repeats) ForgetWindowCopy();
         TakeChangedRows(Width, Height);
         frames.push_back(BackBuffer.pixels);
     }
     return frames;
 }
 
-class FrameRepeatTest : public ::testing::Test {
+class DrawReplayTest : public ::testing::Test {
   protected:
     void TearDown() override { ResetPlatformState(); }
 };
@@ -69,10 +69,10 @@ class FrameRepeatTest : public ::testing::Test {
 
 // The frame after two equal ones that changed nothing is not drawn at all, and the
 // present has nothing to compare.
-TEST_F(FrameRepeatTest, ARepeatedFrameWritesNothing) {
+TEST_F(DrawReplayTest, ARepeatedFrameWritesNothing) {
     DrawFrames({0, 0, 0}, true);
     DrawVariant(0);
-    EXPECT_TRUE(FrameRepeat.leavingOut);
+    EXPECT_TRUE(DrawReplay.leavingOut);
     for (uint64_t mask : BackBuffer.touched)
         EXPECT_EQ(mask, 0u);
     EXPECT_TRUE(TakeChangedRows(Width, Height).empty());
@@ -80,7 +80,7 @@ TEST_F(FrameRepeatTest, ARepeatedFrameWritesNothing) {
 
 // Frames that differ late, early, in a blit, or end early, between repeats: every buffer
 // after a present is exactly what drawing every frame in full gives.
-TEST_F(FrameRepeatTest, FramesThatStopRepeatingAreDrawnInFull) {
+TEST_F(DrawReplayTest, FramesThatStopRepeatingAreDrawnInFull) {
     const std::vector<int> variants = {0, 0, 0, 0, 2, 2, 2, 2, 0, 0, 0, 3, 3, 3, 3,
                                        5, 5, 5, 5, 0, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0};
     const auto repeated = DrawFrames(variants, true);
@@ -92,19 +92,19 @@ TEST_F(FrameRepeatTest, FramesThatStopRepeatingAreDrawnInFull) {
 
 // A sheet or a font replaced in the middle of a repeated frame: what was left out is drawn
 // with the pictures it was listed with, and the new ones are used from there on.
-TEST_F(FrameRepeatTest, ReplacingASheetOrAFontDrawsWhatWasLeftOutFirst) {
+TEST_F(DrawReplayTest, ReplacingASheetOrAFontDrawsWhatWasLeftOutFirst) {
     DrawFrames({0, 0, 0}, true);
     BeginDrawing(BackBufferOutput());
     FillBox(0, 0, Width, Height, MakeColour(40, 80, 120));
-    ASSERT_TRUE(FrameRepeat.leavingOut);
+    ASSERT_TRUE(DrawReplay.leavingOut);
     EXPECT_NE(LoadFontSlot(1, "Arial", 14, FontBold), 0);
-    EXPECT_FALSE(FrameRepeat.leavingOut);
+    EXPECT_FALSE(DrawReplay.leavingOut);
     EXPECT_EQ(BackBuffer.pixels[0], 0x285078u) << "the fill was drawn";
     EndDrawing();
 
     DrawFrames({0, 0, 0}, true);
     DrawVariant(0);
-    ASSERT_TRUE(FrameRepeat.leavingOut);
+    ASSERT_TRUE(DrawReplay.leavingOut);
     const std::vector<uint32_t> before = BackBuffer.pixels;
     LoadSpriteSheet(1, "GFX\\missing.bmp", 0); // empties the slot
     EXPECT_EQ(BackBuffer.pixels, before) << "left out with the old sheet";
@@ -115,10 +115,10 @@ TEST_F(FrameRepeatTest, ReplacingASheetOrAFontDrawsWhatWasLeftOutFirst) {
 
 // A box watched after a frame counts the writes of a repeated frame as writes, though they
 // were left out: they are drawn as soon as the frame stops repeating.
-TEST_F(FrameRepeatTest, LeftOutWritesStillEndTheWatchedBox) {
+TEST_F(DrawReplayTest, LeftOutWritesStillEndTheWatchedBox) {
     DrawFrames({0, 0, 0}, true);
     WatchBackBufferBox(150, 60, 20, 20);
     DrawVariant(0);
-    ASSERT_TRUE(FrameRepeat.leavingOut);
+    ASSERT_TRUE(DrawReplay.leavingOut);
     EXPECT_EQ(WatchedBoxUntouched(), 0);
 }

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "scale_setting.h"
+#include "backend.h"
 #include "sdl_platform.h"
 #include "sdl_state.h"
 

@@ -23,6 +23,16 @@ void ResetEventState() {
     KeyTable = KeyTableRecord();
 }
 
+// Called by the scripted platform's pump: a loop with events waiting is not idle.
+bool EventsWaiting() {
+    return !EventQueue.events.empty();
+}
+
+// Called by the scripted platform's reset (off) and by tests that ask for the gate (on).
+void SetQuickTapGate(bool on) {
+    EventQueue.minPressMs = on ? MinPressMs : 0;
+}
+
 // ---------------------------------------------------------------- posting
 
 // Held-button mask of a mouse event posted now: held buttons plus shift and control.

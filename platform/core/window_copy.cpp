@@ -1,12 +1,11 @@
 // The copy of what the window shows and the search for the rows that changed.
-#include "shown_frame.h"
-
 #include <algorithm>
 #include <bit>
 #include <cstring>
 
+#include "backend.h"
 #include "draw_internal.h"
-#include "frame_repeat.h"
+#include "draw_replay.h"
 #include "platform_state.h"
 
 namespace {
@@ -47,7 +46,7 @@ void EndFrameCompare(bool changed) {
 
 const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32_t width,
                                            int32_t height, bool whole) {
-    std::vector<RowRun>& runs = ShownFrame.runs;
+    std::vector<RowRun>& runs = WindowCopy.runs;
     runs.clear();
     BeginFrameCompare();
     width = std::clamp(width, 0, BackBuffer.width);
@@ -75,7 +74,7 @@ const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32
 }
 
 const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height) {
-    ShownFrameRecord& shown = ShownFrame;
+    WindowCopyRecord& shown = WindowCopy;
     width = std::clamp(width, 0, BackBuffer.width);
     height = std::clamp(height, 0, BackBuffer.height);
     const bool whole = !shown.valid || shown.width != width || shown.height != height;
@@ -88,6 +87,14 @@ const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height) {
     return UpdateShownRows(shown.pixels.data(), size_t(width), width, height, whole);
 }
 
-void ForgetShownFrame() {
-    ShownFrame.valid = false;
+bool KeepWindowCopyInSurface() {
+    const bool whole = !WindowCopy.valid;
+    WindowCopy.valid = true;
+    WindowCopy.width = 0; // no copy of its own is kept: a compare with it would start whole
+    WindowCopy.height = 0;
+    return whole;
+}
+
+void ForgetWindowCopy() {
+    WindowCopy.valid = false;
 }

@@ -9,7 +9,7 @@
 
 namespace {
 
-class ShownFrameTest : public ::testing::Test {
+class WindowCopyTest : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetPlatformState();
@@ -30,7 +30,7 @@ class ShownFrameTest : public ::testing::Test {
 
 } // namespace
 
-TEST_F(ShownFrameTest, FirstPresentSendsEverythingAndAnEqualFrameNothing) {
+TEST_F(WindowCopyTest, FirstPresentSendsEverythingAndAnEqualFrameNothing) {
     EXPECT_EQ(Present(370, 310), (Runs{{0, 310}}));
     EXPECT_EQ(Present(370, 310), Runs{});
     // Drawing the same pixels again changes nothing that is sent.
@@ -38,7 +38,7 @@ TEST_F(ShownFrameTest, FirstPresentSendsEverythingAndAnEqualFrameNothing) {
     EXPECT_EQ(Present(370, 310), Runs{});
 }
 
-TEST_F(ShownFrameTest, ChangedRowsAreSentAsRunsTopToBottom) {
+TEST_F(WindowCopyTest, ChangedRowsAreSentAsRunsTopToBottom) {
     Present(370, 310);
     PlotPixel(369, 0, MakeColour(1, 2, 3)); // last column of the first row
     FillBox(10, 100, 5, 3, MakeColour(9, 9, 9));
@@ -52,7 +52,7 @@ TEST_F(ShownFrameTest, ChangedRowsAreSentAsRunsTopToBottom) {
 
 // A change that is undone before the next present sends nothing; one undone after it sends
 // the row again, since the window shows the changed row.
-TEST_F(ShownFrameTest, TheCopyFollowsWhatWasSent) {
+TEST_F(WindowCopyTest, TheCopyFollowsWhatWasSent) {
     Present(370, 310);
     PlotPixel(3, 50, MakeColour(255, 0, 0));
     PlotPixel(3, 50, 0);
@@ -63,11 +63,11 @@ TEST_F(ShownFrameTest, TheCopyFollowsWhatWasSent) {
     EXPECT_EQ(Present(370, 310), (Runs{{50, 1}}));
 }
 
-TEST_F(ShownFrameTest, ANewSizeOrAForgottenCopySendsTheWholeFrame) {
+TEST_F(WindowCopyTest, ANewSizeOrAForgottenCopySendsTheWholeFrame) {
     Present(370, 310);
     EXPECT_EQ(Present(819, 588), (Runs{{0, 588}}));
     EXPECT_EQ(Present(819, 588), Runs{});
-    ForgetShownFrame();
+    ForgetWindowCopy();
     EXPECT_EQ(Present(819, 588), (Runs{{0, 588}}));
     // A client larger than the buffer is cut to it; an empty one sends nothing.
     EXPECT_EQ(Present(900, 700), (Runs{{0, 600}}));
@@ -97,7 +97,7 @@ class TouchedPartsTest : public ::testing::TestWithParam<std::pair<int32_t, int3
     // The whole buffer is the client area: after a present the copy must equal the buffer.
     static bool CopyMatches() {
         TakeChangedRows(BackBuffer.width, BackBuffer.height);
-        return ShownFrame.pixels == BackBuffer.pixels;
+        return WindowCopy.pixels == BackBuffer.pixels;
     }
 };
 

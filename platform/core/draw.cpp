@@ -107,12 +107,23 @@ void CreateBackBuffer(int32_t width, int32_t height) {
     BackBuffer.width = width;
     BackBuffer.height = height;
     BackBuffer.pixels.assign(size_t(width) * size_t(height), 0u);
-    FrameRepeat = FrameRepeatRecord{}; // what was left out belonged to the old pixels
+    DrawReplay = DrawReplayRecord{}; // what was left out belonged to the old pixels
     // The fewest columns per mask bit (a power of two, at least 16) that fit a row in 64 bits.
     BackBuffer.touchShift = 4;
     while (width > 0 && ((width - 1) >> BackBuffer.touchShift) >= 64)
         ++BackBuffer.touchShift;
     TouchWholeBackBuffer();
+}
+
+// Called by the frame toolkit to cut drawing to the buffer, and by the backends' presents.
+void BackBufferSize(int32_t* width, int32_t* height) {
+    *width = BackBuffer.width;
+    *height = BackBuffer.height;
+}
+
+// Called by the backends' presents, which send these pixels to the window.
+const uint32_t* BackBufferPixels() {
+    return BackBuffer.pixels.empty() ? nullptr : BackBuffer.pixels.data();
 }
 
 // Called by CreateBackBuffer, and by tests that write pixels directly.

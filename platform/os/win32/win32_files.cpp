@@ -9,7 +9,6 @@
 #include <string>
 
 #include "os_files.h"
-#include "platform_state.h"
 
 // The lock is LockFileEx on a hidden lock file beside the data file (".<name>.lock"): the
 // data file itself cannot be locked, since a commit moves a new file over it and Windows
@@ -114,7 +113,7 @@ bool WriteAll(HANDLE file, const std::vector<uint8_t>& bytes) {
 
 // FlushFileBuffers unless a fuzzer switched durability off; true when the data is on disk.
 bool SyncToDisk(HANDLE file) {
-    return SkipDiskSync || FlushFileBuffers(file);
+    return CommitSkipsDiskSync() || FlushFileBuffers(file);
 }
 
 // Writes the bytes over the file's own content.
@@ -180,7 +179,7 @@ bool CommitByMove(const std::string& path, const std::vector<uint8_t>& bytes, bo
     bool ok = WriteAll(file, bytes) && SyncToDisk(file);
     if (!ok) reason = Reason(GetLastError());
     CloseHandle(file);
-    if (ok && DataFiles.failBeforeRename) {
+    if (ok && CommitStopsBeforeMove()) {
         ok = false;
         reason = "stopped before the rename";
     }

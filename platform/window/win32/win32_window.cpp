@@ -8,9 +8,6 @@
 #include <vector>
 
 #include "backend.h"
-#include "codepage.h"
-#include "platform_state.h"
-#include "scale_setting.h"
 #include "win32_platform.h"
 #include "win32_state.h"
 
@@ -301,14 +298,16 @@ void ResizeMainWindow(int32_t width, int32_t height) {
 // enlarged by the scale (each pixel repeated across and down: GDI stretches by repeating
 // pixels when it enlarges).
 static void SendRows(HDC dc, int32_t width, int32_t first, int32_t count) {
+    int32_t bufferWidth = 0, bufferHeight = 0;
+    BackBufferSize(&bufferWidth, &bufferHeight);
     BITMAPINFO info = {};
     info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = BackBuffer.width;
+    info.bmiHeader.biWidth = bufferWidth;
     info.bmiHeader.biHeight = -count; // negative: rows run from the top
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
-    const uint32_t* rows = BackBuffer.pixels.data() + size_t(first) * size_t(BackBuffer.width);
+    const uint32_t* rows = BackBufferPixels() + size_t(first) * size_t(bufferWidth);
     const int32_t scale = Win32Window.scale;
     if (scale == 1)
         SetDIBitsToDevice(dc, 0, first, DWORD(width), DWORD(count), 0, 0, 0, UINT(count), rows,
@@ -325,15 +324,17 @@ static void SendRows(HDC dc, int32_t width, int32_t first, int32_t count) {
 // window is not known to show what was sent, so the next present sends everything again.
 void CopyBackBufferToWindow(HDC dc, bool whole) {
     RECT client;
-    if (!dc || BackBuffer.pixels.empty() || !GetClientRect(Win32Window.window, &client)) return;
+    if (!dc || !BackBufferPixels() || !GetClientRect(Win32Window.window, &client)) return;
+    int32_t bufferWidth = 0, bufferHeight = 0;
+    BackBufferSize(&bufferWidth, &bufferHeight);
     const int32_t scale = Win32Window.scale;
-    const int32_t width = std::min<int32_t>(client.right / scale, BackBuffer.width);
-    const int32_t height = std::min<int32_t>(client.bottom / scale, BackBuffer.height);
+    const int32_t width = std::min<int32_t>(client.right / scale, bufferWidth);
+    const int32_t height = std::min<int32_t>(client.bottom / scale, bufferHeight);
     if (width <= 0 || height <= 0) return;
-    if (whole) ForgetShownFrame();
+    if (whole) ForgetWindowCopy();
     for (const RowRun& run : TakeChangedRows(width, height))
         SendRows(dc, width, run.first, run.count);
-    if (whole) ForgetShownFrame();
+    if (whole) ForgetWindowCopy();
 }
 
 // Waits until the performance counter passes target: on the timer until about half a

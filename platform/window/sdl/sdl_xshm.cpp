@@ -10,7 +10,7 @@
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
-#include "platform_state.h"
+#include "backend.h"
 #include "sdl_platform.h"
 #include "sdl_state.h"
 
@@ -126,7 +126,7 @@ SDL_Surface* SharedFrameSurface() {
         SdlWindow.sharingAllowed = false;
         return nullptr;
     }
-    ForgetShownFrame();
+    ForgetWindowCopy();
     return SdlWindow.shared->surface;
 }
 

@@ -12,7 +12,6 @@
 #include <unistd.h>
 
 #include "os_files.h"
-#include "platform_state.h"
 
 // The lock is flock() on the file itself, taken on a descriptor of the file the name leads
 // to at that moment; a commit renames a new file over the name, so a waiting instance checks
@@ -59,11 +58,11 @@ bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
 
 // fsync unless a fuzzer switched durability off; true when the data reached the disk.
 bool SyncToDisk(int fd) {
-    return SkipDiskSync || fsync(fd) == 0;
+    return CommitSkipsDiskSync() || fsync(fd) == 0;
 }
 
 void SyncFolder(const std::string& folder) {
-    if (SkipDiskSync) return;
+    if (CommitSkipsDiskSync()) return;
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
     fsync(fd);
@@ -102,7 +101,7 @@ bool CommitByRename(const std::string& path, const std::vector<uint8_t>& bytes, 
         ok = false;
         reason = Reason(errno);
     }
-    if (ok && DataFiles.failBeforeRename) {
+    if (ok && CommitStopsBeforeMove()) {
         ok = false;
         reason = "stopped before the rename";
     }

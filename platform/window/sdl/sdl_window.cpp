@@ -1,11 +1,9 @@
-// The real window on SDL2: set-up, placement, present with frame pacing, desktop, clock, end.
+// The real window on SDL2: set-up, placement, present with frame pacing, desktop, end.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,7 +11,6 @@
 #include <string>
 
 #include "backend.h"
-#include "platform_state.h"
 #include "sdl_platform.h"
 #include "sdl_state.h"
 
@@ -26,61 +23,6 @@ void ResetSdlState() {
     SdlInput = SdlInputRecord();
     SdlPacing = SdlPacingRecord();
     ResetEventState();
-}
-
-// ---------------------------------------------------------------- signals
-
-static void OnQuitSignal(int) {
-    RequestQuit();
-}
-
-// OpenKeyboardDevice and OpenScreenSystem: SIGINT, SIGTERM and SIGHUP (the terminal closed,
-// the session ended) only set the quit flag, so the
-// program ends through its ordinary end (SDL's own handlers are switched off by a hint).
-// Installing the same handlers again changes nothing.
-void InstallQuitSignals() {
-    struct sigaction action = {};
-    action.sa_handler = OnQuitSignal;
-    sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
-}
-
-// ---------------------------------------------------------------- clock and pauses
-
-static timespec MonotonicNow() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return now;
-}
-
-static timespec AddNanoseconds(timespec t, int64_t ns) {
-    int64_t total = int64_t(t.tv_nsec) + ns;
-    t.tv_sec += time_t(total / 1000000000);
-    t.tv_nsec = long(total % 1000000000);
-    return t;
-}
-
-// Sleeps until the absolute monotonic time, resuming after signals.
-static void SleepUntil(const timespec& deadline) {
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
-    }
-}
-
-int64_t MonotonicNs() {
-    const timespec now = MonotonicNow();
-    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
-// Milliseconds of the monotonic clock (time since the system started), wrapping at 2^32.
-int32_t TickCountMs() {
-    return int32_t(uint32_t(uint64_t(MonotonicNs()) / 1000000u));
-}
-
-void SleepMs(int32_t ms) {
-    if (ms <= 0) return;
-    SleepUntil(AddNanoseconds(MonotonicNow(), int64_t(ms) * 1000000));
 }
 
 // ---------------------------------------------------------------- set-up
@@ -240,7 +182,7 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     SDL_SetWindowSize(SdlWindow.window, std::max(width, 1) * SdlWindow.scale,
                       std::max(height, 1) * SdlWindow.scale);
     ForgetServerAnswers();
-    ForgetShownFrame();
+    ForgetWindowCopy();
     int32_t nowLeft = 0, nowTop = 0;
     PhysicalWindowPosition(&nowLeft, &nowTop);
     if (nowLeft != left || nowTop != top) {
@@ -254,9 +196,11 @@ void ResizeMainWindow(int32_t width, int32_t height) {
 // is a multiple of the scale. At scale 1 these are the back buffer's own rows.
 static const uint32_t* EnlargedRows(int first, int count, int w, int* pitch) {
     const int scale = SdlWindow.scale;
+    int32_t bufferWidth = 0, bufferHeight = 0;
+    BackBufferSize(&bufferWidth, &bufferHeight);
     if (scale == 1) {
-        *pitch = int(BackBuffer.width) * 4;
-        return BackBuffer.pixels.data() + size_t(first) * size_t(BackBuffer.width);
+        *pitch = int(bufferWidth) * 4;
+        return BackBufferPixels() + size_t(first) * size_t(bufferWidth);
     }
     std::vector<uint32_t>& out = SdlWindow.scaled;
     if (out.size() < size_t(w) * size_t(count)) out.resize(size_t(w) * size_t(count));
@@ -267,7 +211,7 @@ static const uint32_t* EnlargedRows(int first, int count, int w, int* pitch) {
             continue;
         }
         const uint32_t* source =
-            BackBuffer.pixels.data() + size_t((first + y) / scale) * BackBuffer.width;
+            BackBufferPixels() + size_t((first + y) / scale) * size_t(bufferWidth);
         for (int x = 0; x < w; x++)
             row[x] = source[x / scale];
     }
@@ -299,14 +243,11 @@ static void AddSendRows(int first, int count, int w) {
 // At scale 1 with a surface in the back buffer's own pixel format the surface itself holds
 // what the window was last sent: the parts of the back buffer drawn on since the last
 // present that differ from it are copied into it and their rows sent, with no copy of the
-// frame kept besides (all rows when the window lost what it showed). The shown-frame
-// record only remembers that the surface is current.
+// frame kept besides (all rows when the window lost what it showed). The core only
+// remembers that the surface is current.
 static bool SendChangedRowsDirectly(SDL_Surface* surface, int w, int h) {
     if (SdlWindow.scale != 1 || surface->format->format != SDL_PIXELFORMAT_RGB888) return false;
-    const bool whole = !ShownFrame.valid;
-    ShownFrame.valid = true;
-    ShownFrame.width = 0; // its own copy is not kept: a compare with it would start whole
-    ShownFrame.height = 0;
+    const bool whole = KeepWindowCopyInSurface();
     auto* shown = static_cast<uint32_t*>(surface->pixels);
     for (const RowRun& run : UpdateShownRows(shown, size_t(surface->pitch) / 4, w, h, whole))
         AddSendRows(run.first, run.count, w);
@@ -331,14 +272,16 @@ static void CopyBackBufferToWindow() {
     SDL_Surface* surface = shared ? shared : SDL_GetWindowSurface(SdlWindow.window);
     if (!surface) return;
     // A new surface (after a resize) holds nothing of ours yet.
-    if (surface != SdlWindow.surface) ForgetShownFrame();
+    if (surface != SdlWindow.surface) ForgetWindowCopy();
     SdlWindow.surface = surface;
     const int scale = SdlWindow.scale;
-    const int w = std::min(surface->w, int(BackBuffer.width) * scale);
-    const int h = std::min(surface->h, int(BackBuffer.height) * scale);
+    int32_t bufferWidth = 0, bufferHeight = 0;
+    BackBufferSize(&bufferWidth, &bufferHeight);
+    const int w = std::min(surface->w, int(bufferWidth) * scale);
+    const int h = std::min(surface->h, int(bufferHeight) * scale);
     if (w < surface->w || h < surface->h) { // a window larger than the buffer: all of it
         SDL_FillRect(surface, nullptr, 0);
-        ForgetShownFrame();
+        ForgetWindowCopy();
         BeginFrameCompare();
         if (w > 0 && h > 0) SendRows(surface, 0, h, w);
         EndFrameCompare(true);
