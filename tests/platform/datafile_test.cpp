@@ -284,7 +284,7 @@ TEST_F(DataFileTest, AFolderNamedWithUmlautsHoldsTheFiles) {
     // "Spielstände" in UTF-8, the encoding of every path inside the program.
     const std::string name = "Spielst\xC3\xA4nde";
     const fs::path umlautFolder = fs::path(folder) / fs::path(u8"Spielst\u00E4nde");
-    fs::create_directories(umlautFolder);
+    fs::create_directories(umlautFolder / "GFX");
     SetProgramFolder(folder + name);
     for (int round = 0; round < 2; ++round) { // once new, once over the existing file
         ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
@@ -295,6 +295,7 @@ TEST_F(DataFileTest, AFolderNamedWithUmlautsHoldsTheFiles) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(umlautFolder))
         names.push_back(entry.path().filename().string());
-    EXPECT_EQ(names, std::vector<std::string>{"Prefs"});
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"GFX", "Prefs"}));
     EXPECT_EQ(fs::file_size(umlautFolder / "Prefs"), 4u);
 }

@@ -103,34 +103,14 @@ TEST_F(DataFileTest, ANamedPipeInPlaceOfASheetIsRefusedAtOnce) {
 
 namespace {
 
-// A program folder and a home of its own; the per-user folder is looked for through
-// XDG_DATA_HOME and HOME, which are restored afterwards.
+// A portable program folder of its own; the per-user folder is the fixture's.
 class DataFolderTest : public DataFileTest {
   protected:
     void SetUp() override {
         DataFileTest::SetUp();
-        Keep("XDG_DATA_HOME", savedDataHome);
-        Keep("HOME", savedHome);
-        setenv("XDG_DATA_HOME", (folder + "xdg").c_str(), 1);
-        setenv("HOME", (folder + "home").c_str(), 1);
         std::filesystem::create_directories(folder + "home");
-        std::filesystem::create_directories(folder + "program");
+        std::filesystem::create_directories(folder + "program/GFX");
         SetProgramFolder(folder + "program");
-    }
-    void TearDown() override {
-        Restore("XDG_DATA_HOME", savedDataHome);
-        Restore("HOME", savedHome);
-        DataFileTest::TearDown();
-    }
-    static void Keep(const char* name, std::optional<std::string>& saved) {
-        const char* value = std::getenv(name);
-        if (value != nullptr) saved = value;
-    }
-    static void Restore(const char* name, const std::optional<std::string>& saved) {
-        if (saved)
-            setenv(name, saved->c_str(), 1);
-        else
-            unsetenv(name);
     }
     // Saves a 4-byte "Prefs" as the program does.
     int32_t SavePrefs() {
@@ -144,7 +124,6 @@ class DataFolderTest : public DataFileTest {
         struct stat info;
         return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
     }
-    std::optional<std::string> savedDataHome, savedHome;
 };
 
 } // namespace
