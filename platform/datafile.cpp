@@ -300,17 +300,20 @@ int32_t OpenDataFile(int32_t number, const Text& fileName) {
 // file that lacks it: keeps the current file's bytes (as read; call it before writing) in a
 // new file beside where it is saved, "<name>.damaged", else "<name>.damaged.2" and on, never
 // replacing an earlier copy, and says so on stderr. Returns 1 when kept or when there is
-// nothing to keep (an empty file, one that is never saved), 0 when it cannot be kept (said):
-// the caller then leaves the file alone.
+// nothing to keep (an empty file, one that is never saved, one kept since it was opened: a
+// reload reads the damaged bytes again until the close commits), 0 when it cannot be kept
+// (said): the caller then leaves the file alone.
 int32_t KeepDamagedDataFile() {
-    const DataFileRecord* file = CurrentFile();
-    if (file == nullptr || file->image.empty() || file->path.empty() || !file->refusal.empty())
+    DataFileRecord* file = CurrentFile();
+    if (file == nullptr || file->image.empty() || file->path.empty() || !file->refusal.empty() ||
+        file->damagedKept)
         return 1;
     std::string reason = "too many earlier copies";
     for (int32_t n = 1; n <= MaxDamagedCopies; ++n) {
         const std::string copy = file->path + ".damaged" + (n > 1 ? "." + std::to_string(n) : "");
         bool exists = false;
         if (OsCreateNewFile(copy, file->image, exists, reason)) {
+            file->damagedKept = true;
             SayDamagedKept(file->path, copy);
             return 1;
         }

@@ -114,6 +114,7 @@ struct DataFileRecord {
     std::string source;               // where it was read from while path holds nothing yet (a
                                       // read-only file of the program folder); else ""
     std::string refusal;              // why saving is refused ("read-only"); "" when allowed
+    bool damagedKept = false;         // KeepDamagedDataFile made its copy of this file
     std::vector<uint8_t> image;       // the file's bytes as read; writes change this image
     std::vector<uint8_t> written;     // 1 for each byte of the image written since it was read
     int64_t position = 0;             // current byte position

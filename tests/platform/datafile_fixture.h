@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <optional>
 #include <string>
@@ -20,20 +19,15 @@ class DataFileTest : public ::testing::Test {
         ResetPlatformState();
         folder = MakeTempFolder("datafile");
         // The sheets' folder beside the program makes it a portable one, which keeps its
-        // data files; the per-user folder, looked for through XDG_DATA_HOME and HOME, is
-        // the test's own too (both are restored afterwards).
+        // data files; the per-user folder is the test's own too.
         std::filesystem::create_directories(folder + "GFX");
-        Keep("XDG_DATA_HOME", savedDataHome);
-        Keep("HOME", savedHome);
-        setenv("XDG_DATA_HOME", (folder + "xdg").c_str(), 1);
-        setenv("HOME", (folder + "home").c_str(), 1);
+        userFolder.emplace(folder);
         SetProgramFolder(folder);
     }
     void TearDown() override {
         ResetPlatformState();
         SetProgramFolder("");
-        Restore("XDG_DATA_HOME", savedDataHome);
-        Restore("HOME", savedHome);
+        userFolder.reset();
         std::filesystem::permissions(folder, std::filesystem::perms::owner_all);
         std::filesystem::remove_all(folder);
     }
@@ -45,16 +39,6 @@ class DataFileTest : public ::testing::Test {
             if (entry.path().filename() != "GFX") names.push_back(entry.path().filename().string());
         return names;
     }
-    static void Keep(const char* name, std::optional<std::string>& saved) {
-        const char* value = std::getenv(name);
-        if (value != nullptr) saved = value;
-    }
-    static void Restore(const char* name, const std::optional<std::string>& saved) {
-        if (saved)
-            setenv(name, saved->c_str(), 1);
-        else
-            unsetenv(name);
-    }
     std::string folder;
-    std::optional<std::string> savedDataHome, savedHome;
+    std::optional<PrivateUserFolder> userFolder;
 };
