@@ -91,8 +91,9 @@ void ClosePlatform();
 // loops end through the ordinary end of the program.
 int32_t QuitRequested();
 // Start-up: what to run when the window system's connection breaks for good (the display
-// went away), just before the program ends with a non-zero code; null for nothing. Lets the
-// program save its preferences, which an ordinary end would have saved.
+// went away, another program destroyed the window), just before the program ends with a
+// non-zero code, and when the session ends (Windows); null for nothing. Lets the program
+// save its preferences, which an ordinary end would have saved.
 void SetDisplayLostHandler(void (*handler)());
 
 // ---------------------------------------------------------------- keyboard (backend)
