@@ -59,14 +59,16 @@ void SaySavedElsewhere(const std::string& source, const std::string& path) {
 }
 
 void SayDamagedKept(const std::string& path, const std::string& copy) {
-    std::fprintf(stderr, "tessaroc: %s lacks its marker and starts anew: its old content is kept "
-                         "in %s\n",
+    std::fprintf(stderr,
+                 "tessaroc: %s lacks its marker and starts anew: its old content is kept "
+                 "in %s\n",
                  path.c_str(), copy.c_str());
 }
 
 void SayDamagedLeft(const std::string& path, const std::string& reason) {
-    std::fprintf(stderr, "tessaroc: %s lacks its marker and is left as it is: its old content "
-                         "cannot be kept beside it: %s\n",
+    std::fprintf(stderr,
+                 "tessaroc: %s lacks its marker and is left as it is: its old content "
+                 "cannot be kept beside it: %s\n",
                  path.c_str(), reason.c_str());
 }
 
@@ -278,8 +280,8 @@ int32_t OpenDataFile(int32_t number, const Text& fileName) {
     if (!place.write.empty()) OsRemoveStaleTemporaries(place.write, StaleTemporarySeconds);
     const OsEntry entry = OsLookAt(place.read);
     const bool readOnly = entry.kind == OsEntryKind::File && !entry.writable;
-    const OsOpenMode mode = readOnly || place.read != place.write ? OsOpenMode::ReadOnly
-                                                                  : OsOpenMode::ReadWriteCreate;
+    const OsOpenMode mode =
+        readOnly || place.read != place.write ? OsOpenMode::ReadOnly : OsOpenMode::ReadWriteCreate;
     DataFileRecord& file = DataFiles.files[index];
     std::string reason;
     if (!OsReadWholeFile(place.read, mode, MaxImageBytes, file.image, reason)) {

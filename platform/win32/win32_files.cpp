@@ -320,8 +320,8 @@ bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes,
                      std::string& reason) {
     HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    exists = file == INVALID_HANDLE_VALUE && (GetLastError() == ERROR_FILE_EXISTS ||
-                                              GetLastError() == ERROR_ALREADY_EXISTS);
+    exists = file == INVALID_HANDLE_VALUE &&
+             (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS);
     if (file == INVALID_HANDLE_VALUE) {
         reason = Reason(GetLastError());
         return false;

@@ -345,8 +345,8 @@ TEST_F(DataFileTest, ADamagedFileThatCannotBeKeptIsReportedToTheCaller) {
     EXPECT_EQ(KeepDamagedDataFile(), 0);
     CloseDataFile(1);
     const std::string said = testing::internal::GetCapturedStderr();
-    EXPECT_EQ(said.rfind("tessaroc: " + folder + "TopList lacks its marker and is left as it is", 0),
-              0u)
+    EXPECT_EQ(
+        said.rfind("tessaroc: " + folder + "TopList lacks its marker and is left as it is", 0), 0u)
         << said;
     EXPECT_EQ(ReadWholeFile(folder + "TopList.damaged"), "first");
     EXPECT_FALSE(FileExists(folder + "TopList.damaged.101"));

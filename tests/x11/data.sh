@@ -63,7 +63,7 @@ win_and_enter_name() { # folder
   win_easy_round "$1/tessaroc" nm
   sleep 0.5
   quick_click 265 50
-  sleep 1.5
+  sleep 2 # the new time slides into the list before the name can be typed
   tap i
   tap d
   tap a
