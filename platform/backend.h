@@ -71,8 +71,10 @@ int32_t HeldButtons();
 // queue, so the game's next poll sees the button up, as a window system reports it.
 void FinishWindowMove(int32_t x, int32_t y);
 
-// The connection to the window system broke for good: runs the program's handler (see
-// SetDisplayLostHandler); the backend then reports it on stderr and ends with code 1.
+// The connection to the window system broke for good, or another program destroyed the
+// window: runs the program's handler (see SetDisplayLostHandler); the backend then reports
+// it on stderr and ends with code 1. Also run when the session ends (Windows), where the
+// system may end the process before the ordinary end: the handler saves first.
 void RunDisplayLostHandler();
 
 // Whether events the backend posted wait in the queue, not yet taken by the game.

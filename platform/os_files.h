@@ -52,6 +52,22 @@ void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds);
 constexpr int TemporarySuffixLength = 6;
 bool IsCommitTemporary(const std::string& entry, const std::string& name);
 
+// What a name leads to (links followed): nothing, a regular file, or something else (a folder,
+// a pipe, a device); for a regular file, whether this process may write it (not read-only)
+// and its length.
+enum class OsEntryKind { Missing, File, Other };
+struct OsEntry {
+    OsEntryKind kind = OsEntryKind::Missing;
+    bool writable = false;
+    int64_t bytes = 0;
+};
+OsEntry OsLookAt(const std::string& path);
+
+// Makes a new file holding bytes, synced; never replaces anything: false with exists = true
+// when the name is taken already.
+bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,
+                     std::string& reason);
+
 bool OsFolderExists(const std::string& folder);
 // Whether this process may create files in the folder.
 bool OsFolderWritable(const std::string& folder);

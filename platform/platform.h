@@ -94,8 +94,9 @@ void ClosePlatform();
 // loops end through the ordinary end of the program.
 int32_t QuitRequested();
 // Start-up: what to run when the window system's connection breaks for good (the display
-// went away), just before the program ends with a non-zero code; null for nothing. Lets the
-// program save its preferences, which an ordinary end would have saved.
+// went away, another program destroyed the window), just before the program ends with a
+// non-zero code, and when the session ends (Windows); null for nothing. Lets the program
+// save its preferences, which an ordinary end would have saved.
 void SetDisplayLostHandler(void (*handler)());
 
 // ---------------------------------------------------------------- keyboard (backend)
@@ -195,12 +196,17 @@ int32_t CloseDataFile(int32_t number);
 const std::string& DataFileFailure();
 // Length in bytes of the current data file (0 when none is open).
 int32_t DataFileLength();
+// Before a marker is written over a current file that lacks it: keeps its old bytes in a new
+// "<name>.damaged" copy beside it and says so on stderr; 0 when they cannot be kept (said),
+// and the file must then be left alone.
+int32_t KeepDamagedDataFile();
 
 // The folder of the executable, ending in '/'; tests may point it elsewhere.
 const std::string& ProgramFolder();
 void SetProgramFolder(const std::string& folder);
-// Where the data files live: the program folder when it is writable, else a per-user
-// folder; "" when neither can be written.
+// Where the data files are saved: the program folder when it is a portable one (the sheets'
+// GFX folder beside the executable) and writable, else a per-user folder; "" when neither
+// can be written. A read-only file of a portable folder is still read (OpenDataFile).
 const std::string& DataFolder();
 
 // ---------------------------------------------------------------- text values (core)

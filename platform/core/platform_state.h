@@ -110,7 +110,11 @@ extern FontSlot Fonts[FontSlotCount];
 struct OsFileLock; // the lock between instances while a file is saved (os_files.h)
 struct DataFileRecord {
     int32_t number = 0;               // the caller's file number; 0 when the record is free
-    std::string path;                 // full path of the file, UTF-8
+    std::string path;                 // where the file is saved, UTF-8; "" when nowhere
+    std::string source;               // where it was read from while path holds nothing yet (a
+                                      // read-only file of the program folder); else ""
+    std::string refusal;              // why saving is refused ("read-only"); "" when allowed
+    bool damagedKept = false;         // KeepDamagedDataFile made its copy of this file
     std::vector<uint8_t> image;       // the file's bytes as read; writes change this image
     std::vector<uint8_t> written;     // 1 for each byte of the image written since it was read
     int64_t position = 0;             // current byte position
@@ -126,6 +130,9 @@ struct DataFilesRecord {
     std::string programFolder;           // ends in '/'
     std::string dataFolder;              // where the data files live, ends in '/'; "" nowhere
     bool dataFolderChosen = false;       // dataFolder has been decided in this run
+    std::string userFolder;              // the per-user folder once made, ends in '/'; "" none
+    bool userFolderChosen = false;       // userFolder has been looked for (and made) in this run
+    std::vector<std::string> saidPaths;  // files whose refusal was said on stderr in this run
     int64_t opened = 0;                  // number of successful opens in the run
     bool failBeforeRename = false;       // for tests: a commit stops after writing the temporary
                                          // file, before the rename, as a crash there would

@@ -225,6 +225,36 @@ void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds) {
     closedir(dir);
 }
 
+OsEntry OsLookAt(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? OsEntry{} : OsEntry{OsEntryKind::Other, false};
+    if (!S_ISREG(info.st_mode)) return OsEntry{OsEntryKind::Other, false};
+    return OsEntry{OsEntryKind::File, faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0,
+                   static_cast<int64_t>(info.st_size)};
+}
+
+bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,
+                     std::string& reason) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    exists = fd < 0 && errno == EEXIST;
+    if (fd < 0) {
+        reason = Reason(errno);
+        return false;
+    }
+    bool ok = WriteAll(fd, bytes) && SyncToDisk(fd);
+    if (!ok) reason = Reason(errno);
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        reason = Reason(errno);
+    }
+    if (ok)
+        SyncFolder(FolderOf(path));
+    else
+        unlink(path.c_str());
+    return ok;
+}
+
 bool OsFolderExists(const std::string& folder) {
     struct stat info;
     return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);

@@ -299,6 +299,39 @@ void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds) {
     FindClose(search);
 }
 
+OsEntry OsLookAt(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    const DWORD attributes = GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)
+                                 ? data.dwFileAttributes
+                                 : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return missing ? OsEntry{} : OsEntry{OsEntryKind::Other, false};
+    }
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
+        return OsEntry{OsEntryKind::Other, false};
+    return OsEntry{OsEntryKind::File, (attributes & FILE_ATTRIBUTE_READONLY) == 0,
+                   int64_t(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow)};
+}
+
+bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,
+                     std::string& reason) {
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    exists = file == INVALID_HANDLE_VALUE &&
+             (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS);
+    if (file == INVALID_HANDLE_VALUE) {
+        reason = Reason(GetLastError());
+        return false;
+    }
+    const bool ok = WriteAll(file, bytes) && SyncToDisk(file);
+    if (!ok) reason = Reason(GetLastError());
+    CloseHandle(file);
+    if (!ok) DeleteFileW(Wide(path).c_str());
+    return ok;
+}
+
 bool OsFolderExists(const std::string& folder) {
     const DWORD attributes = GetFileAttributesW(Wide(folder).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);

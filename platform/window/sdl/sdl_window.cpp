@@ -86,6 +86,23 @@ static int OnDisplayLost(Display* display) {
     std::_Exit(1);
 }
 
+// The handler of X errors that was in place before ours (SDL's, which ends the program).
+static XErrorHandler OtherErrors = nullptr;
+
+// Xlib, when the X server refused a request: one on our window means that another program
+// destroyed it (a window manager's kill, xdotool windowclose). As with a lost display, the
+// program's handler saves what must not be lost, one line goes to stderr, and the program
+// ends with code 1. Errors about anything else go on to the handler before ours.
+static int OnWindowError(Display* display, XErrorEvent* error) {
+    if (SdlWindow.xWindow == 0 || error->resourceid != SdlWindow.xWindow)
+        return OtherErrors ? OtherErrors(display, error) : 0;
+    RunDisplayLostHandler();
+    char what[80] = "";
+    XGetErrorText(display, error->error_code, what, sizeof what);
+    std::fprintf(stderr, "tessaroc: the window was destroyed by another program (%s)\n", what);
+    std::_Exit(1);
+}
+
 // Start-up, before any window is placed: opens the display and makes the window, still
 // hidden, so that every failure of the window system shows here where start-up checks it.
 int32_t OpenScreenSystem() {
@@ -115,6 +132,8 @@ int32_t OpenScreenSystem() {
     if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
         SdlWindow.xDisplay = info.info.x11.display;
         SdlWindow.xWindow = info.info.x11.window;
+        const XErrorHandler previous = XSetErrorHandler(OnWindowError);
+        if (previous != OnWindowError) OtherErrors = previous; // once per process
     }
     SdlWindow.scale = DesktopScaleFactor();
     const SDL_Keymod mods = SDL_GetModState();

@@ -125,7 +125,12 @@ LRESULT CALLBACK TessarocWindowProc(HWND window, UINT message, WPARAM wParam, LP
         RequestQuit();
         return TRUE;
     case WM_ENDSESSION:
-        if (wParam) RequestQuit();
+        // The session ends now: the system may end the process once this returns, before
+        // the ordinary end is reached, so the program's handler saves the settings first.
+        if (wParam) {
+            RequestQuit();
+            RunDisplayLostHandler();
+        }
         return 0;
     case WM_ERASEBKGND:
         return 1; // the back buffer covers the whole client area
