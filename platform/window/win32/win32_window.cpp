@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "backend.h"
+#include "whole_numbers.h"
 #include "win32_platform.h"
 #include "win32_state.h"
 
@@ -130,13 +131,6 @@ int32_t Win32ChooseScaleFactor(const char* scaleSetting, int32_t dpi) {
 
 int32_t Win32ScaleFactor() {
     return Win32Window.scale;
-}
-
-// a / b rounded toward minus infinity (b > 0): desktop coordinates left of or above the main
-// display are negative.
-static int32_t FloorDivide(int32_t a, int32_t b) {
-    const int32_t q = a / b;
-    return (a % b != 0 && a < 0) ? q - 1 : q;
 }
 
 POINT GamePoint(POINT desktop) {
