@@ -1,6 +1,7 @@
 // The frame toolkit's global state: the window record, title animation, mouse mask, stars.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "platform.h"
@@ -14,24 +15,25 @@ struct RgbTriple {
     int32_t blue = 0;
 };
 
+// Title-bar button slots 1 (the rightmost) to 4, stored at index slot - 1.
+constexpr int32_t TitleSlotCount = 4;
+using TitleButtonSlots = std::array<int32_t, TitleSlotCount>;
+
 // The quib window: the game's one borderless window, which draws its own frame, title bar
 // and title buttons and is moved by dragging that bar.
 struct QuibWindowRecord {
-    Text Title;               // window title, drawn in the title bar
-    int32_t X = 0;            // left edge on the desktop; rewritten after every drag
-    int32_t Y = 0;            // top edge on the desktop
-    int32_t Width = 0;        // client width; nonzero once the window is open
-    int32_t Height = 0;       // client height
-    int32_t ButtonSlot1 = 0;  // kind of the rightmost title button; 0 = none
-    int32_t ButtonSlot2 = 0;  // kind of the button left of it
-    int32_t ButtonSlot3 = 0;  // kind of the third button from the right
-    int32_t ButtonSlot4 = 0;  // kind of the fourth button from the right
-    RgbTriple TitleColourA;   // title fill, or the left end of the shading
-    RgbTriple TitleColourB;   // right end of the shading
-    RgbTriple FrameColour;    // border base colour; bevels 50 lighter and darker
-    RgbTriple BackColour;     // client background below the title bar
-    int32_t BackImage = 0;    // sprite slot shown as background instead; 0 = none
-    int32_t TitleEffects = 0; // bits: 1 colour animation, 2 shading from A to B
+    Text Title;                     // window title, drawn in the title bar
+    int32_t X = 0;                  // left edge on the desktop; rewritten after every drag
+    int32_t Y = 0;                  // top edge on the desktop
+    int32_t Width = 0;              // client width; nonzero once the window is open
+    int32_t Height = 0;             // client height
+    TitleButtonSlots ButtonSlots{}; // kinds of title slots 1 (rightmost) to 4; 0 = none
+    RgbTriple TitleColourA;         // title fill, or the left end of the shading
+    RgbTriple TitleColourB;         // right end of the shading
+    RgbTriple FrameColour;          // border base colour; bevels 50 lighter and darker
+    RgbTriple BackColour;           // client background below the title bar
+    int32_t BackImage = 0;          // sprite slot shown as background instead; 0 = none
+    int32_t TitleEffects = 0;       // bits: 1 colour animation, 2 shading from A to B
 };
 extern QuibWindowRecord QuibWindow;
 
