@@ -169,7 +169,6 @@ int RunTessaroc() {
         ClosePlatform();
         return 1;
     }
-    StarLastIndex = 2499;
     InitQuibToolkit();
     SetDefaults();
     LoadPreferences();
