@@ -171,8 +171,8 @@ TEST_F(Preferences, AReadOnlyFileIsReadAndSavedPerUser) {
     SavePreferences();
     testing::internal::GetCapturedStderr();
     EXPECT_EQ(PrefsOf(folder), stored);
-    EXPECT_EQ(ReadWholeFile(folder + "xdg/tessaroc/Prefs"),
-              PrefsRecord(1, 0, 0, 0, 25, 20, 80, 40, 30));
+    // The per-user folder is the data folder now, wherever the system keeps it.
+    EXPECT_EQ(ReadWholeFile(DataFolder() + "Prefs"), PrefsRecord(1, 0, 0, 0, 25, 20, 80, 40, 30));
 
     BoardSettings = {15, 10, 12};
     SetProgramFolder(folder);
