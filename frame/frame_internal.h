@@ -1,12 +1,12 @@
 // Conversions shared by the toolkit's files: floats to integers (int64 sums go back to int32
-// through ClampToInt32 of whole_numbers.h).
+// through ClampToInt32 of platform.h).
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
-#include "whole_numbers.h"
+#include "platform.h"
 
 namespace quib {
 

@@ -6,7 +6,6 @@
 #include "board_grid.h"
 #include "frame.h"
 #include "game.h"
-#include "whole_numbers.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-// Whole-number helpers shared by the platform, its backends and the layers above it.
+// Whole-number helpers of the platform, its backends and the layers above (through platform.h).
 #pragma once
 
 #include <algorithm>
