@@ -81,7 +81,10 @@ constexpr int32_t Lost = -1;
 constexpr int32_t CounterDigits = 3;
 
 // Every global of the game layer, in one record zero-filled by ResetGameState.
+// The board comes first: the tests that read a running program's memory find it at the
+// record's symbol.
 struct GameStateRecord {
+    BoardRecord Board;                 // the round's cells: covers and contents
     int32_t MaxWidth = 0;              // board columns at most: 40, set at start-up
     int32_t MaxHeight = 0;             // board rows at most: 25
     int32_t MaxMines = 0;              // mines at most: 500
@@ -90,7 +93,6 @@ struct GameStateRecord {
     OptionsRecord Options;             // the display options
     int32_t ButtonAction = NoAction;   // what a push button chose in the current frame
     int32_t TitleBarResult = 0;        // HandleTitleBar's answer this frame: 0, 1 close, 4 roll
-    BoardRecord Board;                 // the round's cells: covers and contents
     int32_t FloodMark[BoardColumns * BoardRows]; // FloodOpen's scratch grid, not the round's
     BoardPictureRecord BoardPicture;             // the tiles last drawn, for copying only changes
     int32_t MinesLeft = 0;                       // mines minus marked cells, 0 to M while running
