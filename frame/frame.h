@@ -34,14 +34,9 @@ constexpr int32_t RestoreButton = 5;
 
 // Program start: the toolkit's own set-up, loads the title font into slot 1.
 void InitQuibToolkit();
-// Start-up: stores the record, creates the window, back buffer and button sheet; 0.
-// A second call changes nothing.
-int32_t OpenQuibWindow(const Text& title, int32_t x, int32_t y, int32_t width, int32_t height,
-                       int32_t slot1, int32_t slot2, int32_t slot3, int32_t slot4, int32_t aRed,
-                       int32_t aGreen, int32_t aBlue, int32_t bRed, int32_t bGreen, int32_t bBlue,
-                       int32_t frameRed, int32_t frameGreen, int32_t frameBlue, int32_t backRed,
-                       int32_t backGreen, int32_t backBlue, int32_t backImage,
-                       int32_t titleEffects);
+// Start-up: stores the described window (a record built with named fields) as QuibWindow,
+// creates the window, back buffer and button sheet; 0. A second call changes nothing.
+int32_t OpenQuibWindow(const QuibWindowRecord& window);
 // Every screen, at the start of each frame: border, title bar, title, buttons; 1 when drawn.
 // `covered` is a box the caller covers with opaque pictures later in the same frame: the
 // background fill leaves it out.

@@ -1,19 +1,14 @@
-// Conversions shared by the toolkit's files: int64 sums back to int32, floats to integers.
+// Conversions shared by the toolkit's files: floats to integers (int64 sums go back to int32
+// through ClampToInt32 of platform.h).
 #pragma once
 
 #include <cmath>
 #include <cstdint>
 #include <limits>
 
-namespace quib {
+#include "platform.h"
 
-// Window sizes and positions may be anything after damaged preferences, so the toolkit
-// does its coordinate arithmetic in 64 bits and narrows the result with this clamp.
-inline int32_t ClampToInt32(int64_t value) {
-    if (value < std::numeric_limits<int32_t>::min()) return std::numeric_limits<int32_t>::min();
-    if (value > std::numeric_limits<int32_t>::max()) return std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(value);
-}
+namespace quib {
 
 // Float to integer, truncated toward zero; NaN gives 0 and values past the int32 range the
 // nearest end of it (a plain cast would be undefined there).

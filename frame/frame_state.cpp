@@ -1,31 +1,10 @@
-// The frame toolkit's globals: window record, title animation phase, mouse mask, star arrays.
+// The frame toolkit's globals and their reset.
 #include "frame_state.h"
 
-QuibWindowRecord QuibWindow;
-int32_t TitleAnimPhase = 0;
-int32_t StoredMouseMask = 0;
+FrameStateRecord FrameState;
 
-int32_t StarLastIndex = 2499;
-float StarX[StarCapacity];
-float StarY[StarCapacity];
-float StarSpeed[StarCapacity];
-float StarRed[StarCapacity];
-float StarGreen[StarCapacity];
-float StarBlue[StarCapacity];
-
-// Called at start-up and by the tests between cases: the record zero-filled, no window
-// open, phase and mask 0, all stars 0.
+// Called at start-up and by the tests between cases: no window open, phase and mask 0, all
+// stars 0 and the star count of the field.
 void ResetFrameState() {
-    QuibWindow = QuibWindowRecord{};
-    TitleAnimPhase = 0;
-    StoredMouseMask = 0;
-    StarLastIndex = 2499;
-    for (int32_t i = 0; i < StarCapacity; i++) {
-        StarX[i] = 0.0f;
-        StarY[i] = 0.0f;
-        StarSpeed[i] = 0.0f;
-        StarRed[i] = 0.0f;
-        StarGreen[i] = 0.0f;
-        StarBlue[i] = 0.0f;
-    }
+    FrameState = FrameStateRecord{};
 }

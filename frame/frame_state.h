@@ -1,6 +1,7 @@
 // The frame toolkit's global state: the window record, title animation, mouse mask, stars.
 #pragma once
 
+#include <array>
 #include <cstdint>
 
 #include "platform.h"
@@ -14,45 +15,61 @@ struct RgbTriple {
     int32_t blue = 0;
 };
 
+// Title-bar button slots 1 (the rightmost) to 4, stored at index slot - 1.
+constexpr int32_t TitleSlotCount = 4;
+using TitleButtonSlots = std::array<int32_t, TitleSlotCount>;
+
 // The quib window: the game's one borderless window, which draws its own frame, title bar
 // and title buttons and is moved by dragging that bar.
 struct QuibWindowRecord {
-    Text Title;               // window title, drawn in the title bar
-    int32_t X = 0;            // left edge on the desktop; rewritten after every drag
-    int32_t Y = 0;            // top edge on the desktop
-    int32_t Width = 0;        // client width; nonzero once the window is open
-    int32_t Height = 0;       // client height
-    int32_t ButtonSlot1 = 0;  // kind of the rightmost title button; 0 = none
-    int32_t ButtonSlot2 = 0;  // kind of the button left of it
-    int32_t ButtonSlot3 = 0;  // kind of the third button from the right
-    int32_t ButtonSlot4 = 0;  // kind of the fourth button from the right
-    RgbTriple TitleColourA;   // title fill, or the left end of the shading
-    RgbTriple TitleColourB;   // right end of the shading
-    RgbTriple FrameColour;    // border base colour; bevels 50 lighter and darker
-    RgbTriple BackColour;     // client background below the title bar
-    int32_t BackImage = 0;    // sprite slot shown as background instead; 0 = none
-    int32_t TitleEffects = 0; // bits: 1 colour animation, 2 shading from A to B
+    Text Title;                     // window title, drawn in the title bar
+    int32_t X = 0;                  // left edge on the desktop; rewritten after every drag
+    int32_t Y = 0;                  // top edge on the desktop
+    int32_t Width = 0;              // client width; nonzero once the window is open
+    int32_t Height = 0;             // client height
+    TitleButtonSlots ButtonSlots{}; // kinds of title slots 1 (rightmost) to 4; 0 = none
+    RgbTriple TitleColourA;         // title fill, or the left end of the shading
+    RgbTriple TitleColourB;         // right end of the shading
+    RgbTriple FrameColour;          // border base colour; bevels 50 lighter and darker
+    RgbTriple BackColour;           // client background below the title bar
+    int32_t BackImage = 0;          // sprite slot shown as background instead; 0 = none
+    int32_t TitleEffects = 0;       // bits: 1 colour animation, 2 shading from A to B
 };
-extern QuibWindowRecord QuibWindow;
-
-// One step per frame drawn with the colour animation on; never reset.
-extern int32_t TitleAnimPhase;
-
-// ---------------------------------------------------------------- mouse
-
-// Held-button mask of the most recent mouse event (1 left, 2 right, 16 middle).
-extern int32_t StoredMouseMask;
 
 // ---------------------------------------------------------------- star background
 
-constexpr int32_t StarCapacity = 2501; // entries 0 to StarLastIndex + 1
-extern int32_t StarLastIndex;          // 2499: stars 0 to 2499 are used
-extern float StarX[StarCapacity];      // x in client pixels, 5 to Width - 5
-extern float StarY[StarCapacity];      // y in client pixels, 28 to Height - 5
-extern float StarSpeed[StarCapacity];  // moves StarSpeed / 50 pixels per frame, 20 to 120
-extern float StarRed[StarCapacity];    // red component, 100 to 255
-extern float StarGreen[StarCapacity];  // green component, 100 to 255
-extern float StarBlue[StarCapacity];   // blue component, 100 to 255
+// One star of the background: a single pixel drifting right. Whole numbers when set; only
+// x takes fractions as it moves.
+struct Star {
+    float x = 0.0f;     // column in client pixels, 5 to Width - 5
+    float y = 0.0f;     // row in client pixels, 28 to Height - 5
+    float speed = 0.0f; // moves speed / 50 pixels per frame, 20 to 120
+    float red = 0.0f;   // colour components, each 100 to 255
+    float green = 0.0f;
+    float blue = 0.0f;
+};
+constexpr int32_t StarCount = 2500;             // stars of the field
+constexpr int32_t StarCapacity = StarCount + 1; // entries 0 to StarLastIndex + 1
 
-// Clears every global of the toolkit (start-up and tests).
+// ---------------------------------------------------------------- the toolkit's globals
+
+// Every global of the frame toolkit, in one record zero-filled (but for the star count) by
+// ResetFrameState.
+struct FrameStateRecord {
+    QuibWindowRecord QuibWindow;           // the window record; Width 0 until it opens
+    int32_t TitleAnimPhase = 0;            // one step per frame drawn with the animation on
+    int32_t StoredMouseMask = 0;           // held buttons of the newest mouse event (1, 2, 16)
+    int32_t StarLastIndex = StarCount - 1; // last star the field draws and moves
+    Star Stars[StarCapacity];              // the star field; the spare last entry stays 0
+};
+extern FrameStateRecord FrameState;
+
+// The records' own names, as the screens and the toolkit use them.
+inline QuibWindowRecord& QuibWindow = FrameState.QuibWindow;
+inline int32_t& TitleAnimPhase = FrameState.TitleAnimPhase;
+inline int32_t& StoredMouseMask = FrameState.StoredMouseMask;
+inline int32_t& StarLastIndex = FrameState.StarLastIndex;
+inline Star (&Stars)[StarCapacity] = FrameState.Stars;
+
+// Start-up and the tests between cases: every global of the toolkit as at program start.
 void ResetFrameState();

@@ -20,18 +20,7 @@ constexpr int32_t ImageSlotCount = 50; // sprite slots a background image may co
 
 // The kind in title-bar slot 1 to 4 (0 for any other slot number).
 int32_t SlotKind(int32_t slot) {
-    switch (slot) {
-    case 1:
-        return QuibWindow.ButtonSlot1;
-    case 2:
-        return QuibWindow.ButtonSlot2;
-    case 3:
-        return QuibWindow.ButtonSlot3;
-    case 4:
-        return QuibWindow.ButtonSlot4;
-    default:
-        return 0;
-    }
+    return slot >= 1 && slot <= TitleSlotCount ? QuibWindow.ButtonSlots[size_t(slot - 1)] : 0;
 }
 
 // Title-bar button slot n's picture and hit area, 18 x 18 at rows 7 to 24, from column
@@ -91,32 +80,14 @@ void InitQuibToolkit() {
     LoadFontSlot(TitleFontSlot, "Arial", 9, FontItalic);
 }
 
-// Start-up, once: stores the record, creates the borderless window at (x, y), the 850 x 600
-// back buffer and the title-button sheet, and shows the first frame. A window that is
-// already open (Width not 0) is left as it is. Always 0.
-int32_t OpenQuibWindow(const Text& title, int32_t x, int32_t y, int32_t width, int32_t height,
-                       int32_t slot1, int32_t slot2, int32_t slot3, int32_t slot4, int32_t aRed,
-                       int32_t aGreen, int32_t aBlue, int32_t bRed, int32_t bGreen, int32_t bBlue,
-                       int32_t frameRed, int32_t frameGreen, int32_t frameBlue, int32_t backRed,
-                       int32_t backGreen, int32_t backBlue, int32_t backImage,
-                       int32_t titleEffects) {
+// Start-up, once: stores the described window as the record, creates the borderless window
+// at (X, Y), the 850 x 600 back buffer and the title-button sheet, and shows the first
+// frame. A window that is already open (Width not 0) is left as it is. Always 0.
+int32_t OpenQuibWindow(const QuibWindowRecord& window) {
     if (QuibWindow.Width != 0) return 0;
-    QuibWindow.Title = title;
-    QuibWindow.X = x;
-    QuibWindow.Y = y;
-    QuibWindow.Width = width;
-    QuibWindow.Height = height;
-    QuibWindow.ButtonSlot1 = slot1;
-    QuibWindow.ButtonSlot2 = slot2;
-    QuibWindow.ButtonSlot3 = slot3;
-    QuibWindow.ButtonSlot4 = slot4;
-    QuibWindow.TitleColourA = {aRed, aGreen, aBlue};
-    QuibWindow.TitleColourB = {bRed, bGreen, bBlue};
-    QuibWindow.FrameColour = {frameRed, frameGreen, frameBlue};
-    QuibWindow.BackColour = {backRed, backGreen, backBlue};
-    QuibWindow.BackImage = backImage;
-    QuibWindow.TitleEffects = titleEffects;
-    CreateMainWindow(MainWindow, x, y, width, height, StylePopup, title);
+    QuibWindow = window;
+    CreateMainWindow(MainWindow, window.X, window.Y, window.Width, window.Height, StylePopup,
+                     window.Title);
     AttachBackBuffer(MainWindow, 0, 0, BackBufferWidth, BackBufferHeight, 0, 0, 0);
     LoadSpriteSheet(ButtonSheetSlot, "GFX\\Quibbuttons.bmp", 0);
     DrawQuibFrame();
@@ -188,7 +159,7 @@ int32_t DrawQuibFrame(const PixelBox& covered) {
     DrawTextAtCursor(QuibWindow.Title);
     EndDrawing();
 
-    for (int32_t slot = 1; slot <= 4; slot++) {
+    for (int32_t slot = 1; slot <= TitleSlotCount; slot++) {
         if (SlotKind(slot) > 0) {
             PixelBox box = SlotBox(slot);
             DrawTitleButton(box.left, box.top, SlotKind(slot), 0);
@@ -219,7 +190,7 @@ int32_t HandleTitleBar() {
     int64_t my = MouseWindowY();
     if (!(0 < mx && mx < QuibWindow.Width && 0 < my && my < 27)) return 0;
     int32_t result = 0;
-    for (int32_t slot = 1; slot <= 4; slot++) {
+    for (int32_t slot = 1; slot <= TitleSlotCount; slot++) {
         if (SlotBox(slot).Contains(mx, my)) {
             result = TrackTitleButton(slot) * SlotKind(slot);
             break;
@@ -235,7 +206,7 @@ int32_t HandleTitleBar() {
 // the button; a quit during the press is no release and answers 0. Only the button is
 // redrawn; it keeps its last picture until the next frame.
 int32_t TrackTitleButton(int32_t slot) {
-    if (slot < 1 || slot > 4) return 0;
+    if (slot < 1 || slot > TitleSlotCount) return 0;
     int32_t kind = SlotKind(slot);
     PixelBox box = SlotBox(slot);
     int32_t over = 0;
@@ -268,12 +239,8 @@ void DragQuibWindow() {
 // screen content is drawn again by the caller's next frame.
 void RollUpQuibWindow() {
     int32_t savedHeight = QuibWindow.Height;
-    int32_t savedSlots[4] = {QuibWindow.ButtonSlot1, QuibWindow.ButtonSlot2, QuibWindow.ButtonSlot3,
-                             QuibWindow.ButtonSlot4};
-    QuibWindow.ButtonSlot1 = RestoreButton;
-    QuibWindow.ButtonSlot2 = 0;
-    QuibWindow.ButtonSlot3 = 0;
-    QuibWindow.ButtonSlot4 = 0;
+    const TitleButtonSlots savedSlots = QuibWindow.ButtonSlots;
+    QuibWindow.ButtonSlots = {RestoreButton, 0, 0, 0};
     QuibWindow.Height = RolledUpHeight;
     int32_t w = QuibWindow.Width;
 
@@ -293,10 +260,7 @@ void RollUpQuibWindow() {
         result = HandleTitleBar();
     } while (result != RestoreButton && QuitRequested() == 0);
 
-    QuibWindow.ButtonSlot1 = savedSlots[0];
-    QuibWindow.ButtonSlot2 = savedSlots[1];
-    QuibWindow.ButtonSlot3 = savedSlots[2];
-    QuibWindow.ButtonSlot4 = savedSlots[3];
+    QuibWindow.ButtonSlots = savedSlots;
     QuibWindow.Height = savedHeight;
 
     for (int64_t h = RolledUpHeight; h <= QuibWindow.Height; h += RollStep) {

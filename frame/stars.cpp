@@ -1,4 +1,4 @@
-// The star background: 2,500 single-pixel stars drifting right across the client area.
+// The star background: StarCount single-pixel stars drifting right across the client area.
 #include <algorithm>
 
 #include "frame.h"
@@ -16,12 +16,12 @@ float RandomFrom(int64_t offset, int64_t span) {
 }
 
 // Row, speed and colour of star i, drawn in this order (also when a star is respawned).
-void RandomiseRowSpeedColour(int32_t i) {
-    StarY[i] = RandomFrom(28, int64_t(QuibWindow.Height) - 33);
-    StarSpeed[i] = RandomFrom(20, 100);
-    StarRed[i] = RandomFrom(100, 155);
-    StarGreen[i] = RandomFrom(100, 155);
-    StarBlue[i] = RandomFrom(100, 155);
+void RandomiseRowSpeedColour(Star& star) {
+    star.y = RandomFrom(28, int64_t(QuibWindow.Height) - 33);
+    star.speed = RandomFrom(20, 100);
+    star.red = RandomFrom(100, 155);
+    star.green = RandomFrom(100, 155);
+    star.blue = RandomFrom(100, 155);
 }
 
 int32_t LastStar() {
@@ -35,8 +35,9 @@ int32_t LastStar() {
 // 120 and colour components 100 to 255.
 void InitStarField() {
     for (int32_t i = 0; i <= LastStar(); i++) {
-        StarX[i] = RandomFrom(5, int64_t(QuibWindow.Width) - 10);
-        RandomiseRowSpeedColour(i);
+        Star& star = Stars[i];
+        star.x = RandomFrom(5, int64_t(QuibWindow.Width) - 10);
+        RandomiseRowSpeedColour(star);
     }
 }
 
@@ -49,16 +50,17 @@ void InitStarField() {
 void DrawStarField(const PixelBox& covered) {
     float rightEdge = static_cast<float>(int64_t(QuibWindow.Width) - 5);
     for (int32_t i = 0; i <= LastStar(); i++) {
-        int32_t x = RoundToInt32(StarX[i]);
-        int32_t y = RoundToInt32(StarY[i]);
+        Star& star = Stars[i];
+        int32_t x = RoundToInt32(star.x);
+        int32_t y = RoundToInt32(star.y);
         if (!covered.Contains(x, y))
             PlotPixel(x, y,
-                      MakeColour(RoundToInt32(StarRed[i]), RoundToInt32(StarGreen[i]),
-                                 RoundToInt32(StarBlue[i])));
-        StarX[i] = StarX[i] + StarSpeed[i] / 50.0f;
-        if (StarX[i] > rightEdge) {
-            StarX[i] = 5.0f;
-            RandomiseRowSpeedColour(i);
+                      MakeColour(RoundToInt32(star.red), RoundToInt32(star.green),
+                                 RoundToInt32(star.blue)));
+        star.x = star.x + star.speed / 50.0f;
+        if (star.x > rightEdge) {
+            star.x = 5.0f;
+            RandomiseRowSpeedColour(star);
         }
     }
 }

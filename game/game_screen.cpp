@@ -26,14 +26,6 @@ constexpr int32_t FaceInset = 3;
 // The back button: its picture's top left corner and hit area.
 constexpr PixelBox BackButtonBox = {300, 38, 350, 64};
 
-// Division rounded towards minus infinity, so that pointers left of or above the board
-// give negative cells rather than cell 0.
-int32_t FloorDiv(int64_t a, int64_t b) {
-    int64_t q = a / b;
-    if (a % b != 0 && a < 0) --q;
-    return int32_t(q);
-}
-
 // TileSet cell of a board cell (1 to 15), 0 when nothing is drawn.
 int32_t TileForCell(int32_t cover, int32_t content) {
     switch (cover) {
@@ -204,8 +196,8 @@ void DrawRoundScreen(int32_t faceCell) {
 void DrawBoard(int32_t width, int32_t height) {
     width = ClampColumns(width);
     height = ClampRows(height);
-    const bool kept = WatchedBoxUntouched() != 0 && BoardPicture.columns == width &&
-                      BoardPicture.rows == height;
+    const bool kept =
+        WatchedBoxUntouched() != 0 && BoardPicture.columns == width && BoardPicture.rows == height;
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
             int32_t i = CellIndex(x, y);
@@ -249,8 +241,8 @@ int32_t TrackBackButton() {
 }
 
 int32_t PointerToCell(int32_t x, int32_t y, int32_t* cx, int32_t* cy) {
-    *cx = FloorDiv(int64_t(x) - BoardLeft, TileSize);
-    *cy = FloorDiv(int64_t(y) - BoardTop, TileSize);
+    *cx = int32_t(FloorDivide<int64_t>(int64_t(x) - BoardLeft, TileSize));
+    *cy = int32_t(FloorDivide<int64_t>(int64_t(y) - BoardTop, TileSize));
     return *cx >= 0 && *cx < RoundColumns() && *cy >= 0 && *cy < RoundRows() ? OnBoard : OffBoard;
 }
 

@@ -9,10 +9,6 @@
 
 constexpr int32_t BoardColumns = 40; // capacity of the grids
 constexpr int32_t BoardRows = 25;
-extern int32_t MaxWidth;   // 40, set at start-up
-extern int32_t MaxHeight;  // 25
-extern int32_t MaxMines;   // 500
-extern int32_t MaxDensity; // 50 (per cent of the cells)
 
 // ---------------------------------------------------------------- settings of the next round
 
@@ -21,7 +17,6 @@ struct BoardSettingsRecord {
     int32_t height = 0; // rows, 4 to MaxHeight (default 10)
     int32_t mines = 0;  // 2 to MaxMines, at most MaxDensity per cent of the cells (default 12)
 };
-extern BoardSettingsRecord BoardSettings;
 
 // Display options, each 0 or 1, switched by the settings screen's check boxes.
 struct OptionsRecord {
@@ -30,18 +25,14 @@ struct OptionsRecord {
     int32_t titleAnimation = 0;   // title bar colour animation (TitleEffects bit 1)
     int32_t titleGradient = 0;    // title bar shading (TitleEffects bit 2)
 };
-extern OptionsRecord Options;
 
 // ---------------------------------------------------------------- flow codes
 
-// What a push button chose in the current frame: NoAction, or one of the screen's actions
-// (FaceAction and BackAction here, the settings screen's in setup.h).
-extern int32_t ButtonAction;
+// What a push button chose in the current frame (ButtonAction): NoAction, or one of the
+// screen's actions (FaceAction and BackAction here, the settings screen's in setup.h).
 constexpr int32_t NoAction = 0;
 constexpr int32_t FaceAction = 1; // game and end screen: the face button, a new round
 constexpr int32_t BackAction = 2; // game and end screen: the back button, the settings screen
-// What HandleTitleBar returned in the current frame: 0, 1 close, 4 roll up.
-extern int32_t TitleBarResult;
 
 // ---------------------------------------------------------------- board
 
@@ -50,10 +41,7 @@ struct BoardRecord {
     int32_t cover[BoardColumns * BoardRows];   // 0 Covered, 1 Flagged, 2 Opened, 3 Queried
     int32_t content[BoardColumns * BoardRows]; // 0 empty, 1-8 count, 10 to 12 as below
 };
-extern BoardRecord Board;
-// Scratch grid of the flood opening (FloodOpen), one Flood* mark per cell; not part of the
-// round.
-extern int32_t FloodMark[BoardColumns * BoardRows];
+// The flood opening's marks (FloodMark), one per cell.
 constexpr int32_t FloodMine = -1;           // holds a mine: never reached
 constexpr int32_t FloodEmpty = 0;           // empty, not reached yet
 constexpr int32_t FloodNumbered = 1;        // a neighbour count, not reached yet
@@ -80,30 +68,68 @@ struct BoardPictureRecord {
     int32_t columns = 0;                    // board columns drawn; 0 before the first drawing
     int32_t rows = 0;                       // board rows drawn; 0 before the first drawing
 };
-extern BoardPictureRecord BoardPicture;
 
 // ---------------------------------------------------------------- round
 
 constexpr int32_t Running = 0;
 constexpr int32_t Won = 1;
 constexpr int32_t Lost = -1;
-extern int32_t MinesLeft;  // mines minus marked cells, 0 to M while the round runs
-extern int32_t RoundState; // Running, Won or Lost
 
-// ---------------------------------------------------------------- clock of the round
+// ---------------------------------------------------------------- the layer's globals
 
-extern int32_t TimerIdle;    // 1 until the first left press on a board cell is released
-extern int32_t StartTick;    // TickCountMs when the clock started (read as unsigned 32-bit)
-extern float ElapsedSeconds; // elapsed time in seconds, whole hundredths
-extern Text TimeText;        // ElapsedSeconds as shown and handed to the best-time list
+// Digits of the mines-left counter: 0 hundreds, 1 tens, 2 ones.
+constexpr int32_t CounterDigits = 3;
 
-// ---------------------------------------------------------------- mines-left counter and faces
+// Every global of the game layer, in one record zero-filled by ResetGameState.
+// The board comes first: the tests that read a running program's memory find it at the
+// record's symbol.
+struct GameStateRecord {
+    BoardRecord Board;                 // the round's cells: covers and contents
+    int32_t MaxWidth = 0;              // board columns at most: 40, set at start-up
+    int32_t MaxHeight = 0;             // board rows at most: 25
+    int32_t MaxMines = 0;              // mines at most: 500
+    int32_t MaxDensity = 0;            // mines at most, in per cent of the cells: 50
+    BoardSettingsRecord BoardSettings; // the size and mines of the next round
+    OptionsRecord Options;             // the display options
+    int32_t ButtonAction = NoAction;   // what a push button chose in the current frame
+    int32_t TitleBarResult = 0;        // HandleTitleBar's answer this frame: 0, 1 close, 4 roll
+    int32_t FloodMark[BoardColumns * BoardRows]; // FloodOpen's scratch grid, not the round's
+    BoardPictureRecord BoardPicture;             // the tiles last drawn, for copying only changes
+    int32_t MinesLeft = 0;                       // mines minus marked cells, 0 to M while running
+    int32_t RoundState = Running;                // Running, Won or Lost
+    int32_t TimerIdle = 0;       // 1 until the first left press on a cell is released
+    int32_t StartTick = 0;       // TickCountMs when the clock started (unsigned 32-bit)
+    float ElapsedSeconds = 0.0f; // elapsed time in seconds, whole hundredths
+    Text TimeText;               // ElapsedSeconds as shown and handed to the list
+    // Per digit: pixel offset into the Points strip; digit d is at 27 * d + 27, so the
+    // picture at the top of the strip is never shown.
+    int32_t CounterShown[CounterDigits];  // offset drawn now, moves 9 pixels a frame
+    int32_t CounterTarget[CounterDigits]; // offset of the digit of MinesLeft
+    int32_t EndFace = 0;                  // Smileys cell of the end screen: 2 won, 3 lost
+};
+extern GameStateRecord GameState;
 
-// Per digit (0 hundreds, 1 tens, 2 ones): pixel offset into the Points strip; digit d is at
-// 27 * d + 27, so the picture at the top of the strip is never shown.
-extern int32_t CounterShown[3];  // offset drawn now, moves 9 pixels a frame
-extern int32_t CounterTarget[3]; // offset of the digit of MinesLeft
-extern int32_t EndFace;          // Smileys cell of the end screen: 2 won, 3 lost
+// The records' own names, as the screens and the rules use them.
+inline int32_t& MaxWidth = GameState.MaxWidth;
+inline int32_t& MaxHeight = GameState.MaxHeight;
+inline int32_t& MaxMines = GameState.MaxMines;
+inline int32_t& MaxDensity = GameState.MaxDensity;
+inline BoardSettingsRecord& BoardSettings = GameState.BoardSettings;
+inline OptionsRecord& Options = GameState.Options;
+inline int32_t& ButtonAction = GameState.ButtonAction;
+inline int32_t& TitleBarResult = GameState.TitleBarResult;
+inline BoardRecord& Board = GameState.Board;
+inline int32_t (&FloodMark)[BoardColumns * BoardRows] = GameState.FloodMark;
+inline BoardPictureRecord& BoardPicture = GameState.BoardPicture;
+inline int32_t& MinesLeft = GameState.MinesLeft;
+inline int32_t& RoundState = GameState.RoundState;
+inline int32_t& TimerIdle = GameState.TimerIdle;
+inline int32_t& StartTick = GameState.StartTick;
+inline float& ElapsedSeconds = GameState.ElapsedSeconds;
+inline Text& TimeText = GameState.TimeText;
+inline int32_t (&CounterShown)[CounterDigits] = GameState.CounterShown;
+inline int32_t (&CounterTarget)[CounterDigits] = GameState.CounterTarget;
+inline int32_t& EndFace = GameState.EndFace;
 
 // Clears every global of the game layer (start-up and tests).
 void ResetGameState();

@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <string>
 
+#include "whole_numbers.h" // FloorDivide, ClampToInt32
+
 using Text = std::string;
 
 // ---------------------------------------------------------------- window and screen (backend)

@@ -40,9 +40,18 @@ void SetDefaults() {
 
 // Start-up, after the preferences: the one window at the remembered position.
 void OpenMainWindow() {
-    OpenQuibWindow("Tessaroc by Varnholt", QuibWindow.X, QuibWindow.Y, OpeningWidth, OpeningHeight,
-                   CloseButton, RollUpButton, 0, 0, 40, 60, 80, 210, 230, 250, 190, 190, 200, 0, 0,
-                   0, 0, 0);
+    OpenQuibWindow({.Title = "Tessaroc by Varnholt",
+                    .X = QuibWindow.X,
+                    .Y = QuibWindow.Y,
+                    .Width = OpeningWidth,
+                    .Height = OpeningHeight,
+                    .ButtonSlots = {CloseButton, RollUpButton, 0, 0},
+                    .TitleColourA = {40, 60, 80},
+                    .TitleColourB = {210, 230, 250},
+                    .FrameColour = {190, 190, 200},
+                    .BackColour = {0, 0, 0},
+                    .BackImage = 0,
+                    .TitleEffects = 0});
 }
 
 // The screens' fonts by slot (slot 1, the title font, belongs to the toolkit).
@@ -160,7 +169,6 @@ int RunTessaroc() {
         ClosePlatform();
         return 1;
     }
-    StarLastIndex = 2499;
     InitQuibToolkit();
     SetDefaults();
     LoadPreferences();

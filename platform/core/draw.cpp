@@ -4,18 +4,12 @@
 
 #include "draw_internal.h"
 #include "platform_state.h"
+#include "whole_numbers.h"
 
 namespace {
 
 // Largest back buffer side accepted; the program asks for 850 x 600.
 constexpr int32_t MaxBackBufferSide = 16384;
-
-// Floor of a / b for b > 0 (C++ division truncates toward zero).
-int64_t FloorDiv(int64_t a, int64_t b) {
-    int64_t q = a / b;
-    if (a % b != 0 && a < 0) --q;
-    return q;
-}
 
 // Writes one pixel inside the buffer: the colour, or the inverse of the pixel with invert.
 void WritePixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
@@ -249,7 +243,7 @@ void DrawSegment(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour)
     // 32-bit, so i <= 2^31 and |d| <= n < 2^32: i * d stays within 64 bits, 2 * i * d might not.
     const int64_t twoN = 2 * n;
     const int64_t product = (first - ax) * d;
-    int64_t quotient = FloorDiv(product, n);
+    int64_t quotient = FloorDivide(product, n);
     int64_t remainder = 2 * (product - quotient * n) + n; // n <= remainder < 3n
     if (remainder >= twoN) {
         remainder -= twoN;

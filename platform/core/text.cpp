@@ -11,6 +11,7 @@
 #include "draw_internal.h"
 #include "os_text.h"
 #include "platform_state.h"
+#include "whole_numbers.h"
 
 // A loaded font slot: the system's font, its metrics, its styles drawn here and its glyphs.
 struct FontFace {
@@ -150,10 +151,6 @@ void ReportMissingFont(const SystemFontRequest& request, const std::string& fail
     if (!reported.insert({request.face, request.bold, request.italic}).second) return;
     std::fprintf(stderr, "tessaroc: cannot load the font %s: %s; its texts stay blank\n",
                  request.face.c_str(), failure.c_str());
-}
-
-int32_t ClampToInt32(int64_t value) {
-    return int32_t(std::clamp<int64_t>(value, INT32_MIN, INT32_MAX));
 }
 
 } // namespace

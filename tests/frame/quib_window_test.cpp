@@ -9,8 +9,18 @@
 void OpenStandardWindow(int32_t titleEffects) {
     MakeProgramFolder("frame");
     InitQuibToolkit();
-    OpenQuibWindow("Tessaroc by Varnholt", 100, 50, 370, 310, CloseButton, RollUpButton, 0, 0, 40,
-                   60, 80, 210, 230, 250, 190, 190, 200, 0, 0, 0, 0, titleEffects);
+    OpenQuibWindow({.Title = "Tessaroc by Varnholt",
+                    .X = 100,
+                    .Y = 50,
+                    .Width = 370,
+                    .Height = 310,
+                    .ButtonSlots = {CloseButton, RollUpButton, 0, 0},
+                    .TitleColourA = {40, 60, 80},
+                    .TitleColourB = {210, 230, 250},
+                    .FrameColour = {190, 190, 200},
+                    .BackColour = {0, 0, 0},
+                    .BackImage = 0,
+                    .TitleEffects = titleEffects});
 }
 
 namespace {
@@ -65,7 +75,7 @@ TEST_F(FrameTest, OpeningStoresTheRecordAndASecondOpenChangesNothing) {
     OpenStandardWindow();
     EXPECT_EQ(QuibWindow.Title, "Tessaroc by Varnholt");
     EXPECT_EQ(QuibWindow.Width, 370);
-    EXPECT_EQ(QuibWindow.ButtonSlot2, RollUpButton);
+    EXPECT_EQ(QuibWindow.ButtonSlots, (TitleButtonSlots{CloseButton, RollUpButton, 0, 0}));
     EXPECT_EQ(QuibWindow.FrameColour.blue, 200);
     const ScriptWindowInfo& w = ScriptWindow();
     EXPECT_TRUE(w.created);
@@ -79,11 +89,22 @@ TEST_F(FrameTest, OpeningStoresTheRecordAndASecondOpenChangesNothing) {
     EXPECT_EQ(ScriptPresentCount(), 1);
     EXPECT_GT(Sprites[0].width, 179);
 
-    OpenQuibWindow("Other", 5, 6, 200, 100, 2, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, 0, 3);
+    OpenQuibWindow({.Title = "Other",
+                    .X = 5,
+                    .Y = 6,
+                    .Width = 200,
+                    .Height = 100,
+                    .ButtonSlots = {2, 2, 2, 2},
+                    .TitleColourA = {1, 1, 1},
+                    .TitleColourB = {1, 1, 1},
+                    .FrameColour = {1, 1, 1},
+                    .BackColour = {1, 1, 1},
+                    .BackImage = 0,
+                    .TitleEffects = 3});
     EXPECT_EQ(QuibWindow.Title, "Tessaroc by Varnholt");
     EXPECT_EQ(QuibWindow.X, 100);
     EXPECT_EQ(QuibWindow.Width, 370);
-    EXPECT_EQ(QuibWindow.ButtonSlot3, 0);
+    EXPECT_EQ(QuibWindow.ButtonSlots, (TitleButtonSlots{CloseButton, RollUpButton, 0, 0}));
     EXPECT_EQ(QuibWindow.TitleEffects, 0);
     EXPECT_EQ(ScriptWindow().width, 370);
     EXPECT_EQ(ScriptPresentCount(), 1);
@@ -184,7 +205,7 @@ TEST_F(FrameTest, RolledUpAndOddSizedFramesStayInsideTheirArea) {
     FillBox(0, 0, 850, 600, Rgb(255, 0, 255));
     EndDrawing();
     QuibWindow.Height = 31;
-    QuibWindow.ButtonSlot1 = RestoreButton;
+    QuibWindow.ButtonSlots[0] = RestoreButton;
     ASSERT_EQ(DrawQuibFrame(), 1);
     for (int32_t x = 0; x < 850; x += 7)
         EXPECT_EQ(ScriptPixel(x, 32), Rgb(255, 0, 255)) << x;
@@ -309,9 +330,7 @@ TEST_F(FrameTest, RollUpShrinksWaitsForRestoreAndGrowsBack) {
         EXPECT_EQ(heights[i], 31) << i;
     EXPECT_TRUE(restoreShown);
     EXPECT_EQ(QuibWindow.Height, 310);
-    EXPECT_EQ(QuibWindow.ButtonSlot1, CloseButton);
-    EXPECT_EQ(QuibWindow.ButtonSlot2, RollUpButton);
-    EXPECT_EQ(QuibWindow.ButtonSlot3, 0);
+    EXPECT_EQ(QuibWindow.ButtonSlots, (TitleButtonSlots{CloseButton, RollUpButton, 0, 0}));
     EXPECT_EQ(ScriptWindow().height, 310);
     EXPECT_GE(ScriptClock(), 1101u);
 }
@@ -349,7 +368,7 @@ TEST_F(FrameTest, QuitRequestEndsTitleBarHandlingAndRollUp) {
     RollUpQuibWindow(); // nothing clicks restore: the end of the script ends the wait
     EXPECT_EQ(QuitRequested(), 1);
     EXPECT_EQ(QuibWindow.Height, 310);
-    EXPECT_EQ(QuibWindow.ButtonSlot1, CloseButton);
+    EXPECT_EQ(QuibWindow.ButtonSlots, (TitleButtonSlots{CloseButton, RollUpButton, 0, 0}));
     EXPECT_EQ(ScriptWindow().height, 310);
     EXPECT_EQ(HandleTitleBar(), CloseButton);
     ScriptMouseDown(ScriptClock(), 1);

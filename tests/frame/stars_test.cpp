@@ -19,10 +19,15 @@ void PrepareStarWindow() {
 // One star with the given place, speed and a grey colour; the others are not used.
 void OnlyStar(float x, float y, float speed, float grey) {
     StarLastIndex = 0;
-    StarX[0] = x;
-    StarY[0] = y;
-    StarSpeed[0] = speed;
-    StarRed[0] = StarGreen[0] = StarBlue[0] = grey;
+    Stars[0] = {.x = x, .y = y, .speed = speed, .red = grey, .green = grey, .blue = grey};
+}
+
+// One value of every star of the field, in star order.
+std::vector<float> FieldValues(float Star::*value) {
+    std::vector<float> values;
+    for (int32_t i = 0; i < StarCount; i++)
+        values.push_back(Stars[i].*value);
+    return values;
 }
 
 void DrawOneFrame(const PixelBox& covered = NoPixelBox) {
@@ -38,26 +43,28 @@ TEST_F(FrameTest, StarsStartInsideTheClientBackground) {
     InitStarField();
     float minX = 1e9f, maxX = -1e9f;
     for (int32_t i = 0; i <= 2499; i++) {
-        EXPECT_TRUE(StarX[i] >= 5 && StarX[i] <= 365) << i;
-        EXPECT_TRUE(StarY[i] >= 28 && StarY[i] <= 305) << i;
-        EXPECT_TRUE(StarSpeed[i] >= 20 && StarSpeed[i] <= 120) << i;
-        for (float c : {StarRed[i], StarGreen[i], StarBlue[i]})
+        const Star& star = Stars[i];
+        EXPECT_TRUE(star.x >= 5 && star.x <= 365) << i;
+        EXPECT_TRUE(star.y >= 28 && star.y <= 305) << i;
+        EXPECT_TRUE(star.speed >= 20 && star.speed <= 120) << i;
+        for (float c : {star.red, star.green, star.blue})
             EXPECT_TRUE(c >= 100 && c <= 255);
-        EXPECT_EQ(StarX[i], std::floor(StarX[i]));
-        minX = std::min(minX, StarX[i]);
-        maxX = std::max(maxX, StarX[i]);
+        EXPECT_EQ(star.x, std::floor(star.x));
+        minX = std::min(minX, star.x);
+        maxX = std::max(maxX, star.x);
     }
     EXPECT_LT(minX, 15);
     EXPECT_GT(maxX, 355);
-    EXPECT_EQ(StarX[2500], 0.0f); // the spare last entry stays unused
-    EXPECT_EQ(StarSpeed[2500], 0.0f);
+    EXPECT_EQ(Stars[2500].x, 0.0f); // the spare last entry stays unused
+    EXPECT_EQ(Stars[2500].speed, 0.0f);
 
     // A larger window spreads the next field over the whole new client area.
     QuibWindow.Width = 819;
     QuibWindow.Height = 588;
     InitStarField();
-    EXPECT_GT(*std::max_element(StarX, StarX + 2500), 700);
-    EXPECT_GT(*std::max_element(StarY, StarY + 2500), 500);
+    const std::vector<float> x = FieldValues(&Star::x), y = FieldValues(&Star::y);
+    EXPECT_GT(*std::max_element(x.begin(), x.end()), 700);
+    EXPECT_GT(*std::max_element(y.begin(), y.end()), 500);
 }
 
 TEST_F(FrameTest, StarValuesAreDrawnInTheirFixedOrder) {
@@ -66,12 +73,12 @@ TEST_F(FrameTest, StarValuesAreDrawnInTheirFixedOrder) {
     InitStarField();
     SeedRandom(1234);
     for (int32_t i = 0; i < 3; i++) {
-        EXPECT_EQ(StarX[i], float(RandomUpTo(360) + 5));
-        EXPECT_EQ(StarY[i], float(RandomUpTo(277) + 28));
-        EXPECT_EQ(StarSpeed[i], float(RandomUpTo(100) + 20));
-        EXPECT_EQ(StarRed[i], float(RandomUpTo(155) + 100));
-        EXPECT_EQ(StarGreen[i], float(RandomUpTo(155) + 100));
-        EXPECT_EQ(StarBlue[i], float(RandomUpTo(155) + 100));
+        EXPECT_EQ(Stars[i].x, float(RandomUpTo(360) + 5));
+        EXPECT_EQ(Stars[i].y, float(RandomUpTo(277) + 28));
+        EXPECT_EQ(Stars[i].speed, float(RandomUpTo(100) + 20));
+        EXPECT_EQ(Stars[i].red, float(RandomUpTo(155) + 100));
+        EXPECT_EQ(Stars[i].green, float(RandomUpTo(155) + 100));
+        EXPECT_EQ(Stars[i].blue, float(RandomUpTo(155) + 100));
     }
 }
 
@@ -80,21 +87,21 @@ TEST_F(FrameTest, StarIsPlottedBeforeItMovesAndRespawnsPastTheRightEdge) {
     OnlyStar(364.9f, 100, 20, 200);
     DrawOneFrame();
     EXPECT_EQ(ScriptPixel(365, 100), Rgb(200, 200, 200));
-    EXPECT_EQ(StarX[0], 5.0f); // 365.3 is past 365
-    EXPECT_TRUE(StarY[0] >= 28 && StarY[0] <= 305);
+    EXPECT_EQ(Stars[0].x, 5.0f); // 365.3 is past 365
+    EXPECT_TRUE(Stars[0].y >= 28 && Stars[0].y <= 305);
     CreateBackBuffer(850, 600);
     DrawOneFrame();
     EXPECT_EQ(ScriptPixel(365, 100), 0);
-    EXPECT_EQ(ScriptPixel(5, int32_t(StarY[0])),
-              Rgb(int32_t(StarRed[0]), int32_t(StarGreen[0]), int32_t(StarBlue[0])));
+    EXPECT_EQ(ScriptPixel(5, int32_t(Stars[0].y)),
+              Rgb(int32_t(Stars[0].red), int32_t(Stars[0].green), int32_t(Stars[0].blue)));
 
     // Landing exactly on Width - 5 is not past it.
     OnlyStar(364.5f, 50, 25, 150);
     DrawOneFrame();
-    EXPECT_EQ(StarX[0], 365.0f);
+    EXPECT_EQ(Stars[0].x, 365.0f);
     DrawOneFrame();
     EXPECT_EQ(ScriptPixel(365, 50), Rgb(150, 150, 150));
-    EXPECT_EQ(StarX[0], 5.0f);
+    EXPECT_EQ(Stars[0].x, 5.0f);
 }
 
 TEST_F(FrameTest, StarPositionsAndColoursRoundHalvesToEven) {
@@ -114,17 +121,17 @@ TEST_F(FrameTest, StarsStandStillWhileNotDrawnAndResumeWhereTheyStopped) {
     PrepareStarWindow();
     InitStarField();
     DrawOneFrame();
-    std::vector<float> x(StarX, StarX + 2500), y(StarY, StarY + 2500);
+    const std::vector<float> x = FieldValues(&Star::x), y = FieldValues(&Star::y);
     // Frames without the star option: the frame is drawn, the stars are not.
     QuibWindow.BackColour = {0, 0, 0};
     for (int i = 0; i < 5; i++)
         DrawQuibFrame();
-    EXPECT_TRUE(std::equal(x.begin(), x.end(), StarX));
+    EXPECT_EQ(FieldValues(&Star::x), x);
     DrawOneFrame();
     for (int32_t i = 0; i < 2500; i++) {
-        if (StarX[i] == 5.0f) continue; // respawned in this step
-        EXPECT_EQ(StarX[i], x[size_t(i)] + StarSpeed[i] / 50.0f) << i;
-        EXPECT_EQ(StarY[i], y[size_t(i)]) << i;
+        if (Stars[i].x == 5.0f) continue; // respawned in this step
+        EXPECT_EQ(Stars[i].x, x[size_t(i)] + Stars[i].speed / 50.0f) << i;
+        EXPECT_EQ(Stars[i].y, y[size_t(i)]) << i;
     }
 }
 
@@ -139,9 +146,11 @@ TEST_F(FrameTest, StarsInACoveredBoxMoveButAreNotPlotted) {
             if (frame == 299) CreateBackBuffer(850, 600);
             DrawOneFrame(covered);
         }
-        std::vector<float> field(StarX, StarX + 2500);
-        field.insert(field.end(), StarY, StarY + 2500);
-        field.insert(field.end(), StarRed, StarRed + 2500);
+        std::vector<float> field = FieldValues(&Star::x);
+        for (float Star::*value : {&Star::y, &Star::red}) {
+            const std::vector<float> more = FieldValues(value);
+            field.insert(field.end(), more.begin(), more.end());
+        }
         return std::pair(field, BackBuffer.pixels);
     };
     const auto [openField, openPixels] = run(NoPixelBox);
@@ -161,10 +170,10 @@ TEST_F(FrameTest, StarsInAWindowSmallerThanItsFrameStayDefined) {
     QuibWindow.Height = 10;
     CreateBackBuffer(850, 600);
     InitStarField();
-    EXPECT_EQ(StarX[0], 5.0f);
-    EXPECT_EQ(StarY[0], 28.0f);
+    EXPECT_EQ(Stars[0].x, 5.0f);
+    EXPECT_EQ(Stars[0].y, 28.0f);
     DrawOneFrame();
-    EXPECT_EQ(StarX[0], 5.0f); // past Width - 5 at once: respawned
+    EXPECT_EQ(Stars[0].x, 5.0f); // past Width - 5 at once: respawned
 }
 
 // The rounding of star positions and colours gives what lrintf gives (halves to even) for

@@ -7,8 +7,18 @@ void OpenProgramWindow(int32_t x, int32_t y) {
     OpenScreenSystem();
     OpenKeyboardDevice();
     InitQuibToolkit();
-    OpenQuibWindow("Tessaroc by Varnholt", x, y, 370, 310, CloseButton, RollUpButton, 0, 0, 40, 60,
-                   80, 210, 230, 250, 190, 190, 200, 0, 0, 0, 0, 0);
+    OpenQuibWindow({.Title = "Tessaroc by Varnholt",
+                    .X = x,
+                    .Y = y,
+                    .Width = 370,
+                    .Height = 310,
+                    .ButtonSlots = {CloseButton, RollUpButton, 0, 0},
+                    .TitleColourA = {40, 60, 80},
+                    .TitleColourB = {210, 230, 250},
+                    .FrameColour = {190, 190, 200},
+                    .BackColour = {0, 0, 0},
+                    .BackImage = 0,
+                    .TitleEffects = 0});
 }
 
 void LoadProgramFonts() {

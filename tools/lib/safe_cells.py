@@ -3,7 +3,8 @@
 
 Usage: safe_cells.py <pid> <executable> <nm> <width> <height> <mines>
 
-The board grid is found by its symbol ("Board", listed by the given nm) in the memory of the
+The board grid is found by its symbol (the game layer's record "GameState", which the board
+opens; listed by the given nm) in the memory of the
 running process <pid> (a Linux program, or a Windows one under Wine, whose process is the
 Wine process). Prints one "column row" line per cell to click, in an order in which each
 click still has something to open: an empty cell floods its region and the numbered cells
@@ -51,7 +52,7 @@ def load_address(pid, executable):
 def main():
     pid, executable, nm = sys.argv[1], sys.argv[2], sys.argv[3]
     width, height, mines = (int(v) for v in sys.argv[4:7])
-    board = symbol_address(nm, executable, "Board") - image_base(executable)
+    board = symbol_address(nm, executable, "GameState") - image_base(executable)
     with open(f"/proc/{pid}/mem", "rb") as mem:
         mem.seek(load_address(pid, executable) + board + 4 * COLUMNS * ROWS)  # content after cover
         content = struct.unpack(f"<{COLUMNS * ROWS}i", mem.read(4 * COLUMNS * ROWS))

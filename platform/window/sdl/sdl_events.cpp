@@ -4,6 +4,7 @@
 #include "backend.h"
 #include "sdl_platform.h"
 #include "sdl_state.h"
+#include "whole_numbers.h"
 
 // A desktop pixel in the game's pixels, counted from the window's client origin (desktop
 // pixels) so that a point inside the window lands on the game pixel drawn there, whatever

@@ -73,8 +73,6 @@ void SleepUntil(const timespec& deadline);
 int64_t MonotonicNs();
 // sdl_scale.cpp: the scale factor for this run; needs the display open.
 int32_t DesktopScaleFactor();
-// a / b rounded toward minus infinity, for b > 0.
-int32_t FloorDivide(int32_t a, int32_t b);
 
 // sdl_xserver.cpp, the questions to the X server:
 // Top-left corner of the window's client area in desktop pixels (not divided by the scale),

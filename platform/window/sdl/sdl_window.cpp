@@ -13,6 +13,7 @@
 #include "backend.h"
 #include "sdl_platform.h"
 #include "sdl_state.h"
+#include "whole_numbers.h"
 
 SdlWindowRecord SdlWindow;
 SdlInputRecord SdlInput;

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "backend.h"
+#include "whole_numbers.h"
 #include "win32_platform.h"
 #include "win32_state.h"
 
@@ -132,19 +133,13 @@ int32_t Win32ScaleFactor() {
     return Win32Window.scale;
 }
 
-// a / b rounded toward minus infinity (b > 0): desktop coordinates left of or above the main
-// display are negative.
-static int32_t FloorDivide(int32_t a, int32_t b) {
-    const int32_t q = a / b;
-    return (a % b != 0 && a < 0) ? q - 1 : q;
-}
-
 POINT GamePoint(POINT desktop) {
     POINT origin = {0, 0};
     if (Win32Window.window) ClientToScreen(Win32Window.window, &origin);
     const int32_t scale = Win32Window.scale;
-    return POINT{FloorDivide(origin.x, scale) + FloorDivide(desktop.x - origin.x, scale),
-                 FloorDivide(origin.y, scale) + FloorDivide(desktop.y - origin.y, scale)};
+    return POINT{
+        FloorDivide<int32_t>(origin.x, scale) + FloorDivide<int32_t>(desktop.x - origin.x, scale),
+        FloorDivide<int32_t>(origin.y, scale) + FloorDivide<int32_t>(desktop.y - origin.y, scale)};
 }
 
 // The program's icon, resource 1 of tessaroc.rc (Explorer shows it for the file), at a
@@ -213,8 +208,8 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *top = 0;
     RECT r;
     if (!Win32Window.window || !GetWindowRect(Win32Window.window, &r)) return;
-    *left = FloorDivide(r.left, Win32Window.scale);
-    *top = FloorDivide(r.top, Win32Window.scale);
+    *left = FloorDivide<int32_t>(r.left, Win32Window.scale);
+    *top = FloorDivide<int32_t>(r.top, Win32Window.scale);
 }
 
 // Window style of CreateMainWindow's flags: borderless pop-up, else a captioned window.
@@ -400,8 +395,8 @@ int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int
     if (index < 0 || index >= int32_t(displays.size())) return 0;
     const RECT& r = displays[size_t(index)];
     const int32_t scale = Win32Window.scale;
-    *x = FloorDivide(r.left, scale);
-    *y = FloorDivide(r.top, scale);
+    *x = FloorDivide<int32_t>(r.left, scale);
+    *y = FloorDivide<int32_t>(r.top, scale);
     *width = (r.right - r.left) / scale;
     *height = (r.bottom - r.top) / scale;
     return 1;
