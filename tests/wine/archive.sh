@@ -8,13 +8,9 @@
 # $1: tessaroc.exe, $2: the build folder. DISPLAY is set; Wine uses WINEPREFIX when set, else
 # a private prefix made here and removed at the end.
 set -euo pipefail
-# shellcheck source=SCRIPTDIR/../x11/lib/common.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../x11/lib/common.sh"
-x11_begin wine-archive "$@"
-# shellcheck source=SCRIPTDIR/../../tools/lib/wine.sh
-source "$tests_root/tools/lib/wine.sh"
-begin_wine_test
-x11_on_exit() { stop_own_wine_prefix; }
+# shellcheck source=SCRIPTDIR/lib/wine_test.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/wine_test.sh"
+wine_test_begin archive "$@"
 
 # The packing reads a build folder and writes the archive there: a copy of what it reads, so
 # that the build's own archive stays as it is.
@@ -40,15 +36,7 @@ answer=$(timeout 60 wine "$folder/tessaroc.exe" --version 2>>"$work/log") || cod
   fail "--version: code $code, '$answer'"
 [ -z "$(xdotool search --name "Tessaroc by Varnholt" 2>/dev/null)" ] || fail "--version left a window"
 
-(cd "$work" && exec wine "$folder/tessaroc.exe" 2>>"$work/log") &
-pid=$!
-for _ in $(seq 300); do
-  win=$(xdotool search --name "Tessaroc by Varnholt" 2>/dev/null | head -1) && [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || fail "no window"
-xdotool windowfocus "$win"
-sleep 1
+start_wine_program "$folder"
 
 # _NET_WM_ICON: per icon its width, height and then its pixels as 0xAARRGGBB, row by row;
 # compared with the desktop icons of the same size (the same drawing).

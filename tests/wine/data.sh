@@ -8,12 +8,9 @@
 # $1: tessaroc.exe, $2: the build folder (its GFX folder is copied). DISPLAY is set; Wine
 # uses WINEPREFIX when set, else a private prefix made here and removed at the end.
 set -euo pipefail
-# shellcheck source=SCRIPTDIR/../x11/lib/common.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../x11/lib/common.sh"
-x11_begin wine-data "$@"
-# shellcheck source=SCRIPTDIR/../../tools/lib/wine.sh
-source "$tests_root/tools/lib/wine.sh"
-begin_wine_test
+# shellcheck source=SCRIPTDIR/lib/wine_test.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/wine_test.sh"
+wine_test_begin data "$@"
 x11_on_exit() {
   chmod -R u+w "$work" 2>/dev/null || true
   rm -rf "$user_data"
@@ -29,20 +26,6 @@ prefs_record() { # star empty animation gradient width height mines x y
 }
 prefs_int() { # file offset
   od -An -t d4 -j "$2" -N 4 "$1" | tr -d ' '
-}
-
-# Starts the program of the folder and waits for its window; sets pid and win.
-start_wine_program() { # folder
-  (cd "$work" && exec wine "$1/tessaroc.exe" 2>>"$work/log") &
-  pid=$!
-  win=""
-  for _ in $(seq 300); do
-    win=$(xdotool search --name "Tessaroc by Varnholt" 2>/dev/null | head -1) && [ -n "$win" ] && break
-    sleep 0.1
-  done
-  [ -n "$win" ] || fail "no window"
-  xdotool windowfocus "$win"
-  sleep 1
 }
 
 # ---------------------------------------------------------------- the read-only attribute

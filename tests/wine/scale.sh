@@ -7,15 +7,12 @@
 # $1: tessaroc.exe, $2: the build folder (its GFX folder is copied). DISPLAY is set; Wine
 # uses WINEPREFIX when set (its setting is put back at the end), else a private prefix.
 set -euo pipefail
-# shellcheck source=SCRIPTDIR/../x11/lib/common.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../x11/lib/common.sh"
-x11_begin wine-scale "$@"
+# shellcheck source=SCRIPTDIR/lib/wine_test.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/wine_test.sh"
+wine_test_begin scale "$@"
 shots=$build/wine-scale
 mkdir -p "$shots"
-# shellcheck source=SCRIPTDIR/../../tools/lib/wine.sh
-source "$tests_root/tools/lib/wine.sh"
 unset TESSAROC_SCALE
-begin_wine_test
 desktop_key='HKCU\Control Panel\Desktop'
 set_dpi() { # dots per inch; read by each Wine process as it starts
   wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
@@ -32,15 +29,7 @@ x11_on_exit() {
 cp "$exe" "$work/tessaroc.exe"
 cp -r "$build/GFX" "$work/GFX"
 set_dpi 192
-wine "$work/tessaroc.exe" 2>>"$work/log" &
-pid=$!
-for _ in $(seq 300); do
-  win=$(xdotool search --name "Tessaroc by Varnholt" 2>/dev/null | head -1) && [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || fail "no window"
-xdotool windowfocus "$win"
-sleep 1
+start_wine_program "$work"
 
 shot settings
 [ "$(window_size)" = "740x620" ] || fail "settings window at 192 dpi is $(window_size)"

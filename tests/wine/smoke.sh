@@ -9,33 +9,18 @@
 # $1: tessaroc.exe, $2: the build folder (its GFX folder is copied). DISPLAY is set; Wine
 # uses WINEPREFIX when set, else a private prefix made here and removed at the end.
 set -euo pipefail
-# shellcheck source=SCRIPTDIR/../x11/lib/common.sh
-source "$(dirname "${BASH_SOURCE[0]}")/../x11/lib/common.sh"
-x11_begin wine-smoke "$@"
+# shellcheck source=SCRIPTDIR/lib/wine_test.sh
+source "$(dirname "${BASH_SOURCE[0]}")/lib/wine_test.sh"
+wine_test_begin smoke "$@"
 shots=$build/wine-smoke
 mkdir -p "$shots"
-# shellcheck source=SCRIPTDIR/../../tools/lib/wine.sh
-source "$tests_root/tools/lib/wine.sh"
-begin_wine_test
-x11_on_exit() { stop_own_wine_prefix; }
 
 folder="$work/Tessaröc Spiel"
 mkdir -p "$folder"
 cp "$exe" "$folder/tessaroc.exe"
 cp -r "$build/GFX" "$folder/GFX"
 
-# Start from the work folder, not the program's own: the program finds its folder itself.
-(cd "$work" && exec wine "$folder/tessaroc.exe" 2>>"$work/log") &
-pid=$!
-for _ in $(seq 300); do
-  win=$(xdotool search --name "Tessaroc by Varnholt" 2>/dev/null | head -1) && [ -n "$win" ] && break
-  sleep 0.1
-done
-[ -n "$win" ] || fail "no window"
-# The keyboard to the window, as a window manager gives it: a program that ran on this X
-# server before (the Linux tests) may have left the focus nowhere.
-xdotool windowfocus "$win"
-sleep 1
+start_wine_program "$folder"
 
 # Settings screen, presets, a round, a cell, the face button: as on Linux.
 play_first_round

@@ -13,29 +13,11 @@ rm -rf "$work/run/GFX"
 
 "$work/run/tessaroc" 2>>"$work/log" &
 pid=$!
-box=""
-for _ in $(seq 100); do
-  box=$(xwininfo -root -tree | awk '/"Tessaroc: Bilder fehlen"/ && !found { print $1; found = 1 }')
-  [ -n "$box" ] && break
-  kill -0 "$pid" 2>/dev/null || fail "ended before showing the box"
-  sleep 0.1
-done
-[ -n "$box" ] || fail "no message box on $DISPLAY"
+await_message_box "Tessaroc: Bilder fehlen" 100
 sleep 0.5
 kill -0 "$pid" 2>/dev/null || fail "did not wait for the box to be closed"
 shot box
 grep -q "^tessaroc: Bilder fehlen: Der Ordner $work/run/GFX/ mit den Bildern des Spiels fehlt" \
   "$work/log" || fail "stderr does not name the folder"
-
-# The player presses Enter on the box (held as a hand holds a key).
-xdotool windowfocus --sync "$box" 2>/dev/null || true
-xdotool keydown --window "$box" Return
-sleep 0.1
-xdotool keyup --window "$box" Return
-code=0
-for _ in $(seq 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "the program did not end once the box was closed"
-wait "$pid" || code=$?
-pid=""
-[ "$code" = 1 ] || fail "exit code $code, expected 1"
+close_box_and_expect_end 1
 echo "message.sh: ok"

@@ -49,16 +49,45 @@ start_program() { # folder
   await_window
 }
 
-# Waits for the window of the program started as $pid and gives it time to present its first
-# frames; sets win.
-await_window() {
+# Waits for the window of the program started as $pid (up to tries tenths of a second; a
+# program under Wine starts slower) and gives it time to present its first frames; sets win.
+await_window() { # [tries]
   win=""
-  for _ in $(seq 200); do
+  for _ in $(seq "${1:-200}"); do
     win=$(xdotool search --name "Tessaroc by Varnholt" 2>/dev/null | head -1) && [ -n "$win" ] && break
     sleep 0.1
   done
   [ -n "$win" ] || fail "no window"
   sleep 0.5
+}
+
+# Waits (up to tries tenths of a second) for the program started as $pid to show the message
+# box with the title, failing if the program ends first; sets box.
+await_message_box() { # title tries
+  box=""
+  for _ in $(seq "$2"); do
+    box=$(xwininfo -root -tree | awk -v title="\"$1\"" 'index($0, title) && !found { print $1; found = 1 }')
+    [ -n "$box" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "ended before showing the box"
+    sleep 0.1
+  done
+  [ -n "$box" ] || fail "no message box on $DISPLAY"
+}
+
+# The player presses Return on the box (held as a hand holds a key); the program must then
+# end with the code.
+close_box_and_expect_end() { # code
+  local code=0
+  xdotool windowfocus "$box" 2>/dev/null || true
+  sleep 0.2
+  xdotool keydown Return
+  sleep 0.1
+  xdotool keyup Return
+  for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "the program did not end once the box was closed"
+  wait "$pid" || code=$?
+  pid=""
+  [ "$code" = "$1" ] || fail "exit code $code, expected $1"
 }
 
 # Waits up to 5 s for the program to end and expects exit code 0.
