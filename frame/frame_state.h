@@ -36,6 +36,16 @@ extern QuibWindowRecord QuibWindow;
 // One step per frame drawn with the colour animation on; never reset.
 extern int32_t TitleAnimPhase;
 
+// ---------------------------------------------------------------- title-bar presses
+
+// The last press on the roll-up or restore button, so that a quick second click, which
+// lands on the close button once the window has rolled up or back, does not end the program.
+struct RollPressRecord {
+    bool seen = false; // a press on either button was taken in this run
+    int32_t tick = 0;  // LastEventTick of that press
+};
+extern RollPressRecord RollPress;
+
 // ---------------------------------------------------------------- mouse
 
 // Held-button mask of the most recent mouse event (1 left, 2 right, 16 middle).

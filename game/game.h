@@ -42,6 +42,11 @@ void RevealBoard(int32_t roundState);
 // (ButtonAction 1 face = new round, 2 back = settings screen) or the end of the round
 // (RoundState Won or Lost, ButtonAction 0).
 void StartRound();
+// Client size of the game screen's window for a board of this many columns and rows:
+// StartRound sizes the window by them, start-up names the largest (BoardColumns x
+// BoardRows) as the largest window of the program.
+int32_t RoundWindowWidth(int32_t columns);
+int32_t RoundWindowHeight(int32_t rows);
 // The application flow's entry after StartRound returned with the round ended (TitleBarResult
 // not 1, ButtonAction 0, RoundState not Running): freezes the clock, reveals the board and
 // runs the end screen until TitleBarResult is 1 or ButtonAction is 1 (face) or 2 (back).

@@ -129,19 +129,34 @@ static bool ReleaseHeldBack(const PlatformEvent& e) {
 
 constexpr int32_t ButtonBits = MaskLeft | MaskRight | MaskMiddle;
 
+// Position in the queue of the newest press of any button; the queue's length when none.
+static size_t NewestPress(const std::deque<PlatformEvent>& q) {
+    for (size_t i = q.size(); i > 0; i--) {
+        if (PressIndex(q[i - 1].kind) >= 0 && !IsRelease(q[i - 1].kind)) return i - 1;
+    }
+    return q.size();
+}
+
 // PollWindowEvent, before it takes an event: drops the longest run of mouse events at the
-// head of the queue that all waited more than StaleClickMs and ends with every button up,
-// leaving one pointer move to where the run ended. Only whole clicks go: nothing is dropped
-// while the game holds a press whose release it has not taken, and a close request stays.
-// Without this a burst of clicks replays at one click per MinPressMs for as long as it took.
+// head of the queue that ends with every button up and that is all backlog: events that
+// came before a newer press and waited more than BacklogClickMs (the player clicked again
+// while the game was that far behind: they came faster than it takes clicks), or that
+// waited more than StaleClickMs. One pointer
+// move to where the run ended is left in their place. Only whole clicks go: nothing is
+// dropped while the game holds a press whose release it has not taken, and a close request
+// stays. Without this a burst of clicks replays at one click per MinPressMs, and the click
+// after it acts only once the burst has been worked off.
 static void DropStaleClicks() {
     std::deque<PlatformEvent>& q = EventQueue.events;
     if ((EventQueue.takenButtons & ButtonBits) != 0) return;
     const uint32_t now = uint32_t(TickCountMs());
+    const size_t newestPress = NewestPress(q);
     size_t end = 0;
     for (size_t i = 0; i < q.size(); i++) {
         const PlatformEvent& e = q[i];
-        if (!e.hasPoint || now - uint32_t(e.tick) <= uint32_t(StaleClickMs)) break;
+        const uint32_t waited = now - uint32_t(e.tick);
+        const bool behind = i < newestPress && waited > uint32_t(BacklogClickMs);
+        if (!e.hasPoint || !(behind || waited > uint32_t(StaleClickMs))) break;
         if ((e.param & ButtonBits) == 0) end = i + 1;
     }
     if (end < 2) return;
@@ -185,6 +200,10 @@ int32_t PollWindowEvent() {
 
 int32_t LastEventParam() {
     return EventQueue.last.param;
+}
+
+int32_t LastEventTick() {
+    return EventQueue.last.tick;
 }
 
 bool LastTakenPoint(int32_t* x, int32_t* y) {

@@ -15,6 +15,7 @@ std::mt19937 RandomGenerator;
 std::atomic<int32_t> QuitFlag = 0;
 EventQueueRecord EventQueue;
 KeyTableRecord KeyTable;
+LargestWindowRecord LargestWindow;
 
 // Called by the real platform's SIGINT/SIGTERM handler and by the scripted platform when its
 // script ends; only stores to a lock-free atomic, so it is safe inside a signal handler and
@@ -30,9 +31,9 @@ int32_t QuitRequested() {
 
 // Called by tests between cases and by the backends before start-up: empties the back buffer
 // and the copy of what the window shows,
-// the drawing state, the sprite and font slots and the data-file table (open files are
-// dropped without commit), reseeds the generator with its default seed and clears the quit
-// flag. A program folder set by SetProgramFolder stays.
+// the drawing state, the sprite and font slots, the largest window size and the data-file table
+// (open files are dropped without commit), reseeds the generator with its default seed and clears
+// the quit flag. A program folder set by SetProgramFolder stays.
 void ResetPlatformState() {
     std::string folder = DataFiles.programFolder;
     DataFiles = DataFilesRecord{};
@@ -48,6 +49,7 @@ void ResetPlatformState() {
     SheetFiles = SheetFilesRecord{};
     for (FontSlot& slot : Fonts)
         slot = FontSlot{};
+    LargestWindow = LargestWindowRecord{};
     RandomGenerator = std::mt19937{};
     QuitFlag = 0;
 }

@@ -7,6 +7,8 @@
 #include <ctime>
 #include <vector>
 
+#include "window_fit.h"
+
 // ---------------------------------------------------------------- window
 
 struct SdlSharedImage; // the present's own shared-memory image (sdl_xshm.cpp)
@@ -62,6 +64,10 @@ void ResetSdlState();
 void InstallQuitSignals();
 // The scale factor for this run (sdl_scale.cpp); needs the display open.
 int32_t DesktopScaleFactor();
+// The work area of every display, desktop pixels, the first display first: the display less
+// what the window manager keeps for its panels (_NET_WORKAREA), or the whole display
+// without one. Empty before the video is open.
+std::vector<DesktopArea> DisplayWorkAreas();
 // Nanoseconds of the monotonic clock (time since the system started); TickCountMs and the
 // pacing count on the same clock.
 int64_t MonotonicNs();

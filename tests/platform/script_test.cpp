@@ -347,6 +347,43 @@ TEST_F(ScriptPlatform, ABacklogOfClicksIsGoneWithinASecond) {
     EXPECT_EQ(LastEventParam() & MaskLeft, 0) << "the last taken event has the button up";
 }
 
+// The click after a burst: the burst's clicks that were more than BacklogClickMs behind when
+// the player clicked again are dropped at once, so the new click is taken within a frame,
+// where it was made.
+TEST_F(ScriptPlatform, TheClickAfterABurstIsTakenWithinAFrame) {
+    ScriptUseTapGate(true);
+    ScriptMouseMove(100, 40, 60);
+    for (uint32_t i = 0; i < 200; i++) {
+        ScriptMouseDown(101 + 5 * i, 1);
+        ScriptMouseUp(103 + 5 * i, 1);
+    }
+    ScriptClick(1200, 300, 200, 1, 100); // press at 1201
+    uint32_t takenAt = 0;
+    int32_t x = 0, y = 0;
+    while (takenAt == 0 && ScriptClock() < 3000) {
+        const int32_t kind = PollWindowEvent();
+        if (kind == EventLeftDown && LastTakenPoint(&x, &y) && x == 300) takenAt = ScriptClock();
+        if (kind == 0) SleepMs(1);
+    }
+    EXPECT_GE(takenAt, 1201u);
+    EXPECT_LE(takenAt, 1201u + uint32_t(ScriptFrameMs)) << "the burst was replayed first";
+    EXPECT_EQ(y, 200);
+}
+
+// Clicks the game keeps up with are all taken, however quickly one follows another.
+TEST_F(ScriptPlatform, ClicksAsQuickAsTheGameTakesThemAreAllTaken) {
+    ScriptUseTapGate(true);
+    for (uint32_t i = 0; i < 20; i++)
+        ScriptClick(100 + 90 * i, 40 + int32_t(i), 60, 1, 40);
+    int32_t presses = 0;
+    while (ScriptClock() < 3000) {
+        const int32_t kind = PollWindowEvent();
+        if (kind == EventLeftDown) presses++;
+        if (kind == 0) SleepMs(1);
+    }
+    EXPECT_EQ(presses, 20);
+}
+
 // A press the game took is never left without its release, however long that waited.
 TEST_F(ScriptPlatform, AStaleReleaseOfATakenPressIsKept) {
     ScriptClick(100, 40, 60, 1, 10);
