@@ -220,6 +220,44 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *top = FloorDivide(r.top, Win32Window.scale);
 }
 
+// The displays' desktop rectangles (their work areas: less the taskbar, when `work`), the
+// main display first.
+static std::vector<RECT> Displays(bool work = false) {
+    struct Search {
+        bool work;
+        std::vector<RECT> found;
+    } search{work, {}};
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+            MONITORINFO info = {};
+            info.cbSize = sizeof info;
+            if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+            auto* s = reinterpret_cast<Search*>(data);
+            const RECT& r = s->work ? info.rcWork : info.rcMonitor;
+            if (info.dwFlags & MONITORINFOF_PRIMARY)
+                s->found.insert(s->found.begin(), r);
+            else
+                s->found.push_back(r);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Where a window with the outer rectangle r goes when it opens or grows: inside the work
+// area of its display (FitWindowIntoArea); where it is when no display is known.
+static POINT PlaceInWorkArea(const RECT& r) {
+    std::vector<DesktopArea> areas;
+    for (const RECT& a : Displays(true))
+        areas.push_back(DesktopArea{a.left, a.top, a.right - a.left, a.bottom - a.top});
+    const DesktopArea window{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    const DesktopArea* area = WorkAreaOfWindow(areas, window);
+    if (!area) return POINT{r.left, r.top};
+    const DesktopArea placed = FitWindowIntoArea(window, *area);
+    return POINT{placed.x, placed.y};
+}
+
 // Window style of CreateMainWindow's flags: borderless pop-up, else a captioned window.
 static DWORD WindowStyle(int32_t style) {
     if (style & StylePopup) return WS_POPUP;
@@ -377,44 +415,6 @@ void PresentBackBuffer() {
 }
 
 // ---------------------------------------------------------------- desktop
-
-// The displays' desktop rectangles (their work areas: less the taskbar, when `work`), the
-// main display first.
-static std::vector<RECT> Displays(bool work = false) {
-    struct Search {
-        bool work;
-        std::vector<RECT> found;
-    } search{work, {}};
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
-            MONITORINFO info = {};
-            info.cbSize = sizeof info;
-            if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-            auto* s = reinterpret_cast<Search*>(data);
-            const RECT& r = s->work ? info.rcWork : info.rcMonitor;
-            if (info.dwFlags & MONITORINFOF_PRIMARY)
-                s->found.insert(s->found.begin(), r);
-            else
-                s->found.push_back(r);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-// Where a window with the outer rectangle r goes when it opens or grows: inside the work
-// area of its display (FitWindowIntoArea); where it is when no display is known.
-static POINT PlaceInWorkArea(const RECT& r) {
-    std::vector<DesktopArea> areas;
-    for (const RECT& a : Displays(true))
-        areas.push_back(DesktopArea{a.left, a.top, a.right - a.left, a.bottom - a.top});
-    const DesktopArea window{r.left, r.top, r.right - r.left, r.bottom - r.top};
-    const DesktopArea* area = WorkAreaOfWindow(areas, window);
-    if (!area) return POINT{r.left, r.top};
-    const DesktopArea placed = FitWindowIntoArea(window, *area);
-    return POINT{placed.x, placed.y};
-}
 
 int32_t DisplayCount() {
     return int32_t(Displays().size());

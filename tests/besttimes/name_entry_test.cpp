@@ -177,18 +177,21 @@ TEST(ReadNameKey, ShiftAloneDeliversNothingAnotherKeyComesAtOnce) {
 // Typed fast, Shift is often let go a moment before the letter: "B" stays "B", and the
 // next letter comes as typed.
 TEST(ReadNameKey, ShiftLetGoBeforeTheLetterTypesItOnce) {
-    ScriptReset();
-    KeyRepeat = KeyRepeatRecord();
-    ScriptKeyDown(1000, KeyShift);
-    ScriptKeyDown(1040, KeyB);
-    ScriptKeyUp(1090, KeyShift);
-    ScriptKeyUp(1140, KeyB);
-    ScriptKeyDown(1160, KeyA);
-    ScriptKeyUp(1240, KeyA);
-    std::string typed;
-    for (uint32_t t = 1000; t < 1300; t += 16)
-        typed += KeyAt(t);
-    EXPECT_EQ(typed, "Ba");
+    for (uint32_t phase = 0; phase < 16; phase++) {
+        SCOPED_TRACE(phase);
+        ScriptReset();
+        KeyRepeat = KeyRepeatRecord();
+        const uint32_t t = 1000 + phase;
+        ScriptKeyDown(t, KeyShift);
+        ScriptKeyDown(t + 50, KeyB);
+        ScriptKeyUp(t + 150, KeyShift);
+        ScriptKeyUp(t + 200, KeyB);
+        ScriptTap(t + 280, KeyA, 100);
+        std::string typed;
+        for (uint32_t now = 1000; now < 1500; now += 16)
+            typed += KeyAt(now);
+        EXPECT_EQ(typed, "Ba");
+    }
 }
 
 // The tick counter wraps after about 49.7 days; the repeat keeps working across the wrap.
