@@ -69,7 +69,7 @@ geometry_soon "461,436 370x310" || fail "back on the settings screen at $(geomet
 click $((461 + 335)) $((436 + 15)) 0.1 0.6
 geometry_soon "461,436 370x31" || fail "rolled up at $(geometry)"
 point $((461 + 355)) $((436 + 15))
-xdotool mousedown 1 sleep 0.06 mouseup 1 sleep 0.15 mousedown 1 sleep 0.06 mouseup 1
+xdotool mousedown 1 sleep 0.06 mouseup 1 sleep 0.3 mousedown 1 sleep 0.06 mouseup 1
 sleep 1
 kill -0 "$pid" 2>/dev/null || fail "a double click on restore ended the game"
 geometry_soon "461,436 370x310" || fail "after the double click on restore: $(geometry)"

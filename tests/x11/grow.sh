@@ -55,7 +55,7 @@ click $((461 + 355)) $((986 + 15)) 0.1 0.8
 click $((461 + 335)) $((714 + 15)) 0.1 0.6
 [ "$(geometry)" = "461,714 370x31" ] || fail "rolled up again at $(geometry)"
 point $((461 + 355)) $((714 + 15))
-xdotool mousedown 1 sleep 0.06 mouseup 1 sleep 0.15 mousedown 1 sleep 0.06 mouseup 1
+xdotool mousedown 1 sleep 0.06 mouseup 1 sleep 0.3 mousedown 1 sleep 0.06 mouseup 1
 sleep 1
 kill -0 "$pid" 2>/dev/null || fail "a double click on restore ended the game"
 [ "$(geometry)" = "461,714 370x310" ] || fail "after the double click on restore: $(geometry)"
