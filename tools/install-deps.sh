@@ -4,12 +4,12 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
   libsdl2-dev libxext-dev libfreetype-dev libfontconfig-dev fontconfig
-  fonts-liberation fonts-dejavu-core
+  fonts-liberation fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick openbox locales binutils xxd python3
   zlib1g-dev desktop-file-utils appstream dpkg-dev man-db groff-base x11-xserver-utils
-  util-linux file
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64 zip
+  util-linux file lintian
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64 zip unzip
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -5,6 +5,9 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
+# The same locale however the shell was started: Wine maps file names through it (a folder
+# named with umlauts needs UTF-8), and Debian always has C.UTF-8.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 bash tools/install-deps.sh
 jobs=$(nproc)
 fuzz_seconds=${FUZZ_SECONDS:-20}

@@ -4,8 +4,8 @@
 
 #include <vector>
 
+#include "backend.h"
 #include "platform_state.h"
-#include "window_fit.h"
 
 namespace {
 
