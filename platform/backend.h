@@ -185,7 +185,8 @@ int32_t FittingScaleFactor(int32_t asked, const DesktopArea& workArea);
 
 // The backends, when the window opens at a given place and when it grows: the work area
 // the window belongs to among `areas`: the one it overlaps most, else the nearest one.
-// Null when there are none.
+// Areas without width or height are left out (a window system may report one while its
+// window manager is still setting up); null when no area is left.
 const DesktopArea* WorkAreaOfWindow(const std::vector<DesktopArea>& areas,
                                     const DesktopArea& window);
 

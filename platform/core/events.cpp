@@ -1,5 +1,6 @@
 // The shared event core: the queue the backends post into, the polls the game takes, keys.
 #include <algorithm>
+#include <iterator>
 
 #include "backend.h"
 #include "platform_state.h"
@@ -98,10 +99,28 @@ void PostCloseRequest() {
     Queue(PlatformEvent{EventClose, 0, false, 0, 0});
 }
 
+// Shift, Control and Alt (left and right): they go with the key pressed after them.
+constexpr int32_t ModifierCodes[] = {0x2A, 0x36, 0x1D, 0x9D, 0x38, 0xB8};
+
+static bool IsModifierKey(int32_t code) {
+    return std::find(std::begin(ModifierCodes), std::end(ModifierCodes), code) !=
+           std::end(ModifierCodes);
+}
+
+// PostKey, at a key's press: the modifier keys held now, one bit each (FreshKey::modifiers).
+static uint8_t HeldModifiers() {
+    uint8_t bits = 0;
+    for (size_t i = 0; i < std::size(ModifierCodes); i++)
+        if (KeyTable.held[ModifierCodes[i]]) bits |= uint8_t(1u << i);
+    return bits;
+}
+
 void PostKey(int32_t scanCode, bool down) {
     if (scanCode <= 0 || scanCode > 255) return;
-    if (down && !KeyTable.held[scanCode] && KeyTable.fresh.size() < FreshKeyLimit)
-        KeyTable.fresh.push_back(FreshKey{scanCode, TickCountMs()});
+    if (down && !KeyTable.held[scanCode] && KeyTable.fresh.size() < FreshKeyLimit) {
+        const uint8_t modifiers = IsModifierKey(scanCode) ? 0 : HeldModifiers();
+        KeyTable.fresh.push_back(FreshKey{scanCode, TickCountMs(), modifiers});
+    }
     KeyTable.held[scanCode] = down;
 }
 
@@ -257,21 +276,26 @@ void FinishWindowMove(int32_t x, int32_t y) {
 
 // ---------------------------------------------------------------- keyboard
 
-// Shift, Control and Alt (left and right): they go with the key pressed after them.
-static bool IsModifierKey(int32_t code) {
-    return code == 0x2A || code == 0x36 || code == 0x1D || code == 0x9D || code == 0x38 ||
-           code == 0xB8;
+// ShowFreshKeys, as a key shows one at a time: the modifiers held when it went down show
+// with it, also when they were let go before it (a modifier shown in an earlier snapshot is
+// no fresh press any more).
+static void ShowModifiersOf(const FreshKey& k, bool (&shownNow)[256]) {
+    for (size_t i = 0; i < std::size(ModifierCodes); i++) {
+        if ((k.modifiers & (1u << i)) == 0) continue;
+        KeyTable.snapshot[ModifierCodes[i]] = true;
+        shownNow[ModifierCodes[i]] = true;
+    }
 }
 
 // SnapshotKeyboard: shows the fresh presses (down since they last showed). When they are all
 // still held, they show together as levels, as keys held at once do. When one of them is
 // already up again (keys typed faster than the snapshots, or during a slow frame), they
 // show in the order they went down, one key per snapshot with the modifiers pressed before
-// it, each even when already up again; the presses after it stay fresh and do not show yet,
-// even when held. So every quick tap shows once and in order. A key that showed in the
-// previous snapshot and was pressed again skips one snapshot, so the second press reads as
-// a new one. A tap that went down more than KeyLatchMs ago and is up again is dropped
-// (typed while no screen read the keyboard).
+// it and those held when it went down, each even when already up again; the presses after
+// it stay fresh and do not show yet, even when held. So every quick tap shows once and in
+// order. A key that showed in the previous snapshot and was pressed again skips one
+// snapshot, so the second press reads as a new one. A tap that went down more than
+// KeyLatchMs ago and is up again is dropped (typed while no screen read the keyboard).
 static void ShowFreshKeys(const bool (&previous)[256]) {
     const uint32_t now = uint32_t(TickCountMs());
     std::deque<FreshKey>& fresh = KeyTable.fresh;
@@ -300,6 +324,7 @@ static void ShowFreshKeys(const bool (&previous)[256]) {
         KeyTable.snapshot[k.code] = true;
         shownNow[k.code] = true;
         keyShown = !IsModifierKey(k.code);
+        ShowModifiersOf(k, shownNow);
     }
     fresh = std::move(later);
 }

@@ -229,8 +229,10 @@ constexpr int32_t KeyLatchMs = 250;
 
 // A key that went down and has not been shown by a snapshot since.
 struct FreshKey {
-    int32_t code = 0;     // set-1 scan code (extended keys + 0x80)
-    int32_t downTick = 0; // TickCountMs when it went down
+    int32_t code = 0;      // set-1 scan code (extended keys + 0x80)
+    int32_t downTick = 0;  // TickCountMs when it went down
+    uint8_t modifiers = 0; // the modifier keys held when it went down, one bit each in the
+                           // order of events.cpp's ModifierCodes; 0 for a modifier key
 };
 // Longest run of fresh presses kept; a keyboard nobody reads forgets the newer ones.
 constexpr size_t FreshKeyLimit = 64;

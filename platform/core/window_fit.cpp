@@ -45,6 +45,7 @@ const DesktopArea* WorkAreaOfWindow(const std::vector<DesktopArea>& areas,
     const DesktopArea* best = nullptr;
     int64_t bestOverlap = 0, bestGap = 0;
     for (const DesktopArea& a : areas) {
+        if (a.width <= 0 || a.height <= 0) continue;
         const int64_t overlap = Overlap(window.x, window.width, a.x, a.width) *
                                 Overlap(window.y, window.height, a.y, a.height);
         const int64_t gap =

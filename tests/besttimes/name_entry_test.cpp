@@ -194,6 +194,22 @@ TEST(ReadNameKey, ShiftLetGoBeforeTheLetterTypesItOnce) {
     }
 }
 
+// A slow frame (a loaded machine) after the one that saw Shift go down: the letter typed
+// with it and Shift let go before the next frame still come as a capital, once.
+TEST(ReadNameKey, ShiftSeenAloneThenLetGoDuringASlowFrameStillCapitalises) {
+    ScriptReset();
+    KeyRepeat = KeyRepeatRecord();
+    ScriptKeyDown(1000, KeyShift);
+    EXPECT_EQ(KeyAt(1000), "");
+    ScriptKeyDown(1020, KeyB);
+    ScriptKeyUp(1100, KeyShift);
+    ScriptKeyUp(1150, KeyB);
+    EXPECT_EQ(KeyAt(1250), "B");
+    EXPECT_EQ(KeyAt(1266), "");
+    ScriptTap(1270, KeyA, 100);
+    EXPECT_EQ(KeyAt(1282), "a") << "Shift went with the B alone";
+}
+
 // The tick counter wraps after about 49.7 days; the repeat keeps working across the wrap.
 TEST(ReadNameKey, RepeatSurvivesTheTickWrap) {
     ScriptReset();

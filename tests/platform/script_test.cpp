@@ -230,6 +230,25 @@ TEST_F(ScriptPlatform, KeysTypedWithinOneFrameShowOneAtATimeInOrder) {
     EXPECT_EQ(KeyDown(-1), 0);
 }
 
+// Shift shown by one snapshot, then a letter typed with it and Shift let go before the next:
+// the letter shows with Shift, which it went down with; a key pressed after Shift's release
+// shows without it.
+TEST_F(ScriptPlatform, AKeyShowsWithTheModifiersHeldWhenItWentDown) {
+    ScriptKeyDown(10, 0x2A);
+    ScriptSetClock(10);
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(0x2A), 1);
+    ScriptKeyDown(20, 0x30);
+    ScriptKeyUp(30, 0x2A);
+    ScriptKeyUp(40, 0x30);
+    ScriptTap(50, 0x1E, 5);
+    ScriptSetClock(100);
+    SnapshotKeyboard();
+    EXPECT_EQ(std::pair(KeyDown(0x30), KeyDown(0x2A)), std::pair(1, 1));
+    SnapshotKeyboard();
+    EXPECT_EQ(std::pair(KeyDown(0x1E), KeyDown(0x2A)), std::pair(1, 0));
+}
+
 TEST_F(ScriptPlatform, TapsMadeWhileNoScreenReadsTheKeyboardAreNotDeliveredLate) {
     SnapshotKeyboard();
     ScriptTap(100, 0x1E, 5);

@@ -78,4 +78,13 @@ TEST_F(WindowFit, TheWindowBelongsToTheAreaItOverlapsMostElseTheNearest) {
     EXPECT_EQ(WorkAreaOfWindow({}, {0, 0, 370, 310}), nullptr);
 }
 
+// An empty work area holds no window: the window keeps its place rather than being pushed
+// to the empty area's corner.
+TEST_F(WindowFit, AnEmptyWorkAreaIsNoPlaceForTheWindow) {
+    EXPECT_EQ(WorkAreaOfWindow({{0, 0, 0, 0}}, {120, 90, 370, 310}), nullptr);
+    EXPECT_EQ(WorkAreaOfWindow({{0, 0, 1280, 0}}, {120, 90, 370, 310}), nullptr);
+    const std::vector<DesktopArea> areas = {{0, 0, 0, 0}, {1920, 0, 1280, 1024}};
+    EXPECT_EQ(WorkAreaOfWindow(areas, {120, 90, 370, 310}), &areas[1]);
+}
+
 } // namespace
