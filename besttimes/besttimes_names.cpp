@@ -96,33 +96,34 @@ Text ShiftedKeyText(Text keyText) {
     return keyText;
 }
 
-// Applies the key repeat to the key text of this call: a new text at once, the same text
-// again after more than 350 ms and from then on after more than 20 ms. Ticks are compared
-// by unsigned difference, so the repeat keeps working when the tick counter wraps. The fast
-// repeat is not looked at in the call that began it: its fresh stamp may lie past `now`,
-// which the unsigned difference would take for a long wait.
-Text RepeatKeyText(const Text& keyText) {
+// Applies the key repeat to the key text of this call (`key` is the same before Shift
+// changed it): a new key at once, the same key again after more than 350 ms and from then on
+// after more than 20 ms. Shift going down or up while the key is held delivers nothing (the
+// repeat goes on with the changed text): typing fast, Shift is often let go a moment before
+// the letter, which must not type the letter a second time. Ticks are compared by unsigned
+// difference, so the repeat keeps working when the tick counter wraps. The fast repeat is
+// not looked at in the call that began it: its fresh stamp may lie past `now`, which the
+// unsigned difference would take for a long wait.
+Text RepeatKeyText(const Text& key, const Text& keyText) {
     Text result;
     if (keyText.empty()) {
-        KeyRepeat.lastText.clear();
+        KeyRepeat.lastKey.clear();
         KeyRepeat.phase = 0;
+        return result;
     }
-    if (keyText != KeyRepeat.lastText) {
+    if (key != KeyRepeat.lastKey) {
         result = keyText;
-        KeyRepeat.lastText = keyText;
+        KeyRepeat.lastKey = key;
         KeyRepeat.phase = 1;
         KeyRepeat.stamp = uint32_t(TickCountMs());
-    }
-    uint32_t now = uint32_t(TickCountMs());
-    if (keyText == KeyRepeat.lastText && KeyRepeat.phase == 1 &&
-        now - KeyRepeat.stamp > RepeatDelayMs) {
-        result = keyText;
-        KeyRepeat.phase = 2;
-        KeyRepeat.stamp = uint32_t(TickCountMs());
-    } else if (keyText == KeyRepeat.lastText && KeyRepeat.phase == 2 &&
-               now - KeyRepeat.stamp > RepeatIntervalMs) {
-        result = keyText;
-        KeyRepeat.stamp = uint32_t(TickCountMs());
+    } else {
+        const uint32_t now = uint32_t(TickCountMs());
+        const uint32_t wait = KeyRepeat.phase == 1 ? RepeatDelayMs : RepeatIntervalMs;
+        if (now - KeyRepeat.stamp > wait) {
+            result = keyText;
+            KeyRepeat.phase = 2;
+            KeyRepeat.stamp = uint32_t(TickCountMs());
+        }
     }
     return result;
 }
@@ -146,9 +147,8 @@ Text ReadNameKey() {
     for (int32_t code = 1; code <= 255; ++code)
         KeyFlags[code] = KeyDown(code) ? 1 : 0;
     int32_t shift = 0;
-    Text keyText = KeyTextOfFlags(&shift);
-    if (shift) keyText = ShiftedKeyText(keyText);
-    return RepeatKeyText(keyText);
+    const Text key = KeyTextOfFlags(&shift);
+    return RepeatKeyText(key, shift ? ShiftedKeyText(key) : key);
 }
 
 void EditName(const Text& keyText) {

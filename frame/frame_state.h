@@ -36,6 +36,13 @@ struct QuibWindowRecord {
     int32_t TitleEffects = 0;       // bits: 1 colour animation, 2 shading from A to B
 };
 
+// The last press on the roll-up or restore button, so that a quick second click, which
+// lands on the close button once the window has rolled up or back, does not end the program.
+struct RollPressRecord {
+    bool seen = false; // a press on either button was taken in this run
+    int32_t tick = 0;  // LastEventTick of that press
+};
+
 // ---------------------------------------------------------------- star background
 
 // One star of the background: a single pixel drifting right. Whole numbers when set; only
@@ -59,6 +66,7 @@ struct FrameStateRecord {
     QuibWindowRecord QuibWindow;           // the window record; Width 0 until it opens
     int32_t TitleAnimPhase = 0;            // one step per frame drawn with the animation on
     int32_t StoredMouseMask = 0;           // held buttons of the newest mouse event (1, 2, 16)
+    RollPressRecord RollPress;             // the last press on the roll-up or restore button
     int32_t StarLastIndex = StarCount - 1; // last star the field draws and moves
     Star Stars[StarCapacity];              // the star field; the spare last entry stays 0
 };
@@ -68,6 +76,7 @@ extern FrameStateRecord FrameState;
 inline QuibWindowRecord& QuibWindow = FrameState.QuibWindow;
 inline int32_t& TitleAnimPhase = FrameState.TitleAnimPhase;
 inline int32_t& StoredMouseMask = FrameState.StoredMouseMask;
+inline RollPressRecord& RollPress = FrameState.RollPress;
 inline int32_t& StarLastIndex = FrameState.StarLastIndex;
 inline Star (&Stars)[StarCapacity] = FrameState.Stars;
 

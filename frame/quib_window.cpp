@@ -17,6 +17,9 @@ constexpr int32_t BackBufferHeight = 600;
 constexpr int32_t RolledUpHeight = 31; // just the title bar and the border around it
 constexpr int32_t RollStep = 50;       // height change per frame while rolling
 constexpr int32_t ImageSlotCount = 50; // sprite slots a background image may come from
+// A press on the close button this soon after one on the roll-up or restore button is the
+// second click of a double click, not a close.
+constexpr uint32_t CloseAfterRollMs = 500;
 
 // The kind in title-bar slot 1 to 4 (0 for any other slot number).
 int32_t SlotKind(int32_t slot) {
@@ -28,6 +31,21 @@ int32_t SlotKind(int32_t slot) {
 PixelBox SlotBox(int32_t slot) {
     int32_t left = ClampToInt32(int64_t(QuibWindow.Width) - 4 - 20 * int64_t(slot));
     return {left, 7, ClampToInt32(int64_t(left) + 17), 24};
+}
+
+// HandleTitleBar, for a press on the button of this kind (the press is the last taken event):
+// whether it may act. Presses on the roll-up and restore buttons are noted; one on the close
+// button may not act within CloseAfterRollMs of such a press, since the restore button sits
+// where the close button is once the window is unrolled.
+bool TitleButtonPressCounts(int32_t kind) {
+    const uint32_t tick = uint32_t(LastEventTick());
+    if (kind == RollUpButton || kind == RestoreButton) {
+        RollPress.seen = true;
+        RollPress.tick = int32_t(tick);
+        return true;
+    }
+    return kind != CloseButton || !RollPress.seen ||
+           tick - uint32_t(RollPress.tick) >= CloseAfterRollMs;
 }
 
 // Start of every frame: the record takes the window's position on the desktop, wherever it
@@ -180,8 +198,9 @@ void DrawTitleButton(int32_t x, int32_t y, int32_t kind, int32_t state) {
 
 // Every screen loop, once per frame after presenting: with the left button held on the
 // title bar (strictly inside columns 0..W and rows 0..27), a press on a button slot runs
-// its press loop and answers the slot's kind when released over it; any other press, or
-// one that slid off, drags the window. 0 otherwise. Once a quit has been requested it
+// its press loop and answers the slot's kind when released over it (unless the press may not
+// act: TitleButtonPressCounts); any other press, or one that slid off, drags the window. 0
+// otherwise. Once a quit has been requested it
 // answers CloseButton, so every screen ends through the ordinary end of the program.
 int32_t HandleTitleBar() {
     if (QuitRequested() != 0) return CloseButton;
@@ -192,7 +211,9 @@ int32_t HandleTitleBar() {
     int32_t result = 0;
     for (int32_t slot = 1; slot <= TitleSlotCount; slot++) {
         if (SlotBox(slot).Contains(mx, my)) {
+            const bool counts = TitleButtonPressCounts(SlotKind(slot));
             result = TrackTitleButton(slot) * SlotKind(slot);
+            if (!counts) result = 0;
             break;
         }
     }

@@ -44,6 +44,11 @@ void RevealBoard(int32_t roundState);
 // (ButtonAction FaceAction or BackAction) or the end of the round (RoundState Won or Lost,
 // ButtonAction NoAction).
 void StartRound();
+// Client size of the game screen's window for a board of this many columns and rows:
+// StartRound sizes the window by them, start-up names the largest (BoardColumns x
+// BoardRows) as the largest window of the program.
+int32_t RoundWindowWidth(int32_t columns);
+int32_t RoundWindowHeight(int32_t rows);
 // The application flow's entry after StartRound returned with the round ended (TitleBarResult
 // not CloseButton, ButtonAction NoAction, RoundState not Running): freezes the clock, reveals
 // the board and runs the end screen until TitleBarResult is CloseButton or ButtonAction is

@@ -124,16 +124,23 @@ bool InBackButton(int32_t x, int32_t y) {
     return BackButtonBox.Contains(x, y);
 }
 
+int32_t RoundWindowWidth(int32_t columns) {
+    return std::max(TileSize * columns + 19, 370);
+}
+
+int32_t RoundWindowHeight(int32_t rows) {
+    return TileSize * rows + 88;
+}
+
 void StartRound() {
     int32_t width = RoundColumns();
     int32_t height = RoundRows();
-    QuibWindow.Width = TileSize * width + 19;
-    QuibWindow.Height = TileSize * height + 88;
+    QuibWindow.Width = RoundWindowWidth(width);
+    QuibWindow.Height = RoundWindowHeight(height);
     if (Options.starBackground != 0)
         QuibWindow.BackColour = RgbTriple{0, 0, 0};
     else
         QuibWindow.BackColour = RgbTriple{PanelRed, PanelGreen, PanelBlue};
-    QuibWindow.Width = std::max(QuibWindow.Width, 370);
     ResizeMainWindow(QuibWindow.Width, QuibWindow.Height);
     DrawQuibFrame();
     PresentBackBuffer();

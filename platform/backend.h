@@ -164,6 +164,37 @@ int32_t ParseScaleSetting(const char* text);
 // then left to ParseScaleSetting, which refuses it.
 const char* ScaleSettingOfEnvironment();
 
+// ---------------------------------------------------------------- the real window's size and
+// place on the desktop (core, called by the backends; desktop pixels throughout)
+
+// A rectangle of the desktop: a display's work area (the display less the panels and docks
+// the desktop keeps for itself), or a window's outer rectangle.
+struct DesktopArea {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+};
+
+// The backend's OpenScreenSystem: the factor for the run. `asked` is the desktop's own
+// factor (from its dots per inch); the answer is the largest factor from 1 up to `asked` at
+// which the largest window the program opens (SetLargestWindowSize, game pixels) fits the
+// work area. 1 when even that does not fit. The player's TESSAROC_SCALE is not passed here:
+// it is taken as it is.
+int32_t FittingScaleFactor(int32_t asked, const DesktopArea& workArea);
+
+// The backends, when the window opens at a given place and when it grows: the work area
+// the window belongs to among `areas`: the one it overlaps most, else the nearest one.
+// Areas without width or height are left out (a window system may report one while its
+// window manager is still setting up); null when no area is left.
+const DesktopArea* WorkAreaOfWindow(const std::vector<DesktopArea>& areas,
+                                    const DesktopArea& window);
+
+// The window moved the least needed to lie inside the work area. Along an axis on which it
+// is larger than the area its top-left corner goes to the area's edge, so the title bar and
+// its buttons are what stays in reach.
+DesktopArea FitWindowIntoArea(DesktopArea window, const DesktopArea& workArea);
+
 // ---------------------------------------------------------------- hooks (backend, called by
 // the core)
 

@@ -54,15 +54,22 @@ constexpr int32_t MaskMiddle = 16;
 constexpr int32_t MessageNcLeftDown = 161; // with HitCaption: the interactive move of the window
 constexpr int32_t HitCaption = 2;
 
+// Start-up, before OpenScreenSystem: the largest client area any screen will open (game
+// pixels). The real window's automatic scale factor is then the largest, up to the one the
+// desktop asks for, at which a window of that size fits the screen's work area.
+void SetLargestWindowSize(int32_t width, int32_t height);
 // Start-up: prepares the screen system and the sprite table; 0 on failure.
 int32_t OpenScreenSystem();
-// Creates the one window with a client area of width x height at (x, y); 0 on failure.
+// Creates the one window with a client area of width x height at (x, y), moved the least
+// needed to lie inside the work area of its display (where it is too large for it, its
+// top-left corner lies on the area's); 0 on failure.
 int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                          int32_t style, const Text& title);
 // Creates the back buffer (cleared to black) and sets the frame pacing; 0 on failure.
 int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height,
                          int32_t stretch, int32_t rightMargin, int32_t bottomMargin);
-// Sets the client size; the window keeps its position.
+// Sets the client size; the window keeps its position, except that a window that grows is
+// moved, as CreateMainWindow places it, to lie inside the work area of its display.
 void ResizeMainWindow(int32_t width, int32_t height);
 // Shows the top-left client-sized part of the back buffer, then paces to about 61 frames/s.
 void PresentBackBuffer();
@@ -70,6 +77,9 @@ void PresentBackBuffer();
 int32_t PollWindowEvent();
 // First parameter of the last removed event (the held-button mask for mouse events).
 int32_t LastEventParam();
+// TickCountMs when the last removed event happened (the window system reported it), which
+// may lie well before it was removed; 0 before the first.
+int32_t LastEventTick();
 // The pointer's desktop position at the moment of the call.
 void CursorScreenPosition(int32_t* x, int32_t* y);
 // The desktop point the screens' hit tests judge, when it is not the pointer now: where the

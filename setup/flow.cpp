@@ -165,6 +165,7 @@ void RunScreens() {
 int RunTessaroc() {
     ZeroProgramState();
     SeedRandom(TickCountMs());
+    SetLargestWindowSize(RoundWindowWidth(BoardColumns), RoundWindowHeight(BoardRows));
     if (!OpenKeyboardDevice() || !OpenScreenSystem()) {
         ClosePlatform();
         return 1;

@@ -1,5 +1,6 @@
 // The shared event core: the queue the backends post into, the polls the game takes, keys.
 #include <algorithm>
+#include <iterator>
 
 #include "backend.h"
 #include "platform_state.h"
@@ -98,10 +99,28 @@ void PostCloseRequest() {
     Queue(PlatformEvent{EventClose, 0, false, 0, 0});
 }
 
+// Shift, Control and Alt (left and right): they go with the key pressed after them.
+constexpr int32_t ModifierCodes[] = {0x2A, 0x36, 0x1D, 0x9D, 0x38, 0xB8};
+
+static bool IsModifierKey(int32_t code) {
+    return std::find(std::begin(ModifierCodes), std::end(ModifierCodes), code) !=
+           std::end(ModifierCodes);
+}
+
+// PostKey, at a key's press: the modifier keys held now, one bit each (FreshKey::modifiers).
+static uint8_t HeldModifiers() {
+    uint8_t bits = 0;
+    for (size_t i = 0; i < std::size(ModifierCodes); i++)
+        if (KeyTable.held[ModifierCodes[i]]) bits |= uint8_t(1u << i);
+    return bits;
+}
+
 void PostKey(int32_t scanCode, bool down) {
     if (scanCode <= 0 || scanCode > 255) return;
-    if (down && !KeyTable.held[scanCode] && KeyTable.fresh.size() < FreshKeyLimit)
-        KeyTable.fresh.push_back(FreshKey{scanCode, TickCountMs()});
+    if (down && !KeyTable.held[scanCode] && KeyTable.fresh.size() < FreshKeyLimit) {
+        const uint8_t modifiers = IsModifierKey(scanCode) ? 0 : HeldModifiers();
+        KeyTable.fresh.push_back(FreshKey{scanCode, TickCountMs(), modifiers});
+    }
     KeyTable.held[scanCode] = down;
 }
 
@@ -139,19 +158,34 @@ static bool ReleaseHeldBack(const PlatformEvent& e) {
 
 constexpr int32_t ButtonBits = MaskLeft | MaskRight | MaskMiddle;
 
+// Position in the queue of the newest press of any button; the queue's length when none.
+static size_t NewestPress(const std::deque<PlatformEvent>& q) {
+    for (size_t i = q.size(); i > 0; i--) {
+        if (PressIndex(q[i - 1].kind) >= 0 && !IsRelease(q[i - 1].kind)) return i - 1;
+    }
+    return q.size();
+}
+
 // PollWindowEvent, before it takes an event: drops the longest run of mouse events at the
-// head of the queue that all waited more than StaleClickMs and ends with every button up,
-// leaving one pointer move to where the run ended. Only whole clicks go: nothing is dropped
-// while the game holds a press whose release it has not taken, and a close request stays.
-// Without this a burst of clicks replays at one click per MinPressMs for as long as it took.
+// head of the queue that ends with every button up and that is all backlog: events that
+// came before a newer press and waited more than BacklogClickMs (the player clicked again
+// while the game was that far behind: they came faster than it takes clicks), or that
+// waited more than StaleClickMs. One pointer
+// move to where the run ended is left in their place. Only whole clicks go: nothing is
+// dropped while the game holds a press whose release it has not taken, and a close request
+// stays. Without this a burst of clicks replays at one click per MinPressMs, and the click
+// after it acts only once the burst has been worked off.
 static void DropStaleClicks() {
     std::deque<PlatformEvent>& q = EventQueue.events;
     if ((EventQueue.takenButtons & ButtonBits) != 0) return;
     const uint32_t now = uint32_t(TickCountMs());
+    const size_t newestPress = NewestPress(q);
     size_t end = 0;
     for (size_t i = 0; i < q.size(); i++) {
         const PlatformEvent& e = q[i];
-        if (!e.hasPoint || now - uint32_t(e.tick) <= uint32_t(StaleClickMs)) break;
+        const uint32_t waited = now - uint32_t(e.tick);
+        const bool behind = i < newestPress && waited > uint32_t(BacklogClickMs);
+        if (!e.hasPoint || !(behind || waited > uint32_t(StaleClickMs))) break;
         if ((e.param & ButtonBits) == 0) end = i + 1;
     }
     if (end < 2) return;
@@ -197,6 +231,10 @@ int32_t LastEventParam() {
     return EventQueue.last.param;
 }
 
+int32_t LastEventTick() {
+    return EventQueue.last.tick;
+}
+
 bool LastTakenPoint(int32_t* x, int32_t* y) {
     if (!EventQueue.last.hasPoint) return false;
     *x = EventQueue.last.x;
@@ -238,21 +276,26 @@ void FinishWindowMove(int32_t x, int32_t y) {
 
 // ---------------------------------------------------------------- keyboard
 
-// Shift, Control and Alt (left and right): they go with the key pressed after them.
-static bool IsModifierKey(int32_t code) {
-    return code == 0x2A || code == 0x36 || code == 0x1D || code == 0x9D || code == 0x38 ||
-           code == 0xB8;
+// ShowFreshKeys, as a key shows one at a time: the modifiers held when it went down show
+// with it, also when they were let go before it (a modifier shown in an earlier snapshot is
+// no fresh press any more).
+static void ShowModifiersOf(const FreshKey& k, bool (&shownNow)[256]) {
+    for (size_t i = 0; i < std::size(ModifierCodes); i++) {
+        if ((k.modifiers & (1u << i)) == 0) continue;
+        KeyTable.snapshot[ModifierCodes[i]] = true;
+        shownNow[ModifierCodes[i]] = true;
+    }
 }
 
 // SnapshotKeyboard: shows the fresh presses (down since they last showed). When they are all
 // still held, they show together as levels, as keys held at once do. When one of them is
 // already up again (keys typed faster than the snapshots, or during a slow frame), they
 // show in the order they went down, one key per snapshot with the modifiers pressed before
-// it, each even when already up again; the presses after it stay fresh and do not show yet,
-// even when held. So every quick tap shows once and in order. A key that showed in the
-// previous snapshot and was pressed again skips one snapshot, so the second press reads as
-// a new one. A tap that went down more than KeyLatchMs ago and is up again is dropped
-// (typed while no screen read the keyboard).
+// it and those held when it went down, each even when already up again; the presses after
+// it stay fresh and do not show yet, even when held. So every quick tap shows once and in
+// order. A key that showed in the previous snapshot and was pressed again skips one
+// snapshot, so the second press reads as a new one. A tap that went down more than
+// KeyLatchMs ago and is up again is dropped (typed while no screen read the keyboard).
 static void ShowFreshKeys(const bool (&previous)[256]) {
     const uint32_t now = uint32_t(TickCountMs());
     std::deque<FreshKey>& fresh = KeyTable.fresh;
@@ -281,6 +324,7 @@ static void ShowFreshKeys(const bool (&previous)[256]) {
         KeyTable.snapshot[k.code] = true;
         shownNow[k.code] = true;
         keyShown = !IsModifierKey(k.code);
+        ShowModifiersOf(k, shownNow);
     }
     fresh = std::move(later);
 }

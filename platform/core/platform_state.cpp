@@ -18,6 +18,7 @@ std::mt19937 RandomGenerator;
 std::atomic<int32_t> QuitFlag = 0;
 EventQueueRecord EventQueue;
 KeyTableRecord KeyTable;
+LargestWindowRecord LargestWindow;
 
 // Called by the system's OsCommitFile at every commit.
 bool CommitSkipsDiskSync() {
@@ -40,10 +41,10 @@ int32_t QuitRequested() {
 }
 
 // Called by tests between cases and by the backends before start-up: empties the back buffer
-// and the copy of what the window shows,
-// the drawing state, the sprite and font slots, the data-file table (open files are
-// dropped without commit) and the titles told to the player, reseeds the generator with its default
-// seed and clears the quit flag. A program folder set by SetProgramFolder stays.
+// and the copy of what the window shows, the drawing state, the sprite and font slots, the
+// largest window size, the data-file table (open files are dropped without commit) and the
+// titles told to the player, reseeds the generator with its default seed and clears the quit
+// flag. A program folder set by SetProgramFolder stays.
 void ResetPlatformState() {
     std::string folder = DataFiles.programFolder;
     DataFiles = DataFilesRecord{};
@@ -59,6 +60,7 @@ void ResetPlatformState() {
     SheetFiles = SheetFilesRecord{};
     for (FontSlot& slot : Fonts)
         slot = FontSlot{};
+    LargestWindow = LargestWindowRecord{};
     PlayerNotices = PlayerNoticesRecord{};
     RandomGenerator = std::mt19937{};
     QuitFlag = 0;

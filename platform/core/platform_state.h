@@ -155,6 +155,16 @@ extern PlayerNoticesRecord PlayerNotices;
 
 extern std::mt19937 RandomGenerator;
 
+// ---------------------------------------------------------------- window size limits
+
+// The largest client area the program will open (SetLargestWindowSize), game pixels; 0 x 0
+// until start-up says, and then every scale factor counts as fitting.
+struct LargestWindowRecord {
+    int32_t width = 0;
+    int32_t height = 0;
+};
+extern LargestWindowRecord LargestWindow;
+
 // ---------------------------------------------------------------- window events
 
 // An event in the queue of events.cpp, or the last one the game took.
@@ -175,6 +185,10 @@ constexpr int32_t MinPressMs = 50;
 // Clicks that waited longer than this in the queue are dropped rather than replayed, so a
 // backlog (a burst of clicks faster than the screens take them) is gone within a second.
 constexpr int32_t StaleClickMs = 1000;
+// Clicks that waited longer than this when a newer press follows them are dropped as well,
+// so the click after a burst acts at once: longer than a click takes the game (MinPressMs
+// and a frame or two), so clicks the game keeps up with are all taken.
+constexpr int32_t BacklogClickMs = 100;
 // Empty polls in a row, without a present or a taken event in between, that answer at once.
 // A frame polls up to three times (the screen's own tests, the title bar) and then sleeps in
 // its present; a wait in each of those polls would wake the program twice more per frame.
@@ -215,8 +229,10 @@ constexpr int32_t KeyLatchMs = 250;
 
 // A key that went down and has not been shown by a snapshot since.
 struct FreshKey {
-    int32_t code = 0;     // set-1 scan code (extended keys + 0x80)
-    int32_t downTick = 0; // TickCountMs when it went down
+    int32_t code = 0;      // set-1 scan code (extended keys + 0x80)
+    int32_t downTick = 0;  // TickCountMs when it went down
+    uint8_t modifiers = 0; // the modifier keys held when it went down, one bit each in the
+                           // order of events.cpp's ModifierCodes; 0 for a modifier key
 };
 // Longest run of fresh presses kept; a keyboard nobody reads forgets the newer ones.
 constexpr size_t FreshKeyLimit = 64;

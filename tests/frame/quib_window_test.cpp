@@ -375,3 +375,64 @@ TEST_F(FrameTest, QuitRequestEndsTitleBarHandlingAndRollUp) {
     for (int32_t n = 1; n <= 3; n++)
         EXPECT_EQ(MouseButton(n), 0);
 }
+
+namespace {
+
+// A screen's frames with only the title bar: rolls up on the roll-up button, until the
+// close button (or the end of the script) answers CloseButton; returns the clock then.
+uint32_t RunTitleBarFramesUntilClosed() {
+    while (true) {
+        DrawQuibFrame();
+        PresentBackBuffer();
+        const int32_t result = HandleTitleBar();
+        if (result == RollUpButton) RollUpQuibWindow();
+        if (result == CloseButton) return ScriptClock();
+    }
+}
+
+// Window points of the close button (the restore button while rolled up) and the roll-up one.
+constexpr int32_t CloseX = 355, RollUpX = 335, ButtonY = 15;
+
+} // namespace
+
+// A double click on the restore button: the second press lands on the close button of the
+// window that has just grown back. It does not end the program; a click half a second later
+// does.
+TEST_F(FrameTest, ADoubleClickOnRestoreDoesNotClose) {
+    OpenStandardWindow();
+    uint32_t t = ScriptClickWindow(1000, RollUpX, ButtonY, 1, 60);
+    const uint32_t restore = t + 300;
+    ScriptClickWindow(restore, CloseX, ButtonY, 1, 60);
+    ScriptClickWindow(restore + 250, CloseX, ButtonY, 1, 60); // the window is whole by then
+    const uint32_t close = restore + 1000;
+    ScriptClickWindow(close, CloseX, ButtonY, 1, 60);
+    ScriptEndAt(close + 2000);
+    const uint32_t closedAt = RunTitleBarFramesUntilClosed();
+    EXPECT_EQ(QuitRequested(), 0) << "closed by the close button, not the end of the script";
+    EXPECT_GT(closedAt, close);
+    EXPECT_EQ(QuibWindow.Height, 310);
+}
+
+// Roll-up and restore clicked in turn, 50 ms apart, fifteen times: whatever state each click
+// finds, none of them closes. Clicks on the close button's place a second later (restore
+// first if the window was left rolled up) still end the program.
+TEST_F(FrameTest, QuickRollUpAndRestoreClicksNeverClose) {
+    OpenStandardWindow();
+    uint32_t t = 1000;
+    for (int32_t pair = 0; pair < 15; pair++) {
+        ScriptClickWindow(t, RollUpX, ButtonY, 1, 20);
+        ScriptClickWindow(t + 50, CloseX, ButtonY, 1, 20);
+        t += 100;
+    }
+    const uint32_t burstEnd = t;
+    ScriptEndAt(burstEnd + 5000);
+    uint32_t nextClick = burstEnd + 1000;
+    ScriptOnPresent([&](int64_t) {
+        if (ScriptClock() < nextClick) return;
+        ScriptClickWindow(ScriptClock() + 1, CloseX, ButtonY, 1, 60);
+        nextClick = ScriptClock() + 700; // past the half second after a restore
+    });
+    const uint32_t closedAt = RunTitleBarFramesUntilClosed();
+    EXPECT_GT(closedAt, burstEnd + 1000) << "a click of the burst closed the window";
+    EXPECT_EQ(QuitRequested(), 0) << "the later click ended it, not the end of the script";
+}

@@ -504,7 +504,8 @@ TEST_F(GameScreenTest, RollUpKeepsTheRoundAndTheCloseButtonEndsIt) {
     int32_t rolledHeight = 1000;
     ScriptOnPresent([&](int64_t) { rolledHeight = std::min(rolledHeight, ScriptWindow().height); });
     t = ScriptClick(t + 500, 355, 15); // restore
-    t = ScriptClick(t + 300, 355, 15); // close
+    t = ScriptClick(t + 500, 355, 15); // close, more than half a second after the restore
+    ScriptEndAt(t + 2000);
     StartRound();
     EXPECT_EQ(rolledHeight, 31);
     EXPECT_EQ(QuibWindow.Height, 288);

@@ -230,6 +230,25 @@ TEST_F(ScriptPlatform, KeysTypedWithinOneFrameShowOneAtATimeInOrder) {
     EXPECT_EQ(KeyDown(-1), 0);
 }
 
+// Shift shown by one snapshot, then a letter typed with it and Shift let go before the next:
+// the letter shows with Shift, which it went down with; a key pressed after Shift's release
+// shows without it.
+TEST_F(ScriptPlatform, AKeyShowsWithTheModifiersHeldWhenItWentDown) {
+    ScriptKeyDown(10, 0x2A);
+    ScriptSetClock(10);
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(0x2A), 1);
+    ScriptKeyDown(20, 0x30);
+    ScriptKeyUp(30, 0x2A);
+    ScriptKeyUp(40, 0x30);
+    ScriptTap(50, 0x1E, 5);
+    ScriptSetClock(100);
+    SnapshotKeyboard();
+    EXPECT_EQ(std::pair(KeyDown(0x30), KeyDown(0x2A)), std::pair(1, 1));
+    SnapshotKeyboard();
+    EXPECT_EQ(std::pair(KeyDown(0x1E), KeyDown(0x2A)), std::pair(1, 0));
+}
+
 TEST_F(ScriptPlatform, TapsMadeWhileNoScreenReadsTheKeyboardAreNotDeliveredLate) {
     SnapshotKeyboard();
     ScriptTap(100, 0x1E, 5);
@@ -345,6 +364,43 @@ TEST_F(ScriptPlatform, ABacklogOfClicksIsGoneWithinASecond) {
     EXPECT_EQ(closes, 1) << "a close request is never dropped";
     EXPECT_EQ(HeldButtons(), 0);
     EXPECT_EQ(LastEventParam() & MaskLeft, 0) << "the last taken event has the button up";
+}
+
+// The click after a burst: the burst's clicks that were more than BacklogClickMs behind when
+// the player clicked again are dropped at once, so the new click is taken within a frame,
+// where it was made.
+TEST_F(ScriptPlatform, TheClickAfterABurstIsTakenWithinAFrame) {
+    ScriptUseTapGate(true);
+    ScriptMouseMove(100, 40, 60);
+    for (uint32_t i = 0; i < 200; i++) {
+        ScriptMouseDown(101 + 5 * i, 1);
+        ScriptMouseUp(103 + 5 * i, 1);
+    }
+    ScriptClick(1200, 300, 200, 1, 100); // press at 1201
+    uint32_t takenAt = 0;
+    int32_t x = 0, y = 0;
+    while (takenAt == 0 && ScriptClock() < 3000) {
+        const int32_t kind = PollWindowEvent();
+        if (kind == EventLeftDown && LastTakenPoint(&x, &y) && x == 300) takenAt = ScriptClock();
+        if (kind == 0) SleepMs(1);
+    }
+    EXPECT_GE(takenAt, 1201u);
+    EXPECT_LE(takenAt, 1201u + uint32_t(ScriptFrameMs)) << "the burst was replayed first";
+    EXPECT_EQ(y, 200);
+}
+
+// Clicks the game keeps up with are all taken, however quickly one follows another.
+TEST_F(ScriptPlatform, ClicksAsQuickAsTheGameTakesThemAreAllTaken) {
+    ScriptUseTapGate(true);
+    for (uint32_t i = 0; i < 20; i++)
+        ScriptClick(100 + 90 * i, 40 + int32_t(i), 60, 1, 40);
+    int32_t presses = 0;
+    while (ScriptClock() < 3000) {
+        const int32_t kind = PollWindowEvent();
+        if (kind == EventLeftDown) presses++;
+        if (kind == 0) SleepMs(1);
+    }
+    EXPECT_EQ(presses, 20);
 }
 
 // A press the game took is never left without its release, however long that waited.

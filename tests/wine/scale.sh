@@ -1,18 +1,23 @@
 #!/usr/bin/env bash
-# The Windows program on a display set to 192 dots per inch (Wine's LogPixels, what the
+# The Windows program on a display of 1920 x 1200 (an X server of its own, on which the
+# largest round fits twice as large) set to 192 dots per inch (Wine's LogPixels, what the
 # display settings' 200 % give on Windows): the settings screen is 740 x 620, each of its
 # pixels a 2 x 2 block, a click at the middle of a preset button in desktop pixels selects it,
 # a drag of the title bar by (120, 80) desktop pixels moves the window by (60, 40) of the
 # game's pixels, and Escape ends the program with that position in "Prefs".
-# $1: tessaroc.exe, $2: the build folder (its GFX folder is copied). DISPLAY is set; Wine
-# uses WINEPREFIX when set (its setting is put back at the end), else a private prefix.
+# $1: tessaroc.exe, $2: the build folder (its GFX folder is copied). Wine uses WINEPREFIX
+# when set (its setting is put back at the end), else a private prefix.
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/lib/wine_test.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/wine_test.sh"
 wine_test_begin scale "$@"
 shots=$build/wine-scale
 mkdir -p "$shots"
+# shellcheck source=SCRIPTDIR/../../tools/lib/xvfb.sh
+source "$tests_root/tools/lib/xvfb.sh"
 unset TESSAROC_SCALE
+wineserver -w # the prefix's processes on the suite's display have ended
+xvfb_screen=1920x1200x24 start_private_xvfb 160 199
 desktop_key='HKCU\Control Panel\Desktop'
 set_dpi() { # dots per inch; read by each Wine process as it starts
   wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
@@ -24,6 +29,7 @@ x11_on_exit() {
   else
     set_dpi 96
   fi
+  kill "$xvfb_pid" 2>/dev/null || true
 }
 
 cp "$exe" "$work/tessaroc.exe"

@@ -1,22 +1,21 @@
 #!/usr/bin/env bash
-# The window on a high-density desktop: with the X resource Xft.dpi at 192 the settings screen
+# The window on a high-density desktop of 1920 x 1200 (an X server of its own, on which the
+# largest round fits twice as large): with the X resource Xft.dpi at 192 the settings screen
 # is 740 x 620, each of its pixels a 2 x 2 block of the frame drawn at scale 1; a click at the
 # physical centre of a preset button selects it; a drag of the title bar moves the window by
 # the pointer's motion; the position stored in "Prefs" (the game's own pixels) brings the
 # window back to the same place with TESSAROC_SCALE=2; TESSAROC_SCALE=1 overrides the
-# resource. The X server's resources are put back at the end.
-# $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
+# resource.
+# $1: the tessaroc executable, $2: the build folder (its GFX folder is copied).
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/lib/common.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
+# shellcheck source=SCRIPTDIR/../../tools/lib/xvfb.sh
+source "$tests_root/tools/lib/xvfb.sh"
 x11_begin scale "$@"
 install_program "$work"
-xrdb -query >"$work/resources"
-x11_on_exit() {
-  if [ -s "$work/resources" ]; then xrdb -load "$work/resources"; else xrdb -remove; fi
-  let_server_go
-}
-keep_server
+xvfb_screen=1920x1200x24 start_private_xvfb 160 199
+x11_on_exit() { kill "$xvfb_pid" 2>/dev/null || true; }
 unset GDK_SCALE TESSAROC_SCALE
 
 geometry() { # "x,y wxh" of the window

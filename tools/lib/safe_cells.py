@@ -6,10 +6,11 @@ Usage: safe_cells.py <pid> <executable> <nm> <width> <height> <mines>
 The board grid is found by its symbol (the game layer's record "GameState", which the board
 opens; listed by the given nm) in the memory of the
 running process <pid> (a Linux program, or a Windows one under Wine, whose process is the
-Wine process). Prints one "column row" line per cell to click, in an order in which each
-click still has something to open: an empty cell floods its region and the numbered cells
-around it, as the game does, so cells that an earlier click opens are left out. Exits 1
-while the round's mines are not placed yet.
+Wine process). Prints one "column row" line per covered cell to click, in an order in which
+each click still has something to open: an empty cell floods its region and the numbered
+cells around it, as the game does, so cells that an earlier click opens are left out, and so
+are the cells the round has opened already. Exits 1 while the round's mines are not placed
+yet.
 """
 import re
 import struct
@@ -17,7 +18,8 @@ import subprocess
 import sys
 
 COLUMNS, ROWS = 40, 25  # capacity of the board grids; cell (x, y) is element x * ROWS + y
-MINE = 10  # content of a cell holding a mine
+MINE, MINE_FOUND = 10, 11  # content of a cell holding a mine: while the round runs, after a win
+OPENED = 2  # cover of an opened cell
 
 
 def symbol_address(nm, executable, name):
@@ -54,12 +56,14 @@ def main():
     width, height, mines = (int(v) for v in sys.argv[4:7])
     board = symbol_address(nm, executable, "GameState") - image_base(executable)
     with open(f"/proc/{pid}/mem", "rb") as mem:
-        mem.seek(load_address(pid, executable) + board + 4 * COLUMNS * ROWS)  # content after cover
-        content = struct.unpack(f"<{COLUMNS * ROWS}i", mem.read(4 * COLUMNS * ROWS))
+        mem.seek(load_address(pid, executable) + board)  # cover, then content
+        grids = struct.unpack(f"<{2 * COLUMNS * ROWS}i", mem.read(8 * COLUMNS * ROWS))
+    cover, content = grids[:COLUMNS * ROWS], grids[COLUMNS * ROWS:]
     cell = lambda x, y: content[x * ROWS + y]
-    if sum(1 for x in range(width) for y in range(height) if cell(x, y) == MINE) != mines:
+    mine = lambda x, y: cell(x, y) in (MINE, MINE_FOUND)
+    if sum(1 for x in range(width) for y in range(height) if mine(x, y)) != mines:
         sys.exit(1)
-    opened = set()
+    opened = {(x, y) for x in range(width) for y in range(height) if cover[x * ROWS + y] == OPENED}
 
     def flood(x, y):
         todo = [(x, y)]
@@ -73,12 +77,12 @@ def main():
             for dx in (-1, 0, 1):
                 for dy in (-1, 0, 1):
                     nx, ny = cx + dx, cy + dy
-                    if 0 <= nx < width and 0 <= ny < height and cell(nx, ny) != MINE:
+                    if 0 <= nx < width and 0 <= ny < height and not mine(nx, ny):
                         todo.append((nx, ny))
 
     for x in range(width):
         for y in range(height):
-            if cell(x, y) != MINE and (x, y) not in opened:
+            if not mine(x, y) and (x, y) not in opened:
                 flood(x, y)
                 print(x, y)
 

@@ -168,9 +168,13 @@ int32_t OpenScreenSystem() {
     return ScriptInput.failScreen || ScriptInput.failWindow ? 0 : 1;
 }
 
-// Start-up (through the frame toolkit): the window sits at (x, y) unless a centring flag
-// puts it in the middle of the fake desktop (there is never an active window to centre on).
-// Every style keeps the window's corner at the client origin.
+// The fake desktop is one display with no panels: its work area is the whole of it.
+static const DesktopArea ScriptWorkArea{0, 0, ScriptDesktopWidth, ScriptDesktopHeight};
+
+// Start-up (through the frame toolkit): the window sits at (x, y), moved into the fake
+// desktop as the real window is moved into its work area, unless a centring flag puts it in
+// the middle of the desktop (there is never an active window to centre on). Every style
+// keeps the window's corner at the client origin.
 int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                          int32_t style, const Text& title) {
     (void)number;
@@ -178,8 +182,9 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     ScriptWindowInfo& w = ScriptScreen.window;
     w = ScriptWindowInfo();
     w.created = true;
-    w.x = x;
-    w.y = y;
+    const DesktopArea placed = FitWindowIntoArea(DesktopArea{x, y, width, height}, ScriptWorkArea);
+    w.x = placed.x;
+    w.y = placed.y;
     if (style & (StyleCentreDesktop | StyleCentreActive)) {
         w.x = (ScriptDesktopWidth - width) / 2;
         w.y = (ScriptDesktopHeight - height) / 2;
@@ -200,9 +205,17 @@ int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, in
     return 1;
 }
 
+// A window that grows is moved into the fake desktop, as the real one into its work area.
 void ResizeMainWindow(int32_t width, int32_t height) {
-    ScriptScreen.window.width = width;
-    ScriptScreen.window.height = height;
+    ScriptWindowInfo& w = ScriptScreen.window;
+    const bool grows = width > w.width || height > w.height;
+    w.width = width;
+    w.height = height;
+    if (!grows) return;
+    const DesktopArea placed =
+        FitWindowIntoArea(DesktopArea{w.x, w.y, width, height}, ScriptWorkArea);
+    w.x = placed.x;
+    w.y = placed.y;
 }
 
 // Every frame of every screen: the client-sized top-left part of the back buffer becomes the

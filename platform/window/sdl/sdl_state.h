@@ -7,6 +7,8 @@
 #include <ctime>
 #include <vector>
 
+#include "backend.h"
+
 // ---------------------------------------------------------------- window
 
 struct SdlSharedImage; // the present's own shared-memory image (sdl_xshm.cpp)
@@ -95,6 +97,10 @@ bool ServerHasSent();
 // server answered since it last sent something, at most a moment ago (SDL's own record
 // would lag behind a warped pointer).
 bool QueryPointer(int32_t* x, int32_t* y);
+// The work area of every display, desktop pixels, the first display first: the display less
+// what the window manager keeps for its panels (_NET_WORKAREA), or the whole display
+// without one. Empty before the video is open.
+std::vector<DesktopArea> DisplayWorkAreas();
 
 // sdl_xshm.cpp:
 // The target of the presents on X11: an image of the window's size in memory shared with

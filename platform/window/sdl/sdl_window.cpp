@@ -154,10 +154,22 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *top = FloorDivide(y, SdlWindow.scale);
 }
 
+// Where a window of w x h desktop pixels at (left, top) goes when it opens or grows: inside
+// the work area of its display (FitWindowIntoArea); where it is without a known display.
+static SDL_Point PlaceInWorkArea(int left, int top, int w, int h) {
+    const DesktopArea window{left, top, w, h};
+    const std::vector<DesktopArea> areas = DisplayWorkAreas();
+    const DesktopArea* area = WorkAreaOfWindow(areas, window);
+    if (!area) return SDL_Point{left, top};
+    const DesktopArea placed = FitWindowIntoArea(window, *area);
+    return SDL_Point{placed.x, placed.y};
+}
+
 // Start-up, through the frame toolkit: places the window made by OpenScreenSystem with its
-// client area at (x, y) (centred on the desktop for flags 1 and 2: there is no active window
-// of ours to centre on), borderless for the pop-up style, and shows it unless asked not to.
-// Position and size are in the game's pixels, the window scale times as large.
+// client area at (x, y), moved into the work area of its display (centred on the desktop
+// for flags 1 and 2: there is no active window of ours to centre on), borderless for the
+// pop-up style, and shows it unless asked not to. Position and size are in the game's
+// pixels, the window scale times as large.
 int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                          int32_t style, const Text& title) {
     (void)number;
@@ -166,16 +178,17 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     SDL_SetWindowTitle(w, TextToUtf8(title).c_str());
     SDL_SetWindowBordered(w, (style & StylePopup) ? SDL_FALSE : SDL_TRUE);
     const int32_t scale = SdlWindow.scale;
-    SDL_SetWindowSize(w, std::max(width, 1) * scale, std::max(height, 1) * scale);
+    const int outerW = std::max(width, 1) * scale, outerH = std::max(height, 1) * scale;
+    SDL_SetWindowSize(w, outerW, outerH);
     const bool centre = (style & (StyleCentreDesktop | StyleCentreActive)) != 0;
-    const int px = centre ? int(SDL_WINDOWPOS_CENTERED) : x * scale;
-    const int py = centre ? int(SDL_WINDOWPOS_CENTERED) : y * scale;
-    SDL_SetWindowPosition(w, px, py);
+    SDL_Point at{int(SDL_WINDOWPOS_CENTERED), int(SDL_WINDOWPOS_CENTERED)};
+    if (!centre) at = PlaceInWorkArea(x * scale, y * scale, outerW, outerH);
+    SDL_SetWindowPosition(w, at.x, at.y);
     if (!(style & StyleInvisible)) {
         SDL_ShowWindow(w);
         // Without a window manager X honours the position given before mapping; with one,
         // the manager may have placed the window itself: put it back where it was asked.
-        SDL_SetWindowPosition(w, px, py);
+        SDL_SetWindowPosition(w, at.x, at.y);
         SDL_RaiseWindow(w);
         SDL_SetWindowInputFocus(w);
     }
@@ -194,19 +207,26 @@ int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, in
     return 1;
 }
 
-// Roll-up and unroll of the window: new client size (game pixels), same top-left corner.
+// The screens' size changes, roll-up and unroll: new client size (game pixels), same
+// top-left corner, except that a window that grows moves the least needed to stay inside
+// the work area of its display.
 void ResizeMainWindow(int32_t width, int32_t height) {
     if (!SdlWindow.window) return;
     int32_t left = 0, top = 0;
     PhysicalWindowPosition(&left, &top);
-    SDL_SetWindowSize(SdlWindow.window, std::max(width, 1) * SdlWindow.scale,
-                      std::max(height, 1) * SdlWindow.scale);
+    int oldW = 0, oldH = 0;
+    SDL_GetWindowSize(SdlWindow.window, &oldW, &oldH);
+    const int newW = std::max(width, 1) * SdlWindow.scale;
+    const int newH = std::max(height, 1) * SdlWindow.scale;
+    SDL_SetWindowSize(SdlWindow.window, newW, newH);
     ForgetServerAnswers();
     ForgetWindowCopy();
+    SDL_Point target{left, top};
+    if (newW > oldW || newH > oldH) target = PlaceInWorkArea(left, top, newW, newH);
     int32_t nowLeft = 0, nowTop = 0;
     PhysicalWindowPosition(&nowLeft, &nowTop);
-    if (nowLeft != left || nowTop != top) {
-        SDL_SetWindowPosition(SdlWindow.window, left, top);
+    if (nowLeft != target.x || nowTop != target.y) {
+        SDL_SetWindowPosition(SdlWindow.window, target.x, target.y);
         ForgetServerAnswers();
     }
 }

@@ -1,6 +1,6 @@
 // The real window's questions to the X server: where the pointer and the client origin are,
-// whether the server sent something, and the wait for it. Each answer is kept until the
-// server may have changed it.
+// whether the server sent something, the wait for it, and the displays' work areas. Each
+// answer about the pointer and the origin is kept until the server may have changed it.
 #include <SDL.h>
 #include <X11/Xlib.h>
 #include <poll.h>
@@ -129,4 +129,17 @@ bool QueryPointer(int32_t* x, int32_t* y) {
     *x = SdlInput.pointerX;
     *y = SdlInput.pointerY;
     return SdlInput.leftHeld;
+}
+
+// OpenScreenSystem (through DesktopScaleFactor) and the window's placement when it opens or
+// grows: the work areas as the window manager announces them now (SDL reads _NET_WORKAREA).
+std::vector<DesktopArea> DisplayWorkAreas() {
+    std::vector<DesktopArea> areas;
+    const int count = SdlWindow.videoReady ? SDL_GetNumVideoDisplays() : 0;
+    for (int i = 0; i < count; i++) {
+        SDL_Rect r;
+        if (SDL_GetDisplayUsableBounds(i, &r) == 0 && r.w > 0 && r.h > 0)
+            areas.push_back(DesktopArea{r.x, r.y, r.w, r.h});
+    }
+    return areas;
 }

@@ -129,6 +129,21 @@ int32_t Win32ChooseScaleFactor(const char* scaleSetting, int32_t dpi) {
     return std::clamp((dpi + OrdinaryDpi / 2) / OrdinaryDpi, 1, MaxScaleFactor);
 }
 
+// The main display's work area (the display less the taskbar), desktop pixels.
+static DesktopArea MainWorkArea() {
+    RECT r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+    return DesktopArea{r.left, r.top, r.right - r.left, r.bottom - r.top};
+}
+
+// OpenScreenSystem: TESSAROC_SCALE as the player chose it; otherwise the main display's
+// factor, lowered until the largest window fits its work area.
+static int32_t ScaleFactorOfRun() {
+    const char* setting = ScaleSettingOfEnvironment();
+    if (const int32_t chosen = ParseScaleSetting(setting)) return chosen;
+    return FittingScaleFactor(Win32ChooseScaleFactor(nullptr, MainDisplayDpi()), MainWorkArea());
+}
+
 int32_t Win32ScaleFactor() {
     return Win32Window.scale;
 }
@@ -170,14 +185,14 @@ static bool RegisterWindowClass() {
 
 // Start-up, before any window is placed: makes the window, still hidden, so that every
 // failure of the window system shows here where start-up checks it, and chooses the scale
-// factor for the run from TESSAROC_SCALE or the main display's dots per inch. A display of
-// another density that the window is moved to later keeps the factor (the window keeps its
-// size in desktop pixels).
+// factor for the run from TESSAROC_SCALE or the main display's dots per inch and work area.
+// A display of another density that the window is moved to later keeps the factor (the window keeps
+// its size in desktop pixels).
 int32_t OpenScreenSystem() {
     if (Win32Window.window) return 1;
     InstallQuitHandler();
     BecomeDpiAware();
-    Win32Window.scale = Win32ChooseScaleFactor(ScaleSettingOfEnvironment(), MainDisplayDpi());
+    Win32Window.scale = ScaleFactorOfRun();
     if (!RegisterWindowClass()) {
         ReportFailure("cannot register the window class", "Tessaroc kann kein Fenster anlegen");
         return 0;
@@ -212,6 +227,44 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *top = FloorDivide<int32_t>(r.top, Win32Window.scale);
 }
 
+// The displays' desktop rectangles (their work areas: less the taskbar, when `work`), the
+// main display first.
+static std::vector<RECT> Displays(bool work = false) {
+    struct Search {
+        bool work;
+        std::vector<RECT> found;
+    } search{work, {}};
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+            MONITORINFO info = {};
+            info.cbSize = sizeof info;
+            if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+            auto* s = reinterpret_cast<Search*>(data);
+            const RECT& r = s->work ? info.rcWork : info.rcMonitor;
+            if (info.dwFlags & MONITORINFOF_PRIMARY)
+                s->found.insert(s->found.begin(), r);
+            else
+                s->found.push_back(r);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+// Where a window with the outer rectangle r goes when it opens or grows: inside the work
+// area of its display (FitWindowIntoArea); where it is when no display is known.
+static POINT PlaceInWorkArea(const RECT& r) {
+    std::vector<DesktopArea> areas;
+    for (const RECT& a : Displays(true))
+        areas.push_back(DesktopArea{a.left, a.top, a.right - a.left, a.bottom - a.top});
+    const DesktopArea window{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    const DesktopArea* area = WorkAreaOfWindow(areas, window);
+    if (!area) return POINT{r.left, r.top};
+    const DesktopArea placed = FitWindowIntoArea(window, *area);
+    return POINT{placed.x, placed.y};
+}
+
 // Window style of CreateMainWindow's flags: borderless pop-up, else a captioned window.
 static DWORD WindowStyle(int32_t style) {
     if (style & StylePopup) return WS_POPUP;
@@ -219,9 +272,9 @@ static DWORD WindowStyle(int32_t style) {
 }
 
 // Start-up, through the frame toolkit: places the window made by OpenScreenSystem with its
-// client area at (x, y) (centred on the main display for flags 1 and 2: there is no active
-// window of ours to centre on) and shows it unless asked not to. Position and size are in the
-// game's pixels, the window scale times as large.
+// client area at (x, y), moved into the work area of its display (centred on the main display for
+// flags 1 and 2: there is no active window of ours to centre on) and shows it unless asked not to.
+// Position and size are in the game's pixels, the window scale times as large.
 int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                          int32_t style, const Text& title) {
     (void)number;
@@ -234,7 +287,9 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     RECT r = {0, 0, std::max(width, 1) * scale, std::max(height, 1) * scale};
     AdjustWindowRectEx(&r, ws, FALSE, 0);
     const int32_t outerW = r.right - r.left, outerH = r.bottom - r.top;
-    int32_t left = x * scale + r.left, top = y * scale + r.top;
+    const POINT at = PlaceInWorkArea(
+        RECT{x * scale + r.left, y * scale + r.top, x * scale + r.right, y * scale + r.bottom});
+    int32_t left = at.x, top = at.y;
     if (style & (StyleCentreDesktop | StyleCentreActive)) {
         left = (GetSystemMetrics(SM_CXSCREEN) - outerW) / 2;
         top = (GetSystemMetrics(SM_CYSCREEN) - outerH) / 2;
@@ -276,16 +331,23 @@ bool Win32HighResolutionPacing() {
     return Win32Pacing.timer && !Win32Pacing.coarse;
 }
 
-// Roll-up and unroll of the window: new client size (game pixels), same top-left corner.
+// The screens' size changes, roll-up and unroll: new client size (game pixels), same
+// top-left corner, except that a window that grows moves the least needed to stay inside
+// the work area of its display.
 void ResizeMainWindow(int32_t width, int32_t height) {
     HWND w = Win32Window.window;
-    if (!w) return;
+    RECT old;
+    if (!w || !GetWindowRect(w, &old)) return;
     const DWORD ws = DWORD(GetWindowLongPtrW(w, GWL_STYLE));
     const int32_t scale = Win32Window.scale;
     RECT r = {0, 0, std::max(width, 1) * scale, std::max(height, 1) * scale};
     AdjustWindowRectEx(&r, ws, FALSE, 0);
-    SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
-                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int32_t outerW = r.right - r.left, outerH = r.bottom - r.top;
+    POINT at{old.left, old.top};
+    if (outerW > old.right - old.left || outerH > old.bottom - old.top)
+        at = PlaceInWorkArea(RECT{old.left, old.top, old.left + outerW, old.top + outerH});
+    const UINT keep = (at.x == old.left && at.y == old.top) ? SWP_NOMOVE : 0;
+    SetWindowPos(w, nullptr, at.x, at.y, outerW, outerH, keep | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 // Rows first to first + count - 1 of the back buffer (0x00RRGGBB, top row first: they form
@@ -364,26 +426,6 @@ void PresentBackBuffer() {
 }
 
 // ---------------------------------------------------------------- desktop
-
-// The displays' desktop rectangles, the main display first.
-static std::vector<RECT> Displays() {
-    std::vector<RECT> found;
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
-            MONITORINFO info = {};
-            info.cbSize = sizeof info;
-            if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-            auto* list = reinterpret_cast<std::vector<RECT>*>(data);
-            if (info.dwFlags & MONITORINFOF_PRIMARY)
-                list->insert(list->begin(), info.rcMonitor);
-            else
-                list->push_back(info.rcMonitor);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&found));
-    return found;
-}
 
 int32_t DisplayCount() {
     return int32_t(Displays().size());

@@ -192,11 +192,10 @@ quick_click() { # x y
 # A key held long enough for at least one keyboard snapshot of the program to see it. Keys
 # are given by name under Wine too (Wine turns the X keycode into the set-1 scan code;
 # xdotool takes "9" for the digit's key, not for keycode 9).
+# One xdotool call, so that a slow start of the next one cannot hold the key long enough
+# for the name entry's key repeat (350 ms).
 tap() { # X key name
-  xdotool keydown "$1"
-  sleep 0.1
-  xdotool keyup "$1"
-  sleep 0.08
+  xdotool keydown "$1" sleep 0.1 keyup "$1" sleep 0.08
 }
 
 # "Jörg" typed as on a German keyboard: Shift with J, the key right of L (Ö), r, g.
@@ -213,7 +212,10 @@ type_joerg() {
 
 # Wins the round that the program $pid is playing on the 15 x 10 board with 12 mines by
 # clicking exactly its safe cells, which tools/lib/safe_cells.py reads from the program's
-# memory (the mines are placed a moment after the round starts).
+# memory (the mines are placed a moment after the round starts), and returns once they are
+# all open. A program that fell behind drops clicks of the backlog (a player's burst of
+# clicks it could not follow): the safe cells still covered once it has caught up are
+# clicked again.
 win_easy_round() { # executable of $pid, nm listing its symbols
   local cells="" x y
   for _ in $(seq 50); do
@@ -222,7 +224,30 @@ win_easy_round() { # executable of $pid, nm listing its symbols
     sleep 0.1
   done
   [ -n "$cells" ] || fail "the round's mines were never placed"
-  while read -r x y; do quick_click $((20 + 20 * x)) $((88 + 20 * y)); done <<<"$cells"
+  for _ in 1 2 3; do
+    while read -r x y; do quick_click $((20 + 20 * x)) $((88 + 20 * y)); done <<<"$cells"
+    for _ in $(seq 50); do
+      cells=$(python3 "$tests_root/tools/lib/safe_cells.py" "$pid" "$1" "$2" 15 10 12) ||
+        fail "the round can no longer be read from the program"
+      [ -n "$cells" ] || return 0
+      sleep 0.1
+    done
+  done
+  fail "safe cells still covered after three rounds of clicks: ${cells//$'\n'/, }"
+}
+
+# Waits, up to 10 s, until the top-ten screen reads the name typed on it: from its first
+# frame it shows its hint (client (40, 315), window at the desktop's corner) in orange.
+await_name_entry() {
+  local lit
+  for _ in $(seq 100); do
+    shot name-hint -crop 300x14+40+310
+    lit=$(convert "$shots/name-hint.png" -fill black +opaque "rgb(255,190,100)" \
+      -format "%[fx:maxima.r > 0]" info:)
+    [ "$lit" = 1 ] && return
+    sleep 0.1
+  done
+  fail "the top-ten screen never asked for the name"
 }
 
 # Fails unless the best-time file holds the name (Windows-1252 bytes written with Python's
