@@ -97,10 +97,10 @@ TEST_F(ScriptPlatform, EventsAreReleasedAtTheirTimesOneEachPoll) {
     EXPECT_EQ(PollWindowEvent(), EventClose);
 }
 
-TEST_F(ScriptPlatform, MotionRunsAreCoalescedButNotAcrossButtons) {
+// Beyond the window contract's coalescing (tests/support/window_contract.h): a move after a
+// release is not merged into the moves before it, nor a move taken off the queue with a later one.
+TEST_F(ScriptPlatform, MovesAreNotMergedAcrossAReleaseOrATakenMove) {
     ScriptMouseMove(10, 1, 1);
-    ScriptMouseMove(20, 2, 2);
-    ScriptMouseMove(30, 3, 3);
     ScriptMouseDown(40, 1);
     ScriptMouseMove(50, 4, 4);
     ScriptMouseMove(60, 5, 5);
@@ -109,10 +109,7 @@ TEST_F(ScriptPlatform, MotionRunsAreCoalescedButNotAcrossButtons) {
     ScriptSetClock(100);
     std::vector<Polled> got = Drain();
     ASSERT_EQ(got.size(), 5u);
-    EXPECT_EQ(got[0].kind, EventMouseMove);
-    EXPECT_EQ(got[1].kind, EventLeftDown);
     EXPECT_EQ(got[2].kind, EventMouseMove);
-    EXPECT_EQ(got[2].param, MaskLeft);
     EXPECT_EQ(got[3].kind, EventLeftUp);
     EXPECT_EQ(got[4].kind, EventMouseMove);
     EXPECT_EQ(got[4].param, 0);
