@@ -89,6 +89,7 @@ TEST_F(StarsTest, AFreshFieldShowsEveryStarInsideTheWindow) {
             const int32_t pixel = ScriptPixel(px, py);
             if (pixel == 0) continue;
             ++lit;
+            ASSERT_TRUE(px >= 5 && px <= 365 && py >= 28 && py <= 305) << px << "," << py;
             ASSERT_TRUE(places.count({px, py})) << px << "," << py;
             for (int32_t shift : {16, 8, 0})
                 ASSERT_GE((pixel >> shift) & 0xFF, 100) << px << "," << py;
