@@ -173,7 +173,7 @@ constexpr size_t EventQueueLimit = 4096;
 // PollWindowEvent): longer than one frame and the end screen's pause together.
 constexpr int32_t MinPressMs = 50;
 // Clicks that waited longer than this in the queue are dropped rather than replayed, so a
-// backlog (a burst of clicks faster than the screens take them) is gone within a second.
+// backlog (a burst of clicks faster than the screens take them) is gone within that time.
 constexpr int32_t StaleClickMs = 1000;
 // Empty polls in a row, without a present or a taken event in between, that answer at once.
 // A frame polls up to three times (the screen's own tests, the title bar) and then sleeps in
