@@ -27,11 +27,6 @@ namespace {
 
 constexpr int32_t WinX = 200, WinY = 150, WinW = 370, WinH = 310;
 
-struct Polled {
-    int32_t kind;
-    int32_t param;
-};
-
 // A connection of the test's own, to look at what the X server shows.
 Display* TestDisplay() {
     static Display* d = XOpenDisplay(nullptr);
@@ -49,24 +44,25 @@ void PointerTo(int x, int y) {
 }
 
 // Polls for about ms milliseconds of real time and returns what arrived.
-std::vector<Polled> PollFor(int32_t ms) {
-    std::vector<Polled> got;
+std::vector<TakenEvent> PollFor(int32_t ms) {
+    std::vector<TakenEvent> got;
     const int32_t start = TickCountMs();
     while (TickCountMs() - start < ms) {
-        for (int32_t kind; (kind = PollWindowEvent()) != 0;)
-            got.push_back({kind, LastEventParam()});
+        while (TakeOneEvent(&got))
+            continue;
         SleepMs(2);
     }
     return got;
 }
 
 // Polls until an event of the kind arrives (at most a few seconds); its mask, or -1.
-int32_t WaitForKind(int32_t wanted, std::vector<Polled>* seen = nullptr) {
+int32_t WaitForKind(int32_t wanted, std::vector<TakenEvent>* seen = nullptr) {
+    std::vector<TakenEvent> taken;
     const int32_t start = TickCountMs();
     while (TickCountMs() - start < 3000) {
-        for (int32_t kind; (kind = PollWindowEvent()) != 0;) {
-            if (seen) seen->push_back({kind, LastEventParam()});
-            if (kind == wanted) return LastEventParam();
+        while (TakeOneEvent(&taken)) {
+            if (seen) seen->push_back(taken.back());
+            if (taken.back().kind == wanted) return taken.back().param;
         }
         SleepMs(2);
     }
@@ -319,9 +315,9 @@ TEST_F(RealWindow, WheelAndExtraButtonsSendNoEvents) {
     PollFor(50);
     Xdo("click 4 click 5");
     PointerTo(WinX + 151, WinY + 121);
-    std::vector<Polled> seen;
+    std::vector<TakenEvent> seen;
     EXPECT_EQ(WaitForKind(EventMouseMove, &seen), 0);
-    for (const Polled& p : seen)
+    for (const TakenEvent& p : seen)
         EXPECT_EQ(p.kind, EventMouseMove);
 }
 
@@ -461,11 +457,11 @@ TEST_F(RealWindow, DragMovesTheWindowAndConsumesTheRelease) {
     ServerGeometry(&x, &y, &w, &h);
     EXPECT_EQ(x, WinX + 150);
     EXPECT_EQ(y, WinY + 120);
-    std::vector<Polled> after = PollFor(300);
+    std::vector<TakenEvent> after = PollFor(300);
     ASSERT_FALSE(after.empty());
     EXPECT_EQ(after[0].kind, EventMouseMove);
     EXPECT_EQ(after[0].param & MaskLeft, 0) << "the next MouseButton(1) answers 0";
-    for (const Polled& p : after)
+    for (const TakenEvent& p : after)
         EXPECT_NE(p.kind, EventLeftUp) << "the release was consumed";
 
     // With the button up the move returns at once and leaves the window where it is.
