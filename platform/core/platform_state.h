@@ -183,7 +183,7 @@ constexpr size_t EventQueueLimit = 4096;
 // PollWindowEvent): longer than one frame and the end screen's pause together.
 constexpr int32_t MinPressMs = 50;
 // Clicks that waited longer than this in the queue are dropped rather than replayed, so a
-// backlog (a burst of clicks faster than the screens take them) is gone within a second.
+// backlog (a burst of clicks faster than the screens take them) is gone within that time.
 constexpr int32_t StaleClickMs = 1000;
 // Clicks that waited longer than this when a newer press follows them are dropped as well,
 // so the click after a burst acts at once: longer than a click takes the game (MinPressMs

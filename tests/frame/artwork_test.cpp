@@ -37,9 +37,11 @@ void LoadAllSheets() {
         ASSERT_NE(LoadSpriteSheet(s.slot, std::string("GFX\\") + s.name + ".bmp", 0), 0) << s.name;
 }
 
+class ArtworkTest : public FrameTest {};
+
 } // namespace
 
-TEST_F(FrameTest, CommittedSheetsEqualWhatTheGeneratorDraws) {
+TEST_F(ArtworkTest, CommittedSheetsEqualWhatTheGeneratorDraws) {
     if (TESSAROC_CROSS_BUILD) GTEST_SKIP() << "the generator runs on the build machine only";
     std::string folder = MakeTempFolder("artwork");
     std::string command = std::string(TESSAROC_BINARY_DIR) + "/make_artwork " + folder + "GFX";
@@ -54,7 +56,7 @@ TEST_F(FrameTest, CommittedSheetsEqualWhatTheGeneratorDraws) {
     }
 }
 
-TEST_F(FrameTest, SheetsAreUncompressedBottomUpBitmapsOfTheirCellLayout) {
+TEST_F(ArtworkTest, SheetsAreUncompressedBottomUpBitmapsOfTheirCellLayout) {
     std::string folder = MakeProgramFolder("sheets");
     for (const SheetSize& s : Sheets) {
         std::string bytes = ReadWholeFile(folder + "GFX/" + s.name + ".bmp");
@@ -187,7 +189,7 @@ std::map<uint32_t, double> InksOf(const Tile& mark, const Tile& plain) {
 
 // A player scanning a large board tells covered from opened cells by their fill, not by a
 // thin bevel, and reads every count and mark at once.
-TEST_F(FrameTest, BoardCellsAreLegibleAtAGlance) {
+TEST_F(ArtworkTest, BoardCellsAreLegibleAtAGlance) {
     MakeProgramFolder("legible");
     LoadAllSheets();
     const Tile covered = TileCell(CoveredCell), opened = TileCell(OpenedEmptyCell);
@@ -330,7 +332,7 @@ void CopyInto(std::vector<uint32_t>& picture, int32_t x, int32_t y, int32_t w, i
 // Draws every sheet through the real toolkit: the frame in its four title-bar states, the
 // game and settings screens' controls and each sheet whole. With TESSAROC_ARTWORK_PREVIEW
 // naming a .png or .bmp file, the picture is saved there for a look at the artwork.
-TEST_F(FrameTest, PreviewOfEverySheetOnTheFrame) {
+TEST_F(ArtworkTest, PreviewOfEverySheetOnTheFrame) {
     OpenStandardWindow();
     LoadAllSheets();
     ASSERT_NE(LoadFontSlot(2, "Arial", 14, FontBold), 0);

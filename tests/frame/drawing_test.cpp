@@ -16,9 +16,11 @@ void BeginOnMarkedBuffer() {
     FillBox(0, 0, 850, 600, Marker);
 }
 
+class DrawingTest : public FrameTest {};
+
 } // namespace
 
-TEST_F(FrameTest, BevelBoxLightAndDarkSidesOverlapAtTheCorners) {
+TEST_F(DrawingTest, BevelBoxLightAndDarkSidesOverlapAtTheCorners) {
     BeginOnMarkedBuffer();
     DrawBevelBox(0, 0, 3, 3, 100, 100, 100, 0);
     const int32_t light = Rgb(150, 150, 150), dark = Rgb(50, 50, 50);
@@ -41,7 +43,7 @@ TEST_F(FrameTest, BevelBoxLightAndDarkSidesOverlapAtTheCorners) {
     EXPECT_EQ(ScriptPixel(13, 13), light);
 }
 
-TEST_F(FrameTest, BevelBoxClampsEachComponent) {
+TEST_F(DrawingTest, BevelBoxClampsEachComponent) {
     BeginOnMarkedBuffer();
     DrawBevelBox(0, 0, 5, 5, 10, 10, 10, 0);
     EXPECT_EQ(ScriptPixel(0, 0), Rgb(60, 60, 60));
@@ -57,7 +59,7 @@ TEST_F(FrameTest, BevelBoxClampsEachComponent) {
     EXPECT_EQ(ScriptPixel(25, 5), Rgb(255, 0, 255));
 }
 
-TEST_F(FrameTest, PlainFrameDrawsOnlyTheOutline) {
+TEST_F(DrawingTest, PlainFrameDrawsOnlyTheOutline) {
     BeginOnMarkedBuffer();
     DrawPlainFrame(2, 2, 6, 5, 1, 2, 3);
     EXPECT_EQ(ScriptPixel(2, 2), Rgb(1, 2, 3));
@@ -68,7 +70,7 @@ TEST_F(FrameTest, PlainFrameDrawsOnlyTheOutline) {
     EXPECT_EQ(ScriptPixel(7, 5), Marker);
 }
 
-TEST_F(FrameTest, GradientRunsFromColourOneTowardsColourTwo) {
+TEST_F(DrawingTest, GradientRunsFromColourOneTowardsColourTwo) {
     BeginOnMarkedBuffer();
     DrawGradientBox(5, 5, 365, 26, 40, 60, 80, 210, 230, 250, 0);
     EXPECT_EQ(ScriptPixel(5, 5), Rgb(40, 60, 80));
@@ -98,7 +100,7 @@ TEST_F(FrameTest, GradientRunsFromColourOneTowardsColourTwo) {
     EXPECT_EQ(ScriptPixel(600, 103), Rgb(150, 30, 60));
 }
 
-TEST_F(FrameTest, PercentBarFillsWholePixelsPerPercent) {
+TEST_F(DrawingTest, PercentBarFillsWholePixelsPerPercent) {
     BeginOnMarkedBuffer();
     DrawPercentBar(70, 70, 271, 85, 250, 250, 250, 50, 100, 250, 50);
     EXPECT_EQ(ScriptPixel(70, 78), Marker);
@@ -127,7 +129,7 @@ TEST_F(FrameTest, PercentBarFillsWholePixelsPerPercent) {
     EXPECT_EQ(ScriptPixel(1, 225), Marker);
 }
 
-TEST_F(FrameTest, CentredTextStartsAtTheMiddleLessHalfItsWidth) {
+TEST_F(DrawingTest, CentredTextStartsAtTheMiddleLessHalfItsWidth) {
     BeginOnMarkedBuffer();
     ASSERT_NE(LoadFontSlot(3, "Arial", 10, 0), 0);
     UseFontSlot(3);
@@ -153,7 +155,7 @@ TEST_F(FrameTest, CentredTextStartsAtTheMiddleLessHalfItsWidth) {
     EXPECT_EQ(DrawingState.cursorX, -3);
 }
 
-TEST_F(FrameTest, SliderValuesRoundUpOnlyPastFourNinths) {
+TEST_F(DrawingTest, SliderValuesRoundUpOnlyPastFourNinths) {
     EXPECT_EQ(RoundSliderValue(4.4444f), 4);
     EXPECT_EQ(RoundSliderValue(4.4445f), 5);
     EXPECT_EQ(RoundSliderValue(3.44f), 3);
@@ -217,7 +219,7 @@ void LoadPositionSheet(int32_t slot, const std::string& folder) {
 
 } // namespace
 
-TEST_F(FrameTest, SpriteHelpersCopyTheirCellOfTheirSheet) {
+TEST_F(DrawingTest, SpriteHelpersCopyTheirCellOfTheirSheet) {
     std::string folder = MakeTempFolder("frame-cells");
     BeginOnMarkedBuffer();
     EndDrawing();

@@ -15,9 +15,11 @@ void TakeEventsUpTo(uint32_t atMs, int32_t calls) {
         MouseButton(1);
 }
 
+class MouseTest : public FrameTest {};
+
 } // namespace
 
-TEST_F(FrameTest, ModifierKeysDoNotCountAsButtons) {
+TEST_F(MouseTest, ModifierKeysDoNotCountAsButtons) {
     ScriptKeyDown(1, LeftShift);
     ScriptKeyDown(1, LeftControl);
     ScriptMouseDown(2, 1);
@@ -28,7 +30,7 @@ TEST_F(FrameTest, ModifierKeysDoNotCountAsButtons) {
     EXPECT_EQ(MouseButton(3), 0);
 }
 
-TEST_F(FrameTest, EachButtonHasItsOwnBitAndOtherNumbersAnswerZero) {
+TEST_F(MouseTest, EachButtonHasItsOwnBitAndOtherNumbersAnswerZero) {
     ScriptMouseDown(1, 1);
     ScriptMouseDown(2, 2);
     TakeEventsUpTo(3, 2);
@@ -42,7 +44,7 @@ TEST_F(FrameTest, EachButtonHasItsOwnBitAndOtherNumbersAnswerZero) {
         EXPECT_EQ(MouseButton(n), 0) << n;
 }
 
-TEST_F(FrameTest, ButtonStateIsALevelTakenOneEventPerCall) {
+TEST_F(MouseTest, ButtonStateIsALevelTakenOneEventPerCall) {
     ScriptMouseMove(1, 10, 10);
     ScriptMouseDown(2, 1);
     ScriptMouseUp(3, 1);
@@ -62,7 +64,7 @@ TEST_F(FrameTest, ButtonStateIsALevelTakenOneEventPerCall) {
     EXPECT_EQ(MouseButton(1), 0);
 }
 
-TEST_F(FrameTest, WindowCoordinatesFollowTheRecordAndMayBeNegative) {
+TEST_F(MouseTest, WindowCoordinatesFollowTheRecordAndMayBeNegative) {
     QuibWindow.X = 100;
     QuibWindow.Y = 50;
     ScriptMouseMove(1, 97, 40);

@@ -69,9 +69,11 @@ bool ShowsButton(int32_t x, int32_t y, int32_t kind, int32_t state) {
     return true;
 }
 
+class QuibWindowTest : public FrameTest {};
+
 } // namespace
 
-TEST_F(FrameTest, OpeningStoresTheRecordAndASecondOpenChangesNothing) {
+TEST_F(QuibWindowTest, OpeningStoresTheRecordAndASecondOpenChangesNothing) {
     OpenStandardWindow();
     EXPECT_EQ(QuibWindow.Title, "Tessaroc by Varnholt");
     EXPECT_EQ(QuibWindow.Width, 370);
@@ -110,7 +112,7 @@ TEST_F(FrameTest, OpeningStoresTheRecordAndASecondOpenChangesNothing) {
     EXPECT_EQ(ScriptPresentCount(), 1);
 }
 
-TEST_F(FrameTest, FrameDrawsBorderPlainTitleBarBackgroundAndButtons) {
+TEST_F(QuibWindowTest, FrameDrawsBorderPlainTitleBarBackgroundAndButtons) {
     OpenStandardWindow();
     QuibWindow.BackColour = {195, 200, 205};
     ASSERT_EQ(DrawQuibFrame(), 1);
@@ -139,7 +141,7 @@ TEST_F(FrameTest, FrameDrawsBorderPlainTitleBarBackgroundAndButtons) {
     EXPECT_EQ(ScriptPixel(306, 10), Rgb(40, 60, 80));
 }
 
-TEST_F(FrameTest, TitleEffectsShadeAndAnimateWithoutChangingTheRecord) {
+TEST_F(QuibWindowTest, TitleEffectsShadeAndAnimateWithoutChangingTheRecord) {
     OpenStandardWindow();
     QuibWindow.TitleEffects = 2;
     DrawQuibFrame();
@@ -181,7 +183,7 @@ TEST_F(FrameTest, TitleEffectsShadeAndAnimateWithoutChangingTheRecord) {
     EXPECT_EQ(ScriptPixel(200, 15), Rgb(255, 255, 255));
 }
 
-TEST_F(FrameTest, BackgroundImageReplacesTheBackgroundColour) {
+TEST_F(QuibWindowTest, BackgroundImageReplacesTheBackgroundColour) {
     OpenStandardWindow();
     ASSERT_NE(LoadSpriteSheet(3, "GFX\\Smileys.bmp", 0), 0);
     SetSpriteSource(3, 31, 0, 31, 31); // the frame shows the whole image, whatever was set
@@ -199,7 +201,7 @@ TEST_F(FrameTest, BackgroundImageReplacesTheBackgroundColour) {
     EXPECT_EQ(ScriptPixel(20, 43), Rgb(0, 0, 0));
 }
 
-TEST_F(FrameTest, RolledUpAndOddSizedFramesStayInsideTheirArea) {
+TEST_F(QuibWindowTest, RolledUpAndOddSizedFramesStayInsideTheirArea) {
     OpenStandardWindow(3);
     BeginDrawing(BackBufferOutput());
     FillBox(0, 0, 850, 600, Rgb(255, 0, 255));
@@ -224,7 +226,7 @@ TEST_F(FrameTest, RolledUpAndOddSizedFramesStayInsideTheirArea) {
 
 // Over a marker colour, a frame with a covered box leaves the marker exactly on the covered
 // client pixels; every other pixel is what the frame without a box draws.
-TEST_F(FrameTest, FillLeavesOutExactlyTheCoveredClientPixels) {
+TEST_F(QuibWindowTest, FillLeavesOutExactlyTheCoveredClientPixels) {
     OpenStandardWindow();
     auto drawOverMarker = [](const PixelBox& box) {
         BeginDrawing(BackBufferOutput());
@@ -246,7 +248,7 @@ TEST_F(FrameTest, FillLeavesOutExactlyTheCoveredClientPixels) {
     }
 }
 
-TEST_F(FrameTest, TitleBarPressAreaExcludesItsOuterRowsAndColumns) {
+TEST_F(QuibWindowTest, TitleBarPressAreaExcludesItsOuterRowsAndColumns) {
     OpenStandardWindow();
     struct Point {
         int32_t x, y;
@@ -264,7 +266,7 @@ TEST_F(FrameTest, TitleBarPressAreaExcludesItsOuterRowsAndColumns) {
     EXPECT_EQ(QuibWindow.Y, 90);
 }
 
-TEST_F(FrameTest, TitleButtonsActOnlyWhenReleasedOverThemselves) {
+TEST_F(QuibWindowTest, TitleButtonsActOnlyWhenReleasedOverThemselves) {
     OpenStandardWindow();
     EXPECT_EQ(PressTitleBar(355, 15), CloseButton);
     EXPECT_TRUE(ShowsButton(346, 7, CloseButton, 1)); // left pressed until the next frame
@@ -288,7 +290,7 @@ TEST_F(FrameTest, TitleButtonsActOnlyWhenReleasedOverThemselves) {
     EXPECT_EQ(PressTitleBar(355, 15, 0, 10), 0);
 }
 
-TEST_F(FrameTest, PressOnAnEmptySlotBlocksUntilReleaseAndYieldsZero) {
+TEST_F(QuibWindowTest, PressOnAnEmptySlotBlocksUntilReleaseAndYieldsZero) {
     OpenStandardWindow();
     EXPECT_EQ(PressTitleBar(315, 15), 0);
     EXPECT_GE(ScriptClock(), 200u);                        // waited for the release
@@ -297,7 +299,7 @@ TEST_F(FrameTest, PressOnAnEmptySlotBlocksUntilReleaseAndYieldsZero) {
     EXPECT_EQ(MouseButton(1), 0);
 }
 
-TEST_F(FrameTest, DraggingTheTitleBarMovesTheWindowAndConsumesTheRelease) {
+TEST_F(QuibWindowTest, DraggingTheTitleBarMovesTheWindowAndConsumesTheRelease) {
     OpenStandardWindow();
     EXPECT_EQ(PressTitleBar(150, 12, 100, 30), 0);
     EXPECT_EQ(QuibWindow.X, 200);
@@ -310,7 +312,7 @@ TEST_F(FrameTest, DraggingTheTitleBarMovesTheWindowAndConsumesTheRelease) {
     EXPECT_EQ(MouseWindowY(), 12);
 }
 
-TEST_F(FrameTest, RollUpShrinksWaitsForRestoreAndGrowsBack) {
+TEST_F(QuibWindowTest, RollUpShrinksWaitsForRestoreAndGrowsBack) {
     OpenStandardWindow();
     std::vector<int32_t> heights;
     bool restoreShown = false;
@@ -335,7 +337,7 @@ TEST_F(FrameTest, RollUpShrinksWaitsForRestoreAndGrowsBack) {
     EXPECT_GE(ScriptClock(), 1101u);
 }
 
-TEST_F(FrameTest, TheRolledUpWindowAnswersAPressWithinAFrame) {
+TEST_F(QuibWindowTest, TheRolledUpWindowAnswersAPressWithinAFrame) {
     // Quick clicks on the restore button at different moments of the frame: each shows the
     // pressed picture in the next frame and restores the window, though the pointer leaves
     // the button as soon as the button is up.
@@ -362,7 +364,7 @@ TEST_F(FrameTest, TheRolledUpWindowAnswersAPressWithinAFrame) {
     }
 }
 
-TEST_F(FrameTest, QuitRequestEndsTitleBarHandlingAndRollUp) {
+TEST_F(QuibWindowTest, QuitRequestEndsTitleBarHandlingAndRollUp) {
     OpenStandardWindow();
     ScriptEndAt(2000);
     RollUpQuibWindow(); // nothing clicks restore: the end of the script ends the wait

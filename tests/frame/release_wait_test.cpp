@@ -24,9 +24,11 @@ void WindowManagerMoves(int32_t x, int32_t y) {
     ScriptScreen.window.y = y;
 }
 
+class ReleaseWaitTest : public FrameTest {};
+
 } // namespace
 
-TEST_F(FrameTest, WaitForReleaseEndsAtTheReleaseAndKeepsLaterPresses) {
+TEST_F(ReleaseWaitTest, WaitForReleaseEndsAtTheReleaseAndKeepsLaterPresses) {
     OpenStandardWindow();
     HoldLeftAt(200, 200);
     ScriptMouseDown(40, 2); // a right press during the hold is an ordinary event on the way
@@ -44,7 +46,7 @@ TEST_F(FrameTest, WaitForReleaseEndsAtTheReleaseAndKeepsLaterPresses) {
     EXPECT_EQ(ScriptClock(), 700u);
 }
 
-TEST_F(FrameTest, AQuitDuringAPressIsNoRelease) {
+TEST_F(ReleaseWaitTest, AQuitDuringAPressIsNoRelease) {
     OpenStandardWindow();
     HoldLeftAt(200, 200);
     ScriptEndAt(300);
@@ -61,7 +63,7 @@ TEST_F(FrameTest, AQuitDuringAPressIsNoRelease) {
     EXPECT_EQ(HandleTitleBar(), CloseButton);
 }
 
-TEST_F(FrameTest, ThePositionFollowsAWindowMovedByTheWindowManager) {
+TEST_F(ReleaseWaitTest, ThePositionFollowsAWindowMovedByTheWindowManager) {
     OpenStandardWindow();
     WindowManagerMoves(400, 300);
     DrawQuibFrame();

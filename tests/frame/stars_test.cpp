@@ -1,6 +1,7 @@
 // Tests of the star background: ranges, draw order, motion, respawn and rounding.
 #include <algorithm>
 #include <cmath>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -36,9 +37,11 @@ void DrawOneFrame(const PixelBox& covered = NoPixelBox) {
     EndDrawing();
 }
 
+class StarsTest : public FrameTest {};
+
 } // namespace
 
-TEST_F(FrameTest, StarsStartInsideTheClientBackground) {
+TEST_F(StarsTest, StarsStartInsideTheClientBackground) {
     PrepareStarWindow();
     InitStarField();
     float minX = 1e9f, maxX = -1e9f;
@@ -67,22 +70,53 @@ TEST_F(FrameTest, StarsStartInsideTheClientBackground) {
     EXPECT_GT(*std::max_element(y.begin(), y.end()), 500);
 }
 
-TEST_F(FrameTest, StarValuesAreDrawnInTheirFixedOrder) {
+// What a player sees of a fresh field: StarCount stars, each a pixel of its colour inside
+// the client background, drifting right at a speed of the field's range; the field comes
+// from the random numbers, the same for the same seed and another for another.
+TEST_F(StarsTest, AFreshFieldShowsEveryStarInsideTheWindow) {
     PrepareStarWindow();
     SeedRandom(1234);
     InitStarField();
-    SeedRandom(1234);
-    for (int32_t i = 0; i < 3; i++) {
-        EXPECT_EQ(Stars[i].x, float(RandomUpTo(360) + 5));
-        EXPECT_EQ(Stars[i].y, float(RandomUpTo(277) + 28));
-        EXPECT_EQ(Stars[i].speed, float(RandomUpTo(100) + 20));
-        EXPECT_EQ(Stars[i].red, float(RandomUpTo(155) + 100));
-        EXPECT_EQ(Stars[i].green, float(RandomUpTo(155) + 100));
-        EXPECT_EQ(Stars[i].blue, float(RandomUpTo(155) + 100));
+    const std::vector<float> x = FieldValues(&Star::x), y = FieldValues(&Star::y);
+    const std::vector<float> speeds = FieldValues(&Star::speed);
+    std::set<std::pair<int32_t, int32_t>> places;
+    for (int32_t i = 0; i < StarCount; i++)
+        places.emplace(int32_t(x[size_t(i)]), int32_t(y[size_t(i)]));
+    DrawOneFrame();
+    int32_t lit = 0;
+    for (int32_t py = 0; py < 600; py++)
+        for (int32_t px = 0; px < 850; px++) {
+            const int32_t pixel = ScriptPixel(px, py);
+            if (pixel == 0) continue;
+            ++lit;
+            ASSERT_TRUE(px >= 5 && px <= 365 && py >= 28 && py <= 305) << px << "," << py;
+            ASSERT_TRUE(places.count({px, py})) << px << "," << py;
+            for (int32_t shift : {16, 8, 0})
+                ASSERT_GE((pixel >> shift) & 0xFF, 100) << px << "," << py;
+        }
+    // Every star shows; stars that share a pixel show as one.
+    EXPECT_EQ(lit, int32_t(places.size()));
+    EXPECT_GT(lit, StarCount * 9 / 10);
+    EXPECT_EQ(std::count_if(speeds.begin(), speeds.end(),
+                            [](float speed) { return speed >= 20 && speed <= 120; }),
+              StarCount);
+    EXPECT_LE(*std::min_element(speeds.begin(), speeds.end()), 21);
+    EXPECT_GE(*std::max_element(speeds.begin(), speeds.end()), 119);
+    for (int32_t i = 0; i < StarCount; i++) {
+        if (Stars[i].x == 5.0f) continue; // respawned in this frame
+        ASSERT_EQ(Stars[i].x, x[size_t(i)] + speeds[size_t(i)] / 50.0f) << i;
     }
+
+    SeedRandom(1234);
+    InitStarField();
+    EXPECT_EQ(FieldValues(&Star::x), x);
+    EXPECT_EQ(FieldValues(&Star::speed), speeds);
+    SeedRandom(1235);
+    InitStarField();
+    EXPECT_NE(FieldValues(&Star::x), x);
 }
 
-TEST_F(FrameTest, StarIsPlottedBeforeItMovesAndRespawnsPastTheRightEdge) {
+TEST_F(StarsTest, StarIsPlottedBeforeItMovesAndRespawnsPastTheRightEdge) {
     PrepareStarWindow();
     OnlyStar(364.9f, 100, 20, 200);
     DrawOneFrame();
@@ -104,7 +138,7 @@ TEST_F(FrameTest, StarIsPlottedBeforeItMovesAndRespawnsPastTheRightEdge) {
     EXPECT_EQ(Stars[0].x, 5.0f);
 }
 
-TEST_F(FrameTest, StarPositionsAndColoursRoundHalvesToEven) {
+TEST_F(StarsTest, StarPositionsAndColoursRoundHalvesToEven) {
     PrepareStarWindow();
     OnlyStar(10.5f, 40.5f, 0, 100.5f);
     DrawOneFrame();
@@ -117,7 +151,7 @@ TEST_F(FrameTest, StarPositionsAndColoursRoundHalvesToEven) {
     EXPECT_EQ(ScriptPixel(21, 60), Rgb(121, 121, 121));
 }
 
-TEST_F(FrameTest, StarsStandStillWhileNotDrawnAndResumeWhereTheyStopped) {
+TEST_F(StarsTest, StarsStandStillWhileNotDrawnAndResumeWhereTheyStopped) {
     PrepareStarWindow();
     InitStarField();
     DrawOneFrame();
@@ -136,7 +170,7 @@ TEST_F(FrameTest, StarsStandStillWhileNotDrawnAndResumeWhereTheyStopped) {
 }
 
 // Stars in a covered box are not plotted, yet the field moves and respawns as without it.
-TEST_F(FrameTest, StarsInACoveredBoxMoveButAreNotPlotted) {
+TEST_F(StarsTest, StarsInACoveredBoxMoveButAreNotPlotted) {
     const PixelBox box = {10, 78, 189, 257};
     auto run = [](const PixelBox& covered) { // 300 frames, the last one alone on black
         PrepareStarWindow();
@@ -165,7 +199,7 @@ TEST_F(FrameTest, StarsInACoveredBoxMoveButAreNotPlotted) {
     EXPECT_GT(hidden, 100);
 }
 
-TEST_F(FrameTest, StarsInAWindowSmallerThanItsFrameStayDefined) {
+TEST_F(StarsTest, StarsInAWindowSmallerThanItsFrameStayDefined) {
     QuibWindow.Width = 4;
     QuibWindow.Height = 10;
     CreateBackBuffer(850, 600);

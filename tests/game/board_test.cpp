@@ -6,15 +6,11 @@
 
 namespace {
 
-int32_t Cell(int32_t x, int32_t y) {
-    return Board.content[x * BoardRows + y];
-}
-
 int32_t CountContent(int32_t width, int32_t height, int32_t value) {
     int32_t n = 0;
     for (int32_t x = 0; x < width; ++x)
         for (int32_t y = 0; y < height; ++y)
-            n += Cell(x, y) == value;
+            n += Content(x, y) == value;
     return n;
 }
 
@@ -25,7 +21,7 @@ int32_t MinesAround(int32_t x, int32_t y, int32_t width, int32_t height) {
         for (int32_t dy = -1; dy <= 1; ++dy) {
             int32_t nx = x + dx, ny = y + dy;
             if ((dx != 0 || dy != 0) && nx >= 0 && ny >= 0 && nx < width && ny < height)
-                n += Cell(nx, ny) == Mine;
+                n += Content(nx, ny) == Mine;
         }
     return n;
 }
@@ -45,21 +41,21 @@ class BoardTest : public ::testing::Test {
 };
 
 TEST_F(BoardTest, PlacesExactlyTheMinesAndCountsEveryOtherCell) {
-    const int32_t sizes[][3] = {{4, 4, 2},   {4, 4, 8},   {40, 25, 500}, {40, 25, 2},
-                                {4, 25, 50}, {40, 4, 80}, {15, 10, 12}};
-    for (auto& s : sizes) {
-        SCOPED_TRACE(testing::Message() << s[0] << "x" << s[1] << " with " << s[2]);
-        BuildRandom(s[0], s[1], s[2]);
-        EXPECT_EQ(CountContent(s[0], s[1], Mine), s[2]);
-        for (int32_t x = 0; x < s[0]; ++x)
-            for (int32_t y = 0; y < s[1]; ++y)
-                if (Cell(x, y) != Mine) {
-                    ASSERT_EQ(Cell(x, y), MinesAround(x, y, s[0], s[1]));
+    const BoardSettingsRecord sizes[] = {{4, 4, 2},   {4, 4, 8},   {40, 25, 500}, {40, 25, 2},
+                                         {4, 25, 50}, {40, 4, 80}, {15, 10, 12}};
+    for (const BoardSettingsRecord& s : sizes) {
+        SCOPED_TRACE(testing::Message() << s.width << "x" << s.height << " with " << s.mines);
+        BuildRandom(s.width, s.height, s.mines);
+        EXPECT_EQ(CountContent(s.width, s.height, Mine), s.mines);
+        for (int32_t x = 0; x < s.width; ++x)
+            for (int32_t y = 0; y < s.height; ++y)
+                if (Content(x, y) != Mine) {
+                    ASSERT_EQ(Content(x, y), MinesAround(x, y, s.width, s.height));
                 }
         for (int32_t x = 0; x < BoardColumns; ++x)
             for (int32_t y = 0; y < BoardRows; ++y)
-                if (x >= s[0] || y >= s[1]) {
-                    ASSERT_EQ(Cell(x, y), 0);
+                if (x >= s.width || y >= s.height) {
+                    ASSERT_EQ(Content(x, y), 0);
                 }
     }
 }
@@ -71,9 +67,9 @@ TEST_F(BoardTest, ClearBoardEmptiesTheWholeCapacity) {
     BuildRandom(10, 5, 10);
     for (int32_t x = 0; x < BoardColumns; ++x)
         for (int32_t y = 0; y < BoardRows; ++y) {
-            ASSERT_EQ(Board.cover[x * BoardRows + y], Covered);
+            ASSERT_EQ(Cover(x, y), Covered);
             if (x >= 10 || y >= 5) {
-                ASSERT_EQ(Cell(x, y), 0);
+                ASSERT_EQ(Content(x, y), 0);
             }
         }
 }
@@ -81,28 +77,28 @@ TEST_F(BoardTest, ClearBoardEmptiesTheWholeCapacity) {
 TEST_F(BoardTest, CountsCornersMiddleAndNeverWrapAround) {
     BuildBoard({"*.....", "......", "...*..", "......"});
     // The corner mine raises (1,0), (0,1), (1,1); the middle mine raises its eight neighbours.
-    EXPECT_EQ(Cell(1, 0), 1);
-    EXPECT_EQ(Cell(0, 1), 1);
-    EXPECT_EQ(Cell(1, 1), 1);
-    EXPECT_EQ(Cell(2, 1), 1);
-    EXPECT_EQ(Cell(3, 1), 1);
-    EXPECT_EQ(Cell(4, 1), 1);
-    EXPECT_EQ(Cell(2, 3), 1);
-    EXPECT_EQ(Cell(4, 3), 1);
-    EXPECT_EQ(Cell(5, 0), 0); // not across the right edge to (0, 0)
-    EXPECT_EQ(Cell(0, 3), 0); // not across the bottom edge
-    EXPECT_EQ(Cell(5, 2), 0);
+    EXPECT_EQ(Content(1, 0), 1);
+    EXPECT_EQ(Content(0, 1), 1);
+    EXPECT_EQ(Content(1, 1), 1);
+    EXPECT_EQ(Content(2, 1), 1);
+    EXPECT_EQ(Content(3, 1), 1);
+    EXPECT_EQ(Content(4, 1), 1);
+    EXPECT_EQ(Content(2, 3), 1);
+    EXPECT_EQ(Content(4, 3), 1);
+    EXPECT_EQ(Content(5, 0), 0); // not across the right edge to (0, 0)
+    EXPECT_EQ(Content(0, 3), 0); // not across the bottom edge
+    EXPECT_EQ(Content(5, 2), 0);
     EXPECT_EQ(CountContent(6, 4, 1), 11); // three around the corner, eight in the middle
 
     BuildBoard({"***.", "*.*.", "***.", "...*"});
-    EXPECT_EQ(Cell(1, 1), 8);
-    EXPECT_EQ(Cell(3, 0), 2);
-    EXPECT_EQ(Cell(3, 1), 3);
+    EXPECT_EQ(Content(1, 1), 8);
+    EXPECT_EQ(Content(3, 0), 2);
+    EXPECT_EQ(Content(3, 1), 3);
     // The left edge never sees the mine in the right column.
     BuildBoard({"...*", "....", "...*", "...."});
-    EXPECT_EQ(Cell(0, 0), 0);
-    EXPECT_EQ(Cell(0, 1), 0);
-    EXPECT_EQ(Cell(2, 1), 2);
+    EXPECT_EQ(Content(0, 0), 0);
+    EXPECT_EQ(Content(0, 1), 0);
+    EXPECT_EQ(Content(2, 1), 2);
 }
 
 TEST_F(BoardTest, FixedSeedGivesTheSameBoardEverywhere) {
@@ -111,7 +107,7 @@ TEST_F(BoardTest, FixedSeedGivesTheSameBoardEverywhere) {
     std::string picture;
     for (int32_t y = 0; y < 6; ++y) {
         for (int32_t x = 0; x < 8; ++x)
-            picture += Cell(x, y) == Mine ? '*' : char('0' + Cell(x, y));
+            picture += Content(x, y) == Mine ? '*' : char('0' + Content(x, y));
         picture += '/';
     }
     EXPECT_EQ(picture, "00000011/1222212*/*3**2*21/3*643110/2***1111/123211*1/");
@@ -121,7 +117,7 @@ TEST_F(BoardTest, FixedSeedGivesTheSameBoardEverywhere) {
     std::string again;
     for (int32_t y = 0; y < 6; ++y) {
         for (int32_t x = 0; x < 8; ++x)
-            again += Cell(x, y) == Mine ? '*' : char('0' + Cell(x, y));
+            again += Content(x, y) == Mine ? '*' : char('0' + Content(x, y));
         again += '/';
     }
     EXPECT_EQ(again, picture);

@@ -8,6 +8,7 @@
 #include <cstring>
 #include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "frame.h"
@@ -17,12 +18,8 @@
 
 namespace {
 
-int32_t& Cover(int32_t x, int32_t y) {
-    return Board.cover[x * BoardRows + y];
-}
-int32_t& Content(int32_t x, int32_t y) {
-    return Board.content[x * BoardRows + y];
-}
+// A board cell's column and row, compared as one.
+using Cell = std::pair<int32_t, int32_t>;
 
 // Client pixel in the middle of board cell (cx, cy).
 int32_t CellX(int32_t cx) {
@@ -74,23 +71,27 @@ class GameScreenTest : public ::testing::Test {
 };
 
 TEST_F(GameScreenTest, WindowIsSizedForTheBoardWithTheBoardAtTheLeft) {
-    const int32_t cases[][5] = {{4, 4, 2, 370, 168},
-                                {40, 25, 500, 819, 588},
-                                {15, 10, 12, 370, 288},
-                                {18, 5, 10, 379, 188}};
-    for (auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c[0] << "x" << c[1]);
-        BoardSettings = BoardSettingsRecord{c[0], c[1], c[2]};
+    struct Case {
+        BoardSettingsRecord board;
+        int32_t windowWidth, windowHeight;
+    };
+    const Case cases[] = {{{4, 4, 2}, 370, 168},
+                          {{40, 25, 500}, 819, 588},
+                          {{15, 10, 12}, 370, 288},
+                          {{18, 5, 10}, 379, 188}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.board.width << "x" << c.board.height);
+        BoardSettings = c.board;
         ScriptEndAt(ScriptClock() + 100);
         StartRound();
-        EXPECT_EQ(QuibWindow.Width, c[3]);
-        EXPECT_EQ(QuibWindow.Height, c[4]);
-        EXPECT_EQ(ScriptWindow().width, c[3]);
-        EXPECT_EQ(ScriptWindow().height, c[4]);
+        EXPECT_EQ(QuibWindow.Width, c.windowWidth);
+        EXPECT_EQ(QuibWindow.Height, c.windowHeight);
+        EXPECT_EQ(ScriptWindow().width, c.windowWidth);
+        EXPECT_EQ(ScriptWindow().height, c.windowHeight);
         EXPECT_EQ(TitleBarResult, CloseButton);
         EXPECT_EQ(QuibWindow.BackColour.red, 195);
         EXPECT_TRUE(ShownTile(0, 0, 1));
-        EXPECT_TRUE(ShownTile(c[0] - 1, c[1] - 1, 1));
+        EXPECT_TRUE(ShownTile(c.board.width - 1, c.board.height - 1, 1));
         StartUpForScreens("game");
     }
     Options.starBackground = 1;
@@ -111,19 +112,19 @@ TEST_F(GameScreenTest, WindowIsSizedForTheBoardWithTheBoardAtTheLeft) {
 
 TEST_F(GameScreenTest, PressPositionsMapToCellsByRoundingDown) {
     int32_t cx = 0, cy = 0;
-    EXPECT_EQ(PointerToCell(10, 78, &cx, &cy), 1);
-    EXPECT_EQ(cx * 100 + cy, 0);
-    EXPECT_EQ(PointerToCell(29, 97, &cx, &cy), 1);
-    EXPECT_EQ(cx * 100 + cy, 0);
-    EXPECT_EQ(PointerToCell(30, 98, &cx, &cy), 1);
-    EXPECT_EQ(cx * 100 + cy, 101);
-    EXPECT_EQ(PointerToCell(9, 80, &cx, &cy), 0);
+    EXPECT_EQ(PointerToCell(10, 78, &cx, &cy), OnBoard);
+    EXPECT_EQ(Cell(cx, cy), Cell(0, 0));
+    EXPECT_EQ(PointerToCell(29, 97, &cx, &cy), OnBoard);
+    EXPECT_EQ(Cell(cx, cy), Cell(0, 0));
+    EXPECT_EQ(PointerToCell(30, 98, &cx, &cy), OnBoard);
+    EXPECT_EQ(Cell(cx, cy), Cell(1, 1));
+    EXPECT_EQ(PointerToCell(9, 80, &cx, &cy), OffBoard);
     EXPECT_EQ(cx, -1); // not cut to 0, as truncating division would
-    EXPECT_EQ(PointerToCell(20, 77, &cx, &cy), 0);
+    EXPECT_EQ(PointerToCell(20, 77, &cx, &cy), OffBoard);
     EXPECT_EQ(cy, -1); // above the board
-    EXPECT_EQ(PointerToCell(309, 277, &cx, &cy), 1);
-    EXPECT_EQ(cx * 100 + cy, 1409);
-    EXPECT_EQ(PointerToCell(310, 100, &cx, &cy), 0); // right of a 15-column board
+    EXPECT_EQ(PointerToCell(309, 277, &cx, &cy), OnBoard);
+    EXPECT_EQ(Cell(cx, cy), Cell(14, 9));
+    EXPECT_EQ(PointerToCell(310, 100, &cx, &cy), OffBoard); // right of a 15-column board
 
     // The same positions pressed with the right button on a running round.
     uint32_t t = ScriptClick(100, 10, 78, 2);

@@ -18,6 +18,14 @@ int32_t Index(int32_t x, int32_t y) {
 
 } // namespace
 
+int32_t& Cover(int32_t x, int32_t y) {
+    return Board.cover[Index(x, y)];
+}
+
+int32_t& Content(int32_t x, int32_t y) {
+    return Board.content[Index(x, y)];
+}
+
 void BuildBoard(const std::vector<std::string>& rows) {
     BoardSettings.height = int32_t(rows.size());
     BoardSettings.width = int32_t(rows[0].size());

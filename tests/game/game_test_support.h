@@ -7,6 +7,10 @@
 
 #include "game.h"
 
+// The cover and the content of board cell (x, y) of the running round, to read or to set.
+int32_t& Cover(int32_t x, int32_t y);
+int32_t& Content(int32_t x, int32_t y);
+
 // Builds a round's board from rows of text: '*' a mine, any other character a free cell.
 // Sets BoardSettings to the picture's size and the mine count, clears the grids, writes the
 // counts and sets MinesLeft to the mines, as the round set-up leaves them.

@@ -6,13 +6,6 @@
 
 namespace {
 
-int32_t& Cover(int32_t x, int32_t y) {
-    return Board.cover[x * BoardRows + y];
-}
-int32_t& Content(int32_t x, int32_t y) {
-    return Board.content[x * BoardRows + y];
-}
-
 class RulesTest : public ::testing::Test {
   protected:
     void SetUp() override { ResetGameState(); }

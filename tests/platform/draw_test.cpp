@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "back_buffer_fixture.h"
 #include "platform.h"
 #include "platform_state.h"
 
@@ -15,15 +16,8 @@ namespace {
 
 constexpr uint32_t White = 0xFFFFFFu;
 
-class DrawTest : public ::testing::Test {
+class DrawTest : public BackBufferTest {
   protected:
-    void SetUp() override {
-        ResetPlatformState();
-        CreateBackBuffer(850, 600);
-        ASSERT_NE(BeginDrawing(BackBufferOutput()), 0);
-    }
-    void TearDown() override { ResetPlatformState(); }
-
     static uint32_t Pixel(int32_t x, int32_t y) {
         return BackBuffer.pixels[size_t(y) * size_t(BackBuffer.width) + size_t(x)];
     }

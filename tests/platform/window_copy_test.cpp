@@ -5,19 +5,13 @@
 #include <utility>
 #include <vector>
 
+#include "back_buffer_fixture.h"
 #include "platform_state.h"
 
 namespace {
 
-class WindowCopyTest : public ::testing::Test {
+class WindowCopyTest : public BackBufferTest {
   protected:
-    void SetUp() override {
-        ResetPlatformState();
-        CreateBackBuffer(850, 600);
-        ASSERT_NE(BeginDrawing(BackBufferOutput()), 0);
-    }
-    void TearDown() override { ResetPlatformState(); }
-
     // The runs of the next present of a client area of width x height, as (first, count).
     static std::vector<std::pair<int32_t, int32_t>> Present(int32_t width, int32_t height) {
         std::vector<std::pair<int32_t, int32_t>> runs;
