@@ -31,8 +31,8 @@ target_link_options(tessaroc PRIVATE
   -sENVIRONMENT=web
   -sEXIT_RUNTIME=0
   "-sEXPORTED_FUNCTIONS=[_main,_malloc,_free]"
-  --preload-file ${CMAKE_BINARY_DIR}/GFX@/tessaroc/GFX
-  --preload-file ${TESSAROC_GLYPH_FILE}@/tessaroc/tessaroc-glyphs.dat)
+  "SHELL:--preload-file ${CMAKE_BINARY_DIR}/GFX@/tessaroc/GFX"
+  "SHELL:--preload-file ${TESSAROC_GLYPH_FILE}@/tessaroc/tessaroc-glyphs.dat")
 set_target_properties(tessaroc PROPERTIES LINK_DEPENDS ${TESSAROC_GLYPH_FILE})
 
 # The static bundle in web/ and its archive tessaroc-web.zip: the page, the program, its

@@ -1,0 +1,63 @@
+// Starts Tessaroc on the page: checks what the browser needs, loads the program, says in one
+// German sentence what went wrong, offers a new start when the game ends, and registers the
+// service worker that keeps the bundle for playing offline.
+"use strict";
+
+(function () {
+  const message = document.getElementById("message");
+  const messageText = document.getElementById("message-text");
+  const restart = document.getElementById("restart");
+  const note = document.getElementById("note");
+  let failed = false;
+
+  function say(text, offerRestart) {
+    messageText.textContent = text;
+    restart.hidden = !offerRestart;
+    message.hidden = false;
+  }
+
+  function fail(text) {
+    if (failed) return;
+    failed = true;
+    document.getElementById("game").style.visibility = "hidden";
+    say(text, false);
+  }
+
+  const loadFailure = "Tessaroc konnte nicht geladen werden: eine Datei des Spiels fehlt oder ist beschädigt.";
+
+  if (typeof WebAssembly !== "object" || typeof WebAssembly.instantiate !== "function") {
+    fail("Dieser Browser kann Tessaroc nicht spielen, weil ihm WebAssembly fehlt.");
+    return;
+  }
+
+  restart.addEventListener("click", function () { location.reload(); });
+
+  window.Module = {
+    locateFile: function (name) { return name; },
+    // The game's messages on stderr are the console's.
+    print: function (text) { console.log(text); },
+    printErr: function (text) { console.warn(text); },
+    onAbort: function () { fail(loadFailure); },
+    tessarocStorageRefused: function () {
+      note.textContent = "Einstellungen und Bestzeiten werden in diesem Browser nicht gespeichert.";
+      note.hidden = false;
+    },
+    tessarocEnded: function () {
+      note.hidden = true;
+      say("Tessaroc wurde beendet.", true);
+    },
+  };
+
+  window.addEventListener("error", function (event) {
+    if (event.target && event.target.tagName === "SCRIPT") fail(loadFailure);
+  }, true);
+
+  const script = document.createElement("script");
+  script.src = "tessaroc.js";
+  script.onerror = function () { fail(loadFailure); };
+  document.body.appendChild(script);
+
+  if ("serviceWorker" in navigator && window.isSecureContext) {
+    navigator.serviceWorker.register("sw.js").catch(function () {});
+  }
+})();
