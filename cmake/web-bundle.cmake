@@ -20,7 +20,8 @@ add_custom_target(glyphs ALL DEPENDS ${TESSAROC_GLYPH_FILE})
 # a wait for an event sleep through Asyncify until the browser's next animation frame or
 # event, so each EM_JS function that sleeps is named among the imports that may.
 tessaroc_backend(platform_web platform/window/web platform)
-add_executable(tessaroc setup/main.cpp)
+# setup/web: what the browser tests read of the running game.
+add_executable(tessaroc setup/main.cpp setup/web/test_hooks.cpp)
 target_link_libraries(tessaroc PRIVATE setup platform_web)
 add_dependencies(tessaroc artwork glyphs)
 target_link_options(tessaroc PRIVATE
@@ -30,7 +31,7 @@ target_link_options(tessaroc PRIVATE
   -sALLOW_MEMORY_GROWTH=1
   -sENVIRONMENT=web
   -sEXIT_RUNTIME=0
-  "-sEXPORTED_FUNCTIONS=[_main,_malloc,_free]"
+  "-sEXPORTED_FUNCTIONS=[_main,_malloc,_free,_tessaroc_test_cell,_tessaroc_test_value,_tessaroc_page_leaving]"
   "SHELL:--preload-file ${CMAKE_BINARY_DIR}/GFX@/tessaroc/GFX"
   "SHELL:--preload-file ${TESSAROC_GLYPH_FILE}@/tessaroc/tessaroc-glyphs.dat")
 set_target_properties(tessaroc PROPERTIES LINK_DEPENDS ${TESSAROC_GLYPH_FILE})

@@ -49,9 +49,10 @@ EM_JS(int, web_storage_write, (const char* name, const uint8_t* bytes, int lengt
     }
 });
 
-// Sleeps until the Web Locks API grants the lock; its release waits in tessarocLocks.
+// Sleeps until the Web Locks API grants the lock; its release waits in tessarocLocks. No lock
+// while the page is going away, when nothing can wait.
 EM_JS(int, web_lock, (const char* name), {
-    if (typeof navigator === "undefined" || !navigator.locks) return 0;
+    if (typeof navigator === "undefined" || !navigator.locks || Module.tessarocLeaving) return 0;
     const lockName = "tessaroc:" + UTF8ToString(name);
     return Asyncify.handleSleep(function(wakeUp) {
         navigator.locks.request(lockName, function() {

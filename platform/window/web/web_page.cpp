@@ -13,13 +13,17 @@ EM_JS(int, web_open_page, (), {
     const desk = document.getElementById("desk");
     if (!canvas || !desk) return 0;
     const page = { canvas: canvas, desk: desk, context: canvas.getContext("2d"), queue: [],
-                   wake: null, scale: 1, pointer: { x: 0, y: 0, left: false }, touch: null };
+                   wake: null, scale: 1, touch: null,
+                   work: { frames: 0, ms: 0 }, firstFrameMs: 0 };
     Module.tessarocPage = page;
-    const push = function(kind, a, b, c, d) {
-        page.queue.push(kind, a | 0, b | 0, c | 0, d | 0);
+    // The program waiting for an event goes on once the handler has queued all of its own.
+    const wakeProgram = function() {
         if (page.wake) { const wake = page.wake; page.wake = null; wake(); }
     };
-    page.push = push;
+    const push = function(kind, a, b, c, d) {
+        page.queue.push(kind, a | 0, b | 0, c | 0, d | 0);
+        if (page.wake) queueMicrotask(wakeProgram);
+    };
     const at = function(event) {
         const box = desk.getBoundingClientRect();
         return [Math.floor((event.clientX - box.left) / page.scale),
@@ -30,12 +34,9 @@ EM_JS(int, web_open_page, (), {
         const p = at(event);
         push(3, event.shiftKey, event.ctrlKey, 0, 0);
         push(2, which, down, p[0], p[1]);
-        if (which === 1) page.pointer.left = down;
     };
     const move = function(event) {
         const p = at(event);
-        page.pointer.x = p[0];
-        page.pointer.y = p[1];
         push(1, p[0], p[1], 0, 0);
     };
     const touchHoldMs = 500, touchSlop = 8;
@@ -66,7 +67,7 @@ EM_JS(int, web_open_page, (), {
     canvas.addEventListener("pointerdown", function(event) {
         event.preventDefault();
         canvas.focus({ preventScroll: true });
-        canvas.setPointerCapture(event.pointerId);
+        try { canvas.setPointerCapture(event.pointerId); } catch (e) {}
         if (event.pointerType === "touch") { if (!page.touch) touchDown(event); return; }
         move(event);
         if (event.button >= 0 && event.button <= 2) button(event, buttonOf[event.button], 1);
@@ -106,8 +107,16 @@ EM_JS(int, web_open_page, (), {
     canvas.addEventListener("keyup", function(event) { key(event, 0); });
     canvas.addEventListener("blur", function() { push(5, 0, 0, 0, 0); });
     document.addEventListener("visibilitychange", function() {
-        if (page.wake) { const wake = page.wake; page.wake = null; wake(); }
+        wakeProgram();
+        if (document.hidden && page.frameStep) page.frameStep();
     });
+    // The page going away is the display going away: the program saves what it must now,
+    // without waiting for locks (nothing can wait any more).
+    page.leaving = function() {
+        Module.tessarocLeaving = true;
+        try { Module["_tessaroc_page_leaving"](); } finally { Module.tessarocLeaving = false; }
+    };
+    window.addEventListener("pagehide", page.leaving);
     canvas.focus({ preventScroll: true });
     return 1;
 });
@@ -120,10 +129,12 @@ EM_JS(int, web_take_events, (int* events, int capacity), {
     return count;
 });
 
+// The program goes on where it slept by running this again (Asyncify's rewind), which then
+// only ends the sleep: everything else belongs inside the start of the sleep.
 EM_JS(void, web_wait_event, (int ms), {
     const page = Module.tessarocPage;
-    if (page.queue.length > 0) return;
     Asyncify.handleSleep(function(wakeUp) {
+        if (page.queue.length > 0) { wakeUp(); return; }
         let done = false;
         const finish = function() { if (!done) { done = true; page.wake = null; wakeUp(); } };
         page.wake = finish;
@@ -131,15 +142,34 @@ EM_JS(void, web_wait_event, (int ms), {
     });
 });
 
+// Also counts the program's own work per frame (from the end of one wait to the start of the
+// next) in tessarocPage.work, for measurements.
 EM_JS(void, web_wait_frame, (double untilMs), {
+    const page = Module.tessarocPage;
     Asyncify.handleSleep(function(wakeUp) {
+        if (page.lastWake !== undefined) {
+            page.work.frames++;
+            page.work.ms += performance.now() - page.lastWake;
+        }
+        let done = false, timer = 0;
+        // A tab hidden meanwhile has no more animation frames: the wait goes on by the clock.
         const step = function() {
+            if (done) return;
+            clearTimeout(timer);
             const now = performance.now();
-            if (now >= untilMs - 0.5) { wakeUp(); return; }
-            if (document.hidden) setTimeout(step, untilMs - now);
-            else requestAnimationFrame(step);
+            if (now >= untilMs - 0.5) {
+                done = true;
+                page.frameStep = null;
+                page.lastWake = performance.now();
+                wakeUp();
+            } else if (document.hidden) {
+                timer = setTimeout(step, untilMs - now);
+            } else {
+                requestAnimationFrame(step);
+            }
         };
-        if (document.hidden) setTimeout(step, Math.max(0, untilMs - performance.now()));
+        page.frameStep = step;
+        if (document.hidden) timer = setTimeout(step, Math.max(0, untilMs - performance.now()));
         else requestAnimationFrame(step);
     });
 });

@@ -59,12 +59,16 @@ EM_JS(void, web_put_rows, (const uint8_t* rgba, int first, int count, int width)
     const page = Module.tessarocPage;
     const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * count * 4);
     page.context.putImageData(new ImageData(bytes, width, count), 0, first);
+    if (!page.firstFrameMs) page.firstFrameMs = performance.now();
 });
 
 // The program ended: the canvas goes, and the page offers to start it again.
 EM_JS(void, web_close_page, (), {
     const page = Module.tessarocPage;
-    if (page) page.canvas.style.visibility = "hidden";
+    if (page) {
+        page.canvas.style.visibility = "hidden";
+        window.removeEventListener("pagehide", page.leaving);
+    }
     if (Module["tessarocEnded"]) Module["tessarocEnded"]();
 });
 
@@ -212,6 +216,12 @@ int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int
     *x = 0;
     *y = 0;
     return 1;
+}
+
+// The page's pagehide event: the page is closed, reloaded or left while the program runs, as
+// when a desktop's display goes away; the program's handler saves the preferences.
+extern "C" EMSCRIPTEN_KEEPALIVE void tessaroc_page_leaving() {
+    RunDisplayLostHandler();
 }
 
 // End of the program: data files committed, the canvas hidden, the page offers a new start.
