@@ -37,7 +37,7 @@
     // The game's messages on stderr are the console's.
     print: function (text) { console.log(text); },
     printErr: function (text) { console.warn(text); },
-    onAbort: function () { fail(loadFailure); },
+    onAbort: stopped,
     tessarocStorageRefused: function () {
       note.textContent = "Einstellungen und Bestzeiten werden in diesem Browser nicht gespeichert.";
       note.hidden = false;
@@ -48,9 +48,23 @@
     },
   };
 
-  window.addEventListener("error", function (event) {
-    if (event.target && event.target.tagName === "SCRIPT") fail(loadFailure);
-  }, true);
+  // A file that does not arrive fails the start; an error after the first frame stopped the
+  // running game.
+  function started() {
+    return !!(Module.tessarocPage && Module.tessarocPage.firstFrameMs);
+  }
+  function stopped(event) {
+    const target = event && event.target;
+    if (target && target !== window && target.tagName !== "SCRIPT") return; // an image, say
+    if (started()) {
+      if (!failed) say("Tessaroc ist auf einen Fehler gestoßen und wurde angehalten.", true);
+      failed = true;
+    } else {
+      fail(loadFailure);
+    }
+  }
+  window.addEventListener("error", stopped, true);
+  window.addEventListener("unhandledrejection", stopped);
 
   const script = document.createElement("script");
   script.src = "tessaroc.js";

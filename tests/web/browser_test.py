@@ -53,8 +53,18 @@ def prefs_record(*values):
 
 
 class QuietHandler(http.server.SimpleHTTPRequestHandler):
+    def __init__(self, *args, missing=None, **kwargs):
+        self.missing = missing
+        super().__init__(*args, **kwargs)
+
     def log_message(self, *args):
         pass
+
+    def send_head(self):
+        if self.missing and self.path.split("?")[0] == "/" + self.missing:
+            self.send_error(404)
+            return None
+        return super().send_head()
 
     def end_headers(self):
         self.send_header("Cache-Control", "no-cache")
@@ -62,10 +72,11 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
 
 
 class Server:
-    """The bundle on a static server at 127.0.0.1 on a free port; stop() ends it."""
+    """The bundle on a static server at 127.0.0.1 on a free port; stop() ends it. A file
+    named as missing is answered with 404."""
 
-    def __init__(self, port=0):
-        handler = functools.partial(QuietHandler, directory=BUNDLE)
+    def __init__(self, port=0, missing=None):
+        handler = functools.partial(QuietHandler, directory=BUNDLE, missing=missing)
         socketserver.TCPServer.allow_reuse_address = True
         self.httpd = socketserver.ThreadingTCPServer(("127.0.0.1", port), handler)
         self.port = self.httpd.server_address[1]
@@ -103,11 +114,12 @@ def close_browser(driver):
 class Page:
     """One tab of the game: waits, input and what the page shows."""
 
-    def __init__(self, driver, url):
+    def __init__(self, driver, url, started=True):
         self.d = driver
         self.handle = driver.current_window_handle
         driver.get(url)
-        self.wait_for(lambda: self.js("return !!(Module.tessarocPage && Module.tessarocPage.firstFrameMs)"),
+        if started:
+            self.wait_for(lambda: self.js("return !!(Module.tessarocPage && Module.tessarocPage.firstFrameMs)"),
                       "the first frame")
 
     def js(self, script, *args):
@@ -269,10 +281,16 @@ class BrowserTest(unittest.TestCase):
             close_browser(d)
         self.server.stop()
 
-    def open(self, **kwargs):
+    def open(self, started=True, **kwargs):
         d = browser(**kwargs)
         self.drivers.append(d)
-        return Page(d, self.url)
+        return Page(d, self.url, started)
+
+    def message(self, page):
+        return page.wait_for(lambda: page.js(
+            "const m = document.getElementById('message');"
+            "return m.hidden ? '' : document.getElementById('message-text').textContent"),
+            "the page's message")
 
     def test_first_page_is_the_linux_programs_settings_screen(self):
         page = self.open()
@@ -346,6 +364,57 @@ class BrowserTest(unittest.TestCase):
         names = [n for n, t in top_list_entries(second.storage("TopList"))[:10]]
         self.assertIn(b"Anna", names)
         self.assertIn(b"Bert", names)
+
+    def test_the_title_bar_moves_the_window_which_comes_back_where_it_was_left(self):
+        page = self.open()
+        def mouse(kind, x, y, buttons):  # page pixels: the window moves under the pointer
+            page.cdp("Input.dispatchMouseEvent", {"type": kind, "x": x, "y": y, "button": "left",
+                                                  "buttons": buttons, "clickCount": 1})
+        mouse("mouseMoved", 100.5, 10.5, 0)
+        mouse("mousePressed", 100.5, 10.5, 1)
+        for step in range(1, 11):
+            time.sleep(0.03)
+            mouse("mouseMoved", 100.5 + 20 * step, 10.5 + 19 * step, 1)
+        time.sleep(0.1)
+        mouse("mouseReleased", 300.5, 200.5, 0)
+        page.wait_for(lambda: (page.canvas()["left"], page.canvas()["top"]) == (200, 190),
+                      "the moved window")
+        page.click(355, 15)  # the close button ends the program
+        self.assertEqual(self.message(page), "Tessaroc wurde beendet.")
+        self.assertEqual(page.storage("Prefs"), prefs_record(0, 0, 0, 0, 15, 10, 12, 200, 190))
+        page.js("document.getElementById('restart').click()")
+        page = Page(page.d, self.url)
+        self.assertEqual((page.canvas()["left"], page.canvas()["top"]), (200, 190))
+
+    def test_a_place_outside_a_smaller_page_is_brought_back_into_view(self):
+        page = self.open()
+        width, height = page.js("return [innerWidth, innerHeight]")
+        # The title bar still on the page: the whole window is moved inside it.
+        for x, y, want in ((width - 100, height - 20, (width - 370, height - 310)),
+                           (3000, 2000, (0, 0))):  # off the page: the desktop's corner
+            # Written on another page of the origin: the game saves its own on leaving.
+            page.d.get(self.url + "manifest.webmanifest")
+            page.d.execute_script("localStorage.setItem('tessaroc:Prefs', arguments[0])",
+                                  prefs_record(0, 0, 0, 0, 15, 10, 12, x, y).decode("latin-1"))
+            page = Page(page.d, self.url)
+            c = page.canvas()
+            self.assertEqual((c["left"], c["top"]), want)
+
+    def test_without_webassembly_or_a_file_the_page_says_so(self):
+        page = self.open(started=False)
+        page.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": "delete window.WebAssembly;"})
+        page.d.get(self.url)
+        self.assertEqual(self.message(page),
+                         "Dieser Browser kann Tessaroc nicht spielen, weil ihm WebAssembly fehlt.")
+        for missing in ("tessaroc.wasm", "tessaroc.data", "tessaroc.js"):
+            server = Server(missing=missing)
+            try:
+                other = self.open(started=False)
+                other.d.get("http://127.0.0.1:%d/" % server.port)
+                self.assertEqual(self.message(other), "Tessaroc konnte nicht geladen werden: "
+                                 "eine Datei des Spiels fehlt oder ist beschädigt.", missing)
+            finally:
+                server.stop()
 
     def test_storage_refused_plays_and_says_it_keeps_nothing(self):
         page = self.open(block_storage=True)

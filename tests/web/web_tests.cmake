@@ -48,3 +48,9 @@ tessaroc_web_test(test_web_game LIBS game platform_script
           support/screen_support.cpp)
 tessaroc_web_test(test_web_setup LIBS setup platform_script
   SOURCES setup/reference_frames_test.cpp setup/program_run.cpp support/screen_support.cpp)
+
+# The page in a real browser: headless Chromium on the bundle, served from 127.0.0.1.
+add_test(NAME web_browser
+         COMMAND /usr/bin/python3 ${test_dir}/web/browser_test.py ${CMAKE_BINARY_DIR}/web
+                 ${PROJECT_SOURCE_DIR})
+set_tests_properties(web_browser PROPERTIES RUN_SERIAL ON LABELS web_browser TIMEOUT 600)
