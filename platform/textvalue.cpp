@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <string>
 #include <limits>
+#include <string>
 
 #include "platform_state.h"
 
@@ -88,8 +88,7 @@ Text IntToText(int32_t value) {
 // Six decimals as printf's "%f" writes the float (promoted to double), always with a point.
 Text FloatToText(float value) {
     char buffer[400];
-    const int length =
-        std::snprintf(buffer, sizeof buffer, "%.6f", static_cast<double>(value));
+    const int length = std::snprintf(buffer, sizeof buffer, "%.6f", static_cast<double>(value));
     const char* point = std::localeconv()->decimal_point;
     const size_t pointLength = std::strlen(point);
     Text text;

@@ -21,7 +21,7 @@ struct ProgramFont {
 
 // The screens' fonts (setup) and the title bar's (frame), as their LoadFontSlot calls ask.
 constexpr ProgramFont ProgramFonts[] = {
-    {"Arial", 14, true, false}, {"Arial", 10, true, false},  {"Arial", 9, true, false},
+    {"Arial", 14, true, false},  {"Arial", 10, true, false}, {"Arial", 9, true, false},
     {"Verdana", 8, true, false}, {"Arial", 9, false, true},
 };
 

@@ -195,11 +195,13 @@ class Page:
         self.mouse("mouseReleased", x, y, button, 0)
 
     def key(self, code, key, vk, shift=False, hold=0.06):
+        """A key held and let go as a person types: the next key comes a moment later."""
         params = {"code": code, "key": key, "windowsVirtualKeyCode": vk,
                   "modifiers": 8 if shift else 0}
         self.cdp("Input.dispatchKeyEvent", dict(params, type="rawKeyDown"))
         time.sleep(hold)
         self.cdp("Input.dispatchKeyEvent", dict(params, type="keyUp"))
+        time.sleep(0.08)
 
     def shift(self, down):
         self.cdp("Input.dispatchKeyEvent", {"type": "rawKeyDown" if down else "keyUp",

@@ -4,7 +4,7 @@ set(test_dir ${CMAKE_CURRENT_SOURCE_DIR})
 
 # Node reads the machine's files (NODERAWFS); the program's .wasm is inside its .js, as
 # Debian 12's loader cannot fetch a plain path under the Node on these machines.
-set(web_test_link_options -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sSINGLE_FILE=1
+set(web_test_link_options -O1 -sNODERAWFS=1 -sALLOW_MEMORY_GROWTH=1 -sSINGLE_FILE=1
     -sEXIT_RUNTIME=1 -sTOTAL_STACK=4MB)
 
 # The glyph file beside the test programs, where the text service looks for it.
@@ -39,7 +39,7 @@ endfunction()
 
 tessaroc_web_test(test_web_platform LIBS platform platform_script
   SOURCES platform/textvalue_test.cpp platform/bmp_test.cpp platform/datafile_test.cpp
-          platform/codepage_test.cpp
+          platform/codepage_test.cpp web/glyph_file_test.cpp
   # Emscripten's C++ library sets a file's time wrongly, so the first cannot age its files;
   # stderr goes to Node's console, not to a descriptor gtest can capture.
   FILTER -DataFileTest.StaleTemporariesOfTheFileAreRemovedWhenItIsOpened:DataFileTest.AFailedSaveIsOneLineOnStderrNamingTheFile)

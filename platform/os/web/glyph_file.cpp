@@ -124,8 +124,8 @@ std::vector<uint8_t> GlyphFileBytes(const std::vector<uint8_t>& fonts, uint32_t 
 bool ParseGlyphFile(const std::vector<uint8_t>& bytes, std::vector<GlyphFont>& fonts) {
     fonts.clear();
     Reader in{bytes};
-    const bool magic = in.Has(4) && bytes[0] == 'T' && bytes[1] == 'G' && bytes[2] == 'L' &&
-                       bytes[3] == 'Y';
+    const bool magic =
+        in.Has(4) && bytes[0] == 'T' && bytes[1] == 'G' && bytes[2] == 'L' && bytes[3] == 'Y';
     in.at = magic ? 4 : 0;
     if (!magic || in.U32() != GlyphFileVersion) return false;
     const uint32_t count = in.U32();

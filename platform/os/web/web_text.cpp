@@ -35,8 +35,7 @@ GlyphStore& Store() {
 }
 
 bool SameRequest(const SystemFontRequest& a, const SystemFontRequest& b) {
-    return a.face == b.face && a.emPixels == b.emPixels && a.bold == b.bold &&
-           a.italic == b.italic;
+    return a.face == b.face && a.emPixels == b.emPixels && a.bold == b.bold && a.italic == b.italic;
 }
 
 } // namespace
@@ -56,10 +55,9 @@ std::shared_ptr<SystemFont> OpenSystemFont(const SystemFontRequest& request,
         opened->font = &font;
         return opened;
     }
-    *failure = store.failure.empty()
-                   ? "the glyph file has no pictures of it at " + std::to_string(request.emPixels) +
-                         " pixels"
-                   : store.failure;
+    *failure = store.failure.empty() ? "the glyph file has no pictures of it at " +
+                                           std::to_string(request.emPixels) + " pixels"
+                                     : store.failure;
     return nullptr;
 }
 
