@@ -19,6 +19,10 @@ void Post(const WebEvent& event) {
         WebPointer.x = event.c;
         WebPointer.y = event.d;
         if (event.a == 1) WebPointer.leftHeld = event.b != 0;
+        if (event.a == 1 && event.b == 0) {
+            WebPointer.leftUpX = event.c;
+            WebPointer.leftUpY = event.d;
+        }
         PostButton(event.a, event.b != 0, event.c, event.d);
         break;
     case WebModifiers:
@@ -65,7 +69,8 @@ void CursorScreenPosition(int32_t* x, int32_t* y) {
 
 // DragQuibWindow: while the left button is held the canvas follows the pointer's motion
 // since the last event the game took, moved whenever the page reports motion; nothing is
-// presented meanwhile. Returns when the button goes up (at once when it already is).
+// presented meanwhile. Returns when the button goes up, with the window where the pointer
+// was then (a drag the page reported whole before the game took its press moves it too).
 void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2) {
     (void)window, (void)param2;
     if (message != MessageNcLeftDown || param1 != HitCaption || !WebWindow.open) return;
@@ -79,6 +84,8 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
         const int32_t x = startX + WebPointer.x - anchorX, y = startY + WebPointer.y - anchorY;
         if (x != WebWindow.x || y != WebWindow.y) MoveWebWindow(x, y);
     }
+    if (!WebPointer.leftHeld)
+        MoveWebWindow(startX + WebPointer.leftUpX - anchorX, startY + WebPointer.leftUpY - anchorY);
     FinishWindowMove(WebPointer.x, WebPointer.y);
 }
 

@@ -16,10 +16,12 @@ struct WebWindowRecord {
 };
 extern WebWindowRecord WebWindow;
 
-// The pointer as the page last reported it: desktop pixels and the left button.
+// The pointer as the page last reported it: desktop pixels and the left button, and where the
+// left button last went up.
 struct WebPointerRecord {
     int32_t x = 0, y = 0;
     bool leftHeld = false;
+    int32_t leftUpX = 0, leftUpY = 0;
 };
 extern WebPointerRecord WebPointer;
 
