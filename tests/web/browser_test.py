@@ -88,13 +88,14 @@ class Server:
         self.httpd.server_close()
 
 
-def browser(block_storage=False, width=900, height=700):
+def browser(block_storage=False, width=900, height=700, pixel_ratio=1):
     options = webdriver.ChromeOptions()
     profile = tempfile.mkdtemp(prefix="tessaroc-chromium-")
     for arg in ["--headless=new", "--no-sandbox", "--disable-gpu", "--no-first-run",
                 "--disable-background-networking", "--disable-component-update",
                 "--disable-sync", "--user-data-dir=" + profile,
-                "--window-size=%d,%d" % (width, height), "--force-device-scale-factor=1"]:
+                "--window-size=%d,%d" % (width, height),
+                "--force-device-scale-factor=%d" % pixel_ratio]:
         options.add_argument(arg)
     if block_storage:
         options.add_experimental_option(
@@ -425,6 +426,27 @@ class BrowserTest(unittest.TestCase):
                                  "eine Datei des Spiels fehlt oder ist beschädigt.", missing)
             finally:
                 server.stop()
+
+    def test_the_window_is_drawn_crisp_on_a_dense_screen_and_shrunk_on_a_narrow_one(self):
+        dense = self.open(pixel_ratio=2)
+        c = dense.canvas()
+        # Each game pixel two device pixels, as the backing store's own pixels.
+        self.assertEqual(dense.js("return devicePixelRatio") * c["scale"], 2)
+        self.assertEqual(dense.js("return getComputedStyle(document.getElementById('game'))"
+                                  ".imageRendering"), "pixelated")
+        narrow = self.open(started=False)  # a phone's width, narrower than a desktop window
+        narrow.cdp("Emulation.setDeviceMetricsOverride",
+                   {"width": 320, "height": 640, "deviceScaleFactor": 1, "mobile": False})
+        narrow = Page(narrow.d, self.url)
+        room = narrow.js("return innerWidth")
+        self.assertLess(room, 370)
+        self.assertLessEqual(narrow.js("return document.getElementById('game')"
+                                       ".getBoundingClientRect().width"), room)
+        narrow.start_round(1)  # presses land on the shrunk controls
+        self.assertLessEqual(narrow.js("return document.getElementById('game')"
+                                       ".getBoundingClientRect().right"), room + 0.5)
+        narrow.click(*cell_point(19, 14), button="right")
+        narrow.wait_for(lambda: narrow.cell(19, 14) // 100 == 1, "the mark on the shrunk board")
 
     def test_storage_refused_plays_and_says_it_keeps_nothing(self):
         page = self.open(block_storage=True)

@@ -15,33 +15,45 @@ WebPointerRecord WebPointer;
 // clang-format off
 
 // The page scale (CSS pixels per game pixel): a whole number of device pixels a game pixel
-// where the viewport has room for the window, else whatever fits its width.
+// where the viewport has room for the window, else whatever fits its width. Chosen again for
+// each new size of the window and of the viewport.
 EM_JS(void, web_choose_scale, (int width), {
     const page = Module.tessarocPage;
-    const ratio = window.devicePixelRatio || 1;
-    let scale = Math.max(1, Math.round(ratio)) / ratio;
-    const room = page.desk.clientWidth;
-    if (width * scale > room && room > 0) scale = room / width;
-    page.scale = scale;
+    page.chooseScale = function(w) {
+        const ratio = window.devicePixelRatio || 1;
+        let scale = Math.max(1, Math.round(ratio)) / ratio;
+        const room = page.desk.clientWidth;
+        if (w * scale > room && room > 0) scale = room / w;
+        page.scale = scale;
+    };
+    page.chooseScale(width);
 });
 
 // Sizes the canvas (its backing store is the client area in game pixels) and puts it at
-// (x, y) desktop pixels; the note under it follows.
+// (x, y) desktop pixels; the note under it follows. A new size of the viewport places it
+// again at the scale chosen for it.
 EM_JS(void, web_place_canvas, (int x, int y, int width, int height, int visible), {
     const page = Module.tessarocPage;
-    const canvas = page.canvas;
-    if (canvas.width !== width) canvas.width = width;
-    if (canvas.height !== height) canvas.height = height;
-    const s = page.scale;
-    canvas.style.width = (width * s) + "px";
-    canvas.style.height = (height * s) + "px";
-    canvas.style.left = (x * s) + "px";
-    canvas.style.top = (y * s) + "px";
-    canvas.style.visibility = visible ? "visible" : "hidden";
-    const note = document.getElementById("note");
-    if (note) {
-        note.style.left = (x * s) + "px";
-        note.style.top = ((y + height) * s + 4) + "px";
+    page.place = function() {
+        const canvas = page.canvas;
+        if (canvas.width !== width) canvas.width = width;
+        if (canvas.height !== height) canvas.height = height;
+        const s = page.scale;
+        canvas.style.width = (width * s) + "px";
+        canvas.style.height = (height * s) + "px";
+        canvas.style.left = (x * s) + "px";
+        canvas.style.top = (y * s) + "px";
+        canvas.style.visibility = visible ? "visible" : "hidden";
+        const note = document.getElementById("note");
+        if (note) {
+            note.style.left = (x * s) + "px";
+            note.style.top = ((y + height) * s + 4) + "px";
+        }
+    };
+    page.place();
+    if (!page.onResize) {
+        page.onResize = function() { page.chooseScale(page.canvas.width); page.place(); };
+        window.addEventListener("resize", page.onResize);
     }
 });
 
@@ -175,6 +187,7 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     if (!WebWindow.open) return;
     WebWindow.width = width;
     WebWindow.height = height;
+    web_choose_scale(std::max(width, 1));
     PlaceCanvas();
     ForgetShownFrame();
 }
