@@ -31,7 +31,7 @@ target_link_options(tessaroc PRIVATE
   -sALLOW_MEMORY_GROWTH=1
   -sENVIRONMENT=web
   -sEXIT_RUNTIME=0
-  "-sEXPORTED_FUNCTIONS=[_main,_malloc,_free,_tessaroc_test_cell,_tessaroc_test_value,_tessaroc_page_leaving]"
+  "-sEXPORTED_FUNCTIONS=[_main,_malloc,_free,_tessaroc_test_content,_tessaroc_test_cover,_tessaroc_test_value,_tessaroc_page_leaving]"
   "SHELL:--preload-file ${CMAKE_BINARY_DIR}/GFX@/tessaroc/GFX"
   "SHELL:--preload-file ${TESSAROC_GLYPH_FILE}@/tessaroc/tessaroc-glyphs.dat")
 set_target_properties(tessaroc PROPERTIES LINK_DEPENDS ${TESSAROC_GLYPH_FILE})

@@ -4,30 +4,51 @@
 
 #include "game_state.h"
 
-// Cell (x, y) of the board: its content plus 100 times its cover; -1 outside the board.
-extern "C" EMSCRIPTEN_KEEPALIVE int tessaroc_test_cell(int x, int y) {
-    if (x < 0 || y < 0 || x >= BoardSettings.width || y >= BoardSettings.height) return -1;
-    const int cell = x * BoardRows + y;
-    return Board.content[cell] + 100 * Board.cover[cell];
+namespace {
+
+bool OnBoard(int x, int y) {
+    return x >= 0 && y >= 0 && x < BoardSettings.width && y < BoardSettings.height;
 }
 
-// 0 the board's width, 1 its height, 2 its mines, 3 the round's state (1 won, -1 lost),
-// 4 mines left, 5 whether the clock waits for the first press, 6 hundredths on the clock.
+// What tessaroc_test_value answers.
+enum TestValue {
+    TestBoardWidth = 0,
+    TestBoardHeight = 1,
+    TestBoardMines = 2,
+    TestRoundState = 3,   // Running, Won or Lost
+    TestMinesLeft = 4,    //
+    TestClockWaiting = 5, // 1 while the clock waits for the first press
+    TestHundredths = 6,   // the clock in hundredths of a second
+};
+
+} // namespace
+
+// Cell (x, y) of the board: its content (0 empty, 1-8 count, Mine); -1 outside the board.
+extern "C" EMSCRIPTEN_KEEPALIVE int tessaroc_test_content(int x, int y) {
+    return OnBoard(x, y) ? Board.content[x * BoardRows + y] : -1;
+}
+
+// Cell (x, y) of the board: its cover (Covered, Flagged, Opened, Queried); -1 outside.
+extern "C" EMSCRIPTEN_KEEPALIVE int tessaroc_test_cover(int x, int y) {
+    return OnBoard(x, y) ? Board.cover[x * BoardRows + y] : -1;
+}
+
+// One value of the board or the round, named by TestValue.
 extern "C" EMSCRIPTEN_KEEPALIVE int tessaroc_test_value(int which) {
     switch (which) {
-    case 0:
+    case TestBoardWidth:
         return BoardSettings.width;
-    case 1:
+    case TestBoardHeight:
         return BoardSettings.height;
-    case 2:
+    case TestBoardMines:
         return BoardSettings.mines;
-    case 3:
+    case TestRoundState:
         return RoundState;
-    case 4:
+    case TestMinesLeft:
         return MinesLeft;
-    case 5:
+    case TestClockWaiting:
         return TimerIdle;
-    case 6:
+    case TestHundredths:
         return int(ElapsedSeconds * 100.0f + 0.5f);
     default:
         return 0;

@@ -32,6 +32,14 @@ FACE = (265, 50)
 EMPTY_SPOT = (250, 300)
 
 
+# What the page's test hook tessaroc_test_value answers (setup/web/test_hooks.cpp).
+BOARD_WIDTH, BOARD_HEIGHT, BOARD_MINES, ROUND_STATE, MINES_LEFT, CLOCK_WAITING, HUNDREDTHS = range(7)
+RUNNING, WON = 0, 1
+# A cell's cover and content as the game keeps them.
+COVERED, FLAGGED, OPENED = 0, 1, 2
+MINE = 10
+
+
 def cell_point(cx, cy):
     return 10 + 20 * cx + 5, 78 + 20 * cy + 5
 
@@ -145,15 +153,17 @@ class Page:
     def value(self, which):
         return self.js("return Module._tessaroc_test_value(arguments[0])", which)
 
-    def cell(self, x, y):
-        return self.js("return Module._tessaroc_test_cell(arguments[0], arguments[1])", x, y)
+    def cover(self, x, y):
+        return self.js("return Module._tessaroc_test_cover(arguments[0], arguments[1])", x, y)
 
     def board(self):
-        return self.js("""const w = Module._tessaroc_test_value(0), h = Module._tessaroc_test_value(1);
+        """Every cell as (x, y, content, cover)."""
+        return self.js("""const w = Module._tessaroc_test_value(arguments[0]);
+            const h = Module._tessaroc_test_value(arguments[1]);
             const cells = [];
             for (let x = 0; x < w; x++) for (let y = 0; y < h; y++)
-                cells.push([x, y, Module._tessaroc_test_cell(x, y)]);
-            return cells;""")
+                cells.push([x, y, Module._tessaroc_test_content(x, y), Module._tessaroc_test_cover(x, y)]);
+            return cells;""", BOARD_WIDTH, BOARD_HEIGHT)
 
     def frame_hash(self):
         return self.js("""const c = document.getElementById('game');
@@ -225,13 +235,15 @@ class Page:
         widths = [(15, 10), (20, 15), (25, 20), (40, 25)][preset]
         self.wait_for(self.size_is(max(370, 20 * widths[0] + 19), 20 * widths[1] + 88),
                       "the round's window")
-        self.wait_for(lambda: self.value(0) == widths[0] and self.value(5) == 1, "the board")
+        self.wait_for(lambda: self.value(BOARD_WIDTH) == widths[0] and
+                      self.value(CLOCK_WAITING) == 1, "the board")
 
     def win_round(self):
         """Opens every covered cell without a mine (mines are placed at the first press)."""
         first = True
-        while self.value(3) == 0:
-            todo = [(x, y) for x, y, v in self.board() if v % 100 != 10 and v // 100 == 0]
+        while self.value(ROUND_STATE) == RUNNING:
+            todo = [(x, y) for x, y, content, cover in self.board()
+                    if content != MINE and cover == COVERED]
             if first:
                 todo = todo[:1]
                 first = False
@@ -240,7 +252,7 @@ class Page:
             x, y = todo[0]
             self.click(*cell_point(x, y), hold=0.06)
             time.sleep(0.05)
-        self.wait_for(lambda: self.value(3) == 1, "the won round")
+        self.wait_for(lambda: self.value(ROUND_STATE) == WON, "the won round")
 
     def open_top_ten(self):
         """From the end screen of a won round: the face, then the top-ten screen."""
@@ -309,21 +321,21 @@ class BrowserTest(unittest.TestCase):
         page = self.open()
         page.start_round(1)
         self.assertEqual((page.canvas()["w"], page.canvas()["h"]), (419, 388))
-        self.assertEqual(page.value(4), 35)
+        self.assertEqual(page.value(MINES_LEFT), 35)
         # A right press marks a cell: the counter goes down, no menu opens.
         page.js("window.menus = 0; document.addEventListener('contextmenu', e => { if (!e.defaultPrevented) window.menus++; });")
         page.click(*cell_point(19, 14), button="right")
-        page.wait_for(lambda: page.cell(19, 14) // 100 == 1, "the mark")
-        self.assertEqual(page.value(4), 34)
+        page.wait_for(lambda: page.cover(19, 14) == FLAGGED, "the mark")
+        self.assertEqual(page.value(MINES_LEFT), 34)
         self.assertEqual(page.js("return window.menus"), 0)
         # The clock waits for the first left press, then runs on the real clock.
-        self.assertEqual(page.value(5), 1)
+        self.assertEqual(page.value(CLOCK_WAITING), 1)
         page.click(*cell_point(0, 0))
-        page.wait_for(lambda: page.value(5) == 0, "the running clock")
-        self.assertEqual(page.cell(0, 0) // 100, 2)
-        before = page.value(6)
+        page.wait_for(lambda: page.value(CLOCK_WAITING) == 0, "the running clock")
+        self.assertEqual(page.cover(0, 0), OPENED)
+        before = page.value(HUNDREDTHS)
         time.sleep(1.0)
-        self.assertGreater(page.value(6), before)
+        self.assertGreater(page.value(HUNDREDTHS), before)
 
     def test_a_won_round_keeps_its_name_and_time_over_a_reload(self):
         page = self.open()
@@ -439,7 +451,7 @@ class BrowserTest(unittest.TestCase):
         self.assertLessEqual(narrow.js("return document.getElementById('game')"
                                        ".getBoundingClientRect().right"), room + 0.5)
         narrow.click(*cell_point(19, 14), button="right")
-        narrow.wait_for(lambda: narrow.cell(19, 14) // 100 == 1, "the mark on the shrunk board")
+        narrow.wait_for(lambda: narrow.cover(19, 14) == FLAGGED, "the mark on the shrunk board")
 
     def test_storage_refused_plays_and_says_it_keeps_nothing(self):
         page = self.open(block_storage=True)
@@ -458,12 +470,12 @@ class BrowserTest(unittest.TestCase):
         page.touch("touchStart", x, y)
         time.sleep(0.8)
         page.touch("touchEnd", x, y)
-        page.wait_for(lambda: page.cell(5, 5) // 100 == 1, "the mark of the long touch")
+        page.wait_for(lambda: page.cover(5, 5) == FLAGGED, "the mark of the long touch")
         x, y = cell_point(0, 0)
         page.touch("touchStart", x, y)
         time.sleep(0.1)
         page.touch("touchEnd", x, y)
-        page.wait_for(lambda: page.cell(0, 0) // 100 == 2, "the cell opened by the tap")
+        page.wait_for(lambda: page.cover(0, 0) == OPENED, "the cell opened by the tap")
 
     def test_offline_after_the_first_visit(self):
         page = self.open()
