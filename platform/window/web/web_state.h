@@ -6,7 +6,7 @@
 
 struct WebWindowRecord {
     bool open = false;         // the page's canvas is taken
-    bool placed = false;       // CreateMainWindow has run
+    bool placed = false;       // shown: CreateMainWindow ran without StyleInvisible
     int32_t x = 0, y = 0;      // client origin on the page, desktop pixels
     int32_t width = 0;         // client size, game pixels
     int32_t height = 0;        //
