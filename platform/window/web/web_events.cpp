@@ -62,7 +62,11 @@ void BackendWaitForEvent(int32_t ms) {
     if (WebWindow.open) WaitForPageEvent(ms);
 }
 
+// The pointer where it is now, as a window system answers: what the page reported since the
+// last poll is handed to the core first (a hit test before the frame's poll would otherwise
+// judge a click just made at the pointer's previous place).
 void CursorScreenPosition(int32_t* x, int32_t* y) {
+    if (WebWindow.open) PumpPageEvents();
     *x = WebPointer.x;
     *y = WebPointer.y;
 }

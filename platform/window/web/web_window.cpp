@@ -132,9 +132,11 @@ int32_t TickCountMs() {
     return int32_t(uint32_t(uint64_t(emscripten_get_now())));
 }
 
-// The browser runs on meanwhile (its events queue up for the next poll).
+// The browser runs on meanwhile; what the page reported goes to the core, as after a present.
 void SleepMs(int32_t ms) {
-    if (ms > 0) emscripten_sleep(uint32_t(ms));
+    if (ms <= 0) return;
+    emscripten_sleep(uint32_t(ms));
+    if (WebWindow.open) PumpPageEvents();
 }
 
 // Start-up: takes the page's canvas (still hidden) and starts listening to the page.
@@ -195,6 +197,9 @@ void ResizeMainWindow(int32_t width, int32_t height) {
 // Every frame of every screen: the changed rows go to the canvas (none in a hidden tab, which
 // gets them all once it shows again), then the present waits for the browser's animation
 // frame at least 1/61 s after the last present returned (no catch-up after a slow frame).
+// What the page reported meanwhile goes to the core before the next frame begins, so the
+// frame's hit tests, which look at the core's queue before they poll, judge a click just made
+// where it was made.
 void PresentBackBuffer() {
     if (!WebWindow.open) return;
     if (PageHidden())
@@ -205,6 +210,7 @@ void PresentBackBuffer() {
     if (!WebWindow.pacing) return;
     WaitForFrame(WebWindow.lastReturnMs + 1000.0 / 61);
     WebWindow.lastReturnMs = emscripten_get_now();
+    PumpPageEvents();
 }
 
 void WindowDesktopPosition(int32_t* left, int32_t* top) {
