@@ -16,6 +16,7 @@ constexpr int32_t Schwer = 3;
 constexpr int32_t Brutal = 4;
 
 // The best-time file: data file number 1, "TopList" in the program folder, 1,124 bytes.
+inline const Text TopListFileName = "TopList";
 constexpr int32_t TopListFileNumber = 1;
 constexpr int32_t TopListFileSize = 1124;
 constexpr int32_t TopListNameWidth = 20; // bytes of a name field
@@ -34,8 +35,9 @@ int32_t LoadTopList(int32_t difficulty);
 // The top-ten screen, after loading: ranks the time text and inserts it with an empty name;
 // returns PlaceReached (1 to 10, or 11 for no place, which also closes the file).
 int32_t PlaceNewTime(const Text& timeText);
-// The name entry, on Enter: rewrites the current difficulty's block and closes the file.
-void SaveTopList();
+// The name entry, on Enter: rewrites the current difficulty's block and closes the file; 0
+// when the file could not be saved (it keeps what it held; DataFileFailure says why).
+int32_t SaveTopList();
 // The top-ten screen, when the program ends during the name entry: closes the file without
 // writing the list, so the new time is not kept.
 void AbandonTopList();

@@ -127,6 +127,18 @@ Text RepeatKeyText(const Text& keyText) {
     return result;
 }
 
+// The name entry, when Enter's save of the list failed: the screen's first line stops saying
+// only the place, and the player is told once what was lost and why.
+void TellUnsavedTime() {
+    const TopListEntry& entry = TopList.place[PlaceReached];
+    MessageText = "Bestzeit konnte nicht gespeichert werden !";
+    TellPlayer("Bestzeit nicht gespeichert",
+               "Deine Zeit " + entry.time + " (" + entry.name + ", " + IntToText(PlaceReached) +
+                   ". Platz) konnte nicht in " + SystemText(DataFolder() + TopListFileName) +
+                   " gespeichert werden: " + SystemText(DataFileFailure()) +
+                   ". Sie wird nicht behalten.");
+}
+
 } // namespace
 
 Text ReadNameKey() {
@@ -148,7 +160,7 @@ void EditName(const Text& keyText) {
         if (EnteredName.empty()) EnteredName = EmptyNameText;
         TopList.place[PlaceReached].name = EnteredName;
         EnteringName = 0;
-        SaveTopList();
+        if (SaveTopList() == 0) TellUnsavedTime();
     }
 }
 

@@ -6,7 +6,6 @@ namespace {
 // "TopList" layout: byte 0 reserved (never read or written), "xst" at 1 to 3, then four
 // blocks of ten entries, each entry a 20-byte name and an 8-byte time, both filled with
 // spaces on the right.
-const Text TopListFileName = "TopList";
 const Text TopListMarker = "xst";
 constexpr int32_t MarkerOffset = 1;
 constexpr int32_t FirstBlockOffset = 4;
@@ -71,15 +70,19 @@ void CompleteShortFile() {
 }
 
 // Makes the open file a whole list file: without the marker (a new empty file, or one of
-// other content) all four lists start anew; with it, a short file is completed.
-void PrepareFileBody() {
+// other content) all four lists start anew, once the old content is kept in a copy beside
+// it; with it, a short file is completed. False (nothing written) when a file without the
+// marker could not be kept: it is then left as it is.
+bool PrepareFileBody() {
     SeekDataFile(MarkerOffset);
-    if (ReadFieldText(TextLength(TopListMarker)) != TopListMarker) {
-        SeekDataFile(MarkerOffset);
-        WriteText(DefaultFileBody());
-    } else {
+    if (ReadFieldText(TextLength(TopListMarker)) == TopListMarker) {
         CompleteShortFile();
+        return true;
     }
+    if (!KeepDamagedDataFile()) return false;
+    SeekDataFile(MarkerOffset);
+    WriteText(DefaultFileBody());
+    return true;
 }
 
 void ReadBlock(int32_t difficulty, TopListTable& table) {
@@ -146,9 +149,12 @@ int32_t LoadTopList(int32_t difficulty) {
     if (difficulty < Leicht || difficulty > Brutal) return 0;
     AbandonTopList();
     if (OpenDataFile(TopListFileNumber, TopListFileName) == 0) return 0;
+    if (!PrepareFileBody()) {
+        CloseDataFile(TopListFileNumber);
+        return 0;
+    }
     TopListFile.difficulty = difficulty;
     TopListFile.open = 1;
-    PrepareFileBody();
     ReadBlock(difficulty, TopList);
     PreviousEntries = TopList;
     return 1;
@@ -168,20 +174,24 @@ int32_t PlaceNewTime(const Text& timeText) {
 // entry is ranked again into the list as the file holds it now, under the lock between
 // instances, so neither instance's new time is lost. Without other instances this writes
 // exactly TopList.
-void SaveTopList() {
-    if (TopListFile.open == 0) return;
+int32_t SaveTopList() {
+    if (TopListFile.open == 0) return 1;
     const int32_t difficulty = TopListFile.difficulty;
     TopListTable list = TopList;
     if (PlaceReached >= 1 && PlaceReached <= TopListPlaces && ReloadDataFile()) {
         const TopListEntry entry = TopList.place[PlaceReached];
-        PrepareFileBody();
+        if (!PrepareFileBody()) {
+            CloseDataFile(TopListFileNumber);
+            TopListFile.open = 0;
+            return 0;
+        }
         ReadBlock(difficulty, list);
         const int32_t place = RankTime(list, entry.time);
         if (place <= TopListPlaces) InsertEntry(list, place, entry);
     }
     WriteBlock(difficulty, list);
-    CloseDataFile(TopListFileNumber);
     TopListFile.open = 0;
+    return CloseDataFile(TopListFileNumber);
 }
 
 void AbandonTopList() {

@@ -3,7 +3,6 @@
 
 #include "frame.h"
 #include "frame_internal.h"
-#include "platform_state.h"
 
 using namespace quib;
 
@@ -59,7 +58,9 @@ void DrawGradientBox(int32_t left, int32_t top, int32_t right, int32_t bottom, i
     if (last < first) return;
     // Lines past the back buffer's far edge cannot show; stopping there keeps absurd
     // rectangles from looping billions of times.
-    int64_t visibleEnd = columns ? BackBuffer.width : BackBuffer.height;
+    int32_t bufferWidth = 0, bufferHeight = 0;
+    BackBufferSize(&bufferWidth, &bufferHeight);
+    int64_t visibleEnd = columns ? bufferWidth : bufferHeight;
     float n = static_cast<float>(last - first + 1);
     float stepRed = static_cast<float>(int64_t(red2) - red1) / n;
     float stepGreen = static_cast<float>(int64_t(green2) - green1) / n;

@@ -78,6 +78,10 @@ constexpr int32_t PointTableSlot = 4;
 // the title buttons, comes with the window). A sheet that cannot be read leaves its slot
 // empty and its pictures out.
 void LoadCellSheets();
+// Start-up, after LoadCellSheets: how many of the ten sheets (the title buttons' included)
+// loaded, and the file names of those left out ("TileSet.bmp, Points.bmp"; "" for none).
+int32_t LoadedSheetCount();
+Text LeftOutSheetNames();
 
 // Game screen, each frame: whether the board's sheet is loaded with all its cells.
 bool TileSetComplete();

@@ -14,6 +14,8 @@ struct RgbTriple {
     int32_t blue = 0;
 };
 
+// The quib window: the game's one borderless window, which draws its own frame, title bar
+// and title buttons and is moved by dragging that bar.
 struct QuibWindowRecord {
     Text Title;               // window title, drawn in the title bar
     int32_t X = 0;            // left edge on the desktop; rewritten after every drag

@@ -3,10 +3,10 @@
 
 // Press loops and the waits after a press on every screen: MouseButton takes one event per
 // call, so a backlog of queued events is worked off in order; once the queue has been found
-// empty twice in a row with no present between, its poll sleeps until the next event arrives
-// (waking at least every few milliseconds), so a held button costs next to no processor time
-// and the release is seen as it arrives. The level turns 0 at the release and at a quit,
-// which the answer tells apart.
+// empty in a run of polls with no present between (IdleFreePolls of the platform core), its
+// poll sleeps until the next event arrives (waking at least every few milliseconds), so a held
+// button costs next to no processor time and the release is seen as it arrives. The level turns 0
+// at the release and at a quit, which the answer tells apart.
 int32_t WaitForRelease(int32_t n) {
     while (MouseButton(n) != 0)
         continue;

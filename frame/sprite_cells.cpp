@@ -16,6 +16,13 @@ constexpr int32_t Buttons3Slot = 7;
 constexpr int32_t Buttons4Slot = 8;
 constexpr int32_t Buttons5Slot = 9;
 
+// The file of each sheet in the GFX folder, by slot; slot 0, the title-bar buttons, is loaded
+// by OpenQuibWindow.
+constexpr int32_t SheetCount = 10;
+const char* const SheetFileNames[SheetCount] = {
+    "Quibbuttons.bmp", "TileSet.bmp", "Buttons1.bmp", "Buttons2.bmp", "PointTable1.bmp",
+    "Points.bmp",      "Smileys.bmp", "Buttons3.bmp", "Buttons4.bmp", "Buttons5.bmp"};
+
 // Sets the slot's source to the cell and copies it opaquely with its top-left at (x, y).
 // Cells lie side by side (horizontal) or one below the other (vertical), numbered from 1.
 void BlitCell(int32_t slot, int32_t x, int32_t y, int32_t n, int32_t width, int32_t height,
@@ -30,13 +37,25 @@ void BlitCell(int32_t slot, int32_t x, int32_t y, int32_t n, int32_t width, int3
 } // namespace
 
 void LoadCellSheets() {
-    static const char* const sheets[] = {
-        "GFX\\TileSet.bmp",     "GFX\\Buttons1.bmp", "GFX\\Buttons2.bmp",
-        "GFX\\PointTable1.bmp", "GFX\\Points.bmp",   "GFX\\Smileys.bmp",
-        "GFX\\Buttons3.bmp",    "GFX\\Buttons4.bmp", "GFX\\Buttons5.bmp"};
-    int32_t slot = TileSetSlot;
-    for (const char* sheet : sheets)
-        LoadSpriteSheet(slot++, sheet, 0);
+    for (int32_t slot = TileSetSlot; slot < SheetCount; ++slot)
+        LoadSpriteSheet(slot, "GFX\\" + Text(SheetFileNames[slot]), 0);
+}
+
+int32_t LoadedSheetCount() {
+    int32_t loaded = 0;
+    for (int32_t slot = 0; slot < SheetCount; ++slot)
+        loaded += SpriteCovers(slot, 1, 1) ? 1 : 0;
+    return loaded;
+}
+
+Text LeftOutSheetNames() {
+    Text names;
+    for (int32_t slot = 0; slot < SheetCount; ++slot) {
+        if (SpriteCovers(slot, 1, 1)) continue;
+        if (!names.empty()) names += ", ";
+        names += SheetFileNames[slot];
+    }
+    return names;
 }
 
 // The game screen, each frame: whether the board's sheet holds all its 15 cells of 20 x 20,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
@@ -10,17 +11,32 @@
 
 #include "platform_state.h"
 
+// Makes the folder a portable program folder (its sheets' folder beside the program), which
+// keeps its data files itself, not in the per-user folder.
+inline void MakeFolderPortable(const std::string& folder) {
+    mkdir((folder + "GFX").c_str(), 0700);
+}
+
 // A private program folder for the target's files, made once per process: in memory
 // (/dev/shm) where the system has it, since a file is written and renamed for every input.
 inline const std::string& FuzzFolder(const char* target) {
     static const std::string folder = [target] {
         for (const char* base : {"/dev/shm/", "/tmp/"}) {
             std::string pattern = std::string(base) + "tessaroc-fuzz-" + target + "-XXXXXX";
-            if (mkdtemp(pattern.data()) != nullptr) return pattern + "/";
+            if (mkdtemp(pattern.data()) != nullptr) {
+                MakeFolderPortable(pattern + "/");
+                return pattern + "/";
+            }
         }
         std::abort();
     }();
     return folder;
+}
+
+// Before each input: the copy that the previous input's damaged file left, so that every
+// input finds the name free.
+inline void RemoveDamagedCopy(const std::string& path) {
+    unlink((path + ".damaged").c_str());
 }
 
 // Writes the input as the file at path, with plain system calls (no stdio buffer).

@@ -8,6 +8,7 @@
 #include <fstream>
 #include <string>
 
+#include "fuzz_files.h"
 #include "platform.h"
 #include "platform_state.h"
 #include "script_platform.h"
@@ -20,7 +21,9 @@ const std::string& FuzzProgramFolder() {
     static const std::string folder = [] {
         char name[] = "/tmp/tessaroc-fuzz-prefs-XXXXXX";
         const char* made = mkdtemp(name);
-        return std::string(made ? made : "/tmp") + "/";
+        if (made == nullptr) std::abort();
+        MakeFolderPortable(std::string(made) + "/");
+        return std::string(made) + "/";
     }();
     return folder;
 }
@@ -30,6 +33,7 @@ const std::string& FuzzProgramFolder() {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SkipDiskSync = true;
     const std::string& folder = FuzzProgramFolder();
+    RemoveDamagedCopy(folder + "Prefs");
     {
         std::ofstream out(folder + "Prefs", std::ios::binary | std::ios::trunc);
         out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));

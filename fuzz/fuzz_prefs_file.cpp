@@ -31,6 +31,7 @@ int32_t Flag(const uint8_t* data, size_t offset) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SkipDiskSync = true;
+    RemoveDamagedCopy(FuzzFolder("prefs-file") + "Prefs");
     WriteFuzzFile(FuzzFolder("prefs-file") + "Prefs", data, size);
     // Only what the reader fills is set to the start-up defaults: the whole frame state (its
     // star field) would cost more than the reading.

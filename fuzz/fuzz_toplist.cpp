@@ -5,6 +5,7 @@
 #include <string>
 
 #include "besttimes.h"
+#include "fuzz_files.h"
 #include "platform_state.h"
 
 namespace {
@@ -15,6 +16,7 @@ const std::string& FuzzFolder() {
         char pattern[] = "/tmp/tessaroc-fuzz-toplist-XXXXXX";
         const char* made = mkdtemp(pattern);
         if (made == nullptr) std::abort();
+        MakeFolderPortable(std::string(made) + "/");
         return std::string(made) + "/";
     }();
     return folder;
@@ -59,6 +61,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ResetPlatformState();
     ResetBestTimesState();
     SetProgramFolder(FuzzFolder());
+    RemoveDamagedCopy(path);
     WriteFile(path, input);
 
     // One difficulty per input keeps the runs short.

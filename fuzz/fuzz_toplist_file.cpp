@@ -24,6 +24,7 @@ std::string FieldOf(const uint8_t* data, size_t offset, size_t width) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     SkipDiskSync = true;
+    RemoveDamagedCopy(FuzzFolder("toplist-file") + "TopList");
     WriteFuzzFile(FuzzFolder("toplist-file") + "TopList", data, size);
     PrepareFuzzPlatform(FuzzFolder("toplist-file"));
     ResetBestTimesState();

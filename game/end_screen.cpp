@@ -11,9 +11,9 @@ void EndFrame() {
     int32_t y = MouseWindowY();
     if (MouseButton(1) != 0) {
         if (InFaceButton(x, y))
-            ButtonAction = TrackFaceButton(EndFace);
+            ButtonAction = TrackFaceButton(EndFace) != 0 ? FaceAction : NoAction;
         else if (InBackButton(x, y))
-            ButtonAction = 2 * TrackBackButton();
+            ButtonAction = TrackBackButton() != 0 ? BackAction : NoAction;
     }
     StepCounter();
     TitleBarResult = HandleTitleBar();
@@ -29,8 +29,8 @@ void EndScreen() {
     RevealBoard(RoundState);
     EndFace = RoundState == Lost ? 3 : 2;
     WaitForRelease(1);
-    ButtonAction = 0;
+    ButtonAction = NoAction;
     do {
         EndFrame();
-    } while (TitleBarResult != CloseButton && ButtonAction == 0);
+    } while (TitleBarResult != CloseButton && ButtonAction == NoAction);
 }

@@ -20,9 +20,11 @@ void CountNeighbours(int32_t width, int32_t height);
 // ---------------------------------------------------------------- rules (rules.cpp)
 // These act on the board of BoardSettings.width x BoardSettings.height.
 
-// The play loop, for a left press on a board cell: 0 nothing happened, 1 cells were
-// opened, 2 a mine was opened.
+// The play loop, for a left press on a board cell: what happened, one of the three below.
 int32_t OpenCell(int32_t x, int32_t y);
+constexpr int32_t OpenedNothing = 0; // off the board, marked or already open
+constexpr int32_t OpenedSafe = 1;    // the cell (and an empty cell's region) opened, no mine
+constexpr int32_t OpenedMine = 2;    // the cell held a mine
 // OpenCell, for a covered empty cell: opens its empty region and the numbered cells around it.
 void FloodOpen(int32_t x, int32_t y);
 // The play loop's marking rule for a right press: 1 when CycleMark may be called.
@@ -38,13 +40,14 @@ void RevealBoard(int32_t roundState);
 
 // The application flow's entry for a round (from the settings screen, after the face button
 // of the game or end screen): sizes the window, builds a fresh board from BoardSettings
-// and runs the play loop until a close request (TitleBarResult 1), a button
-// (ButtonAction 1 face = new round, 2 back = settings screen) or the end of the round
-// (RoundState Won or Lost, ButtonAction 0).
+// and runs the play loop until a close request (TitleBarResult CloseButton), a button
+// (ButtonAction FaceAction or BackAction) or the end of the round (RoundState Won or Lost,
+// ButtonAction NoAction).
 void StartRound();
 // The application flow's entry after StartRound returned with the round ended (TitleBarResult
-// not 1, ButtonAction 0, RoundState not Running): freezes the clock, reveals the board and
-// runs the end screen until TitleBarResult is 1 or ButtonAction is 1 (face) or 2 (back).
+// not CloseButton, ButtonAction NoAction, RoundState not Running): freezes the clock, reveals
+// the board and runs the end screen until TitleBarResult is CloseButton or ButtonAction is
+// FaceAction or BackAction.
 void EndScreen();
 
 // Game and end screen, every frame: the board's cells with their tiles, rows outer.
@@ -66,9 +69,11 @@ int32_t RoundRows();
 // Hit areas of the face button (247..283, 32..68) and the back button (300..350, 38..64).
 bool InFaceButton(int32_t x, int32_t y);
 bool InBackButton(int32_t x, int32_t y);
-// Turns client coordinates into a cell, rounding towards minus infinity; 1 when the cell
-// lies on the board of BoardSettings.
+// Turns client coordinates into a cell, rounding towards minus infinity: OnBoard when the
+// cell lies on the board of BoardSettings, else OffBoard (the cell is still set).
 int32_t PointerToCell(int32_t x, int32_t y, int32_t* cx, int32_t* cy);
+constexpr int32_t OffBoard = 0;
+constexpr int32_t OnBoard = 1;
 // Play frame and end of round: ElapsedSeconds from the tick count since StartTick.
 void ReadClock();
 // Play frame: TimeText from ElapsedSeconds, whole seconds and two decimals, cut not rounded.

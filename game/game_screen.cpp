@@ -80,7 +80,7 @@ void LeftPressOnCell(int32_t cx, int32_t cy) {
     int32_t result = OpenCell(cx, cy);
     if (TimerIdle == 1) StartTick = TickCountMs();
     TimerIdle = 0;
-    if (result == 2) {
+    if (result == OpenedMine) {
         RoundState = Lost;
     } else if (SafeCellsLeft() == 0) {
         RoundState = Won;
@@ -101,15 +101,15 @@ void PlayFrame() {
     int32_t right = MouseButton(2);
     int32_t cx = 0;
     int32_t cy = 0;
-    bool onBoard = PointerToCell(x, y, &cx, &cy) != 0;
+    bool onBoard = PointerToCell(x, y, &cx, &cy) == OnBoard;
     if (left != 0) {
         if (onBoard) {
             LeftPressOnCell(cx, cy);
         } else if (cy < 0) {
             if (InFaceButton(x, y))
-                ButtonAction = TrackFaceButton(1);
+                ButtonAction = TrackFaceButton(1) != 0 ? FaceAction : NoAction;
             else if (InBackButton(x, y))
-                ButtonAction = 2 * TrackBackButton();
+                ButtonAction = TrackBackButton() != 0 ? BackAction : NoAction;
         }
     }
     // Also after a left press that ended the round: its cell is open then, so the mark
@@ -156,7 +156,7 @@ void StartRound() {
     for (int32_t& shown : CounterShown)
         shown = 27;
     MinesLeft = mines;
-    ButtonAction = 0;
+    ButtonAction = NoAction;
     RoundState = Running;
     ElapsedSeconds = 0.0f;
     StartTick = 0;
@@ -164,7 +164,7 @@ void StartRound() {
 
     do {
         PlayFrame();
-    } while (TitleBarResult != CloseButton && RoundState == Running && ButtonAction == 0);
+    } while (TitleBarResult != CloseButton && RoundState == Running && ButtonAction == NoAction);
 }
 
 // The board's tiles hide the background fill and the stars under them: those are left out,
@@ -251,7 +251,7 @@ int32_t TrackBackButton() {
 int32_t PointerToCell(int32_t x, int32_t y, int32_t* cx, int32_t* cy) {
     *cx = FloorDiv(int64_t(x) - BoardLeft, TileSize);
     *cy = FloorDiv(int64_t(y) - BoardTop, TileSize);
-    return *cx >= 0 && *cx < RoundColumns() && *cy >= 0 && *cy < RoundRows() ? 1 : 0;
+    return *cx >= 0 && *cx < RoundColumns() && *cy >= 0 && *cy < RoundRows() ? OnBoard : OffBoard;
 }
 
 void ReadClock() {

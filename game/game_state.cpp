@@ -31,7 +31,7 @@ void ResetGameState() {
     MaxDensity = 0;
     BoardSettings = BoardSettingsRecord();
     Options = OptionsRecord();
-    ButtonAction = 0;
+    ButtonAction = NoAction;
     TitleBarResult = 0;
     std::memset(&Board, 0, sizeof Board);
     std::memset(FloodMark, 0, sizeof FloodMark);

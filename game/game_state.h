@@ -34,8 +34,12 @@ extern OptionsRecord Options;
 
 // ---------------------------------------------------------------- flow codes
 
-// What a push button chose in the current frame; 0 none (meaning per screen).
+// What a push button chose in the current frame: NoAction, or one of the screen's actions
+// (FaceAction and BackAction here, the settings screen's in setup.h).
 extern int32_t ButtonAction;
+constexpr int32_t NoAction = 0;
+constexpr int32_t FaceAction = 1; // game and end screen: the face button, a new round
+constexpr int32_t BackAction = 2; // game and end screen: the back button, the settings screen
 // What HandleTitleBar returned in the current frame: 0, 1 close, 4 roll up.
 extern int32_t TitleBarResult;
 
@@ -47,9 +51,14 @@ struct BoardRecord {
     int32_t content[BoardColumns * BoardRows]; // 0 empty, 1-8 count, 10 to 12 as below
 };
 extern BoardRecord Board;
-// Scratch grid of the flood opening (FloodOpen); not part of the round.
-// -1 mine, 0 empty unreached, 1 numbered unreached, 2 empty reached, 3 numbered reached.
+// Scratch grid of the flood opening (FloodOpen), one Flood* mark per cell; not part of the
+// round.
 extern int32_t FloodMark[BoardColumns * BoardRows];
+constexpr int32_t FloodMine = -1;           // holds a mine: never reached
+constexpr int32_t FloodEmpty = 0;           // empty, not reached yet
+constexpr int32_t FloodNumbered = 1;        // a neighbour count, not reached yet
+constexpr int32_t FloodEmptyReached = 2;    // empty and reached: opens, reaches its neighbours
+constexpr int32_t FloodNumberedReached = 3; // a neighbour count reached: opens, goes no further
 
 constexpr int32_t Covered = 0;
 constexpr int32_t Flagged = 1;
@@ -58,6 +67,11 @@ constexpr int32_t Queried = 3;
 constexpr int32_t Mine = 10;      // content: the cell holds a mine
 constexpr int32_t MineFound = 11; // content, end of round: a marked mine, or any after a win
 constexpr int32_t WrongMark = 12; // content, end of round: a marked cell without a mine
+
+// Whether a cell's content is a mine while the round runs (contents are then 0 to 8 or Mine).
+inline bool IsMine(int32_t content) {
+    return content >= Mine;
+}
 
 // The tiles DrawBoard last put in the back buffer, so that a frame whose board box nobody
 // else drew on copies only the cells whose tile changed.

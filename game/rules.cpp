@@ -18,15 +18,17 @@ bool FloodSweep(int32_t width, int32_t height) {
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
             int32_t i = CellIndex(x, y);
-            if (Board.cover[i] != Covered || Board.content[i] != 0 || FloodMark[i] != 2) continue;
+            if (Board.cover[i] != Covered || Board.content[i] != 0 ||
+                FloodMark[i] != FloodEmptyReached)
+                continue;
             for (int32_t d = 0; d < 8; ++d) {
                 if (!NeighbourOnBoard(x, y, d, width, height)) continue;
                 int32_t n = CellIndex(x + NeighbourDx[d], y + NeighbourDy[d]);
-                if (FloodMark[n] == 0) {
-                    FloodMark[n] = 2;
+                if (FloodMark[n] == FloodEmpty) {
+                    FloodMark[n] = FloodEmptyReached;
                     changed = true;
-                } else if (FloodMark[n] == 1) {
-                    FloodMark[n] = 3;
+                } else if (FloodMark[n] == FloodNumbered) {
+                    FloodMark[n] = FloodNumberedReached;
                     changed = true;
                 }
             }
@@ -38,16 +40,16 @@ bool FloodSweep(int32_t width, int32_t height) {
 } // namespace
 
 int32_t OpenCell(int32_t x, int32_t y) {
-    if (x < 0 || x >= RoundColumns() || y < 0 || y >= RoundRows()) return 0;
+    if (x < 0 || x >= RoundColumns() || y < 0 || y >= RoundRows()) return OpenedNothing;
     int32_t i = CellIndex(x, y);
-    if (Board.cover[i] != Covered) return 0; // marks protect, opened cells ignore the press
+    if (Board.cover[i] != Covered) return OpenedNothing; // marks protect, opened cells ignore
     int32_t content = Board.content[i];
     if (content == 0) {
         FloodOpen(x, y);
-        return 1;
+        return OpenedSafe;
     }
     Board.cover[i] = Opened;
-    return content == Mine ? 2 : 1;
+    return content == Mine ? OpenedMine : OpenedSafe;
 }
 
 void FloodOpen(int32_t x, int32_t y) {
@@ -57,17 +59,18 @@ void FloodOpen(int32_t x, int32_t y) {
     for (int32_t row = 0; row < height; ++row) {
         for (int32_t column = 0; column < width; ++column) {
             int32_t content = Board.content[CellIndex(column, row)];
-            FloodMark[CellIndex(column, row)] = content == 0 ? 0 : (content < 10 ? 1 : -1);
+            FloodMark[CellIndex(column, row)] =
+                content == 0 ? FloodEmpty : (IsMine(content) ? FloodMine : FloodNumbered);
         }
     }
-    FloodMark[CellIndex(x, y)] = 2;
+    FloodMark[CellIndex(x, y)] = FloodEmptyReached;
     // Within one sweep the opening runs right and down; each turn left or up takes another.
     while (FloodSweep(width, height)) {
     }
     for (int32_t row = 0; row < height; ++row) {
         for (int32_t column = 0; column < width; ++column) {
             int32_t i = CellIndex(column, row);
-            if (FloodMark[i] != 2 && FloodMark[i] != 3) continue;
+            if (FloodMark[i] != FloodEmptyReached && FloodMark[i] != FloodNumberedReached) continue;
             if (Board.cover[i] == Flagged || Board.cover[i] == Queried) ++MinesLeft;
             Board.cover[i] = Opened;
         }
@@ -105,7 +108,7 @@ int32_t SafeCellsLeft() {
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
             int32_t i = CellIndex(x, y);
-            if (Board.content[i] < 10 && Board.cover[i] != Opened) ++count;
+            if (!IsMine(Board.content[i]) && Board.cover[i] != Opened) ++count;
         }
     }
     return count;

@@ -24,7 +24,14 @@
 // report set-1 codes.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform.h"
+
+#include "platform.h"
 
 // ---------------------------------------------------------------- posting (core, called by
 // the backend's pump)
@@ -64,9 +71,98 @@ int32_t HeldButtons();
 // queue, so the game's next poll sees the button up, as a window system reports it.
 void FinishWindowMove(int32_t x, int32_t y);
 
-// The connection to the window system broke for good: runs the program's handler (see
-// SetDisplayLostHandler); the backend then reports it on stderr and ends with code 1.
+// The connection to the window system broke for good, or another program destroyed the
+// window: runs the program's handler (see SetDisplayLostHandler); the backend then reports
+// it on stderr and ends with code 1. Also run when the session ends (Windows), where the
+// system may end the process before the ordinary end: the handler saves first.
 void RunDisplayLostHandler();
+
+// Whether events the backend posted wait in the queue, not yet taken by the game.
+bool EventsWaiting();
+// The quick-tap gate: on, a taken press stays visible MinPressMs before its release may be
+// taken (every real window); off, a release is taken at once (the scripted platform, unless a
+// test asks for the gate).
+void SetQuickTapGate(bool on);
+// The backends' resets: empties the event queue and the key table.
+void ResetEventState();
+// A SIGINT or SIGTERM handler, or the end of a script: sets the flag QuitRequested reports.
+// Only stores to a lock-free atomic, so it is safe inside a signal handler.
+void RequestQuit();
+// ClosePlatform: commits and closes every data file still open.
+void CloseAllDataFiles();
+
+// ---------------------------------------------------------------- the back buffer (core,
+// read by the backend's present)
+
+// AttachBackBuffer: allocates the back buffer (black) at width x height.
+void CreateBackBuffer(int32_t width, int32_t height);
+// The back buffer's pixels, 0x00RRGGBB, BackBufferSize (platform.h) columns a row, top row
+// first; null before one is attached.
+const uint32_t* BackBufferPixels();
+
+// ---------------------------------------------------------------- what the window shows
+// (core, called by the backend's present)
+
+// A run of changed rows: rows first to first + count - 1 of the client area.
+struct RowRun {
+    int32_t first = 0; // top row of the run
+    int32_t count = 0; // rows in the run (>= 1)
+};
+
+// Called by a backend's present with the client-sized part it sends (the top-left width x
+// height of the back buffer): compares it with the copy of what was sent last, brings the
+// copy up to date and returns the runs of rows that differ, top to bottom. Everything is
+// one run when nothing was sent yet, the size changed or the copy was forgotten; nothing
+// when the frame equals the last one (the backend then sends nothing but still paces).
+// Only the parts drawn on since the last present are compared; the others cannot differ.
+// The returned runs stay valid until the next call.
+const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height);
+
+// Called by a present that keeps what was sent elsewhere (SDL's surface or the shared image
+// at scale 1, the scripted platform's screen), and by TakeChangedRows: brings shown, height
+// rows of width pixels with a row every stride pixels, up to date with the back buffer (all
+// of it when whole, else the parts drawn on since the last present, where they differ) and
+// returns the runs of rows that changed. The runs stay valid until the next call.
+const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32_t width,
+                                           int32_t height, bool whole);
+
+// Called by a present that keeps what the window shows in its own surface and compares with
+// it through UpdateShownRows: true when that surface is to be brought up to date whole
+// (nothing was sent yet, or ForgetWindowCopy was called since). The core keeps no copy of
+// its own from here on, so a later TakeChangedRows starts whole.
+bool KeepWindowCopyInSurface();
+
+// Called by every present before it compares the frame (UpdateShownRows calls it itself):
+// the frame's drawing is complete from here on.
+void BeginFrameCompare();
+
+// Called by every present once the window is up to date, with whether anything differed
+// (UpdateShownRows calls it itself): from here on only new drawing is compared.
+void EndFrameCompare(bool changed);
+
+// Called by a backend when the window system lost what the window showed (the window was
+// exposed, resized or shown again): the next present sends the whole frame.
+void ForgetWindowCopy();
+
+// ---------------------------------------------------------------- texts and settings for
+// the window system (core)
+
+// A text as UTF-8 (window titles on Linux); bytes without a picture are left out.
+std::string TextToUtf8(const Text& text);
+// A text as UTF-16 (every character of the code page is one unit; the Windows calls); bytes
+// without a picture are left out.
+std::u16string TextToUtf16(const Text& text);
+
+// Largest scale factor of a real window: desktop pixels per game pixel across and down.
+constexpr int32_t MaxScaleFactor = 4;
+// The player's choice of the scale factor (TESSAROC_SCALE), read the same way by every real
+// window: a whole number 1 to MaxScaleFactor in plain digits, or 0 for anything else (null,
+// signs, blanks and trailing characters included).
+int32_t ParseScaleSetting(const char* text);
+// OpenScreenSystem of a real-window backend: the value of TESSAROC_SCALE (null when unset).
+// A set value that is no number from 1 to MaxScaleFactor is said on stderr (one line) and
+// then left to ParseScaleSetting, which refuses it.
+const char* ScaleSettingOfEnvironment();
 
 // ---------------------------------------------------------------- hooks (backend, called by
 // the core)
@@ -78,3 +174,7 @@ bool BackendPumpEvents();
 // whichever is first; takes no event. Returns at once when there is no window.
 void BackendWaitForEvent(int32_t ms);
 // The clock is TickCountMs (platform.h), also provided by the backend.
+// TellPlayer, the first time for a title: shows the text in a message box with the title on
+// the game's display (above the window when there is one) and returns when the player has
+// closed it. Windows-1252 texts.
+void BackendShowMessage(const Text& title, const Text& text);

@@ -1,5 +1,6 @@
 // The operating system's file services behind the data files and sprite sheets: one
-// implementation per system (posix/posix_files.cpp, win32/win32_files.cpp).
+// implementation per system (os/posix/posix_files.cpp, os/win32/win32_files.cpp, and
+// os/web/web_files.cpp, where the browser's storage holds the data files).
 //
 // Paths are UTF-8 with '/' between folders; folders end in '/'. On failure the calls that
 // take `reason` set it to a short English phrase for a stderr line ("permission denied").
@@ -30,6 +31,13 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
 // written in place. A failure before the move leaves the old file and no temporary file.
 bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason);
 
+// Set in the core for fuzzing and tests, read by OsCommitFile: whether commits leave out the
+// sync to disk (the same bytes, no durability, so a fuzzer runs thousands a second) and
+// whether a commit stops after writing the temporary file, before the move, as a crash there
+// would. The program never sets either.
+bool CommitSkipsDiskSync();
+bool CommitStopsBeforeMove();
+
 // An exclusive lock on a file shared by every instance of the program: held while one
 // instance re-reads and commits the file. Released when the last reference goes; null when
 // the system gives no lock (the caller goes on without it).
@@ -44,6 +52,22 @@ void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds);
 // "." + name + "." + TemporarySuffixLength letters or digits beside it; whether entry is one.
 constexpr int TemporarySuffixLength = 6;
 bool IsCommitTemporary(const std::string& entry, const std::string& name);
+
+// What a name leads to (links followed): nothing, a regular file, or something else (a folder,
+// a pipe, a device); for a regular file, whether this process may write it (not read-only)
+// and its length.
+enum class OsEntryKind { Missing, File, Other };
+struct OsEntry {
+    OsEntryKind kind = OsEntryKind::Missing;
+    bool writable = false;
+    int64_t bytes = 0;
+};
+OsEntry OsLookAt(const std::string& path);
+
+// Makes a new file holding bytes, synced; never replaces anything: false with exists = true
+// when the name is taken already.
+bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,
+                     std::string& reason);
 
 bool OsFolderExists(const std::string& folder);
 // Whether this process may create files in the folder.

@@ -1,9 +1,12 @@
-// The platform interface: every service the game takes from the machine.
+// The platform interface: every service the game takes from the machine, and the one
+// platform header the layers above include.
 //
-// Two backends provide the window-system half (window, present, events, cursor,
-// keyboard, clock): the real one on SDL2 (platform/sdl) and a scripted one for
-// tests (platform/script). Drawing, text, sprites, data files, text values and
-// random numbers are shared by both (this folder), so both draw the same pixels.
+// A window backend provides the window-system half (window, present, events, cursor,
+// keyboard, clock): SDL2 on Linux (platform/window/sdl), Win32 on Windows
+// (platform/window/win32), a scripted one for tests (platform/window/script); backend.h is
+// its contract with the core. Drawing, text, sprites, data files, text values and random
+// numbers are shared by every backend (platform/core, with the system's file and text
+// services of platform/os), so every backend draws the same pixels.
 //
 // All integers are signed 32-bit as the game uses them; texts are Windows-1252
 // bytes held in std::string.
@@ -91,8 +94,9 @@ void ClosePlatform();
 // loops end through the ordinary end of the program.
 int32_t QuitRequested();
 // Start-up: what to run when the window system's connection breaks for good (the display
-// went away), just before the program ends with a non-zero code; null for nothing. Lets the
-// program save its preferences, which an ordinary end would have saved.
+// went away, another program destroyed the window), just before the program ends with a
+// non-zero code, and when the session ends (Windows); null for nothing. Lets the program
+// save its preferences, which an ordinary end would have saved.
 void SetDisplayLostHandler(void (*handler)());
 
 // ---------------------------------------------------------------- keyboard (backend)
@@ -143,6 +147,9 @@ void UseFontSlot(int32_t slot);
 void WatchBackBufferBox(int32_t x, int32_t y, int32_t width, int32_t height);
 int32_t WatchedBoxUntouched();
 
+// The back buffer's width and height in pixels (0 x 0 before AttachBackBuffer).
+void BackBufferSize(int32_t* width, int32_t* height);
+
 // ---------------------------------------------------------------- fonts (core)
 
 constexpr int32_t FontBold = 256;
@@ -163,6 +170,11 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y);
 // bitmap of at least width x height pixels, so that every cell of the sheet it draws is
 // copied whole and opaque.
 bool SpriteCovers(int32_t slot, int32_t width, int32_t height);
+// Where "GFX\..." sheet names lead (beside the executable, else in the installed tree), as
+// the first sheet load chose it, ending in '/'; for telling the player what is missing.
+const std::string& SpriteSheetFolder();
+// Whether that folder exists.
+bool SpriteSheetFolderFound();
 
 // ---------------------------------------------------------------- data files (core)
 
@@ -177,15 +189,24 @@ int32_t ReadInt32();
 int32_t ReadByte();
 void WriteInt32(int32_t value);
 void WriteText(const Text& text);
-void CloseDataFile(int32_t number);
+// Closes the file, saving what was written; 0 when a write could not be saved (the file
+// keeps what it held, DataFileFailure says why), 1 otherwise.
+int32_t CloseDataFile(int32_t number);
+// Why the last save of a data file failed, as the system said it (UTF-8); "" before any did.
+const std::string& DataFileFailure();
 // Length in bytes of the current data file (0 when none is open).
 int32_t DataFileLength();
+// Before a marker is written over a current file that lacks it: keeps its old bytes in a new
+// "<name>.damaged" copy beside it and says so on stderr; 0 when they cannot be kept (said),
+// and the file must then be left alone.
+int32_t KeepDamagedDataFile();
 
 // The folder of the executable, ending in '/'; tests may point it elsewhere.
 const std::string& ProgramFolder();
 void SetProgramFolder(const std::string& folder);
-// Where the data files live: the program folder when it is writable, else a per-user
-// folder; "" when neither can be written.
+// Where the data files are saved: the program folder when it is a portable one (the sheets'
+// GFX folder beside the executable) and writable, else a per-user folder; "" when neither
+// can be written. A read-only file of a portable folder is still read (OpenDataFile).
 const std::string& DataFolder();
 
 // ---------------------------------------------------------------- text values (core)
@@ -201,3 +222,23 @@ Text MidText(const Text& text, int32_t start, int32_t length); // start is 1-bas
 Text UpperText(const Text& text);
 int32_t TextLess(const Text& a, const Text& b);
 int32_t TextGreater(const Text& a, const Text& b);
+
+// ---------------------------------------------------------------- telling the player (core)
+
+// Called where something the player needs or owns is missing or cannot be kept: the game goes
+// on without it (or, when nothing can be played, ends after this). Writes the title and text
+// on stderr and shows the text in a message box titled "Tessaroc: <title>" on the game's
+// display, returning when the player has closed it. Only the first call with a title in a run
+// does anything, so each kind of trouble is told once per start. Windows-1252 texts.
+void TellPlayer(const Text& title, const Text& text);
+// For TellPlayer's texts: a text of the system (a path, a reason; UTF-8) in Windows-1252,
+// with '?' for each character the code page lacks.
+Text SystemText(const std::string& utf8);
+
+// ---------------------------------------------------------------- the whole core
+
+// Start-up, and tests between cases: every record of the platform core back to its zero
+// state (back buffer, drawing, sprites, fonts, data files dropped without commit, random
+// generator, quit flag); the program folder stays, and so do the event queue and the key
+// table, which live as long as the backend's input does.
+void ResetPlatformState();

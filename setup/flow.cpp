@@ -1,11 +1,12 @@
 // The main routine: start-up, the four screens and the transitions between them, the end.
+#include <algorithm>
 #include <cstdint>
+#include <vector>
 
 #include "besttimes.h"
 #include "frame.h"
 #include "game.h"
 #include "platform.h"
-#include "platform_state.h"
 #include "setup.h"
 
 namespace {
@@ -44,13 +45,65 @@ void OpenMainWindow() {
                    0, 0, 0);
 }
 
-// Start-up, once the window is open: the screens' fonts (slot 1, the title font, belongs to
-// the toolkit).
+// The screens' fonts by slot (slot 1, the title font, belongs to the toolkit).
+struct ScreenFont {
+    int32_t slot;
+    const char* face;
+    int32_t size;
+};
+constexpr ScreenFont ScreenFonts[] = {
+    {2, "Arial", 14}, {3, "Arial", 10}, {4, "Arial", 9}, {5, "Verdana", 8}};
+
+// A face name in the quotes of German text.
+Text Quoted(const Text& name) {
+    return "\x84" + name + "\x93";
+}
+
+// Start-up, once the window is open: the screens' fonts, all bold. A face the system does
+// not have is told to the player once, naming it: its texts stay blank.
 void LoadScreenFonts() {
-    LoadFontSlot(2, "Arial", 14, FontBold);
-    LoadFontSlot(3, "Arial", 10, FontBold);
-    LoadFontSlot(4, "Arial", 9, FontBold);
-    LoadFontSlot(5, "Verdana", 8, FontBold);
+    std::vector<Text> missing;
+    for (const ScreenFont& font : ScreenFonts) {
+        const bool loaded = LoadFontSlot(font.slot, font.face, font.size, FontBold) != 0;
+        if (!loaded && std::find(missing.begin(), missing.end(), font.face) == missing.end())
+            missing.push_back(font.face);
+    }
+    if (missing.empty()) return;
+    if (missing.size() == 1)
+        TellPlayer("Schrift fehlt", "Die Schrift " + Quoted(missing[0]) +
+                                        " ist auf diesem Rechner nicht zu finden. Die Texte in "
+                                        "dieser Schrift bleiben leer.");
+    else
+        TellPlayer("Schriften fehlen",
+                   "Die Schriften " + Quoted(missing[0]) + " und " + Quoted(missing[1]) +
+                       " sind auf diesem Rechner nicht zu finden. Die Texte in diesen Schriften "
+                       "bleiben leer.");
+}
+
+// Start-up, once every sheet is loaded: tells the player which pictures are missing and
+// where they were looked for. False when not one sheet could be read: nothing could be seen
+// or aimed at, so the program is to end.
+bool TellMissingSheets() {
+    const Text leftOut = LeftOutSheetNames();
+    if (leftOut.empty()) return true;
+    const Text folder = SystemText(SpriteSheetFolder());
+    const Text noGame = " Ohne sie kann nicht gespielt werden; Tessaroc wird beendet.";
+    if (!SpriteSheetFolderFound()) {
+        TellPlayer("Bilder fehlen",
+                   "Der Ordner " + folder + " mit den Bildern des Spiels fehlt." + noGame);
+        return false;
+    }
+    if (LoadedSheetCount() == 0) {
+        TellPlayer("Bilder fehlen", "Im Ordner " + folder +
+                                        " ist keines der Bilder des Spiels zu lesen (" + leftOut +
+                                        ")." + noGame);
+        return false;
+    }
+    TellPlayer("Bilder fehlen", "Diese Bilder im Ordner " + folder +
+                                    " fehlen oder sind besch\xE4"
+                                    "digt: " +
+                                    leftOut + ". Was sie zeigen, bleibt unsichtbar.");
+    return true;
 }
 
 // What the flow runs next: a screen, or the end of the program.
@@ -69,15 +122,15 @@ Screen AfterEndScreen() {
         TopListScreen();
         if (TitleBarResult == CloseButton || QuitRequested()) return Screen::Exit;
     }
-    return ButtonAction == 1 ? Screen::Round : Screen::Settings;
+    return ButtonAction == FaceAction ? Screen::Round : Screen::Settings;
 }
 
 // After the game screen: close, a new round (face), the settings (back), or the round has
 // ended and the end screen follows.
 Screen AfterRound() {
     if (TitleBarResult == CloseButton) return Screen::Exit;
-    if (ButtonAction == 1) return Screen::Round;
-    if (ButtonAction == 2) return Screen::Settings;
+    if (ButtonAction == FaceAction) return Screen::Round;
+    if (ButtonAction == BackAction) return Screen::Settings;
     EndScreen();
     return AfterEndScreen();
 }
@@ -115,6 +168,10 @@ int RunTessaroc() {
     OpenMainWindow();
     LoadScreenFonts();
     LoadCellSheets();
+    if (!TellMissingSheets()) {
+        ClosePlatform();
+        return 1;
+    }
     RunScreens();
     SavePreferences();
     ClosePlatform();

@@ -52,6 +52,20 @@ int32_t FlagFrom(int32_t value) {
     return value != 0 ? 1 : 0;
 }
 
+// The three bytes at offset 1 of the open file, where the tag belongs.
+Text ReadTag() {
+    SeekDataFile(1);
+    Text tag;
+    for (int32_t i = 0; i < 3; ++i)
+        tag += CharToText(ReadByte());
+    return tag;
+}
+
+// Whether the open file holds bytes that the program did not write: any, without the tag.
+bool LacksTag() {
+    return DataFileLength() > 0 && ReadTag() != "xst";
+}
+
 } // namespace
 
 // Called once by start-up after the defaults are set and before the window opens. Fields that
@@ -61,11 +75,7 @@ void LoadPreferences() {
     PreferencesLoaded = 1;
     if (!OpenDataFile(PrefsFileNumber, "Prefs")) return;
     int32_t length = DataFileLength();
-    SeekDataFile(1);
-    Text tag;
-    for (int32_t i = 0; i < 3; ++i)
-        tag += CharToText(ReadByte());
-    if (tag == "xst" && length >= PrefsFirstField) {
+    if (ReadTag() == "xst" && length >= PrefsFirstField) {
         int32_t* const fields[PrefsFieldCount] = {&Options.starBackground,
                                                   &Options.emptyTransparent,
                                                   &Options.titleAnimation,
@@ -91,10 +101,16 @@ void LoadPreferences() {
     CloseDataFile(PrefsFileNumber);
 }
 
-// Called once as the first step of the ordinary end of the program, from every screen.
+// Called once as the first step of the ordinary end of the program, from every screen, and
+// when the window system ends it (the display or the window gone, the session ending). A
+// file without the tag is kept as a copy before the record is written over it.
 void SavePreferences() {
     if (!PreferencesLoaded) return;
     if (!OpenDataFile(PrefsFileNumber, "Prefs")) return;
+    if (LacksTag() && !KeepDamagedDataFile()) {
+        CloseDataFile(PrefsFileNumber);
+        return;
+    }
     SeekDataFile(1);
     WriteText("xst");
     WriteInt32(Options.starBackground);

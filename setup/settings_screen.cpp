@@ -35,27 +35,38 @@ constexpr int32_t SliderLeft = 70, SliderRight = 270; // slider hit columns
 constexpr float SliderSpan = 200.0f;                  // pixels from value 0 to the maximum
 constexpr int32_t ValueLeft = 280, ValueRight = 305;  // value box corners
 
-// Push buttons in the order they are tested; ButtonAction takes index + 1.
+// ButtonAction of the settings screen's push buttons besides StartAction (setup.h): the four
+// presets (FirstPresetAction + their index in Presets) and the six step buttons.
+constexpr int32_t FirstPresetAction = 1;
+constexpr int32_t WidthDownAction = 6;
+constexpr int32_t WidthUpAction = 7;
+constexpr int32_t HeightDownAction = 8;
+constexpr int32_t HeightUpAction = 9;
+constexpr int32_t MinesDownAction = 10;
+constexpr int32_t MinesUpAction = 11;
+
+// Push buttons in the order they are tested, each with the action its release chooses.
 struct PushButton {
     PushButtonArea area;
     ButtonPicture picture;
     int32_t normalCell;
     int32_t pressedCell;
     int32_t waitForRelease;
+    int32_t action;
 };
 constexpr int32_t PushButtonCount = 11;
 const PushButton PushButtons[PushButtonCount] = {
-    {{20, 180, 100, 200}, DrawButtons1Cell, 1, 2, 0},   // 1: preset 15 x 10, 12 mines
-    {{105, 180, 185, 200}, DrawButtons1Cell, 3, 4, 0},  // 2: preset 20 x 15, 35
-    {{190, 180, 270, 200}, DrawButtons1Cell, 5, 6, 0},  // 3: preset 25 x 20, 80
-    {{275, 180, 355, 200}, DrawButtons1Cell, 7, 8, 0},  // 4: preset 40 x 25, 200
-    {{300, 220, 355, 248}, DrawButtons3Cell, 1, 2, 1},  // 5: start
-    {{315, 70, 333, 85}, DrawButtons2Cell, 1, 2, 0},    // 6: width -
-    {{335, 70, 353, 85}, DrawButtons2Cell, 3, 4, 0},    // 7: width +
-    {{315, 95, 333, 110}, DrawButtons2Cell, 1, 2, 0},   // 8: height -
-    {{335, 95, 353, 110}, DrawButtons2Cell, 3, 4, 0},   // 9: height +
-    {{315, 120, 333, 135}, DrawButtons2Cell, 1, 2, 0},  // 10: mines -
-    {{335, 120, 353, 135}, DrawButtons2Cell, 3, 4, 0}}; // 11: mines +
+    {{20, 180, 100, 200}, DrawButtons1Cell, 1, 2, 0, FirstPresetAction},      // 15 x 10, 12 mines
+    {{105, 180, 185, 200}, DrawButtons1Cell, 3, 4, 0, FirstPresetAction + 1}, // 20 x 15, 35
+    {{190, 180, 270, 200}, DrawButtons1Cell, 5, 6, 0, FirstPresetAction + 2}, // 25 x 20, 80
+    {{275, 180, 355, 200}, DrawButtons1Cell, 7, 8, 0, FirstPresetAction + 3}, // 40 x 25, 200
+    {{300, 220, 355, 248}, DrawButtons3Cell, 1, 2, 1, StartAction},
+    {{315, 70, 333, 85}, DrawButtons2Cell, 1, 2, 0, WidthDownAction},
+    {{335, 70, 353, 85}, DrawButtons2Cell, 3, 4, 0, WidthUpAction},
+    {{315, 95, 333, 110}, DrawButtons2Cell, 1, 2, 0, HeightDownAction},
+    {{335, 95, 353, 110}, DrawButtons2Cell, 3, 4, 0, HeightUpAction},
+    {{315, 120, 333, 135}, DrawButtons2Cell, 1, 2, 0, MinesDownAction},
+    {{335, 120, 353, 135}, DrawButtons2Cell, 3, 4, 0, MinesUpAction}};
 
 // Pictures in the order they are blitted each frame: presets, the step buttons, start.
 constexpr int32_t BlitOrder[PushButtonCount] = {0, 1, 2, 3, 5, 6, 7, 8, 9, 10, 4};
@@ -65,11 +76,12 @@ const Text Heading = "Einstellungen";
 const Text DensityLabel = "Diffic.:";
 const Text LimitLabel = "max. 50% Deckung";
 
-// The four presets (ButtonAction 1 to 4): width, height, mines.
+// The four presets (ButtonAction FirstPresetAction onwards): width, height, mines.
 struct Preset {
     float width, height, mines;
 };
-constexpr Preset Presets[4] = {{15, 10, 12}, {20, 15, 35}, {25, 20, 80}, {40, 25, 200}};
+constexpr int32_t PresetCount = 4;
+constexpr Preset Presets[PresetCount] = {{15, 10, 12}, {20, 15, 35}, {25, 20, 80}, {40, 25, 200}};
 
 // The check boxes, top to bottom: picture at (20, y), text at (45, y + 1).
 struct CheckBox {
@@ -134,29 +146,29 @@ void DragSlider(float& slider, const SliderRow& row, int32_t maximum, int32_t mx
 
 // What the chosen push button does (start is handled at the end of the frame).
 void ApplyButtonAction() {
-    if (ButtonAction >= 1 && ButtonAction <= 4) {
-        const Preset& preset = Presets[ButtonAction - 1];
-        WidthSlider = preset.width;
-        HeightSlider = preset.height;
-        MinesSlider = preset.mines;
+    const int32_t preset = ButtonAction - FirstPresetAction;
+    if (preset >= 0 && preset < PresetCount) {
+        WidthSlider = Presets[preset].width;
+        HeightSlider = Presets[preset].height;
+        MinesSlider = Presets[preset].mines;
     }
     switch (ButtonAction) {
-    case 6:
+    case WidthDownAction:
         WidthSlider -= 1.0f;
         break;
-    case 7:
+    case WidthUpAction:
         WidthSlider += 1.0f;
         break;
-    case 8:
+    case HeightDownAction:
         HeightSlider -= 1.0f;
         break;
-    case 9:
+    case HeightUpAction:
         HeightSlider += 1.0f;
         break;
-    case 10:
+    case MinesDownAction:
         MinesSlider -= 1.0f;
         break;
-    case 11:
+    case MinesUpAction:
         MinesSlider += 1.0f;
         break;
     default:
@@ -178,18 +190,18 @@ void HandleSettingsPress() {
     int32_t mx = MouseWindowX();
     int32_t my = MouseWindowY();
     int32_t down = MouseButton(1);
-    ButtonAction = 0;
+    ButtonAction = NoAction;
     if (down != 1) return;
     DragSlider(WidthSlider, WidthRow, MaxWidth, mx, my);
     DragSlider(HeightSlider, HeightRow, MaxHeight, mx, my);
     DragSlider(MinesSlider, MinesRow, MaxMines, mx, my);
-    for (int32_t i = 0; i < PushButtonCount; ++i) {
-        const PushButton& button = PushButtons[i];
+    for (const PushButton& button : PushButtons) {
         const PushButtonArea& a = button.area;
         if (a.Contains(mx, my))
             ButtonAction = TrackPushButton(a, button.picture, button.normalCell, button.pressedCell,
-                                           button.waitForRelease) *
-                           (i + 1);
+                                           button.waitForRelease) != 0
+                               ? button.action
+                               : NoAction;
     }
     for (const CheckBox& box : CheckBoxes)
         if (PixelBox{CheckBoxLeft, box.top, CheckBoxRight, box.top + CheckBoxSize}.Contains(mx, my))

@@ -24,8 +24,8 @@ void SavePreferences();
 // ---------------------------------------------------------------- settings screen
 
 // Entered by the flow at the end of start-up and after the game and end screens; returns
-// when start was released with valid settings (ButtonAction 5, SettingsValid 1) or when the
-// program is to end (Escape, or TitleBarResult 1).
+// when start was released with valid settings (ButtonAction StartAction, SettingsValid 1) or
+// when the program is to end (Escape, or TitleBarResult CloseButton).
 void SettingsScreen();
 
 // ButtonAction of the start button: the settings screen returns with it to start a round.

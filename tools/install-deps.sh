@@ -8,8 +8,8 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick openbox locales binutils xxd python3
   zlib1g-dev desktop-file-utils appstream dpkg-dev man-db groff-base x11-xserver-utils
-  util-linux file
-  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64 zip
+  util-linux file lintian
+  g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64 zip unzip
   emscripten nodejs chromium chromium-driver python3-selenium
 )
 missing=()

@@ -1,4 +1,4 @@
-// Artwork generator: draws the sprite sheets (24-bit BMP) and the application icon (PNG).
+// Artwork generator: draws the sprite sheets (24-bit BMP) and the application icon (PNG, ICO).
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -233,7 +233,7 @@ void LabelledButton(Canvas& c, int x, int y, int w, int h, bool pressed, const s
 
 // Covered cells are raised slate tiles, clearly darker than the pale floor of opened cells,
 // so the two read apart at a glance across a large board (a contrast ratio above 1.5), while
-// every count and mark keeps at least 3:1 against the fill it stands on.
+// every mark keeps at least 3:1 against the fill it stands on and every count 4.5:1.
 const Rgb CoverTop{184, 194, 212};
 const Rgb CoverBottom{158, 168, 190};
 const Rgb CoverLight{222, 228, 238}; // inner bevel, top and left
@@ -287,9 +287,10 @@ void TileSet(Canvas& c) {
     OpenedTile(c, 40);
     OpenedTile(c, 60);
     Mine(c, 70.5, 10.5, Rgb{20, 20, 26});
-    // 5 to 12: the counts 1 to 8 in their colours.
-    const Rgb counts[8] = {{16, 48, 230}, {0, 128, 0},   {214, 0, 0}, {0, 0, 128},
-                           {128, 0, 0},   {0, 128, 128}, {0, 0, 0},   {104, 104, 104}};
+    // 5 to 12: the counts 1 to 8 in their colours, each at least 4.5:1 against the opened
+    // floor (the green of 2 and the teal of 6 are darkened to get there).
+    const Rgb counts[8] = {{16, 48, 230}, {0, 118, 0},   {214, 0, 0}, {0, 0, 128},
+                           {128, 0, 0},   {0, 116, 116}, {0, 0, 0},   {104, 104, 104}};
     for (int n = 1; n <= 8; n++) {
         int x = (n + 3) * 20;
         OpenedTile(c, x);
@@ -537,6 +538,14 @@ void Icon(Canvas& c) {
 
 // ---------------------------------------------------------------- writing
 
+// The whole file at once; false when it cannot be written completely.
+bool WriteFile(const std::string& path, const std::string& bytes) {
+    FILE* file = std::fopen(path.c_str(), "wb");
+    if (file == nullptr) return false;
+    bool written = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    return std::fclose(file) == 0 && written;
+}
+
 void PutLittleEndian(std::string& out, uint32_t value, int bytes) {
     for (int i = 0; i < bytes; i++)
         out.push_back(char((value >> (8 * i)) & 0xFF));
@@ -572,10 +581,7 @@ bool WriteBmp(const std::string& path, const Canvas& c) {
         for (uint32_t pad = uint32_t(c.width) * 3; pad < rowBytes; pad++)
             out.push_back(0);
     }
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    return std::fclose(file) == 0 && written;
+    return WriteFile(path, out);
 }
 
 void PutBigEndian(std::string& out, uint32_t value) {
@@ -593,8 +599,8 @@ void PutPngChunk(std::string& out, const std::string& type, const std::string& d
 }
 
 // 8-bit RGB PNG, not interlaced: each row is filter byte 0 (none) and the pixels red, green,
-// blue; the rows are compressed as one zlib stream in a single IDAT chunk.
-bool WritePng(const std::string& path, const Canvas& c) {
+// blue; the rows are compressed as one zlib stream in a single IDAT chunk. "" when zlib fails.
+std::string PngBytes(const Canvas& c) {
     std::string rows;
     for (int y = 0; y < c.height; y++) {
         rows.push_back(0);
@@ -608,7 +614,7 @@ bool WritePng(const std::string& path, const Canvas& c) {
     if (compress2(reinterpret_cast<Bytef*>(packed.data()), &packedSize,
                   reinterpret_cast<const Bytef*>(rows.data()), uLong(rows.size()),
                   Z_BEST_COMPRESSION) != Z_OK)
-        return false;
+        return "";
     packed.resize(packedSize);
     std::string header;
     PutBigEndian(header, uint32_t(c.width));
@@ -618,10 +624,80 @@ bool WritePng(const std::string& path, const Canvas& c) {
     PutPngChunk(out, "IHDR", header);
     PutPngChunk(out, "IDAT", packed);
     PutPngChunk(out, "IEND", "");
-    FILE* file = std::fopen(path.c_str(), "wb");
-    if (file == nullptr) return false;
-    bool written = std::fwrite(out.data(), 1, out.size(), file) == out.size();
-    return std::fclose(file) == 0 && written;
+    return out;
+}
+
+bool WritePng(const std::string& path, const Canvas& c) {
+    const std::string png = PngBytes(c);
+    return !png.empty() && WriteFile(path, png);
+}
+
+// The Windows sizes of the icon: the small ones for lists, title bars and the taskbar, 256
+// for large views in Explorer.
+constexpr int WindowsIconSizes[] = {16, 24, 32, 48, 256};
+// Sizes from this on are stored as PNG in the icon file (as Windows expects for 256), the
+// smaller ones as bitmaps, which every Windows version reads.
+constexpr int IconPngFromSize = 256;
+
+// One image of an icon file as a bitmap: the 40-byte header with the height doubled (the
+// colour rows and the mask rows), 32-bit pixels bottom-up as blue, green, red and an opaque
+// alpha, then the 1-bit mask rows (each padded to 4 bytes), all 0: every pixel is drawn.
+std::string IconBitmapBytes(const Canvas& c) {
+    const uint32_t maskRowBytes = ((uint32_t(c.width) + 31) / 32) * 4;
+    std::string out;
+    PutLittleEndian(out, 40, 4);
+    PutLittleEndian(out, uint32_t(c.width), 4);
+    PutLittleEndian(out, uint32_t(c.height) * 2, 4);
+    PutLittleEndian(out, 1, 2);
+    PutLittleEndian(out, 32, 2);
+    PutLittleEndian(out, 0, 4); // no compression
+    PutLittleEndian(out, uint32_t(c.width * c.height) * 4 + maskRowBytes * uint32_t(c.height), 4);
+    for (int i = 0; i < 4; i++)
+        PutLittleEndian(out, 0, 4); // resolution and palette: none
+    for (int y = c.height - 1; y >= 0; y--)
+        for (int x = 0; x < c.width; x++) {
+            const Rgb p = c.Get(x, y);
+            out += {char(p.b), char(p.g), char(p.r), char(0xFF)};
+        }
+    out.append(size_t(maskRowBytes) * size_t(c.height), '\0');
+    return out;
+}
+
+// "make_artwork --ico <file>": the icon at the Windows sizes in one icon file, the same
+// drawing as the desktop icons. The file is a 6-byte header (0, type 1, the count), one
+// 16-byte entry per image (width and height with 0 for 256, colours 0, planes 1, 32 bits,
+// the image's length and offset), then the images.
+int WriteWindowsIcon(const std::string& path) {
+    std::vector<std::string> images;
+    for (int size : WindowsIconSizes) {
+        Canvas c(size, size);
+        Icon(c);
+        images.push_back(size >= IconPngFromSize ? PngBytes(c) : IconBitmapBytes(c));
+    }
+    std::string out;
+    PutLittleEndian(out, 0, 2);
+    PutLittleEndian(out, 1, 2);
+    PutLittleEndian(out, uint32_t(images.size()), 2);
+    uint32_t offset = uint32_t(6 + 16 * images.size());
+    for (size_t i = 0; i < images.size(); i++) {
+        const int size = WindowsIconSizes[i];
+        PutLittleEndian(out, uint32_t(size & 0xFF), 1);
+        PutLittleEndian(out, uint32_t(size & 0xFF), 1);
+        PutLittleEndian(out, 0, 2);
+        PutLittleEndian(out, 1, 2);
+        PutLittleEndian(out, 32, 2);
+        PutLittleEndian(out, uint32_t(images[i].size()), 4);
+        PutLittleEndian(out, offset, 4);
+        offset += uint32_t(images[i].size());
+    }
+    for (const std::string& image : images)
+        out += image;
+    if (std::any_of(images.begin(), images.end(), [](const auto& i) { return i.empty(); }) ||
+        !WriteFile(path, out)) {
+        std::fprintf(stderr, "make_artwork: cannot write the Windows icon %s\n", path.c_str());
+        return 1;
+    }
+    return 0;
 }
 
 // "make_artwork --icon <folder> <name>": the icon at every size as
@@ -652,9 +728,10 @@ extern "C" const char* __lsan_default_suppressions() {
 // Exit code 1 when a font is missing or a sheet or icon cannot be written, 2 on a wrong call.
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--icon") return WriteIcons(argv[2], argv[3]);
+    if (argc == 3 && std::string(argv[1]) == "--ico") return WriteWindowsIcon(argv[2]);
     if (argc != 2) {
-        std::fprintf(stderr,
-                     "usage: make_artwork <folder> | make_artwork --icon <folder> <name>\n");
+        std::fprintf(stderr, "usage: make_artwork <folder> | make_artwork --icon <folder> <name> "
+                             "| make_artwork --ico <file>\n");
         return 2;
     }
     if (LoadFontSlot(LabelFont, "Arial", 9, FontBold) == 0 ||

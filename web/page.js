@@ -16,6 +16,15 @@
     message.hidden = false;
   }
 
+  // The lines under the canvas: storage refused, and what the game tells the player.
+  const noteLines = [];
+  function addNote(text) {
+    if (noteLines.includes(text)) return;
+    noteLines.push(text);
+    note.textContent = noteLines.join("\n");
+    note.hidden = false;
+  }
+
   function fail(text) {
     if (failed) return;
     failed = true;
@@ -39,9 +48,9 @@
     printErr: function (text) { console.warn(text); },
     onAbort: stopped,
     tessarocStorageRefused: function () {
-      note.textContent = "Einstellungen und Bestzeiten werden in diesem Browser nicht gespeichert.";
-      note.hidden = false;
+      addNote("Einstellungen und Bestzeiten werden in diesem Browser nicht gespeichert.");
     },
+    tessarocMessage: function (title, text) { addNote(title + ": " + text); },
     tessarocEnded: function () {
       note.hidden = true;
       say("Tessaroc wurde beendet.", true);

@@ -160,6 +160,77 @@ TEST(TopListFile, MissingMarkerResetsAllFourBlocksAndKeepsBytesBeyond) {
     EXPECT_EQ(file[0], '\x07');
     EXPECT_EQ(file.substr(1, 1123), DefaultTopListImage().substr(1));
     EXPECT_EQ(file.substr(1124), std::string(76, 'q'));
+    EXPECT_EQ(ReadWholeFile(path + ".damaged"), junk) << "the old content is kept beside it";
+}
+
+// One changed byte of the marker: the four lists are kept in a copy before the file starts
+// anew, and a later damage never replaces that copy.
+TEST(TopListFile, ADamagedMarkerKeepsTheOldListsInACopy) {
+    std::string path = FreshTopListFolder("bt-damaged");
+    std::string image = WithBlock(DefaultTopListImage(), Leicht, TimesBlock({"5.00", "6.00"}));
+    image = WithBlock(image, Brutal, TimesBlock({"300.00"}));
+    image[3] = 'T';
+    WriteWholeFile(path, image);
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(TopList.place[1].time, "99999.99");
+    EXPECT_EQ(PlaceNewTime("7.00"), 1);
+    TopList.place[1].name = "Ida";
+    SaveTopList();
+    EXPECT_EQ(ReadWholeFile(path + ".damaged"), image);
+    EXPECT_EQ(EntryAt(ReadWholeFile(path), Leicht, 1), "Ida" + std::string(17, ' ') + "7.00    ");
+
+    WriteWholeFile(path, "damaged again");
+    ASSERT_EQ(LoadTopList(Mittel), 1);
+    AbandonTopList();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ReadWholeFile(path + ".damaged"), image);
+    EXPECT_EQ(ReadWholeFile(path + ".damaged.2"), "damaged again");
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+}
+
+// When no copy can be made, the damaged file is left as it is and no list is shown.
+TEST(TopListFile, ADamagedFileThatCannotBeKeptIsLeftAlone) {
+    std::string path = FreshTopListFolder("bt-unkept");
+    WriteWholeFile(path, "old lists in another layout");
+    WriteWholeFile(path + ".damaged", "earlier");
+    for (int n = 2; n <= 100; ++n)
+        WriteWholeFile(path + ".damaged." + std::to_string(n), "earlier");
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(LoadTopList(Leicht), 0);
+    EXPECT_NE(testing::internal::GetCapturedStderr().find("is left as it is"), std::string::npos);
+    EXPECT_EQ(TopListFile.open, 0);
+    EXPECT_EQ(ReadWholeFile(path), "old lists in another layout");
+}
+
+// A best-time file that can be read but not written (the program folder is read-only) is
+// read, and the new time is saved per user with all the other lists; that copy is read next.
+TEST(TopListFile, AReadOnlyFileIsReadAndSavedPerUserWithAllItsLists) {
+    std::string path = FreshTopListFolder("bt-readonly");
+    const std::string folder = path.substr(0, path.size() - 7);
+    PrivateUserFolder user(folder);
+    std::string image = WithBlock(DefaultTopListImage(), Leicht, TimesBlock({"5.00", "6.00"}));
+    image = WithBlock(image, Schwer, TimesBlock({"80.00"}));
+    WriteWholeFile(path, image);
+    SetProgramFolder(folder);
+    DataFiles.programFolderReadOnly = true;
+    testing::internal::CaptureStderr();
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(TopList.place[1].time, "5.00    ");
+    EXPECT_EQ(PlaceNewTime("5.50"), 2);
+    TopList.place[2].name = "Ida";
+    SaveTopList();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ReadWholeFile(path), image) << "the read-only file is not changed";
+    const std::string saved = ReadWholeFile(DataFolder() + "TopList");
+    ASSERT_EQ(saved.size(), 1124u);
+    EXPECT_EQ(EntryAt(saved, Leicht, 2), "Ida" + std::string(17, ' ') + "5.50    ");
+    EXPECT_EQ(EntryAt(saved, Leicht, 3), EntryAt(image, Leicht, 2));
+    EXPECT_EQ(saved.substr(BlockOffset(Schwer), 280), image.substr(BlockOffset(Schwer), 280));
+
+    ASSERT_EQ(LoadTopList(Leicht), 1);
+    EXPECT_EQ(TopList.place[2].time, "5.50    ");
+    AbandonTopList();
 }
 
 // A file that has the marker but ends early gets the default bytes it lacks, so its lists

@@ -3,10 +3,13 @@
 # program, sheets, launcher, metainfo, man page and icons; the launcher and metainfo pass
 # their validators and name each other and the icon; the man page formats without warnings;
 # each icon is a PNG of its folder's size; no installed file holds the prefix (the tree can
-# be moved); the metainfo's newest release is the package's version.
+# be moved); the metainfo's newest release, the man page's heading and the changelog's newest
+# entry are the package's version; the man page lists the options; the metainfo names the
+# licence of LICENSE.
 # $1: the tessaroc executable (unused), $2: the build folder.
 set -euo pipefail
 build=$2
+tests_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 work=$(mktemp -d /tmp/tessaroc-install-files-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "files.sh: $*" >&2; exit 1; }
@@ -17,14 +20,15 @@ share=$prefix/share
 id=io.github.tessaroc.Tessaroc
 desktop=$share/applications/$id.desktop
 metainfo=$share/metainfo/$id.metainfo.xml
-man=$share/man/man6/tessaroc.6
+man=$share/man/man6/tessaroc.6.gz
+doc=$share/doc/tessaroc
 
 [ -x "$prefix/bin/tessaroc" ] || fail "no bin/tessaroc"
 for sheet in Quibbuttons TileSet Buttons1 Buttons2 PointTable1 Points Smileys Buttons3 Buttons4 \
   Buttons5; do
   cmp -s "$build/GFX/$sheet.bmp" "$share/tessaroc/GFX/$sheet.bmp" || fail "GFX/$sheet.bmp not installed"
 done
-for file in "$desktop" "$metainfo" "$man"; do [ -f "$file" ] || fail "no ${file#"$prefix"/}"; done
+for file in "$desktop" "$metainfo" "$man" "$doc/copyright" "$doc/changelog.gz"; do [ -f "$file" ] || fail "no ${file#"$prefix"/}"; done
 
 # The validators: any warning or error fails.
 desktop-file-validate "$desktop" >"$work/out" 2>&1 || { cat "$work/out"; fail "desktop-file-validate"; }
@@ -67,4 +71,16 @@ package_version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/
 release=$(grep -o '<release version="[^"]*"' "$metainfo" | head -1 | cut -d'"' -f2)
 [ "$release" = "$package_version" ] ||
   fail "the metainfo's newest release $release is not the package's version $package_version"
+heading=$(zcat "$man" | grep '^\.TH ')
+[[ "$heading" == *"\"Tessaroc $package_version\""* ]] ||
+  fail "the man page's heading $heading is not of version $package_version"
+[ "$(zcat "$doc/changelog.gz" | head -1 | cut -d' ' -f2)" = "($package_version)" ] ||
+  fail "the changelog's newest entry is not $package_version"
+# The options as the formatted page shows them.
+LC_ALL=C.UTF-8 MANWIDTH=80 man -l "$man" 2>/dev/null | col -b >"$work/page"
+for option in "-h, --help" "--version" "TESSAROC_SCALE" "XDG_DATA_HOME"; do
+  grep -qF -- "$option" "$work/page" || fail "the man page does not list $option"
+done
+grep -qF "<project_license>MIT</project_license>" "$metainfo" || fail "the metainfo names no MIT licence"
+head -1 "$tests_root/LICENSE" | grep -qx "MIT License" || fail "LICENSE is not the MIT licence"
 echo "files.sh: ok"

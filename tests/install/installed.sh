@@ -2,7 +2,8 @@
 # The installed tree: "cmake --install" into a fresh prefix, then the program run from its
 # bin folder made read-only, with an empty home. The sheets load from share/tessaroc/GFX, the
 # preferences go to ~/.local/share/tessaroc (made for the user alone) and nowhere else, and a
-# second run reads them back: the chosen preset and the window's place after a drag.
+# second run reads them back: the chosen preset and the window's place after a drag. A third
+# run from a writable bin folder (as root's) still writes nothing beside the program.
 # $1: the tessaroc executable (unused: the installed one runs), $2: the build folder.
 set -euo pipefail
 here=$(dirname "${BASH_SOURCE[0]}")
@@ -53,4 +54,13 @@ shot again
   fail "the second run shows the default width, not the stored 40"
 press_escape 320 280
 expect_program_end "Escape"
+
+# Third run with the bin folder writable, as for root: the program still keeps its data per
+# user and leaves nothing beside itself, which no package would own.
+writable_again "$prefix/bin"
+start_program "$prefix/bin"
+press_escape 200 280
+expect_program_end "Escape with a writable bin folder"
+[ ! -e "$prefix/bin/Prefs" ] || fail "Prefs made beside the installed program"
+[ "$(files_named "$work" Prefs)" = "$prefs" ] || fail "Prefs also at: $(files_named "$work" Prefs)"
 echo "installed.sh: ok"

@@ -29,7 +29,7 @@ void Put32(std::string& file, size_t at, uint32_t value) {
         file[at + i] = char(value >> (8 * i) & 0xFF);
 }
 
-const std::string SuiteDir = std::string(TESSAROC_SOURCE_DIR) + "/../shared/bmpsuite/";
+const std::string SuiteDir = std::string(TESSAROC_SOURCE_DIR) + "/tests/data/bmpsuite/";
 
 } // namespace
 

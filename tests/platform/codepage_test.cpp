@@ -64,3 +64,16 @@ TEST(CodePage, BothConversionsAgreeOnEveryByte) {
     }
     EXPECT_EQ(pictures, 256 - 32 - 1 - 5); // control characters, delete, five undefined bytes
 }
+
+// A path or a system's reason shown to the player: German letters and the euro sign come
+// through, characters the code page lacks and broken UTF-8 become one '?' each.
+TEST(CodePage, SystemTextsBecomeCodePageTexts) {
+    EXPECT_EQ(SystemText("/home/j\xC3\xBCrgen/Spiele/"), "/home/j\xFCrgen/Spiele/");
+    EXPECT_EQ(SystemText("\xE2\x82\xAC 5"), "\x80 5");
+    EXPECT_EQ(SystemText("\xE6\x97\xA5\xF0\x9F\x98\x80x"), "??x"); // CJK and an emoji
+    EXPECT_EQ(SystemText("a\xC3"), "a?");                          // cut off at the end
+    EXPECT_EQ(SystemText("\xBC\xC3("), "?"
+                                       "?(");       // a lone continuation, a broken pair
+    EXPECT_EQ(SystemText("tab\there"), "tab?here"); // a control character has no picture
+    EXPECT_EQ(SystemText(""), "");
+}

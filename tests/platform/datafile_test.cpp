@@ -262,19 +262,26 @@ TEST_F(DataFileTest, AFailedSaveIsOneLineOnStderrNamingTheFile) {
     EXPECT_TRUE(std::filesystem::is_directory(folder + "Prefs"));
 }
 
-TEST_F(DataFileTest, AReadOnlyFileIsSkippedAndKeepsItsBytes) {
+// A read-only file is read; what is written goes to the per-user folder (as root on POSIX,
+// where every file may be written, in place).
+TEST_F(DataFileTest, AReadOnlyFileIsReadAndKeepsItsBytes) {
     WriteWholeFile(folder + "Locked", "old");
     namespace fs = std::filesystem;
     fs::permissions(folder + "Locked",
                     fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::remove);
-    const int32_t opened = OpenDataFile(1, "Locked");
-    if (opened == 1) { // root may write whatever the permissions say
-        CloseDataFile(1);
-    } else {
-        WriteText("new"); // the callers skip writing; even so nothing may happen
-        CloseDataFile(1);
+    ASSERT_EQ(OpenDataFile(1, "Locked"), 1);
+    EXPECT_EQ(ReadByte(), 'o');
+    SeekDataFile(0);
+    WriteText("new");
+    testing::internal::CaptureStderr();
+    CloseDataFile(1);
+    testing::internal::GetCapturedStderr();
+    const bool inPlace = ReadWholeFile(folder + "Locked") == "new";
+    if (!inPlace) {
         EXPECT_EQ(ReadWholeFile(folder + "Locked"), "old");
+        EXPECT_TRUE(ReadWholeFile(folder + "xdg/tessaroc/Locked") == "new" ||
+                    ReadWholeFile(folder + "localappdata/Tessaroc/Locked") == "new");
     }
     fs::permissions(folder + "Locked", fs::perms::owner_write, fs::perm_options::add);
 }
@@ -284,7 +291,7 @@ TEST_F(DataFileTest, AFolderNamedWithUmlautsHoldsTheFiles) {
     // "Spielstände" in UTF-8, the encoding of every path inside the program.
     const std::string name = "Spielst\xC3\xA4nde";
     const fs::path umlautFolder = fs::path(folder) / fs::path(u8"Spielst\u00E4nde");
-    fs::create_directories(umlautFolder);
+    fs::create_directories(umlautFolder / "GFX");
     SetProgramFolder(folder + name);
     for (int round = 0; round < 2; ++round) { // once new, once over the existing file
         ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
@@ -295,6 +302,52 @@ TEST_F(DataFileTest, AFolderNamedWithUmlautsHoldsTheFiles) {
     std::vector<std::string> names;
     for (const auto& entry : fs::directory_iterator(umlautFolder))
         names.push_back(entry.path().filename().string());
-    EXPECT_EQ(names, std::vector<std::string>{"Prefs"});
+    std::sort(names.begin(), names.end());
+    EXPECT_EQ(names, (std::vector<std::string>{"GFX", "Prefs"}));
     EXPECT_EQ(fs::file_size(umlautFolder / "Prefs"), 4u);
+}
+
+// ---------------------------------------------------------------- damaged files
+
+TEST_F(DataFileTest, ADamagedFileIsKeptBesideItAndNoEarlierCopyIsReplaced) {
+    WriteWholeFile(folder + "Prefs", "a record of some other program");
+    ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(KeepDamagedDataFile(), 1);
+    CloseDataFile(2);
+    EXPECT_EQ(ReadWholeFile(folder + "Prefs.damaged"), "a record of some other program");
+
+    // Damaged again later: the first copy stays, the next name is taken.
+    WriteWholeFile(folder + "Prefs", "damaged again");
+    ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
+    EXPECT_EQ(KeepDamagedDataFile(), 1);
+    CloseDataFile(2);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ReadWholeFile(folder + "Prefs.damaged"), "a record of some other program");
+    EXPECT_EQ(ReadWholeFile(folder + "Prefs.damaged.2"), "damaged again");
+    EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 2) << said;
+    EXPECT_NE(said.find(folder + "Prefs.damaged.2\n"), std::string::npos) << said;
+
+    // A new empty file holds nothing to keep.
+    ASSERT_EQ(OpenDataFile(1, "TopList"), 1);
+    EXPECT_EQ(KeepDamagedDataFile(), 1);
+    CloseDataFile(1);
+    EXPECT_FALSE(FileExists(folder + "TopList.damaged"));
+}
+
+TEST_F(DataFileTest, ADamagedFileThatCannotBeKeptIsReportedToTheCaller) {
+    WriteWholeFile(folder + "TopList", "old lists");
+    WriteWholeFile(folder + "TopList.damaged", "first");
+    for (int n = 2; n <= 100; ++n)
+        WriteWholeFile(folder + "TopList.damaged." + std::to_string(n), "earlier");
+    ASSERT_EQ(OpenDataFile(1, "TopList"), 1);
+    testing::internal::CaptureStderr();
+    EXPECT_EQ(KeepDamagedDataFile(), 0);
+    CloseDataFile(1);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(
+        said.rfind("tessaroc: " + folder + "TopList lacks its marker and is left as it is", 0), 0u)
+        << said;
+    EXPECT_EQ(ReadWholeFile(folder + "TopList.damaged"), "first");
+    EXPECT_FALSE(FileExists(folder + "TopList.damaged.101"));
 }

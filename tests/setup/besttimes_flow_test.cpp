@@ -7,6 +7,7 @@
 
 #include "besttimes.h"
 #include "game_state.h"
+#include "platform_state.h"
 #include "program_run.h"
 #include "script_platform.h"
 #include "setup.h"
@@ -115,4 +116,32 @@ TEST(BestTimesFlow, CloseDuringNameEntryEndsTheProgram) {
     EXPECT_EQ(TitleBarResult, 1);
     EXPECT_EQ(ReadWholeFile(ProgramFolder() + "TopList"), TopListWithLeichtFirst("-", "99999.99"));
     EXPECT_EQ(PrefsOf(ProgramFolder()), PrefsRecord(0, 0, 0, 0, 15, 10, 12, 0, 0));
+}
+
+// A best time the disk does not take (the save stops before its rename, as on a full disk):
+// the top-ten screen no longer claims the place alone, the player is told once what was lost
+// and why, and the file keeps what it held.
+TEST(BestTimesFlow, ABestTimeThatCannotBeSavedIsToldToThePlayer) {
+    std::string messageSeen;
+    std::string time = RunToTopList(
+        "bt-unsaved",
+        [&](uint32_t now) {
+            DataFiles.failBeforeRename = true;
+            ScriptTap(now + 900, 0x1E, 40);  // a
+            ScriptTap(now + 1100, 0x1C, 40); // Enter
+            ScriptClick(now + 1400, 150, 200);
+        },
+        [&] {
+            DataFiles.failBeforeRename = false;
+            messageSeen = MessageText;
+        });
+    ASSERT_FALSE(time.empty());
+    EXPECT_EQ(messageSeen, "Bestzeit konnte nicht gespeichert werden !");
+    ASSERT_EQ(ScriptMessages().size(), 1u);
+    EXPECT_EQ(ScriptMessages()[0].title, "Tessaroc: Bestzeit nicht gespeichert");
+    EXPECT_EQ(ScriptMessages()[0].text,
+              "Deine Zeit " + time + " (a, 1. Platz) konnte nicht in " + ProgramFolder() +
+                  "TopList gespeichert werden: stopped before the rename. Sie wird nicht "
+                  "behalten.");
+    EXPECT_EQ(ReadWholeFile(ProgramFolder() + "TopList"), "");
 }

@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <filesystem>
 #include <set>
 #include <string>
 #include <utility>
@@ -264,6 +266,95 @@ TEST(Flow, ScreensAtRestPollWithoutWaiting) {
     EXPECT_EQ(waitsAt(6900), waitsAt(5100)) << "settings screen";
     EXPECT_EQ(waitsAt(roundTo), waitsAt(roundFrom)) << "round";
     EXPECT_GT(waitsAt(roundTo), 0) << "the presses waited for their releases";
+}
+
+// ---------------------------------------------------------------- what the player is told
+
+// Starts the program of a machine prepared by the caller and lets it run two seconds.
+int RunBriefly() {
+    ScriptEndAt(RunStartMs + 2000);
+    return RunTessaroc();
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// Started from a menu without its GFX folder, the player would see an empty window: a box
+// says which folder is missing, and the program ends with code 1 without running a screen.
+TEST(Flow, AMissingGfxFolderIsToldAndEndsTheProgram) {
+    const std::string folder = FreshMachine("no-gfx");
+    std::filesystem::remove_all(folder + "GFX");
+    EXPECT_EQ(RunBriefly(), 1);
+    ASSERT_EQ(ScriptMessages().size(), 1u);
+    EXPECT_EQ(ScriptMessages()[0].title, "Tessaroc: Bilder fehlen");
+    EXPECT_EQ(ScriptMessages()[0].text, "Der Ordner " + folder +
+                                            "GFX/ mit den Bildern des Spiels fehlt. Ohne sie kann "
+                                            "nicht gespielt werden; Tessaroc wird beendet.");
+    EXPECT_TRUE(ScriptWindow().closed);
+    EXPECT_LT(ScriptClock(), RunStartMs + 2000) << "a screen ran";
+}
+
+// A GFX folder with not one readable sheet is as good as none.
+TEST(Flow, AGfxFolderWithoutOneReadableSheetEndsTheProgram) {
+    const std::string folder = FreshMachine("empty-gfx");
+    for (const auto& entry : std::filesystem::directory_iterator(folder + "GFX"))
+        WriteWholeFile(entry.path().string(), "BM not a bitmap");
+    EXPECT_EQ(RunBriefly(), 1);
+    ASSERT_EQ(ScriptMessages().size(), 1u);
+    const std::string& text = ScriptMessages()[0].text;
+    EXPECT_TRUE(Contains(text, "Im Ordner " + folder + "GFX/ ist keines der Bilder")) << text;
+    EXPECT_TRUE(Contains(text, "Quibbuttons.bmp, TileSet.bmp, Buttons1.bmp")) << text;
+    EXPECT_TRUE(Contains(text, "Tessaroc wird beendet.")) << text;
+}
+
+// Some sheets missing: the game goes on without their pictures, and one box names them all.
+TEST(Flow, MissingSheetsAreNamedInOneBoxAndTheGameGoesOn) {
+    const std::string folder = FreshMachine("some-gfx");
+    std::filesystem::remove(folder + "GFX/Buttons1.bmp");
+    WriteWholeFile(folder + "GFX/Smileys.bmp", "");
+    EXPECT_EQ(RunBriefly(), 0);
+    EXPECT_GT(ScriptPresentCount(), 60) << "the settings screen ran";
+    ASSERT_EQ(ScriptMessages().size(), 1u);
+    EXPECT_EQ(ScriptMessages()[0].title, "Tessaroc: Bilder fehlen");
+    EXPECT_EQ(ScriptMessages()[0].text, "Diese Bilder im Ordner " + folder +
+                                            "GFX/ fehlen oder sind besch\xE4"
+                                            "digt: Buttons1.bmp, Smileys.bmp. Was sie zeigen, "
+                                            "bleibt unsichtbar.");
+}
+
+// Every sheet there: nothing to tell.
+TEST(Flow, ACompleteMachineTellsNothing) {
+    FreshMachine("complete");
+    EXPECT_EQ(RunBriefly(), 0);
+    EXPECT_TRUE(ScriptMessages().empty());
+}
+
+// A Linux machine without the game's fonts (fontconfig offers none): one box names both
+// faces, and the game goes on with blank texts. In a child process, as fontconfig reads its
+// configuration once per process.
+TEST(Flow, MissingFontsAreNamedInOneBox) {
+    if (std::string(TESSAROC_TEXT_BACKEND) != "freetype") GTEST_SKIP() << "GDI always finds a face";
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    const std::string config = MakeTempFolder("flow-nofonts") + "fonts.conf";
+    WriteWholeFile(config, "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n");
+    EXPECT_EXIT(
+        {
+            static std::string setting = "FONTCONFIG_FILE=" + config; // putenv keeps it
+            putenv(setting.data());
+            FreshMachine("no-fonts");
+            const bool ran = RunBriefly() == 0;
+            const bool told = ScriptMessages().size() == 1 &&
+                              ScriptMessages()[0].title == "Tessaroc: Schriften fehlen" &&
+                              ScriptMessages()[0].text ==
+                                  "Die Schriften \x84"
+                                  "Arial\x93 und \x84"
+                                  "Verdana\x93 sind "
+                                  "auf diesem Rechner nicht zu finden. Die Texte in diesen "
+                                  "Schriften bleiben leer.";
+            std::exit(ran && told ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "tessaroc: Schriften fehlen: Die Schriften");
 }
 
 } // namespace

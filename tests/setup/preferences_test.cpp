@@ -137,6 +137,50 @@ TEST_F(Preferences, SaveWritesFortyBytesWithoutTruncating) {
     EXPECT_EQ(bytes.substr(40), std::string(11, 'z'));
 }
 
+// A file without the tag (one changed byte) is kept in a copy beside it before the record is
+// written over it; a file that has the tag makes no copy.
+TEST_F(Preferences, AnUntaggedFileIsKeptBesideItBeforeTheRecordIsSaved) {
+    std::string damaged = PrefsRecord(1, 1, 0, 0, 20, 15, 35, 10, 10);
+    damaged[2] = 'S';
+    Load(damaged);
+    ExpectDefaults();
+    testing::internal::CaptureStderr();
+    SavePreferences();
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ReadWholeFile(folder + "Prefs.damaged"), damaged);
+    EXPECT_EQ(PrefsOf(folder), PrefsRecord(0, 0, 0, 0, 15, 10, 12, 0, 0));
+    EXPECT_NE(said.find(folder + "Prefs.damaged"), std::string::npos) << said;
+
+    SavePreferences();
+    EXPECT_FALSE(FileExists(folder + "Prefs.damaged.2"));
+}
+
+// A "Prefs" that can be read but not written (its portable folder is read-only) is read;
+// the end saves it in the per-user folder, which the next start reads.
+TEST_F(Preferences, AReadOnlyFileIsReadAndSavedPerUser) {
+    PrivateUserFolder user(folder);
+    const std::string stored = PrefsRecord(1, 0, 0, 0, 20, 15, 35, 40, 30);
+    WriteWholeFile(folder + "Prefs", stored);
+    SetProgramFolder(folder);
+    DataFiles.programFolderReadOnly = true;
+    LoadPreferences();
+    EXPECT_EQ(BoardSettings.width, 20);
+    EXPECT_EQ(Options.starBackground, 1);
+    BoardSettings = {25, 20, 80};
+    testing::internal::CaptureStderr();
+    SavePreferences();
+    testing::internal::GetCapturedStderr();
+    EXPECT_EQ(PrefsOf(folder), stored);
+    // The per-user folder is the data folder now, wherever the system keeps it.
+    EXPECT_EQ(ReadWholeFile(DataFolder() + "Prefs"), PrefsRecord(1, 0, 0, 0, 25, 20, 80, 40, 30));
+
+    BoardSettings = {15, 10, 12};
+    SetProgramFolder(folder);
+    DataFiles.programFolderReadOnly = true;
+    LoadPreferences();
+    EXPECT_EQ(BoardSettings.width, 25);
+}
+
 TEST_F(Preferences, NothingIsSavedBeforeLoading) {
     WriteWholeFile(folder + "Prefs", "player's file");
     SavePreferences();

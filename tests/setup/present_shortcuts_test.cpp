@@ -37,7 +37,7 @@ uint64_t ShownHash() {
 // copied again.
 void ForgetEveryShortcut() {
     TouchWholeBackBuffer();
-    FrameRepeat = FrameRepeatRecord{};
+    DrawReplay = DrawReplayRecord{};
     BoardPicture = BoardPictureRecord{};
 }
 

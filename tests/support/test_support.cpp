@@ -1,6 +1,7 @@
 // Helpers shared by the test programs: temporary program folders with the artwork.
 #include "test_support.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -40,4 +41,32 @@ bool FileExists(const std::string& path) {
 void WriteWholeFile(const std::string& path, const std::string& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+void SetEnvironment(const char* name, const char* value) {
+#ifdef _WIN32
+    _putenv_s(name, value != nullptr ? value : "");
+#else
+    if (value != nullptr)
+        setenv(name, value, 1);
+    else
+        unsetenv(name);
+#endif
+}
+
+PrivateUserFolder::PrivateUserFolder(const std::string& folder)
+    : saved{{"XDG_DATA_HOME", false, ""}, {"HOME", false, ""}, {"LOCALAPPDATA", false, ""}} {
+    for (Saved& variable : saved) {
+        const char* value = std::getenv(variable.name);
+        variable.had = value != nullptr;
+        if (value != nullptr) variable.value = value;
+    }
+    SetEnvironment("XDG_DATA_HOME", (folder + "xdg").c_str());
+    SetEnvironment("HOME", (folder + "home").c_str());
+    SetEnvironment("LOCALAPPDATA", (folder + "localappdata").c_str());
+}
+
+PrivateUserFolder::~PrivateUserFolder() {
+    for (const Saved& variable : saved)
+        SetEnvironment(variable.name, variable.had ? variable.value.c_str() : nullptr);
 }

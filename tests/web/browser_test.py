@@ -473,6 +473,26 @@ class BrowserTest(unittest.TestCase):
         self.assertEqual(len([m for m in logs if "are not saved" in m]), 1, logs)
         page.start_round(1)
 
+    def test_what_the_game_tells_the_player_is_a_line_under_the_canvas(self):
+        page = self.open(started=False)
+        # A sprite sheet gone from the bundle's data before the program starts.
+        page.cdp("Page.addScriptToEvaluateOnNewDocument", {"source": """
+            let module;
+            Object.defineProperty(window, "Module", {configurable: true, get: () => module,
+                set: (value) => { module = value; value.onRuntimeInitialized = () =>
+                    FS.unlink("/tessaroc/GFX/Smileys.bmp"); }});"""})
+        page = Page(page.d, self.url)
+        note = page.wait_for(lambda: page.js(
+            "const n = document.getElementById('note'); return n.hidden ? '' : n.textContent"),
+            "the note under the canvas")
+        self.assertEqual(note, "Tessaroc: Bilder fehlen: Diese Bilder im Ordner /tessaroc/GFX/ "
+                         "fehlen oder sind beschädigt: Smileys.bmp. Was sie zeigen, bleibt "
+                         "unsichtbar.")
+        # No box holds the page: the game plays on.
+        page.start_round(0)
+        logs = [e["message"] for e in page.d.get_log("browser")]
+        self.assertEqual(len([m for m in logs if "Bilder fehlen" in m]), 1, logs)
+
     def test_a_long_touch_marks_and_a_tap_opens(self):
         page = self.open()
         page.start_round(1)

@@ -21,7 +21,7 @@ function(tessaroc_web_test name)
   list(TRANSFORM arg_SOURCES PREPEND ${test_dir}/)
   add_executable(${name} ${arg_SOURCES} ${test_dir}/support/test_support.cpp)
   target_include_directories(${name} PRIVATE ${test_dir}/support)
-  target_link_libraries(${name} PRIVATE ${arg_LIBS} gtest gtest_main)
+  target_link_libraries(${name} PRIVATE ${arg_LIBS} platform_internals gtest gtest_main)
   target_link_options(${name} PRIVATE ${web_test_link_options})
   target_compile_definitions(${name} PRIVATE
     TESSAROC_SOURCE_DIR="${PROJECT_SOURCE_DIR}"
@@ -41,8 +41,9 @@ tessaroc_web_test(test_web_platform LIBS platform platform_script
   SOURCES platform/textvalue_test.cpp platform/bmp_test.cpp platform/datafile_test.cpp
           platform/codepage_test.cpp web/glyph_file_test.cpp
   # Emscripten's C++ library sets a file's time wrongly, so the first cannot age its files;
-  # stderr goes to Node's console, not to a descriptor gtest can capture.
-  FILTER -DataFileTest.StaleTemporariesOfTheFileAreRemovedWhenItIsOpened:DataFileTest.AFailedSaveIsOneLineOnStderrNamingTheFile)
+  # stderr goes to Node's console, not to a descriptor gtest can capture, and the others
+  # check what they said there.
+  FILTER -DataFileTest.StaleTemporariesOfTheFileAreRemovedWhenItIsOpened:DataFileTest.AFailedSaveIsOneLineOnStderrNamingTheFile:DataFileTest.ADamagedFileIsKeptBesideItAndNoEarlierCopyIsReplaced:DataFileTest.ADamagedFileThatCannotBeKeptIsReportedToTheCaller)
 tessaroc_web_test(test_web_game LIBS game platform_script
   SOURCES game/rules_test.cpp game/board_test.cpp game/game_test_support.cpp
           support/screen_support.cpp)

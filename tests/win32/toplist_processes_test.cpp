@@ -119,7 +119,7 @@ class TopListTwoProcesses : public ::testing::Test {
   protected:
     void SetUp() override {
         ResetPlatformState();
-        folder = MakeTempFolder("toplist-processes");
+        folder = MakeProgramFolder("toplist-processes");
     }
     void TearDown() override { std::filesystem::remove_all(folder); }
     std::string folder;

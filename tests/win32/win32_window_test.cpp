@@ -252,6 +252,22 @@ TEST_F(RealWin32Window, EndOfTheSessionAgreesAndRequestsTheOrdinaryEnd) {
     EXPECT_TRUE(IsWindow(TestWindow())); // the program ends itself, after saving
 }
 
+// After WM_ENDSESSION the system may end the process at any moment: the settings are saved
+// before the message returns, not left to the ordinary end.
+static int32_t SavesAtSessionEnd = 0;
+
+TEST_F(RealWin32Window, EndOfTheSessionSavesBeforeTheMessageReturns) {
+    SavesAtSessionEnd = 0;
+    SetDisplayLostHandler([] { ++SavesAtSessionEnd; });
+    EXPECT_EQ(SendMessageW(TestWindow(), WM_QUERYENDSESSION, 0, 0), TRUE);
+    SendMessageW(TestWindow(), WM_ENDSESSION, FALSE, 0); // cancelled: nothing to save
+    EXPECT_EQ(SavesAtSessionEnd, 0);
+    SendMessageW(TestWindow(), WM_ENDSESSION, TRUE, 0);
+    EXPECT_EQ(SavesAtSessionEnd, 1);
+    EXPECT_NE(QuitRequested(), 0);
+    SetDisplayLostHandler(nullptr);
+}
+
 TEST_F(RealWin32Window, MoveWithTheButtonAlreadyUpReturnsAndLeavesTheWindow) {
     PostMessageW(TestWindow(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 7));
     PostMessageW(TestWindow(), WM_LBUTTONUP, 0, MAKELPARAM(5, 7));

@@ -20,7 +20,6 @@
 
 #include "platform_state.h"
 #include "sdl_platform.h"
-#include "shown_frame.h"
 #include "test_support.h"
 
 namespace {
@@ -175,7 +174,7 @@ TEST_F(RealWindow, OpensWhereAskedAndShowsTheBackBuffer) {
 }
 
 // A present sends the rows that changed since the last one and nothing for an equal frame;
-// once the window lost what it showed (an exposure calls ForgetShownFrame) it sends all.
+// once the window lost what it showed (an exposure calls ForgetWindowCopy) it sends all.
 void CheckChangedRowsAndLoss() {
     auto at = [](int px, int py) -> uint32_t& { return BackBuffer.pixels[size_t(py) * 850 + px]; };
     for (int py = 0; py < WinH; py++)
@@ -200,7 +199,7 @@ void CheckChangedRowsAndLoss() {
     XSync(d, False);
     PresentBackBuffer();
     EXPECT_EQ(ScreenPixel(WinX + 10, WinY + 10), 0xFFFFFFu);
-    ForgetShownFrame();
+    ForgetWindowCopy();
     PresentBackBuffer();
     EXPECT_EQ(ScreenPixel(WinX + 10, WinY + 10), 0x102030u);
     EXPECT_EQ(ScreenPixel(WinX + 200, WinY + 150), 0xABCDEFu);

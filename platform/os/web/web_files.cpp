@@ -1,10 +1,12 @@
 // File services of the browser build: data files in the browser's storage, the program's own
 // files (sprite sheets, glyphs) in Emscripten's file system.
 //
-// In a page the bundle's files are read-only and the data folder is StorageFolder, whose
-// files are entries of the browser's storage (web_storage.h). Under Node (the tests) the
-// file system is the machine's, and files are read and committed as on POSIX systems.
+// In a page the bundle's files are read-only and the data folder is StorageFolder, the
+// per-user folder, whose files are entries of the browser's storage (web_storage.h). Under Node
+// (the tests) the file system is the machine's, and files are read and committed as on POSIX
+// systems.
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <dirent.h>
@@ -13,7 +15,6 @@
 #include <unistd.h>
 
 #include "os_files.h"
-#include "platform_state.h"
 #include "web_storage.h"
 
 // A browser lock held for a data file of the storage.
@@ -57,7 +58,7 @@ bool CommitByRename(const std::string& path, const std::vector<uint8_t>& bytes,
     bool ok = WriteAll(fd, bytes);
     if (close(fd) != 0) ok = false;
     if (!ok) reason = std::strerror(errno);
-    if (ok && DataFiles.failBeforeRename) {
+    if (ok && CommitStopsBeforeMove()) {
         ok = false;
         reason = "stopped before the rename";
     }
@@ -156,6 +157,46 @@ void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds) {
     closedir(dir);
 }
 
+// A file of the storage is writable wherever the page may keep data.
+OsEntry OsLookAt(const std::string& path) {
+    if (IsStoragePath(path)) {
+        const int64_t bytes = StorageFileBytes(path);
+        if (bytes < 0) return OsEntry{};
+        return OsEntry{OsEntryKind::File, true, bytes};
+    }
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? OsEntry{} : OsEntry{OsEntryKind::Other, false};
+    if (!S_ISREG(info.st_mode)) return OsEntry{OsEntryKind::Other, false};
+    return OsEntry{OsEntryKind::File, !InBrowser() && access(path.c_str(), W_OK) == 0,
+                   static_cast<int64_t>(info.st_size)};
+}
+
+bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,
+                     std::string& reason) {
+    if (IsStoragePath(path)) {
+        exists = StorageFileBytes(path) >= 0;
+        if (exists) {
+            reason = "file exists";
+            return false;
+        }
+        return CommitStorageFile(path, bytes, reason);
+    }
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    exists = fd < 0 && errno == EEXIST;
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    bool ok = WriteAll(fd, bytes);
+    if (close(fd) != 0) ok = false;
+    if (!ok) {
+        reason = std::strerror(errno);
+        unlink(path.c_str());
+    }
+    return ok;
+}
+
 bool OsFolderExists(const std::string& folder) {
     if (IsStoragePath(folder)) return true;
     struct stat info;
@@ -180,6 +221,14 @@ bool OsMakePrivateFolder(const std::string& folder, std::string& reason) {
     return OsFolderExists(folder);
 }
 
+// In a page the storage is the per-user folder: the bundle's own folder is never writable,
+// so the data folder is always the storage. Under Node (the tests) the machine's per-user
+// folder, as on POSIX systems.
 std::string OsUserDataFolder() {
-    return StorageFolder;
+    if (InBrowser()) return StorageFolder;
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome != nullptr && dataHome[0] == '/') return std::string(dataHome) + "/tessaroc/";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/share/tessaroc/";
+    return "";
 }

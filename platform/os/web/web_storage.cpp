@@ -36,6 +36,16 @@ EM_JS(int, web_storage_read, (const char* name, uint8_t** block, int* length), {
     return 0;
 });
 
+// The entry's length in characters (one a byte); -1 when it is missing or storage is refused.
+EM_JS(double, web_storage_length, (const char* name), {
+    try {
+        const text = localStorage.getItem("tessaroc:" + UTF8ToString(name));
+        return text === null ? -1 : text.length;
+    } catch (e) {
+        return -1;
+    }
+});
+
 // 0 when written, 1 when storage is refused, 2 when it is full.
 EM_JS(int, web_storage_write, (const char* name, const uint8_t* bytes, int length), {
     let text = "";
@@ -114,6 +124,10 @@ bool ReadStorageFile(const std::string& path, std::vector<uint8_t>& bytes, std::
     bytes.assign(block, block + length);
     std::free(block);
     return true;
+}
+
+int64_t StorageFileBytes(const std::string& path) {
+    return static_cast<int64_t>(web_storage_length(NameOf(path).c_str()));
 }
 
 bool CommitStorageFile(const std::string& path, const std::vector<uint8_t>& bytes,

@@ -17,6 +17,8 @@ bool IsStoragePath(const std::string& path);
 bool StorageUsable();
 // The file's bytes; a missing entry is an empty file. False with reason when refused.
 bool ReadStorageFile(const std::string& path, std::vector<uint8_t>& bytes, std::string& reason);
+// The file's length in bytes; -1 when it has no entry or storage is refused.
+int64_t StorageFileBytes(const std::string& path);
 // Replaces the file's bytes in one step: a closed tab keeps the old or the new content.
 bool CommitStorageFile(const std::string& path, const std::vector<uint8_t>& bytes,
                        std::string& reason);

@@ -1,7 +1,6 @@
 // Events of the browser window backend: the page's events posted to the core, the waits,
 // the pointer, the window's move and the keyboard.
 #include "backend.h"
-#include "platform_state.h"
 #include "web_page.h"
 #include "web_state.h"
 

@@ -4,8 +4,6 @@
 #include <emscripten.h>
 
 #include "backend.h"
-#include "platform_state.h"
-#include "shown_frame.h"
 #include "web_page.h"
 #include "web_state.h"
 
@@ -84,6 +82,13 @@ EM_JS(void, web_close_page, (), {
     if (Module["tessarocEnded"]) Module["tessarocEnded"]();
 });
 
+// TellPlayer's box: a line under the canvas, handed to the page (web/page.js), which shows
+// each line once; no alert(), which would hold the page until it is answered.
+EM_JS(void, web_show_message, (const char* title, const char* text), {
+    const show = Module["tessarocMessage"];
+    if (show) show(UTF8ToString(title), UTF8ToString(text));
+});
+
 // clang-format on
 
 namespace {
@@ -105,15 +110,18 @@ void PlaceCanvas() {
 // Sends the rows of the back buffer that changed since the last present to the canvas, as
 // RGBA bytes; nothing when the frame is the same.
 void SendChangedRows() {
-    const int32_t w = std::min(WebWindow.width, BackBuffer.width);
-    const int32_t h = std::min(WebWindow.height, BackBuffer.height);
+    int32_t bufferWidth = 0, bufferHeight = 0;
+    BackBufferSize(&bufferWidth, &bufferHeight);
+    const int32_t w = std::min(WebWindow.width, bufferWidth);
+    const int32_t h = std::min(WebWindow.height, bufferHeight);
     if (w <= 0 || h <= 0) return;
+    const uint32_t* pixels = BackBufferPixels();
     for (const RowRun& run : TakeChangedRows(w, h)) {
         std::vector<uint8_t>& rgba = WebWindow.rgba;
         rgba.resize(size_t(w) * size_t(run.count) * 4);
         uint8_t* out = rgba.data();
         for (int32_t y = run.first; y < run.first + run.count; ++y) {
-            const uint32_t* row = BackBuffer.pixels.data() + size_t(y) * size_t(BackBuffer.width);
+            const uint32_t* row = pixels + size_t(y) * size_t(bufferWidth);
             for (int32_t x = 0; x < w; ++x) {
                 *out++ = uint8_t(row[x] >> 16);
                 *out++ = uint8_t(row[x] >> 8);
@@ -168,7 +176,7 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     WebWindow.height = height;
     WebWindow.placed = (style & StyleInvisible) == 0;
     PlaceCanvas();
-    ForgetShownFrame();
+    ForgetWindowCopy();
     return 1;
 }
 
@@ -191,7 +199,7 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     WebWindow.height = height;
     web_choose_scale(std::max(width, 1));
     PlaceCanvas();
-    ForgetShownFrame();
+    ForgetWindowCopy();
 }
 
 // Every frame of every screen: the changed rows go to the canvas (none in a hidden tab, which
@@ -203,7 +211,7 @@ void ResizeMainWindow(int32_t width, int32_t height) {
 void PresentBackBuffer() {
     if (!WebWindow.open) return;
     if (PageHidden())
-        ForgetShownFrame();
+        ForgetWindowCopy();
     else
         SendChangedRows();
     NoteFramePresented();
@@ -241,6 +249,13 @@ int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int
 // when a desktop's display goes away; the program's handler saves the preferences.
 extern "C" EMSCRIPTEN_KEEPALIVE void tessaroc_page_leaving() {
     RunDisplayLostHandler();
+}
+
+// TellPlayer, the first time for a title: the line goes under the canvas and the game goes on
+// at once, as nothing on a page waits for an answer; TellPlayer's stderr line is the
+// console's.
+void BackendShowMessage(const Text& title, const Text& text) {
+    web_show_message(TextToUtf8(title).c_str(), TextToUtf8(text).c_str());
 }
 
 // End of the program: data files committed, the canvas hidden, the page offers a new start.

@@ -103,34 +103,14 @@ TEST_F(DataFileTest, ANamedPipeInPlaceOfASheetIsRefusedAtOnce) {
 
 namespace {
 
-// A program folder and a home of its own; the per-user folder is looked for through
-// XDG_DATA_HOME and HOME, which are restored afterwards.
+// A portable program folder of its own; the per-user folder is the fixture's.
 class DataFolderTest : public DataFileTest {
   protected:
     void SetUp() override {
         DataFileTest::SetUp();
-        Keep("XDG_DATA_HOME", savedDataHome);
-        Keep("HOME", savedHome);
-        setenv("XDG_DATA_HOME", (folder + "xdg").c_str(), 1);
-        setenv("HOME", (folder + "home").c_str(), 1);
         std::filesystem::create_directories(folder + "home");
-        std::filesystem::create_directories(folder + "program");
+        std::filesystem::create_directories(folder + "program/GFX");
         SetProgramFolder(folder + "program");
-    }
-    void TearDown() override {
-        Restore("XDG_DATA_HOME", savedDataHome);
-        Restore("HOME", savedHome);
-        DataFileTest::TearDown();
-    }
-    static void Keep(const char* name, std::optional<std::string>& saved) {
-        const char* value = std::getenv(name);
-        if (value != nullptr) saved = value;
-    }
-    static void Restore(const char* name, const std::optional<std::string>& saved) {
-        if (saved)
-            setenv(name, saved->c_str(), 1);
-        else
-            unsetenv(name);
     }
     // Saves a 4-byte "Prefs" as the program does.
     int32_t SavePrefs() {
@@ -144,7 +124,6 @@ class DataFolderTest : public DataFileTest {
         struct stat info;
         return stat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
     }
-    std::optional<std::string> savedDataHome, savedHome;
 };
 
 } // namespace
@@ -206,11 +185,107 @@ TEST_F(DataFolderTest, AProgramFolderThisUserMayNotWriteIsNotUsed) {
         if (root) {
             ASSERT_EQ(setresuid(nobody, nobody, nobody), 0);
         }
-        unsetenv("XDG_DATA_HOME");
+        SetEnvironment("XDG_DATA_HOME", nullptr);
         SetProgramFolder(folder + "program");
         ASSERT_EQ(SavePrefs(), 1);
         EXPECT_TRUE(FileExists(folder + "home/.local/share/tessaroc/Prefs"));
     }));
     EXPECT_FALSE(FileExists(folder + "program/Prefs"));
     chmod((folder + "program").c_str(), 0755);
+}
+
+TEST_F(DataFolderTest, AnInstalledProgramNeverWritesBesideItself) {
+    // No sheets' folder beside the executable: an installed one, in a folder that this user
+    // (root, say) may write all the same.
+    std::filesystem::remove(folder + "program/GFX");
+    WriteWholeFile(folder + "program/Prefs", std::string("\0xstLEFT BEHIND", 15));
+    ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
+    EXPECT_EQ(DataFileLength(), 0) << "a file beside an installed program is not read";
+    CloseDataFile(2);
+    ASSERT_EQ(SavePrefs(), 1);
+    EXPECT_EQ(DataFolder(), folder + "xdg/tessaroc/");
+    EXPECT_EQ(ReadWholeFile(folder + "xdg/tessaroc/Prefs"), std::string("\0xst", 4));
+    EXPECT_EQ(ReadWholeFile(folder + "program/Prefs"), std::string("\0xstLEFT BEHIND", 15));
+    EXPECT_FALSE(FileExists(folder + "program/TopList"));
+}
+
+TEST_F(DataFolderTest, AReadOnlyPortableFolderIsReadAndItsPerUserCopyWinsAfterwards) {
+    const std::string original("\0xstOLD CONTENT", 15);
+    WriteWholeFile(folder + "program/Prefs", original);
+    DataFiles.programFolderReadOnly = true;
+    ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
+    ASSERT_EQ(DataFileLength(), 15);
+    SeekDataFile(4);
+    EXPECT_EQ(ReadByte(), 'O');
+    SeekDataFile(4);
+    WriteText("NEW");
+    testing::internal::CaptureStderr();
+    CloseDataFile(2);
+    const std::string said = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(ReadWholeFile(folder + "xdg/tessaroc/Prefs"), std::string("\0xstNEW CONTENT", 15));
+    EXPECT_EQ(ReadWholeFile(folder + "program/Prefs"), original);
+    EXPECT_EQ(said, "tessaroc: " + folder + "program/Prefs is read-only: saved as " + folder +
+                        "xdg/tessaroc/Prefs, which is read from now on\n");
+
+    // The next start reads the per-user copy; one that an interrupted first save left empty
+    // does not hide the program folder's file.
+    SetProgramFolder(folder + "program");
+    DataFiles.programFolderReadOnly = true;
+    ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
+    SeekDataFile(4);
+    EXPECT_EQ(ReadByte(), 'N');
+    CloseDataFile(2);
+    WriteWholeFile(folder + "xdg/tessaroc/Prefs", "");
+    ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
+    EXPECT_EQ(DataFileLength(), 15);
+    CloseDataFile(2);
+}
+
+TEST_F(DataFolderTest, AReadOnlyFileInAWritableFolderIsReadAndSavedPerUser) {
+    // Root may write any file whatever its permissions say: the game runs as an unprivileged
+    // user in a child process, in a folder that user owns.
+    const bool root = geteuid() == 0;
+    const uid_t nobody = 65534;
+    const std::string original("\0xstOLD CONTENT", 15);
+    WriteWholeFile(folder + "program/Prefs", original);
+    if (root) {
+        for (const char* part : {"", "program", "program/Prefs", "home"})
+            ASSERT_EQ(chown((folder + part).c_str(), nobody, nobody), 0) << part;
+        chmod(folder.c_str(), 0755);
+    }
+    chmod((folder + "program/Prefs").c_str(), 0444);
+    EXPECT_TRUE(RunInChildProcess([&] {
+        if (root) {
+            ASSERT_EQ(setresuid(nobody, nobody, nobody), 0);
+        }
+        SetProgramFolder(folder + "program");
+        ASSERT_EQ(OpenDataFile(2, "Prefs"), 1);
+        EXPECT_EQ(DataFileLength(), 15);
+        SeekDataFile(4);
+        WriteText("NEW");
+        CloseDataFile(2);
+        EXPECT_EQ(ReadWholeFile(folder + "xdg/tessaroc/Prefs"),
+                  std::string("\0xstNEW CONTENT", 15));
+    }));
+    EXPECT_EQ(ReadWholeFile(folder + "program/Prefs"), original);
+}
+
+TEST_F(DataFileTest, APrefsThatIsNoFileIsNeverUsedAndThatIsSaidOnce) {
+    std::filesystem::create_directories(folder + "Folder");
+    ASSERT_EQ(mkfifo((folder + "Pipe").c_str(), 0644), 0);
+    ASSERT_EQ(symlink("/dev/null", (folder + "Device").c_str()), 0);
+    for (const char* name : {"Folder", "Pipe", "Device"}) {
+        testing::internal::CaptureStderr();
+        EXPECT_TRUE(RunInChildProcess(
+            [name] {
+                EXPECT_EQ(OpenDataFile(2, name), 0); // start-up
+                EXPECT_EQ(OpenDataFile(2, name), 0); // the save at the end
+            },
+            10))
+            << name;
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(said.rfind("tessaroc: " + folder + name + " is neither read nor saved: ", 0), 0u)
+            << said;
+        EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
+    }
 }

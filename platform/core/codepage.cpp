@@ -1,0 +1,92 @@
+// The Windows-1252 table and the conversions of texts to UTF-8 and UTF-16.
+#include "codepage.h"
+
+namespace {
+
+// Unicode code points of the bytes 0x80 to 0x9F (the bytes 0xA0 to 0xFF are Latin-1 and
+// stand for themselves). 0 marks the five bytes the code page leaves undefined.
+constexpr char32_t HighControlBlock[32] = {
+    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, // 80-87
+    0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,      // 88-8F
+    0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014, // 90-97
+    0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178, // 98-9F
+};
+
+} // namespace
+
+// Called by the text drawing for each byte it rasterises and by the conversions below.
+char32_t CodePageCharacter(unsigned char byte) {
+    if (byte < 0x20 || byte == 0x7F) return 0;
+    if (byte >= 0x80 && byte < 0xA0) return HighControlBlock[byte - 0x80];
+    return byte;
+}
+
+// Called for the face names given to fontconfig and by the SDL window for its title. Every
+// character of the code page lies below U+10000, so one to three UTF-8 bytes each.
+std::string TextToUtf8(const Text& text) {
+    std::string out;
+    for (unsigned char byte : text) {
+        const char32_t c = CodePageCharacter(byte);
+        if (c == 0) continue;
+        if (c < 0x80) {
+            out += char(c);
+        } else if (c < 0x800) {
+            out += char(0xC0 | (c >> 6));
+            out += char(0x80 | (c & 0x3F));
+        } else {
+            out += char(0xE0 | (c >> 12));
+            out += char(0x80 | ((c >> 6) & 0x3F));
+            out += char(0x80 | (c & 0x3F));
+        }
+    }
+    return out;
+}
+
+// Called by the Windows backend for texts, face names and the window title.
+std::u16string TextToUtf16(const Text& text) {
+    std::u16string out;
+    for (unsigned char byte : text) {
+        const char32_t c = CodePageCharacter(byte);
+        if (c != 0) out += char16_t(c);
+    }
+    return out;
+}
+
+namespace {
+
+// The code point of the UTF-8 sequence at text[i] and its length in bytes; a byte that does
+// not start a well-formed sequence counts as one character the code page lacks (0).
+char32_t DecodeUtf8(const std::string& text, size_t i, size_t* length) {
+    const auto byte = [&](size_t k) { return static_cast<unsigned char>(text[k]); };
+    const unsigned char lead = byte(i);
+    *length = 1;
+    if (lead < 0x80) return lead;
+    const size_t extra = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    if (extra == 0 || lead > 0xF4) return 0;
+    char32_t c = lead & (0x3F >> extra);
+    for (size_t k = 1; k <= extra; ++k) {
+        if (i + k >= text.size() || (byte(i + k) & 0xC0) != 0x80) return 0;
+        c = (c << 6) | (byte(i + k) & 0x3F);
+    }
+    *length = extra + 1;
+    return c;
+}
+
+// The byte that stands for the character in the code page; '?' when there is none.
+char CodePageByte(char32_t c) {
+    if (c == 0) return '?';
+    for (int byte = 0x20; byte <= 0xFF; ++byte)
+        if (CodePageCharacter(static_cast<unsigned char>(byte)) == c) return char(byte);
+    return '?';
+}
+
+} // namespace
+
+// Called by the screens for the system's texts in what TellPlayer shows (paths, reasons).
+Text SystemText(const std::string& utf8) {
+    Text out;
+    size_t length = 1;
+    for (size_t i = 0; i < utf8.size(); i += length)
+        out += CodePageByte(DecodeUtf8(utf8, i, &length));
+    return out;
+}

@@ -1,0 +1,307 @@
+// The shared event core: the queue the backends post into, the polls the game takes, keys.
+#include <algorithm>
+
+#include "backend.h"
+#include "platform_state.h"
+
+void (*DisplayLostHandler)() = nullptr;
+
+void SetDisplayLostHandler(void (*handler)()) {
+    DisplayLostHandler = handler;
+}
+
+// Called once, from the backend's report of a broken connection; the handler runs once even
+// if saving touches the broken connection again.
+void RunDisplayLostHandler() {
+    void (*handler)() = DisplayLostHandler;
+    DisplayLostHandler = nullptr;
+    if (handler) handler();
+}
+
+void ResetEventState() {
+    EventQueue = EventQueueRecord();
+    KeyTable = KeyTableRecord();
+}
+
+// Called by the scripted platform's pump: a loop with events waiting is not idle.
+bool EventsWaiting() {
+    return !EventQueue.events.empty();
+}
+
+// Called by the scripted platform's reset (off) and by tests that ask for the gate (on).
+void SetQuickTapGate(bool on) {
+    EventQueue.minPressMs = on ? MinPressMs : 0;
+}
+
+// ---------------------------------------------------------------- posting
+
+// Held-button mask of a mouse event posted now: held buttons plus shift and control.
+static int32_t CurrentMask() {
+    return EventQueue.buttons | EventQueue.modifiers;
+}
+
+// Appends an event; a pointer move replaces a move waiting at the end of the queue (runs of
+// motion arrive as their newest position, never merged across a button event). A queue that
+// nobody reads keeps its oldest events and drops new ones past the limit.
+static void Queue(PlatformEvent e) {
+    std::deque<PlatformEvent>& q = EventQueue.events;
+    e.tick = TickCountMs();
+    if (e.kind == EventMouseMove && !q.empty() && q.back().kind == EventMouseMove) {
+        q.back() = e;
+        return;
+    }
+    if (q.size() < EventQueueLimit) q.push_back(e);
+}
+
+static void QueueMouse(int32_t kind, int32_t x, int32_t y) {
+    Queue(PlatformEvent{kind, CurrentMask(), true, x, y});
+}
+
+void PostPointerMove(int32_t x, int32_t y) {
+    QueueMouse(EventMouseMove, x, y);
+}
+
+// Our mask bit and event kinds of button 1, 2 or 3; false for buttons the game does not read.
+static bool ButtonKinds(int32_t button, int32_t* bit, int32_t* down, int32_t* up) {
+    switch (button) {
+    case 1:
+        *bit = MaskLeft, *down = EventLeftDown, *up = EventLeftUp;
+        return true;
+    case 2:
+        *bit = MaskRight, *down = EventRightDown, *up = EventRightUp;
+        return true;
+    case 3:
+        *bit = MaskMiddle, *down = EventMiddleDown, *up = EventMiddleUp;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void PostButton(int32_t button, bool down, int32_t x, int32_t y) {
+    int32_t bit = 0, downKind = 0, upKind = 0;
+    if (!ButtonKinds(button, &bit, &downKind, &upKind)) return;
+    if (down) {
+        EventQueue.buttons |= bit;
+        QueueMouse(downKind, x, y);
+    } else {
+        EventQueue.buttons &= ~bit;
+        QueueMouse(upKind, x, y);
+    }
+}
+
+void PostModifiers(bool shift, bool control) {
+    EventQueue.modifiers = (shift ? MaskShift : 0) | (control ? MaskControl : 0);
+}
+
+void PostCloseRequest() {
+    Queue(PlatformEvent{EventClose, 0, false, 0, 0});
+}
+
+void PostKey(int32_t scanCode, bool down) {
+    if (scanCode <= 0 || scanCode > 255) return;
+    if (down && !KeyTable.held[scanCode] && KeyTable.fresh.size() < FreshKeyLimit)
+        KeyTable.fresh.push_back(FreshKey{scanCode, TickCountMs()});
+    KeyTable.held[scanCode] = down;
+}
+
+void ReleaseAllKeys() {
+    std::fill(std::begin(KeyTable.held), std::end(KeyTable.held), false);
+    KeyTable.fresh.clear();
+}
+
+// ---------------------------------------------------------------- taking events
+
+void NoteFramePresented() {
+    EventQueue.idlePolls = 0;
+}
+
+// Index into EventQueue.pressTick of a press or release kind, -1 for the other kinds.
+static int PressIndex(int32_t kind) {
+    if (kind == EventLeftDown || kind == EventLeftUp) return 0;
+    if (kind == EventRightDown || kind == EventRightUp) return 1;
+    if (kind == EventMiddleDown || kind == EventMiddleUp) return 2;
+    return -1;
+}
+
+static bool IsRelease(int32_t kind) {
+    return kind == EventLeftUp || kind == EventRightUp || kind == EventMiddleUp;
+}
+
+// Whether the release at the head of the queue must still wait for its press to have been
+// visible for MinPressMs (counted on the unsigned clock, so a wrap-around changes nothing).
+static bool ReleaseHeldBack(const PlatformEvent& e) {
+    const int index = PressIndex(e.kind);
+    if (index < 0 || !IsRelease(e.kind)) return false;
+    const uint32_t since = uint32_t(TickCountMs()) - uint32_t(EventQueue.pressTick[index]);
+    return since < uint32_t(EventQueue.minPressMs);
+}
+
+constexpr int32_t ButtonBits = MaskLeft | MaskRight | MaskMiddle;
+
+// PollWindowEvent, before it takes an event: drops the longest run of mouse events at the
+// head of the queue that all waited more than StaleClickMs and ends with every button up,
+// leaving one pointer move to where the run ended. Only whole clicks go: nothing is dropped
+// while the game holds a press whose release it has not taken, and a close request stays.
+// Without this a burst of clicks replays at one click per MinPressMs for as long as it took.
+static void DropStaleClicks() {
+    std::deque<PlatformEvent>& q = EventQueue.events;
+    if ((EventQueue.takenButtons & ButtonBits) != 0) return;
+    const uint32_t now = uint32_t(TickCountMs());
+    size_t end = 0;
+    for (size_t i = 0; i < q.size(); i++) {
+        const PlatformEvent& e = q[i];
+        if (!e.hasPoint || now - uint32_t(e.tick) <= uint32_t(StaleClickMs)) break;
+        if ((e.param & ButtonBits) == 0) end = i + 1;
+    }
+    if (end < 2) return;
+    PlatformEvent move = q[end - 1];
+    move.kind = EventMouseMove;
+    q.erase(q.begin(), q.begin() + std::ptrdiff_t(end));
+    q.push_front(move);
+}
+
+// MouseButton, once per call: the only place where the game takes an event. A release stays
+// pending until its press was taken MinPressMs ago (minPressMs): each frame asks for the button
+// from several places (the screen's own test, the title bar), so a press and release arriving
+// together (a touchpad tap) would otherwise be seen only by a caller that ignores the press.
+// Once IdleFreePolls empty polls came with no present or taken event in between, each further
+// empty poll waits up to IdleWaitMs for the next event before it answers 0 (IdleLongWaitMs
+// after IdleShortWaits such waits), so a loop waiting for a release sleeps instead of
+// spinning; the event that ends the wait is taken by the next poll.
+int32_t PollWindowEvent() {
+    BackendPumpEvents();
+    DropStaleClicks();
+    std::deque<PlatformEvent>& q = EventQueue.events;
+    if (q.empty()) {
+        const int32_t waits = EventQueue.idlePolls - IdleFreePolls;
+        EventQueue.idlePolls = std::min(EventQueue.idlePolls, IdleFreePolls + IdleShortWaits) + 1;
+        if (waits >= 0) BackendWaitForEvent(waits >= IdleShortWaits ? IdleLongWaitMs : IdleWaitMs);
+        return 0;
+    }
+    const PlatformEvent e = q.front();
+    if (ReleaseHeldBack(e)) {
+        SleepMs(1);
+        return 0;
+    }
+    const int index = PressIndex(e.kind);
+    if (index >= 0 && !IsRelease(e.kind)) EventQueue.pressTick[index] = TickCountMs();
+    q.pop_front();
+    EventQueue.last = e;
+    if (e.hasPoint) EventQueue.takenButtons = e.param;
+    EventQueue.idlePolls = 0;
+    return e.kind;
+}
+
+int32_t LastEventParam() {
+    return EventQueue.last.param;
+}
+
+bool LastTakenPoint(int32_t* x, int32_t* y) {
+    if (!EventQueue.last.hasPoint) return false;
+    *x = EventQueue.last.x;
+    *y = EventQueue.last.y;
+    return true;
+}
+
+static bool IsButtonEvent(int32_t kind) {
+    return kind > EventMouseMove && kind <= EventMouseLast;
+}
+
+bool JudgedPointerPoint(int32_t* x, int32_t* y) {
+    const std::deque<PlatformEvent>& q = EventQueue.events;
+    auto next = std::find_if(q.begin(), q.end(),
+                             [](const PlatformEvent& e) { return IsButtonEvent(e.kind); });
+    const PlatformEvent* e = nullptr;
+    if (next != q.end())
+        e = &*next;
+    else if (q.empty() && IsButtonEvent(EventQueue.last.kind))
+        e = &EventQueue.last;
+    if (!e) return false;
+    *x = e->x;
+    *y = e->y;
+    return true;
+}
+
+int32_t HeldButtons() {
+    return EventQueue.buttons;
+}
+
+void FinishWindowMove(int32_t x, int32_t y) {
+    std::deque<PlatformEvent>& q = EventQueue.events;
+    auto release = std::find_if(q.begin(), q.end(),
+                                [](const PlatformEvent& e) { return e.kind == EventLeftUp; });
+    if (release != q.end()) q.erase(q.begin(), release + 1);
+    EventQueue.buttons &= ~MaskLeft;
+    q.push_front(PlatformEvent{EventMouseMove, CurrentMask(), true, x, y, TickCountMs()});
+}
+
+// ---------------------------------------------------------------- keyboard
+
+// Shift, Control and Alt (left and right): they go with the key pressed after them.
+static bool IsModifierKey(int32_t code) {
+    return code == 0x2A || code == 0x36 || code == 0x1D || code == 0x9D || code == 0x38 ||
+           code == 0xB8;
+}
+
+// SnapshotKeyboard: shows the fresh presses (down since they last showed). When they are all
+// still held, they show together as levels, as keys held at once do. When one of them is
+// already up again (keys typed faster than the snapshots, or during a slow frame), they
+// show in the order they went down, one key per snapshot with the modifiers pressed before
+// it, each even when already up again; the presses after it stay fresh and do not show yet,
+// even when held. So every quick tap shows once and in order. A key that showed in the
+// previous snapshot and was pressed again skips one snapshot, so the second press reads as
+// a new one. A tap that went down more than KeyLatchMs ago and is up again is dropped
+// (typed while no screen read the keyboard).
+static void ShowFreshKeys(const bool (&previous)[256]) {
+    const uint32_t now = uint32_t(TickCountMs());
+    std::deque<FreshKey>& fresh = KeyTable.fresh;
+    std::erase_if(fresh, [now](const FreshKey& k) {
+        return !KeyTable.held[k.code] && now - uint32_t(k.downTick) > uint32_t(KeyLatchMs);
+    });
+    const bool tapped = std::any_of(fresh.begin(), fresh.end(), [](const FreshKey& k) {
+        return !KeyTable.held[k.code] && !IsModifierKey(k.code);
+    });
+    if (!tapped) {
+        for (const FreshKey& k : fresh)
+            KeyTable.snapshot[k.code] = true;
+        fresh.clear();
+        return;
+    }
+    std::deque<FreshKey> later;
+    bool shownNow[256] = {};
+    bool keyShown = false;
+    for (const FreshKey& k : fresh) {
+        if (keyShown || (!IsModifierKey(k.code) && previous[k.code])) {
+            later.push_back(k);
+            if (!shownNow[k.code]) KeyTable.snapshot[k.code] = false;
+            keyShown = true;
+            continue;
+        }
+        KeyTable.snapshot[k.code] = true;
+        shownNow[k.code] = true;
+        keyShown = !IsModifierKey(k.code);
+    }
+    fresh = std::move(later);
+}
+
+// The name entry and the settings screen, once per frame: the keys held now, with the fresh
+// presses shown one at a time (ShowFreshKeys). Without a window nothing can be read: 0, and
+// the table keeps its contents.
+int32_t SnapshotKeyboard() {
+    if (!BackendPumpEvents()) return 0;
+    bool previous[256];
+    std::copy(std::begin(KeyTable.snapshot), std::end(KeyTable.snapshot), previous);
+    std::copy(std::begin(KeyTable.held), std::end(KeyTable.held), KeyTable.snapshot);
+    ShowFreshKeys(previous);
+    return 1;
+}
+
+int32_t KeyDown(int32_t scanCode) {
+    if (scanCode == -1)
+        return std::any_of(KeyTable.snapshot, KeyTable.snapshot + 255, [](bool d) { return d; })
+                   ? 1
+                   : 0;
+    if (scanCode < 0 || scanCode > 255) return 0;
+    return KeyTable.snapshot[scanCode] ? 1 : 0;
+}

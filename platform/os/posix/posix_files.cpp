@@ -1,0 +1,289 @@
+// File services on POSIX systems: reading whole files, crash-safe commits, locks, folders.
+#include <cerrno>
+#include <chrono>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
+
+#include "os_files.h"
+
+// The lock is flock() on the file itself, taken on a descriptor of the file the name leads
+// to at that moment; a commit renames a new file over the name, so a waiting instance checks
+// after locking that the name still leads to the file it locked.
+struct OsFileLock {
+    int fd = -1;
+    ~OsFileLock() {
+        if (fd >= 0) close(fd);
+    }
+};
+
+namespace {
+
+// How long a lock is waited for before the commit goes ahead without it: another instance
+// holds it only for the moment of one commit, unless that instance is stopped.
+constexpr int LockAttempts = 200;
+constexpr auto LockRetryPause = std::chrono::milliseconds(10);
+
+std::string Reason(int error) {
+    return std::strerror(error);
+}
+
+std::string FolderOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+std::string NameOf(const std::string& path) {
+    size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t put =
+            pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
+        if (put < 0 && errno == EINTR) continue;
+        if (put <= 0) return false;
+        done += static_cast<size_t>(put);
+    }
+    return true;
+}
+
+// fsync unless a fuzzer switched durability off; true when the data reached the disk.
+bool SyncToDisk(int fd) {
+    return CommitSkipsDiskSync() || fsync(fd) == 0;
+}
+
+void SyncFolder(const std::string& folder) {
+    if (CommitSkipsDiskSync()) return;
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    fsync(fd);
+    close(fd);
+}
+
+// Writes the bytes over the file's own content through a descriptor of it.
+bool CommitInPlace(const std::string& path, const std::vector<uint8_t>& bytes,
+                   std::string& reason) {
+    int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        reason = Reason(errno);
+        return false;
+    }
+    bool ok = WriteAll(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+              SyncToDisk(fd);
+    if (!ok) reason = Reason(errno);
+    close(fd);
+    return ok;
+}
+
+// Writes a temporary file beside the file and renames it over the file. Returns false with
+// made = false when no temporary file could be made (the caller then writes in place).
+bool CommitByRename(const std::string& path, const std::vector<uint8_t>& bytes, bool& made,
+                    std::string& reason) {
+    const std::string folder = FolderOf(path);
+    std::string temp = folder + "." + NameOf(path) + "." + std::string(TemporarySuffixLength, 'X');
+    int fd = mkostemp(temp.data(), O_CLOEXEC);
+    made = fd >= 0;
+    if (!made) return false;
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
+    bool ok = WriteAll(fd, bytes) && SyncToDisk(fd);
+    if (!ok) reason = Reason(errno);
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        reason = Reason(errno);
+    }
+    if (ok && CommitStopsBeforeMove()) {
+        ok = false;
+        reason = "stopped before the rename";
+    }
+    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        reason = Reason(errno);
+    }
+    if (ok)
+        SyncFolder(folder);
+    else
+        unlink(temp.c_str());
+    return ok;
+}
+
+// Opens the file for locking without waiting; created when missing, read-only as last resort.
+int OpenForLock(const std::string& path) {
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    return fd;
+}
+
+// Whether fd and the name still lead to one and the same file.
+bool SameFile(int fd, const std::string& path) {
+    struct stat byFd, byName;
+    return fstat(fd, &byFd) == 0 && stat(path.c_str(), &byName) == 0 &&
+           byFd.st_dev == byName.st_dev && byFd.st_ino == byName.st_ino;
+}
+
+} // namespace
+
+std::string OsExecutableFolder() {
+    char buffer[PATH_MAX];
+    ssize_t length = readlink("/proc/self/exe", buffer, sizeof buffer - 1);
+    if (length <= 0) return "./";
+    return FolderOf(std::string(buffer, static_cast<size_t>(length)));
+}
+
+bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
+                     std::vector<uint8_t>& bytes, std::string& reason) {
+    const int flags = mode == OsOpenMode::ReadOnly ? O_RDONLY : O_RDWR | O_CREAT;
+    int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        reason = Reason(errno);
+        return false;
+    }
+    struct stat info;
+    bool ok = false;
+    if (fstat(fd, &info) != 0)
+        reason = Reason(errno);
+    else if (!S_ISREG(info.st_mode))
+        reason = "not a regular file";
+    else if (info.st_size > maxBytes)
+        reason = "too large";
+    else
+        ok = true;
+    bytes.clear();
+    uint8_t chunk[4096];
+    while (ok) {
+        ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) continue;
+        if (got <= 0) {
+            if (got < 0) reason = Reason(errno);
+            ok = got == 0;
+            break;
+        }
+        if (static_cast<int64_t>(bytes.size()) + got > maxBytes) {
+            reason = "too large";
+            ok = false;
+            break;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    close(fd);
+    return ok;
+}
+
+bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason) {
+    struct stat link;
+    const bool isLink = lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
+    if (!isLink) {
+        bool made = false;
+        if (CommitByRename(path, bytes, made, reason)) return true;
+        if (made) return false;
+    }
+    return CommitInPlace(path, bytes, reason);
+}
+
+std::shared_ptr<OsFileLock> OsLockFile(const std::string& path) {
+    for (int attempt = 0; attempt < LockAttempts;) {
+        auto lock = std::make_shared<OsFileLock>();
+        lock->fd = OpenForLock(path);
+        if (lock->fd < 0) return nullptr;
+        if (flock(lock->fd, LOCK_EX | LOCK_NB) != 0) {
+            if (errno != EWOULDBLOCK && errno != EINTR) return nullptr;
+            ++attempt;
+            lock.reset();
+            std::this_thread::sleep_for(LockRetryPause);
+            continue;
+        }
+        if (SameFile(lock->fd, path)) return lock;
+        // Another instance renamed a new file over the name meanwhile: lock that one.
+    }
+    return nullptr;
+}
+
+void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds) {
+    const std::string folder = FolderOf(path);
+    const std::string name = NameOf(path);
+    DIR* dir = opendir(folder.c_str());
+    if (dir == nullptr) return;
+    const time_t now = time(nullptr);
+    while (const dirent* entry = readdir(dir)) {
+        const std::string entryName = entry->d_name;
+        if (!IsCommitTemporary(entryName, name)) continue;
+        struct stat info;
+        const std::string entryPath = folder + entryName;
+        if (lstat(entryPath.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+            now - info.st_mtime >= minAgeSeconds)
+            unlink(entryPath.c_str());
+    }
+    closedir(dir);
+}
+
+OsEntry OsLookAt(const std::string& path) {
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0)
+        return errno == ENOENT || errno == ENOTDIR ? OsEntry{} : OsEntry{OsEntryKind::Other, false};
+    if (!S_ISREG(info.st_mode)) return OsEntry{OsEntryKind::Other, false};
+    return OsEntry{OsEntryKind::File, faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0,
+                   static_cast<int64_t>(info.st_size)};
+}
+
+bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,
+                     std::string& reason) {
+    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    exists = fd < 0 && errno == EEXIST;
+    if (fd < 0) {
+        reason = Reason(errno);
+        return false;
+    }
+    bool ok = WriteAll(fd, bytes) && SyncToDisk(fd);
+    if (!ok) reason = Reason(errno);
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        reason = Reason(errno);
+    }
+    if (ok)
+        SyncFolder(FolderOf(path));
+    else
+        unlink(path.c_str());
+    return ok;
+}
+
+bool OsFolderExists(const std::string& folder) {
+    struct stat info;
+    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+bool OsFolderWritable(const std::string& folder) {
+    return faccessat(AT_FDCWD, folder.c_str(), W_OK | X_OK, AT_EACCESS) == 0;
+}
+
+bool OsMakePrivateFolder(const std::string& folder, std::string& reason) {
+    for (size_t slash = folder.find('/', 1); slash != std::string::npos;
+         slash = folder.find('/', slash + 1)) {
+        const std::string part = folder.substr(0, slash);
+        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
+            reason = Reason(errno);
+            return false;
+        }
+    }
+    if (!OsFolderExists(folder)) {
+        reason = "not a folder";
+        return false;
+    }
+    return true;
+}
+
+std::string OsUserDataFolder() {
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome != nullptr && dataHome[0] == '/') return std::string(dataHome) + "/tessaroc/";
+    const char* home = std::getenv("HOME");
+    if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/share/tessaroc/";
+    return "";
+}

@@ -1,0 +1,372 @@
+// File services on Windows: reading whole files, crash-safe commits, locks, folders.
+//
+// Paths arrive as UTF-8 with '/' and go to the system as UTF-16 with '\', so a folder named
+// with umlauts works whatever the system's code page.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+
+#include "os_files.h"
+
+// The lock is LockFileEx on a hidden lock file beside the data file (".<name>.lock"): the
+// data file itself cannot be locked, since a commit moves a new file over it and Windows
+// refuses that while the old one is open. The lock file goes when the last instance using
+// it lets go; one that finds it going away (access denied) tries again.
+struct OsFileLock {
+    HANDLE file = INVALID_HANDLE_VALUE;
+    ~OsFileLock() {
+        if (file == INVALID_HANDLE_VALUE) return;
+        OVERLAPPED whole = {};
+        UnlockFileEx(file, 0, MAXDWORD, MAXDWORD, &whole);
+        CloseHandle(file);
+    }
+};
+
+namespace {
+
+// Random names tried for a commit's temporary file (see IsCommitTemporary) before it fails.
+constexpr int TemporaryAttempts = 100;
+// How long a lock is waited for before the commit goes ahead without it: another instance
+// holds it only for the moment of one commit, unless that instance is stopped.
+constexpr int LockAttempts = 200;
+constexpr DWORD LockRetryPauseMs = 10;
+// How long a commit tries to move its temporary file over a file that is open elsewhere:
+// another instance reads it whole without the lock and lets go at once, and a virus scanner
+// or an indexer looks at a changed file for a moment; Windows refuses to replace an open
+// file meanwhile. Shorter than the lock wait above, so an instance waiting for this commit's
+// lock does not give up before the commit ends.
+constexpr int MoveAttempts = 100;
+constexpr DWORD MoveRetryPauseMs = 10;
+// File times count 100 ns steps.
+constexpr int64_t FileTimeStepsPerSecond = 10000000;
+
+std::wstring Wide(const std::string& utf8) {
+    if (utf8.empty()) return std::wstring();
+    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring wide(size_t(length > 0 ? length : 0), L'\0');
+    if (length > 0)
+        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), length);
+    for (wchar_t& c : wide)
+        if (c == L'/') c = L'\\';
+    return wide;
+}
+
+std::string Utf8(const std::wstring& wide) {
+    if (wide.empty()) return std::string();
+    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0,
+                                           nullptr, nullptr);
+    std::string utf8(size_t(length > 0 ? length : 0), '\0');
+    if (length > 0)
+        WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), utf8.data(), length, nullptr,
+                            nullptr);
+    for (char& c : utf8)
+        if (c == '\\') c = '/';
+    return utf8;
+}
+
+// The system's error as a short English phrase (its own texts follow the user's language).
+std::string Reason(DWORD error) {
+    switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+        return "no such file or folder";
+    case ERROR_ACCESS_DENIED:
+        return "permission denied";
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+        return "in use by another program";
+    case ERROR_DISK_FULL:
+    case ERROR_HANDLE_DISK_FULL:
+        return "disk full";
+    case ERROR_WRITE_PROTECT:
+        return "write-protected";
+    default:
+        return "Windows error " + std::to_string(error);
+    }
+}
+
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+std::string NameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Every instance may read, write, and move a file over it while this handle is open.
+constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+bool WriteAll(HANDLE file, const std::vector<uint8_t>& bytes) {
+    size_t done = 0;
+    while (done < bytes.size()) {
+        const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 20));
+        DWORD put = 0;
+        if (!WriteFile(file, bytes.data() + done, chunk, &put, nullptr) || put == 0) return false;
+        done += put;
+    }
+    return true;
+}
+
+// FlushFileBuffers unless a fuzzer switched durability off; true when the data is on disk.
+bool SyncToDisk(HANDLE file) {
+    return CommitSkipsDiskSync() || FlushFileBuffers(file);
+}
+
+// Writes the bytes over the file's own content.
+bool CommitInPlace(const std::string& path, const std::vector<uint8_t>& bytes,
+                   std::string& reason) {
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, ShareAll, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        reason = Reason(GetLastError());
+        return false;
+    }
+    const bool ok = WriteAll(file, bytes) && SetEndOfFile(file) && SyncToDisk(file);
+    if (!ok) reason = Reason(GetLastError());
+    CloseHandle(file);
+    return ok;
+}
+
+// A fresh temporary file beside the file, created exclusively; its name in `temp`.
+HANDLE CreateTemporary(const std::string& path, std::string& temp) {
+    static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+    uint64_t seed = uint64_t(GetTickCount64()) * 2654435761u ^ GetCurrentProcessId();
+    for (int attempt = 0; attempt < TemporaryAttempts; ++attempt) {
+        std::string suffix;
+        for (int i = 0; i < TemporarySuffixLength; ++i) {
+            seed = seed * 6364136223846793005u + 1442695040888963407u;
+            suffix += letters[(seed >> 33) % (sizeof letters - 1)];
+        }
+        temp = FolderOf(path) + "." + NameOf(path) + "." + suffix;
+        HANDLE file = CreateFileW(Wide(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+// Moves the file `from` over the file `to`, waiting while `to` is open elsewhere (see
+// MoveAttempts). False with the system's error when that does not end or the move fails
+// for another reason.
+bool MoveOver(const std::wstring& from, const std::wstring& to) {
+    for (int attempt = 1;; ++attempt) {
+        if (MoveFileExW(from.c_str(), to.c_str(),
+                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
+            return true;
+        const DWORD error = GetLastError();
+        const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
+        if (!held || attempt >= MoveAttempts) {
+            SetLastError(error);
+            return false;
+        }
+        Sleep(MoveRetryPauseMs);
+    }
+}
+
+// Writes a temporary file beside the file, flushes it and moves it over the file. Returns
+// false with made = false when no temporary file could be made (the caller then writes in
+// place).
+bool CommitByMove(const std::string& path, const std::vector<uint8_t>& bytes, bool& made,
+                  std::string& reason) {
+    std::string temp;
+    HANDLE file = CreateTemporary(path, temp);
+    made = file != INVALID_HANDLE_VALUE;
+    if (!made) return false;
+    bool ok = WriteAll(file, bytes) && SyncToDisk(file);
+    if (!ok) reason = Reason(GetLastError());
+    CloseHandle(file);
+    if (ok && CommitStopsBeforeMove()) {
+        ok = false;
+        reason = "stopped before the rename";
+    }
+    if (ok && !MoveOver(Wide(temp), Wide(path))) {
+        ok = false;
+        reason = Reason(GetLastError());
+    }
+    if (!ok) DeleteFileW(Wide(temp).c_str());
+    return ok;
+}
+
+int64_t FileTimeSteps(const FILETIME& time) {
+    return int64_t(uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime);
+}
+
+} // namespace
+
+std::string OsExecutableFolder() {
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0) return "./";
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return FolderOf(Utf8(path));
+}
+
+bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
+                     std::vector<uint8_t>& bytes, std::string& reason) {
+    const bool write = mode == OsOpenMode::ReadWriteCreate;
+    HANDLE file =
+        CreateFileW(Wide(path).c_str(), GENERIC_READ | (write ? GENERIC_WRITE : 0), ShareAll,
+                    nullptr, write ? OPEN_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        reason = Reason(GetLastError());
+        return false;
+    }
+    LARGE_INTEGER size = {};
+    BY_HANDLE_FILE_INFORMATION info = {};
+    bool ok = false;
+    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        reason = "not a regular file";
+    else if (write && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
+        reason = "read-only"; // an administrator may open it for writing all the same
+    else if (!GetFileSizeEx(file, &size))
+        reason = Reason(GetLastError());
+    else if (size.QuadPart > maxBytes)
+        reason = "too large";
+    else
+        ok = true;
+    bytes.clear();
+    if (ok) {
+        bytes.resize(size_t(size.QuadPart));
+        size_t done = 0;
+        while (ok && done < bytes.size()) {
+            DWORD got = 0;
+            const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 20));
+            if (!ReadFile(file, bytes.data() + done, chunk, &got, nullptr) || got == 0) {
+                reason = "read failed";
+                ok = false;
+            }
+            done += got;
+        }
+    }
+    CloseHandle(file);
+    return ok;
+}
+
+bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason) {
+    bool made = false;
+    if (CommitByMove(path, bytes, made, reason)) return true;
+    if (made) return false;
+    return CommitInPlace(path, bytes, reason);
+}
+
+std::shared_ptr<OsFileLock> OsLockFile(const std::string& path) {
+    const std::wstring lockPath = Wide(FolderOf(path) + "." + NameOf(path) + ".lock");
+    for (int attempt = 0; attempt < LockAttempts; ++attempt) {
+        auto lock = std::make_shared<OsFileLock>();
+        lock->file =
+            CreateFileW(lockPath.c_str(), GENERIC_READ | GENERIC_WRITE, ShareAll, nullptr,
+                        OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        if (lock->file == INVALID_HANDLE_VALUE && GetLastError() != ERROR_ACCESS_DENIED)
+            return nullptr; // no lock file can be made here: go on without
+        OVERLAPPED whole = {};
+        if (lock->file != INVALID_HANDLE_VALUE &&
+            LockFileEx(lock->file, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD,
+                       MAXDWORD, &whole))
+            return lock;
+        lock.reset();
+        Sleep(LockRetryPauseMs);
+    }
+    return nullptr;
+}
+
+void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds) {
+    const std::string folder = FolderOf(path);
+    const std::string name = NameOf(path);
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(folder + "." + name + ".*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return;
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    do {
+        const std::string entry = Utf8(found.cFileName);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsCommitTemporary(entry, name))
+            continue;
+        if (FileTimeSteps(now) - FileTimeSteps(found.ftLastWriteTime) >=
+            minAgeSeconds * FileTimeStepsPerSecond)
+            DeleteFileW(Wide(folder + entry).c_str());
+    } while (FindNextFileW(search, &found));
+    FindClose(search);
+}
+
+OsEntry OsLookAt(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data = {};
+    const DWORD attributes = GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)
+                                 ? data.dwFileAttributes
+                                 : INVALID_FILE_ATTRIBUTES;
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = GetLastError();
+        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+        return missing ? OsEntry{} : OsEntry{OsEntryKind::Other, false};
+    }
+    if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
+        return OsEntry{OsEntryKind::Other, false};
+    return OsEntry{OsEntryKind::File, (attributes & FILE_ATTRIBUTE_READONLY) == 0,
+                   int64_t(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow)};
+}
+
+bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,
+                     std::string& reason) {
+    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    exists = file == INVALID_HANDLE_VALUE &&
+             (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS);
+    if (file == INVALID_HANDLE_VALUE) {
+        reason = Reason(GetLastError());
+        return false;
+    }
+    const bool ok = WriteAll(file, bytes) && SyncToDisk(file);
+    if (!ok) reason = Reason(GetLastError());
+    CloseHandle(file);
+    if (!ok) DeleteFileW(Wide(path).c_str());
+    return ok;
+}
+
+bool OsFolderExists(const std::string& folder) {
+    const DWORD attributes = GetFileAttributesW(Wide(folder).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Windows has no access test that sees every rule: a probe file is made and goes at once.
+bool OsFolderWritable(const std::string& folder) {
+    const std::string probe = folder + ".tessaroc-probe-" + std::to_string(GetCurrentProcessId());
+    HANDLE file = CreateFileW(Wide(probe).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return false;
+    CloseHandle(file);
+    return true;
+}
+
+// The folders under the user's local application data are the user's alone already.
+bool OsMakePrivateFolder(const std::string& folder, std::string& reason) {
+    const size_t first = folder.find('/', folder.size() > 2 && folder[1] == ':' ? 3 : 1);
+    for (size_t slash = first; slash != std::string::npos; slash = folder.find('/', slash + 1)) {
+        if (!CreateDirectoryW(Wide(folder.substr(0, slash)).c_str(), nullptr) &&
+            GetLastError() != ERROR_ALREADY_EXISTS) {
+            reason = Reason(GetLastError());
+            return false;
+        }
+    }
+    if (!OsFolderExists(folder)) {
+        reason = "not a folder";
+        return false;
+    }
+    return true;
+}
+
+std::string OsUserDataFolder() {
+    wchar_t buffer[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return "";
+    return Utf8(std::wstring(buffer, length)) + "/Tessaroc/";
+}

@@ -1,0 +1,109 @@
+// The real platform's global state: SDL window, X11 connection, input batch, pacing.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <ctime>
+#include <vector>
+
+// ---------------------------------------------------------------- window
+
+struct SdlSharedImage; // the present's own shared-memory image (sdl_xshm.cpp)
+
+struct SdlWindowRecord {
+    SDL_Window* window = nullptr;     // the one window, made hidden by OpenScreenSystem
+    bool videoReady = false;          // SDL's video subsystem is initialised
+    void* xDisplay = nullptr;         // X11 Display* of SDL's connection (null off X11)
+    unsigned long xWindow = 0;        // X11 window id of the window (0 off X11)
+    SDL_Surface* surface = nullptr;   // the window surface the last present drew into
+    std::vector<SDL_Rect> sendRects;  // rows the present sends (storage kept between frames)
+    int32_t scale = 1;                // desktop pixels per game pixel, chosen by OpenScreenSystem
+    std::vector<uint32_t> scaled;     // rows of the back buffer enlarged by scale, for a present
+    SdlSharedImage* shared = nullptr; // the image presents send on X11, null when none yet
+    bool sharingAllowed = true;       // false once the X server refused a shared image (or a
+                                      // test switched it off): presents use SDL's surface
+};
+extern SdlWindowRecord SdlWindow;
+
+// ---------------------------------------------------------------- input
+
+struct SdlInputRecord {
+    bool pointerKnown = false; // pointerX/Y and leftHeld hold an answer of the X server
+    int32_t pointerTick = 0;   // TickCountMs of that answer
+    int32_t pointerX = 0;      // the pointer's desktop column, desktop pixels
+    int32_t pointerY = 0;      // the pointer's desktop row, desktop pixels
+    bool leftHeld = false;     // button 1 was down when the server answered
+    bool originKnown = false;  // originX/Y hold the client origin the X server told
+    int32_t originX = 0;       // desktop column of the client origin (X reports pointer
+                               // positions relative to the window)
+    int32_t originY = 0;       // desktop row of the client origin
+    int32_t lastSdlPump = 0;   // TickCountMs of the last SDL_PumpEvents
+    bool serverQuiet = false;  // the last question found the X server silent and nothing
+                               // read the connection since
+    int64_t quietSinceNs = 0;  // CLOCK_MONOTONIC nanoseconds of that question
+};
+extern SdlInputRecord SdlInput;
+
+// ---------------------------------------------------------------- frame pacing
+
+struct SdlPacingRecord {
+    bool on = false;       // set by AttachBackBuffer
+    timespec lastReturn{}; // CLOCK_MONOTONIC time at which the last present returned
+};
+extern SdlPacingRecord SdlPacing;
+
+// Clears the records (does not close SDL; ClosePlatform does).
+void ResetSdlState();
+
+// ---------------------------------------------------------------- shared inside the backend
+//
+// The files call one way: sdl_window and sdl_events call sdl_xserver, sdl_xshm, sdl_scale,
+// sdl_keyboard and sdl_clock; sdl_xserver and sdl_keyboard call sdl_clock; none calls back.
+
+// sdl_clock.cpp: installs the SIGINT/SIGTERM handlers that request the quit.
+void InstallQuitSignals();
+// sdl_clock.cpp: the monotonic clock now, a time ns nanoseconds after t, and a sleep until an
+// absolute time of that clock (resuming after signals).
+timespec MonotonicNow();
+timespec AddNanoseconds(timespec t, int64_t ns);
+void SleepUntil(const timespec& deadline);
+// Nanoseconds of the monotonic clock (time since the system started); TickCountMs and the
+// pacing count on the same clock.
+int64_t MonotonicNs();
+// sdl_scale.cpp: the scale factor for this run; needs the display open.
+int32_t DesktopScaleFactor();
+// a / b rounded toward minus infinity, for b > 0.
+int32_t FloorDivide(int32_t a, int32_t b);
+
+// sdl_xserver.cpp, the questions to the X server:
+// Top-left corner of the window's client area in desktop pixels (not divided by the scale),
+// as the X server answered since it last sent something (see ForgetServerAnswers).
+void PhysicalWindowPosition(int32_t* left, int32_t* top);
+// The pointer and the client origin are asked of the X server only when it may have changed:
+// whenever the server sent something, SDL queued an event, or the program moved or resized
+// the window, this is called, so the next question asks the server again.
+void ForgetServerAnswers();
+// Every call that may read from the connection to the X server (a round trip, a present,
+// SDL's pump) calls this: events may wait in Xlib's buffers, so the next poll asks.
+void NoteConnectionRead();
+// Blocks until the X server has sent something (or the window system has an event) or ms
+// milliseconds have passed; reads nothing. Sends what waits in the output buffer first.
+void WaitForWindowSystem(int32_t ms);
+// Whether the X server has sent something not read yet (sending what waits in the output
+// buffer first); true off X11, where there is no cheaper way to know than to pump.
+bool ServerHasSent();
+// The pointer's position in desktop pixels and whether the left button is down, as the X
+// server answered since it last sent something, at most a moment ago (SDL's own record
+// would lag behind a warped pointer).
+bool QueryPointer(int32_t* x, int32_t* y);
+
+// sdl_xshm.cpp:
+// The target of the presents on X11: an image of the window's size in memory shared with
+// the X server, made on first use and again when the size changed (the shown frame is then
+// forgotten); null where the server cannot share one, and presents use SDL's window surface.
+SDL_Surface* SharedFrameSurface();
+// Sends rectangles of the shared image to the window, without waiting for the server.
+void SendSharedRects(const SDL_Rect* rects, int count);
+// Frees the shared image (ClosePlatform, a size change).
+void DropSharedFrame();

@@ -1,0 +1,399 @@
+// The real window on SDL2: set-up, placement, present with frame pacing, desktop, end.
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+
+#include "backend.h"
+#include "sdl_platform.h"
+#include "sdl_state.h"
+
+SdlWindowRecord SdlWindow;
+SdlInputRecord SdlInput;
+SdlPacingRecord SdlPacing;
+
+void ResetSdlState() {
+    SdlWindow = SdlWindowRecord();
+    SdlInput = SdlInputRecord();
+    SdlPacing = SdlPacingRecord();
+    ResetEventState();
+}
+
+// ---------------------------------------------------------------- set-up
+
+// One line on stderr naming what failed (start-up then ends with a non-zero code).
+static void ReportFailure(const char* what) {
+    std::fprintf(stderr, "tessaroc: %s: %s\n", what, SDL_GetError());
+}
+
+// The video driver that shows a window on the user's screen: X11 wherever an X display is
+// named, Wayland only where there is none; null when there is neither. SDL's own choice
+// would fall back to drivers that draw off screen, and the game would run invisibly.
+static const char* ScreenDriver() {
+    const char* x = std::getenv("DISPLAY");
+    if (x && *x) return "x11";
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    if (wayland && *wayland) return "wayland";
+    return nullptr;
+}
+
+// Opens SDL's video on the screen driver, whatever SDL_VIDEODRIVER says. A display that
+// refuses the connection is asked again for DisplayRetryMs (an X server drops connections
+// while it resets after its last client left). Reports a failure on stderr.
+static bool OpenVideo() {
+    constexpr int32_t DisplayRetryMs = 1000, RetryStepMs = 50;
+    const char* driver = ScreenDriver();
+    if (!driver) {
+        std::fprintf(stderr, "tessaroc: cannot open the display: neither DISPLAY nor "
+                             "WAYLAND_DISPLAY is set\n");
+        return false;
+    }
+    SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
+    const int32_t start = TickCountMs();
+    while (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        if (TickCountMs() - start >= DisplayRetryMs) {
+            const char* name =
+                std::getenv(std::strcmp(driver, "x11") == 0 ? "DISPLAY" : "WAYLAND_DISPLAY");
+            std::fprintf(stderr, "tessaroc: cannot open the display %s (%s): %s\n", name, driver,
+                         SDL_GetError());
+            return false;
+        }
+        SleepMs(RetryStepMs);
+    }
+    const char* current = SDL_GetCurrentVideoDriver();
+    if (!current || std::strcmp(current, driver) != 0) {
+        std::fprintf(stderr, "tessaroc: cannot open the display: SDL chose the %s driver\n",
+                     current ? current : "no");
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        return false;
+    }
+    return true;
+}
+
+// Xlib, when the connection to the X server broke (the server ended, the session closed):
+// the program's handler saves what must not be lost, one line goes to stderr, and the
+// program ends with code 1 (Xlib would end it anyway once this returns).
+static int OnDisplayLost(Display* display) {
+    RunDisplayLostHandler();
+    std::fprintf(stderr, "tessaroc: lost the connection to the display %s\n",
+                 display ? DisplayString(display) : "");
+    std::_Exit(1);
+}
+
+// The handler of X errors that was in place before ours (SDL's, which ends the program).
+static XErrorHandler OtherErrors = nullptr;
+
+// Xlib, when the X server refused a request: one on our window means that another program
+// destroyed it (a window manager's kill, xdotool windowclose). As with a lost display, the
+// program's handler saves what must not be lost, one line goes to stderr, and the program
+// ends with code 1. Errors about anything else go on to the handler before ours.
+static int OnWindowError(Display* display, XErrorEvent* error) {
+    if (SdlWindow.xWindow == 0 || error->resourceid != SdlWindow.xWindow)
+        return OtherErrors ? OtherErrors(display, error) : 0;
+    RunDisplayLostHandler();
+    char what[80] = "";
+    XGetErrorText(display, error->error_code, what, sizeof what);
+    std::fprintf(stderr, "tessaroc: the window was destroyed by another program (%s)\n", what);
+    std::_Exit(1);
+}
+
+// Start-up, before any window is placed: opens the display and makes the window, still
+// hidden, so that every failure of the window system shows here where start-up checks it.
+int32_t OpenScreenSystem() {
+    if (SdlWindow.window) return 1;
+    InstallQuitSignals();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+    SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
+    SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+    SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
+    if (!OpenVideo()) return 0;
+    SdlWindow.videoReady = true;
+    XSetIOErrorHandler(OnDisplayLost);
+    SDL_StopTextInput();
+    SDL_Window* window =
+        SDL_CreateWindow("Tessaroc", 0, 0, 370, 310, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+    if (!window || !SDL_GetWindowSurface(window)) {
+        ReportFailure("cannot create the window");
+        if (window) SDL_DestroyWindow(window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+        SdlWindow.videoReady = false;
+        return 0;
+    }
+    SdlWindow.window = window;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (SDL_GetWindowWMInfo(window, &info) && info.subsystem == SDL_SYSWM_X11) {
+        SdlWindow.xDisplay = info.info.x11.display;
+        SdlWindow.xWindow = info.info.x11.window;
+        const XErrorHandler previous = XSetErrorHandler(OnWindowError);
+        if (previous != OnWindowError) OtherErrors = previous; // once per process
+    }
+    SdlWindow.scale = DesktopScaleFactor();
+    const SDL_Keymod mods = SDL_GetModState();
+    PostModifiers((mods & KMOD_SHIFT) != 0, (mods & KMOD_CTRL) != 0);
+    return 1;
+}
+
+unsigned long SdlNativeWindow() {
+    return SdlWindow.xWindow;
+}
+
+// The window's top-left corner in the game's pixels: desktop pixels divided by the scale.
+void WindowDesktopPosition(int32_t* left, int32_t* top) {
+    int32_t x = 0, y = 0;
+    PhysicalWindowPosition(&x, &y);
+    *left = FloorDivide(x, SdlWindow.scale);
+    *top = FloorDivide(y, SdlWindow.scale);
+}
+
+// Start-up, through the frame toolkit: places the window made by OpenScreenSystem with its
+// client area at (x, y) (centred on the desktop for flags 1 and 2: there is no active window
+// of ours to centre on), borderless for the pop-up style, and shows it unless asked not to.
+// Position and size are in the game's pixels, the window scale times as large.
+int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                         int32_t style, const Text& title) {
+    (void)number;
+    if (!SdlWindow.window && !OpenScreenSystem()) return 0;
+    SDL_Window* w = SdlWindow.window;
+    SDL_SetWindowTitle(w, TextToUtf8(title).c_str());
+    SDL_SetWindowBordered(w, (style & StylePopup) ? SDL_FALSE : SDL_TRUE);
+    const int32_t scale = SdlWindow.scale;
+    SDL_SetWindowSize(w, std::max(width, 1) * scale, std::max(height, 1) * scale);
+    const bool centre = (style & (StyleCentreDesktop | StyleCentreActive)) != 0;
+    const int px = centre ? int(SDL_WINDOWPOS_CENTERED) : x * scale;
+    const int py = centre ? int(SDL_WINDOWPOS_CENTERED) : y * scale;
+    SDL_SetWindowPosition(w, px, py);
+    if (!(style & StyleInvisible)) {
+        SDL_ShowWindow(w);
+        // Without a window manager X honours the position given before mapping; with one,
+        // the manager may have placed the window itself: put it back where it was asked.
+        SDL_SetWindowPosition(w, px, py);
+        SDL_RaiseWindow(w);
+        SDL_SetWindowInputFocus(w);
+    }
+    ForgetServerAnswers();
+    return 1;
+}
+
+// Start-up: the core's back buffer (black) and the start of the frame pacing.
+int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height,
+                         int32_t stretch, int32_t rightMargin, int32_t bottomMargin) {
+    (void)window, (void)x, (void)y, (void)stretch, (void)rightMargin, (void)bottomMargin;
+    if (!SdlWindow.window || width <= 0 || height <= 0) return 0;
+    CreateBackBuffer(width, height);
+    SdlPacing.on = true;
+    SdlPacing.lastReturn = MonotonicNow();
+    return 1;
+}
+
+// Roll-up and unroll of the window: new client size (game pixels), same top-left corner.
+void ResizeMainWindow(int32_t width, int32_t height) {
+    if (!SdlWindow.window) return;
+    int32_t left = 0, top = 0;
+    PhysicalWindowPosition(&left, &top);
+    SDL_SetWindowSize(SdlWindow.window, std::max(width, 1) * SdlWindow.scale,
+                      std::max(height, 1) * SdlWindow.scale);
+    ForgetServerAnswers();
+    ForgetWindowCopy();
+    int32_t nowLeft = 0, nowTop = 0;
+    PhysicalWindowPosition(&nowLeft, &nowTop);
+    if (nowLeft != left || nowTop != top) {
+        SDL_SetWindowPosition(SdlWindow.window, left, top);
+        ForgetServerAnswers();
+    }
+}
+
+// Desktop rows first to first + count - 1 of the back buffer enlarged by the scale (each
+// pixel repeated scale times across and down, no smoothing), w pixels wide, 0x00RRGGBB; first
+// is a multiple of the scale. At scale 1 these are the back buffer's own rows.
+static const uint32_t* EnlargedRows(int first, int count, int w, int* pitch) {
+    const int scale = SdlWindow.scale;
+    int32_t bufferWidth = 0, bufferHeight = 0;
+    BackBufferSize(&bufferWidth, &bufferHeight);
+    if (scale == 1) {
+        *pitch = int(bufferWidth) * 4;
+        return BackBufferPixels() + size_t(first) * size_t(bufferWidth);
+    }
+    std::vector<uint32_t>& out = SdlWindow.scaled;
+    if (out.size() < size_t(w) * size_t(count)) out.resize(size_t(w) * size_t(count));
+    for (int y = 0; y < count; y++) {
+        uint32_t* row = out.data() + size_t(y) * size_t(w);
+        if ((first + y) % scale != 0) {
+            std::copy(row - w, row, row);
+            continue;
+        }
+        const uint32_t* source =
+            BackBufferPixels() + size_t((first + y) / scale) * size_t(bufferWidth);
+        for (int x = 0; x < w; x++)
+            row[x] = source[x / scale];
+    }
+    *pitch = w * 4;
+    return out.data();
+}
+
+// Converts desktop rows first to first + count - 1 of the enlarged back buffer, w pixels
+// wide, into the window surface.
+static void SendRows(SDL_Surface* surface, int first, int count, int w) {
+    int pitch = 0;
+    const uint32_t* pixels = EnlargedRows(first, count, w, &pitch);
+    SDL_ConvertPixels(w, count, SDL_PIXELFORMAT_RGB888, pixels, pitch, surface->format->format,
+                      static_cast<uint8_t*>(surface->pixels) + first * surface->pitch,
+                      surface->pitch);
+}
+
+// Adds desktop rows first to first + count - 1, the full width w, to the rectangles the
+// present sends, joined to the last one when they continue it.
+static void AddSendRows(int first, int count, int w) {
+    std::vector<SDL_Rect>& rects = SdlWindow.sendRects;
+    if (!rects.empty() && rects.back().y + rects.back().h == first) {
+        rects.back().h += count;
+        return;
+    }
+    rects.push_back(SDL_Rect{0, first, w, count});
+}
+
+// At scale 1 with a surface in the back buffer's own pixel format the surface itself holds
+// what the window was last sent: the parts of the back buffer drawn on since the last
+// present that differ from it are copied into it and their rows sent, with no copy of the
+// frame kept besides (all rows when the window lost what it showed). The core only
+// remembers that the surface is current.
+static bool SendChangedRowsDirectly(SDL_Surface* surface, int w, int h) {
+    if (SdlWindow.scale != 1 || surface->format->format != SDL_PIXELFORMAT_RGB888) return false;
+    const bool whole = KeepWindowCopyInSurface();
+    auto* shown = static_cast<uint32_t*>(surface->pixels);
+    for (const RowRun& run : UpdateShownRows(shown, size_t(surface->pitch) / 4, w, h, whole))
+        AddSendRows(run.first, run.count, w);
+    return true;
+}
+
+// Sends rectangles of the present's target to the window: the shared image, or SDL's surface.
+static void SendWindowRects(bool shared, const std::vector<SDL_Rect>& rects) {
+    if (shared) {
+        SendSharedRects(rects.data(), int(rects.size()));
+    } else {
+        SDL_UpdateWindowSurfaceRects(SdlWindow.window, rects.data(), int(rects.size()));
+    }
+}
+
+// Copies the top-left part of the back buffer (0x00RRGGBB rows) into the window surface,
+// enlarged by the scale, black where the window is larger than the buffer. Sends only the
+// rows that changed since the last present, so a frame equal to the last one costs no copy
+// and no call of X.
+static void CopyBackBufferToWindow() {
+    SDL_Surface* shared = SharedFrameSurface();
+    SDL_Surface* surface = shared ? shared : SDL_GetWindowSurface(SdlWindow.window);
+    if (!surface) return;
+    // A new surface (after a resize) holds nothing of ours yet.
+    if (surface != SdlWindow.surface) ForgetWindowCopy();
+    SdlWindow.surface = surface;
+    const int scale = SdlWindow.scale;
+    int32_t bufferWidth = 0, bufferHeight = 0;
+    BackBufferSize(&bufferWidth, &bufferHeight);
+    const int w = std::min(surface->w, int(bufferWidth) * scale);
+    const int h = std::min(surface->h, int(bufferHeight) * scale);
+    if (w < surface->w || h < surface->h) { // a window larger than the buffer: all of it
+        SDL_FillRect(surface, nullptr, 0);
+        ForgetWindowCopy();
+        BeginFrameCompare();
+        if (w > 0 && h > 0) SendRows(surface, 0, h, w);
+        EndFrameCompare(true);
+        SendWindowRects(shared != nullptr, {SDL_Rect{0, 0, surface->w, surface->h}});
+        return;
+    }
+    // Only the rows that changed since the last present (in the game's rows, each scale
+    // desktop rows high); none when the frame is the same. A window manager may give the
+    // window a size that is not a multiple of the scale: its last desktop column and row
+    // then show a game column and row of their own, which are compared too.
+    SdlWindow.sendRects.clear();
+    if (!SendChangedRowsDirectly(surface, w, h)) {
+        for (const RowRun& run :
+             TakeChangedRows((w + scale - 1) / scale, (h + scale - 1) / scale)) {
+            const int first = run.first * scale;
+            const int count = std::min(run.count * scale, h - first);
+            SendRows(surface, first, count, w);
+            AddSendRows(first, count, w);
+        }
+    }
+    if (!SdlWindow.sendRects.empty()) SendWindowRects(shared != nullptr, SdlWindow.sendRects);
+}
+
+// Every frame of every screen: shows the frame, then waits until more than 1/61 s has passed
+// since the previous present returned (sleeping, not spinning; no catch-up after a slow
+// frame). Takes no events.
+void PresentBackBuffer() {
+    if (!SdlWindow.window) return;
+    CopyBackBufferToWindow();
+    NoteConnectionRead();
+    NoteFramePresented();
+    if (!SdlPacing.on) return;
+    constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s
+    SleepUntil(AddNanoseconds(SdlPacing.lastReturn, FrameNs));
+    SdlPacing.lastReturn = MonotonicNow();
+}
+
+// ---------------------------------------------------------------- desktop
+
+int32_t DisplayCount() {
+    if (!SdlWindow.videoReady) return 0;
+    return std::max(SDL_GetNumVideoDisplays(), 0);
+}
+
+// A display's rectangle in the game's pixels (desktop pixels divided by the scale).
+int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
+    SDL_Rect r;
+    if (index < 0 || index >= DisplayCount() || SDL_GetDisplayBounds(index, &r) != 0) return 0;
+    const int32_t scale = SdlWindow.scale;
+    *x = FloorDivide(r.x, scale);
+    *y = FloorDivide(r.y, scale);
+    *width = r.w / scale;
+    *height = r.h / scale;
+    return 1;
+}
+
+// SDL's box on X11 shows each line of its text as one line: the text broken at spaces into
+// lines of at most MessageLineLength bytes (a longer word, as a path, keeps a line of its own).
+static std::string WrappedMessage(const std::string& text) {
+    constexpr size_t MessageLineLength = 64;
+    std::string out, line;
+    size_t start = 0;
+    while (start <= text.size()) {
+        size_t end = text.find(' ', start);
+        if (end == std::string::npos) end = text.size();
+        const std::string word = text.substr(start, end - start);
+        if (!line.empty() && line.size() + 1 + word.size() > MessageLineLength) {
+            out += line + "\n";
+            line.clear();
+        }
+        line += (line.empty() ? "" : " ") + word;
+        start = end + 1;
+    }
+    return out + line;
+}
+
+// TellPlayer's box: SDL's own message box, centred on the game's display (the window may
+// stand at an edge, where a box centred on it would be cut off); it runs its own event loop
+// until the player closes it.
+void BackendShowMessage(const Text& title, const Text& text) {
+    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, TextToUtf8(title).c_str(),
+                                 WrappedMessage(TextToUtf8(text)).c_str(), nullptr) != 0)
+        ReportFailure("cannot show a message box");
+}
+
+// ---------------------------------------------------------------- end
+
+// End of the program: data files committed, window and display closed.
+void ClosePlatform() {
+    CloseAllDataFiles();
+    DropSharedFrame();
+    if (SdlWindow.window) SDL_DestroyWindow(SdlWindow.window);
+    if (SdlWindow.videoReady) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    SDL_Quit();
+    ResetSdlState();
+}

@@ -1,0 +1,155 @@
+// The window's frames in a shared-memory image of our own (X11 with MIT-SHM). SDL's window
+// surface waits for the X server's answer after every send, a round trip each frame; this
+// image is sent without waiting. A row is written into the image only to be sent right
+// after, so a send the server has not taken yet can at worst show the next frame's row a
+// little early, never a stale one.
+#include <SDL.h>
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+#include <X11/extensions/XShm.h>
+#include <sys/ipc.h>
+#include <sys/shm.h>
+
+#include "backend.h"
+#include "sdl_platform.h"
+#include "sdl_state.h"
+
+// The image, its shared segment and the same pixels as an SDL surface for the present.
+struct SdlSharedImage {
+    XShmSegmentInfo segment{};      // attached by us and by the X server
+    XImage* image = nullptr;        // the window's size, 32-bit 0x00RRGGBB pixels
+    GC gc = nullptr;                // the context of the sends
+    SDL_Surface* surface = nullptr; // the image's pixels, the present's target
+};
+
+namespace {
+
+// Set by the error handler while the X server is asked to attach the segment.
+bool attachRefused = false;
+
+int OnAttachError(Display*, XErrorEvent*) {
+    attachRefused = true;
+    return 0;
+}
+
+Display* XDisplay() {
+    return static_cast<Display*>(SdlWindow.xDisplay);
+}
+
+// Frees what MakeSharedImage got so far; the X server lets go of an attached segment first.
+void FreeSharedImage(SdlSharedImage* shared, bool attached) {
+    Display* display = XDisplay();
+    if (attached) {
+        XShmDetach(display, &shared->segment);
+        XSync(display, False);
+    }
+    if (shared->surface) SDL_FreeSurface(shared->surface);
+    if (shared->gc) XFreeGC(display, shared->gc);
+    if (shared->segment.shmaddr) shmdt(shared->segment.shmaddr);
+    if (shared->image) {
+        shared->image->data = nullptr; // the segment, not Xlib's memory
+        XDestroyImage(shared->image);
+    }
+    delete shared;
+}
+
+// An image of w x h pixels in a segment shared with the X server, or null when the server
+// cannot take one: not on this machine, no MIT-SHM, or a window whose pixels are not 32-bit
+// 0x00RRGGBB.
+SdlSharedImage* MakeSharedImage(int w, int h) {
+    Display* display = XDisplay();
+    const Window window = SdlWindow.xWindow;
+    XWindowAttributes attributes{};
+    if (!XShmQueryExtension(display) || !XGetWindowAttributes(display, window, &attributes))
+        return nullptr;
+    const Visual* visual = attributes.visual;
+    if (visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF)
+        return nullptr;
+    auto* shared = new SdlSharedImage;
+    shared->image = XShmCreateImage(display, attributes.visual, unsigned(attributes.depth), ZPixmap,
+                                    nullptr, &shared->segment, unsigned(w), unsigned(h));
+    if (!shared->image || shared->image->bits_per_pixel != 32 ||
+        shared->image->byte_order != LSBFirst) {
+        FreeSharedImage(shared, false);
+        return nullptr;
+    }
+    const size_t bytes = size_t(shared->image->bytes_per_line) * size_t(h);
+    shared->segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
+    if (shared->segment.shmid < 0) {
+        FreeSharedImage(shared, false);
+        return nullptr;
+    }
+    void* address = shmat(shared->segment.shmid, nullptr, 0);
+    if (address == reinterpret_cast<void*>(-1)) address = nullptr;
+    shared->segment.shmaddr = static_cast<char*>(address);
+    shared->segment.readOnly = False;
+    shared->image->data = shared->segment.shmaddr;
+    bool attached = false;
+    if (address) {
+        // A server elsewhere refuses the attach with an error, which comes only after a sync.
+        XSync(display, False);
+        attachRefused = false;
+        auto* previous = XSetErrorHandler(OnAttachError);
+        attached = XShmAttach(display, &shared->segment) != 0;
+        XSync(display, False);
+        XSetErrorHandler(previous);
+        attached = attached && !attachRefused;
+    }
+    // The segment goes away once both sides let go of it, also if the program is killed.
+    shmctl(shared->segment.shmid, IPC_RMID, nullptr);
+    if (!attached) {
+        FreeSharedImage(shared, false);
+        return nullptr;
+    }
+    shared->gc = XCreateGC(display, window, 0, nullptr);
+    shared->surface = SDL_CreateRGBSurfaceWithFormatFrom(
+        address, w, h, 32, shared->image->bytes_per_line, SDL_PIXELFORMAT_RGB888);
+    if (!shared->gc || !shared->surface) {
+        FreeSharedImage(shared, true);
+        return nullptr;
+    }
+    return shared;
+}
+
+} // namespace
+
+SDL_Surface* SharedFrameSurface() {
+    if (!SdlWindow.xDisplay || !SdlWindow.sharingAllowed) return nullptr;
+    int w = 0, h = 0;
+    SDL_GetWindowSize(SdlWindow.window, &w, &h);
+    if (w <= 0 || h <= 0) return nullptr;
+    SdlSharedImage* shared = SdlWindow.shared;
+    if (shared && shared->surface->w == w && shared->surface->h == h) return shared->surface;
+    DropSharedFrame();
+    SdlWindow.shared = MakeSharedImage(w, h);
+    if (!SdlWindow.shared) {
+        SdlWindow.sharingAllowed = false;
+        return nullptr;
+    }
+    ForgetWindowCopy();
+    return SdlWindow.shared->surface;
+}
+
+void SendSharedRects(const SDL_Rect* rects, int count) {
+    const SdlSharedImage* shared = SdlWindow.shared;
+    Display* display = XDisplay();
+    for (int i = 0; i < count; ++i)
+        XShmPutImage(display, SdlWindow.xWindow, shared->gc, shared->image, rects[i].x, rects[i].y,
+                     rects[i].x, rects[i].y, unsigned(rects[i].w), unsigned(rects[i].h), False);
+    XFlush(display);
+}
+
+void DropSharedFrame() {
+    if (!SdlWindow.shared) return;
+    FreeSharedImage(SdlWindow.shared, true);
+    SdlWindow.shared = nullptr;
+}
+
+void SdlAllowSharedFrames(bool allowed) {
+    DropSharedFrame();
+    SdlWindow.sharingAllowed = allowed;
+}
+
+void* SdlNativeDisplay() {
+    return SdlWindow.xDisplay;
+}

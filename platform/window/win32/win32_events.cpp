@@ -1,0 +1,214 @@
+// The real window's messages on Windows: what the system reports, posted to the shared core;
+// the cursor; the window move; the keyboard's set-up.
+#include <windows.h>
+
+#include "backend.h"
+#include "win32_platform.h"
+#include "win32_state.h"
+
+// The key messages' lParam holds the set-1 scan code in bits 16-23 and, in bit 24, whether
+// the key is one of the extended keys, which the game's tables number from 0x80 on.
+int32_t Win32ScanCodeOfKeyData(intptr_t keyData) {
+    const int32_t code = int32_t((keyData >> 16) & 0xFF);
+    if (code == 0) return 0;
+    return (keyData & (intptr_t(1) << 24)) ? (code | 0x80) : code;
+}
+
+// Client position of a mouse message on the desktop, in the game's pixels. The coordinates
+// are signed 16-bit (negative left of or above the client area while the mouse is captured).
+static POINT DesktopPoint(HWND window, LPARAM lParam) {
+    POINT p = {int16_t(LOWORD(lParam)), int16_t(HIWORD(lParam))};
+    ClientToScreen(window, &p);
+    return GamePoint(p);
+}
+
+// Button number (1 left, 2 right, 3 middle) and direction of a mouse button message.
+static bool ButtonOfMessage(UINT message, int32_t* button, bool* down) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+        *button = 1;
+        *down = message == WM_LBUTTONDOWN;
+        return true;
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        *button = 2;
+        *down = message == WM_RBUTTONDOWN;
+        return true;
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        *button = 3;
+        *down = message == WM_MBUTTONDOWN;
+        return true;
+    default:
+        return false;
+    }
+}
+
+// A press captures the mouse so that its release reaches us wherever it happens (a modal
+// loop waiting for a release outside the window would otherwise wait for the next press);
+// the capture ends with the last held button.
+static void PostMouseButton(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    int32_t button = 0;
+    bool down = false;
+    if (!ButtonOfMessage(message, &button, &down)) return;
+    const POINT p = DesktopPoint(window, lParam);
+    PostModifiers((wParam & MK_SHIFT) != 0, (wParam & MK_CONTROL) != 0);
+    PostButton(button, down, p.x, p.y);
+    if (down)
+        SetCapture(window);
+    else if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0)
+        ReleaseCapture();
+}
+
+// The capture was taken from us while buttons were held (another window took it, or the
+// system's task switch): their releases will never arrive, so they are posted here, at the
+// pointer, and the game's waits for a release end. Our own move of the window takes the
+// capture on purpose and consumes the release itself.
+static void ReleaseHeldButtons() {
+    if (Win32Window.moving) return;
+    const int32_t held = HeldButtons();
+    POINT p = {};
+    GetCursorPos(&p);
+    p = GamePoint(p);
+    const int32_t masks[3] = {MaskLeft, MaskRight, MaskMiddle};
+    for (int32_t i = 0; i < 3; i++)
+        if (held & masks[i]) PostButton(i + 1, false, p.x, p.y);
+}
+
+static void PostKeyMessage(UINT message, LPARAM lParam) {
+    const int32_t code = Win32ScanCodeOfKeyData(intptr_t(lParam));
+    if (code != 0) PostKey(code, message == WM_KEYDOWN || message == WM_SYSKEYDOWN);
+}
+
+// Runs inside PeekMessageW and DispatchMessageW, that is inside the core's pump: turns each
+// message into the core's Post calls and answers the system.
+LRESULT CALLBACK TessarocWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_MOUSEMOVE: {
+        const POINT p = DesktopPoint(window, lParam);
+        PostModifiers((wParam & MK_SHIFT) != 0, (wParam & MK_CONTROL) != 0);
+        PostPointerMove(p.x, p.y);
+        return 0;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        PostMouseButton(window, message, wParam, lParam);
+        return 0;
+    case WM_CAPTURECHANGED:
+        if (HWND(lParam) != window) ReleaseHeldButtons();
+        return 0;
+    case WM_KEYDOWN:
+    case WM_KEYUP:
+        PostKeyMessage(message, lParam);
+        return 0;
+    case WM_SYSKEYDOWN:
+    case WM_SYSKEYUP:
+        // Alt and F10 would open the (absent) window menu and swallow the next keys; only
+        // Alt+F4 goes on to the system, which turns it into the close request.
+        PostKeyMessage(message, lParam);
+        if (message == WM_SYSKEYDOWN && wParam == VK_F4) break;
+        return 0;
+    case WM_KILLFOCUS:
+        ReleaseAllKeys();
+        return 0;
+    case WM_CLOSE: // the game decides; the window stays
+        PostCloseRequest();
+        return 0;
+    case WM_QUERYENDSESSION:
+        // Log-off or shut-down: the program agrees and ends through its ordinary end (the
+        // preferences are written) as soon as the pump returns, before the session ends.
+        RequestQuit();
+        return TRUE;
+    case WM_ENDSESSION:
+        // The session ends now: the system may end the process once this returns, before
+        // the ordinary end is reached, so the program's handler saves the settings first.
+        if (wParam) {
+            RequestQuit();
+            RunDisplayLostHandler();
+        }
+        return 0;
+    case WM_ERASEBKGND:
+        return 1; // the back buffer covers the whole client area
+    case WM_PAINT: {
+        PAINTSTRUCT paint;
+        HDC dc = BeginPaint(window, &paint);
+        CopyBackBufferToWindow(dc, true);
+        EndPaint(window, &paint);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return DefWindowProcW(window, message, wParam, lParam);
+}
+
+// The core, at every poll and keyboard snapshot: every pending message of the program's
+// thread is dispatched (the window procedure posts it to the core).
+bool BackendPumpEvents() {
+    if (!Win32Window.window) return false;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            RequestQuit();
+            continue;
+        }
+        DispatchMessageW(&msg);
+    }
+    return true;
+}
+
+// The core, at an empty poll after a run of them (see PollWindowEvent): sleeps until a
+// message arrives or ms pass.
+void BackendWaitForEvent(int32_t ms) {
+    if (!Win32Window.window) return;
+    MsgWaitForMultipleObjectsEx(0, nullptr, DWORD(ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+}
+
+// The pointer in the game's pixels, counted from where the window is now.
+void CursorScreenPosition(int32_t* x, int32_t* y) {
+    POINT p = {};
+    GetCursorPos(&p);
+    p = GamePoint(p);
+    *x = p.x;
+    *y = p.y;
+}
+
+// Whether the left button (the primary one, which the system may have swapped) is down now.
+static bool LeftButtonDown() {
+    const int key = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    return (GetAsyncKeyState(key) & 0x8000) != 0;
+}
+
+// DragQuibWindow: the window system's own move of the window (it follows the pointer while
+// the left button is held and consumes the release); nothing is presented meanwhile. When the
+// button is already up the move is not started, as the system's move loop would wait for the
+// next press.
+void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2) {
+    (void)window, (void)param2;
+    HWND w = Win32Window.window;
+    if (message != MessageNcLeftDown || param1 != HitCaption || !w) return;
+    BackendPumpEvents();
+    if ((HeldButtons() & MaskLeft) && LeftButtonDown()) {
+        POINT p = {};
+        GetCursorPos(&p);
+        Win32Window.moving = true;
+        ReleaseCapture();
+        SendMessageW(w, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
+        Win32Window.moving = false;
+    }
+    BackendPumpEvents();
+    int32_t px = 0, py = 0;
+    CursorScreenPosition(&px, &py);
+    FinishWindowMove(px, py);
+}
+
+// Start-up: keys arrive as window messages, so there is nothing to open.
+int32_t OpenKeyboardDevice() {
+    InstallQuitHandler();
+    return 1;
+}

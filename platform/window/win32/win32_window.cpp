@@ -1,0 +1,432 @@
+// The real window on Windows: set-up, placement, present with frame pacing, desktop, clock,
+// session end and the end of the program.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "backend.h"
+#include "win32_platform.h"
+#include "win32_state.h"
+
+Win32WindowRecord Win32Window;
+Win32PacingRecord Win32Pacing;
+Win32SessionRecord Win32Session;
+
+void ResetWin32State() {
+    Win32Window = Win32WindowRecord();
+    Win32Pacing = Win32PacingRecord();
+    Win32Session = Win32SessionRecord();
+    ResetEventState();
+}
+
+static const wchar_t WindowClassName[] = L"TessarocWindow";
+
+// Windows 10 1803 and later: a waitable timer with sub-millisecond resolution.
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+// ---------------------------------------------------------------- texts
+
+// A Windows-1252 text as UTF-16 for the W calls, through the shared table (the system's code
+// page plays no part).
+static std::wstring Wide(const Text& text) {
+    const std::u16string units = TextToUtf16(text);
+    return std::wstring(units.begin(), units.end());
+}
+
+// ---------------------------------------------------------------- session end
+
+// Ctrl+C, the console window closing, log-off and shut-down of a console the program was
+// started from: the quit is requested, and for the ends that terminate the process when the
+// handler returns, the handler (on its own thread) waits for the ordinary end to finish.
+static BOOL WINAPI OnConsoleControl(DWORD event) {
+    RequestQuit();
+    if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
+        constexpr DWORD EndWaitMs = 4000; // the system ends the process after about 5 s
+        if (Win32Session.ended) WaitForSingleObject(Win32Session.ended, EndWaitMs);
+    }
+    return TRUE;
+}
+
+// OpenKeyboardDevice and OpenScreenSystem: the console events only request the quit, so the
+// program ends through its ordinary end. Installing it again changes nothing.
+void InstallQuitHandler() {
+    if (!Win32Session.ended) Win32Session.ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (Win32Session.consoleHandler) return;
+    Win32Session.consoleHandler = SetConsoleCtrlHandler(OnConsoleControl, TRUE) != 0;
+}
+
+// ---------------------------------------------------------------- clock and pauses
+
+// Milliseconds since the system started, wrapping at 2^32 as the game expects.
+int32_t TickCountMs() {
+    return int32_t(GetTickCount());
+}
+
+void SleepMs(int32_t ms) {
+    if (ms > 0) Sleep(DWORD(ms));
+}
+
+static int64_t CounterNow() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+// ---------------------------------------------------------------- set-up
+
+// One line on stderr and one message box naming what failed (start-up then ends with a
+// non-zero code). The box's text is the player's language; the stderr line is English.
+static void ReportFailure(const char* what, const Text& message) {
+    const DWORD error = GetLastError();
+    std::fprintf(stderr, "tessaroc: %s (error %lu)\n", what, static_cast<unsigned long>(error));
+    const std::wstring text = Wide(message + " (Fehler " + IntToText(int32_t(error)) + ")");
+    MessageBoxW(nullptr, text.c_str(), L"Tessaroc", MB_OK | MB_ICONERROR);
+}
+
+// Sizes are pixels whatever the desktop's scale: per-monitor aware where the system knows
+// it (Windows 10 1703 on), else system aware. Looked up at run time so that older systems
+// still start.
+static void BecomeDpiAware() {
+    using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    HMODULE user32 = GetModuleHandleW(L"user32.dll");
+    const auto setContext = user32 ? reinterpret_cast<SetContext>(reinterpret_cast<void*>(
+                                         GetProcAddress(user32, "SetProcessDpiAwarenessContext")))
+                                   : nullptr;
+    if (setContext && setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) return;
+    SetProcessDPIAware();
+}
+
+// The main display's dots per inch as the system tells a DPI-aware program: GetDpiForMonitor
+// (Windows 8.1 on, looked up at run time), else the system-wide setting.
+static int32_t MainDisplayDpi() {
+    using GetDpiForMonitorCall = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    constexpr int EffectiveDpi = 0; // MDT_EFFECTIVE_DPI: what the player chose for the display
+    int32_t dpi = 0;
+    if (HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
+        const auto getDpi = reinterpret_cast<GetDpiForMonitorCall>(
+            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
+        HMONITOR main = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+        UINT x = 0, y = 0;
+        if (getDpi && getDpi(main, EffectiveDpi, &x, &y) == S_OK) dpi = int32_t(x);
+        FreeLibrary(shcore);
+    }
+    if (dpi > 0) return dpi;
+    HDC screen = GetDC(nullptr);
+    dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    if (screen) ReleaseDC(nullptr, screen);
+    return dpi;
+}
+
+int32_t Win32ChooseScaleFactor(const char* scaleSetting, int32_t dpi) {
+    constexpr int32_t OrdinaryDpi = 96;
+    if (const int32_t chosen = ParseScaleSetting(scaleSetting)) return chosen;
+    return std::clamp((dpi + OrdinaryDpi / 2) / OrdinaryDpi, 1, MaxScaleFactor);
+}
+
+int32_t Win32ScaleFactor() {
+    return Win32Window.scale;
+}
+
+// a / b rounded toward minus infinity (b > 0): desktop coordinates left of or above the main
+// display are negative.
+static int32_t FloorDivide(int32_t a, int32_t b) {
+    const int32_t q = a / b;
+    return (a % b != 0 && a < 0) ? q - 1 : q;
+}
+
+POINT GamePoint(POINT desktop) {
+    POINT origin = {0, 0};
+    if (Win32Window.window) ClientToScreen(Win32Window.window, &origin);
+    const int32_t scale = Win32Window.scale;
+    return POINT{FloorDivide(origin.x, scale) + FloorDivide(desktop.x - origin.x, scale),
+                 FloorDivide(origin.y, scale) + FloorDivide(desktop.y - origin.y, scale)};
+}
+
+// The program's icon, resource 1 of tessaroc.rc (Explorer shows it for the file), at a
+// size the system names (SM_CXICON, SM_CXSMICON): loaded once and kept by the system. Null
+// in a program without it, which then shows the system's default icon.
+static HICON ProgramIcon(int sizeMetric) {
+    constexpr int ProgramIconResource = 1;
+    const int size = GetSystemMetrics(sizeMetric);
+    return static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr),
+                                         MAKEINTRESOURCEW(ProgramIconResource), IMAGE_ICON, size,
+                                         size, LR_SHARED));
+}
+
+static bool RegisterWindowClass() {
+    if (Win32Window.classRegistered) return true;
+    WNDCLASSEXW wc = {};
+    wc.cbSize = sizeof wc;
+    wc.style = CS_OWNDC; // no CS_DBLCLKS: a second quick press arrives as a press
+    wc.lpfnWndProc = TessarocWindowProc;
+    wc.hInstance = GetModuleHandleW(nullptr);
+    wc.hIcon = ProgramIcon(SM_CXICON);
+    wc.hIconSm = ProgramIcon(SM_CXSMICON);
+    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+    wc.lpszClassName = WindowClassName;
+    Win32Window.classRegistered = RegisterClassExW(&wc) != 0;
+    return Win32Window.classRegistered;
+}
+
+// Start-up, before any window is placed: makes the window, still hidden, so that every
+// failure of the window system shows here where start-up checks it, and chooses the scale
+// factor for the run from TESSAROC_SCALE or the main display's dots per inch. A display of
+// another density that the window is moved to later keeps the factor (the window keeps its
+// size in desktop pixels).
+int32_t OpenScreenSystem() {
+    if (Win32Window.window) return 1;
+    InstallQuitHandler();
+    BecomeDpiAware();
+    Win32Window.scale = Win32ChooseScaleFactor(ScaleSettingOfEnvironment(), MainDisplayDpi());
+    if (!RegisterWindowClass()) {
+        ReportFailure("cannot register the window class", "Tessaroc kann kein Fenster anlegen");
+        return 0;
+    }
+    // An application window: a taskbar button although it has no caption, and under Wine a
+    // window that the X window manager manages and gives the keyboard focus.
+    HWND window = CreateWindowExW(WS_EX_APPWINDOW, WindowClassName, L"Tessaroc", WS_POPUP, 0, 0,
+                                  370, 310, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    if (!window) {
+        ReportFailure("cannot create the window", "Tessaroc kann kein Fenster anlegen");
+        return 0;
+    }
+    // The window's own icons, the class's as well: the taskbar and Alt+Tab ask the window.
+    SendMessageW(window, WM_SETICON, ICON_BIG, LPARAM(ProgramIcon(SM_CXICON)));
+    SendMessageW(window, WM_SETICON, ICON_SMALL, LPARAM(ProgramIcon(SM_CXSMICON)));
+    Win32Window.window = window;
+    Win32Window.dc = GetDC(window);
+    return 1;
+}
+
+intptr_t Win32NativeWindow() {
+    return reinterpret_cast<intptr_t>(Win32Window.window);
+}
+
+// The window's top-left corner in the game's pixels: desktop pixels divided by the scale.
+void WindowDesktopPosition(int32_t* left, int32_t* top) {
+    *left = 0;
+    *top = 0;
+    RECT r;
+    if (!Win32Window.window || !GetWindowRect(Win32Window.window, &r)) return;
+    *left = FloorDivide(r.left, Win32Window.scale);
+    *top = FloorDivide(r.top, Win32Window.scale);
+}
+
+// Window style of CreateMainWindow's flags: borderless pop-up, else a captioned window.
+static DWORD WindowStyle(int32_t style) {
+    if (style & StylePopup) return WS_POPUP;
+    return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+}
+
+// Start-up, through the frame toolkit: places the window made by OpenScreenSystem with its
+// client area at (x, y) (centred on the main display for flags 1 and 2: there is no active
+// window of ours to centre on) and shows it unless asked not to. Position and size are in the
+// game's pixels, the window scale times as large.
+int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                         int32_t style, const Text& title) {
+    (void)number;
+    if (!Win32Window.window && !OpenScreenSystem()) return 0;
+    HWND w = Win32Window.window;
+    const DWORD ws = WindowStyle(style);
+    SetWindowLongPtrW(w, GWL_STYLE, LONG_PTR(ws));
+    SetWindowTextW(w, Wide(title).c_str());
+    const int32_t scale = Win32Window.scale;
+    RECT r = {0, 0, std::max(width, 1) * scale, std::max(height, 1) * scale};
+    AdjustWindowRectEx(&r, ws, FALSE, 0);
+    const int32_t outerW = r.right - r.left, outerH = r.bottom - r.top;
+    int32_t left = x * scale + r.left, top = y * scale + r.top;
+    if (style & (StyleCentreDesktop | StyleCentreActive)) {
+        left = (GetSystemMetrics(SM_CXSCREEN) - outerW) / 2;
+        top = (GetSystemMetrics(SM_CYSCREEN) - outerH) / 2;
+    }
+    SetWindowPos(w, nullptr, left, top, outerW, outerH,
+                 SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    if (!(style & StyleInvisible)) {
+        ShowWindow(w, SW_SHOW);
+        SetForegroundWindow(w);
+        UpdateWindow(w);
+    }
+    return 1;
+}
+
+// Start-up: the core's back buffer (black) and the start of the frame pacing.
+int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height,
+                         int32_t stretch, int32_t rightMargin, int32_t bottomMargin) {
+    (void)window, (void)x, (void)y, (void)stretch, (void)rightMargin, (void)bottomMargin;
+    if (!Win32Window.window || width <= 0 || height <= 0) return 0;
+    CreateBackBuffer(width, height);
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    Win32Pacing.frequency = frequency.QuadPart;
+    if (!Win32Pacing.timer) {
+        Win32Pacing.timer = CreateWaitableTimerExW(
+            nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
+        if (!Win32Pacing.timer) {
+            // Older systems: an ordinary timer, with the system tick shortened to 1 ms.
+            Win32Pacing.timer = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
+            Win32Pacing.coarse = timeBeginPeriod(1) == TIMERR_NOERROR;
+        }
+    }
+    Win32Pacing.on = true;
+    Win32Pacing.lastReturn = CounterNow();
+    return 1;
+}
+
+bool Win32HighResolutionPacing() {
+    return Win32Pacing.timer && !Win32Pacing.coarse;
+}
+
+// Roll-up and unroll of the window: new client size (game pixels), same top-left corner.
+void ResizeMainWindow(int32_t width, int32_t height) {
+    HWND w = Win32Window.window;
+    if (!w) return;
+    const DWORD ws = DWORD(GetWindowLongPtrW(w, GWL_STYLE));
+    const int32_t scale = Win32Window.scale;
+    RECT r = {0, 0, std::max(width, 1) * scale, std::max(height, 1) * scale};
+    AdjustWindowRectEx(&r, ws, FALSE, 0);
+    SetWindowPos(w, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Rows first to first + count - 1 of the back buffer (0x00RRGGBB, top row first: they form
+// a top-down 32-bit DIB of their own), width columns, at the same rows of the client area
+// enlarged by the scale (each pixel repeated across and down: GDI stretches by repeating
+// pixels when it enlarges).
+static void SendRows(HDC dc, int32_t width, int32_t first, int32_t count) {
+    int32_t bufferWidth = 0, bufferHeight = 0;
+    BackBufferSize(&bufferWidth, &bufferHeight);
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = bufferWidth;
+    info.bmiHeader.biHeight = -count; // negative: rows run from the top
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    const uint32_t* rows = BackBufferPixels() + size_t(first) * size_t(bufferWidth);
+    const int32_t scale = Win32Window.scale;
+    if (scale == 1)
+        SetDIBitsToDevice(dc, 0, first, DWORD(width), DWORD(count), 0, 0, 0, UINT(count), rows,
+                          &info, DIB_RGB_COLORS);
+    else
+        StretchDIBits(dc, 0, first * scale, width * scale, count * scale, 0, 0, width, count, rows,
+                      &info, DIB_RGB_COLORS, SRCCOPY);
+}
+
+// The client-sized top-left part of the back buffer (the client area divided by the scale),
+// whole (WM_PAINT: the system lost what the window showed) or only the rows that changed
+// since the last present. A paint reaches only the region the system names, and between two
+// presents the back buffer may already hold part of the next frame: after it the rest of the
+// window is not known to show what was sent, so the next present sends everything again.
+void CopyBackBufferToWindow(HDC dc, bool whole) {
+    RECT client;
+    if (!dc || !BackBufferPixels() || !GetClientRect(Win32Window.window, &client)) return;
+    int32_t bufferWidth = 0, bufferHeight = 0;
+    BackBufferSize(&bufferWidth, &bufferHeight);
+    const int32_t scale = Win32Window.scale;
+    const int32_t width = std::min<int32_t>(client.right / scale, bufferWidth);
+    const int32_t height = std::min<int32_t>(client.bottom / scale, bufferHeight);
+    if (width <= 0 || height <= 0) return;
+    if (whole) ForgetWindowCopy();
+    for (const RowRun& run : TakeChangedRows(width, height))
+        SendRows(dc, width, run.first, run.count);
+    if (whole) ForgetWindowCopy();
+}
+
+// Waits until the performance counter passes target: on the timer until about half a
+// millisecond (two with the coarse timer) before it, then spinning for the rest, which is
+// what keeps the frames even without holding a processor for the whole wait.
+static void WaitForCounter(int64_t target) {
+    const int64_t margin = Win32Pacing.frequency / (Win32Pacing.coarse ? 500 : 2000);
+    const int64_t early = target - margin - CounterNow();
+    if (early > 0 && Win32Pacing.timer) {
+        LARGE_INTEGER due; // negative: relative, in units of 100 ns
+        due.QuadPart = -std::max<int64_t>(1, early * 10000000 / Win32Pacing.frequency);
+        if (SetWaitableTimer(Win32Pacing.timer, &due, 0, nullptr, nullptr, FALSE))
+            WaitForSingleObject(Win32Pacing.timer, INFINITE);
+    } else if (early > 0) {
+        Sleep(DWORD(early * 1000 / Win32Pacing.frequency));
+    }
+    while (CounterNow() <= target)
+        YieldProcessor();
+}
+
+// Every frame of every screen: shows the frame, then waits until more than 1/61 s has passed
+// since the previous present returned (no catch-up after a slow frame). Takes no events.
+void PresentBackBuffer() {
+    if (!Win32Window.window) return;
+    CopyBackBufferToWindow(Win32Window.dc, false);
+    NoteFramePresented();
+    if (!Win32Pacing.on) return;
+    // 50 us beyond 1/61 s: a caller timing its frames after each return still sees more.
+    WaitForCounter(Win32Pacing.lastReturn + Win32Pacing.frequency / 61 +
+                   Win32Pacing.frequency / 20000);
+    Win32Pacing.lastReturn = CounterNow();
+}
+
+// ---------------------------------------------------------------- desktop
+
+// The displays' desktop rectangles, the main display first.
+static std::vector<RECT> Displays() {
+    std::vector<RECT> found;
+    EnumDisplayMonitors(
+        nullptr, nullptr,
+        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
+            MONITORINFO info = {};
+            info.cbSize = sizeof info;
+            if (!GetMonitorInfoW(monitor, &info)) return TRUE;
+            auto* list = reinterpret_cast<std::vector<RECT>*>(data);
+            if (info.dwFlags & MONITORINFOF_PRIMARY)
+                list->insert(list->begin(), info.rcMonitor);
+            else
+                list->push_back(info.rcMonitor);
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+int32_t DisplayCount() {
+    return int32_t(Displays().size());
+}
+
+// A display's rectangle in the game's pixels (desktop pixels divided by the scale).
+int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
+    const std::vector<RECT> displays = Displays();
+    if (index < 0 || index >= int32_t(displays.size())) return 0;
+    const RECT& r = displays[size_t(index)];
+    const int32_t scale = Win32Window.scale;
+    *x = FloorDivide(r.left, scale);
+    *y = FloorDivide(r.top, scale);
+    *width = (r.right - r.left) / scale;
+    *height = (r.bottom - r.top) / scale;
+    return 1;
+}
+
+// TellPlayer's box, owned by the window once there is one, so it stays above it.
+void BackendShowMessage(const Text& title, const Text& text) {
+    MessageBoxW(Win32Window.window, Wide(text).c_str(), Wide(title).c_str(),
+                MB_OK | MB_ICONWARNING);
+}
+
+// ---------------------------------------------------------------- end
+
+// End of the program: data files committed, window and timer released; a console handler
+// waiting for this end may now let the system end the process.
+void ClosePlatform() {
+    CloseAllDataFiles();
+    if (Win32Window.window) DestroyWindow(Win32Window.window);
+    if (Win32Window.classRegistered) UnregisterClassW(WindowClassName, GetModuleHandleW(nullptr));
+    if (Win32Pacing.timer) CloseHandle(Win32Pacing.timer);
+    if (Win32Pacing.coarse) timeEndPeriod(1);
+    HANDLE ended = Win32Session.ended;
+    const bool handler = Win32Session.consoleHandler;
+    ResetWin32State();
+    Win32Session.ended = ended; // kept: a handler thread may be waiting on it
+    Win32Session.consoleHandler = handler;
+    if (ended) SetEvent(ended);
+}

@@ -1,0 +1,124 @@
+// Tests of leaving out the drawing of frames that repeat the one before them.
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "platform.h"
+#include "platform_state.h"
+
+namespace {
+
+constexpr int32_t Width = 200, Height = 100;
+
+// A sprite sheet of 40 x 20 different pixels in slot 1.
+void MakeSheet(uint32_t seed) {
+    SpriteSlot& sheet = Sprites[1];
+    sheet = SpriteSlot{};
+    sheet.width = sheet.srcWidth = 40;
+    sheet.height = sheet.srcHeight = 20;
+    for (uint32_t i = 0; i < 800; ++i)
+        sheet.pixels.push_back((i + seed) * 2654435761u & 0xFFFFFFu);
+}
+
+// One frame in one of several variants. Every variant starts like the others, and several
+// operations depend on the pixels below them (inverting, blended text), so a left-out
+// operation drawn late or out of order shows.
+void DrawVariant(int variant) {
+    BeginDrawing(BackBufferOutput());
+    FillBox(0, 0, Width, Height, MakeColour(40, 80, 120));
+    if (variant == 5) return EndDrawing(); // ends early: a prefix of the others
+    SetTextMode(TextModeInvert);
+    FillBox(10, 10, 60, 30, 0);
+    SetTextMode(TextModeTransparent);
+    UseFontSlot(1);
+    SetInkColour(250, 250, variant == 2 ? 0 : 250);
+    SetTextCursor(12, 12);
+    DrawTextAtCursor("Wg\xF6");
+    for (int32_t i = 0; i < 30; ++i)
+        PlotPixel((i * 37) % Width, (i * 11) % Height, MakeColour(i * 8, 255, 0));
+    EndDrawing();
+    SetSpriteSource(1, variant == 3 ? 20 : 0, 0, 20, 20);
+    BlitSprite(1, 150, 60);
+}
+
+// Draws the variants in order, each followed by a present, and returns the back buffer
+// after each. Without repeats every present first forgets what was shown, so no frame is
+// ever taken for a repeat.
+std::vector<std::vector<uint32_t>> DrawFrames(const std::vector<int>& variants, bool repeats) {
+    ResetPlatformState();
+    CreateBackBuffer(Width, Height);
+    EXPECT_NE(LoadFontSlot(1, "Arial", 14, FontBold), 0);
+    MakeSheet(0);
+    std::vector<std::vector<uint32_t>> frames;
+    for (int variant : variants) {
+        DrawVariant(variant);
+        if (!repeats) ForgetWindowCopy();
+        TakeChangedRows(Width, Height);
+        frames.push_back(BackBuffer.pixels);
+    }
+    return frames;
+}
+
+class DrawReplayTest : public ::testing::Test {
+  protected:
+    void TearDown() override { ResetPlatformState(); }
+};
+
+} // namespace
+
+// The frame after two equal ones that changed nothing is not drawn at all, and the
+// present has nothing to compare.
+TEST_F(DrawReplayTest, ARepeatedFrameWritesNothing) {
+    DrawFrames({0, 0, 0}, true);
+    DrawVariant(0);
+    EXPECT_TRUE(DrawReplay.leavingOut);
+    for (uint64_t mask : BackBuffer.touched)
+        EXPECT_EQ(mask, 0u);
+    EXPECT_TRUE(TakeChangedRows(Width, Height).empty());
+}
+
+// Frames that differ late, early, in a blit, or end early, between repeats: every buffer
+// after a present is exactly what drawing every frame in full gives.
+TEST_F(DrawReplayTest, FramesThatStopRepeatingAreDrawnInFull) {
+    const std::vector<int> variants = {0, 0, 0, 0, 2, 2, 2, 2, 0, 0, 0, 3, 3, 3, 3,
+                                       5, 5, 5, 5, 0, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0};
+    const auto repeated = DrawFrames(variants, true);
+    const auto full = DrawFrames(variants, false);
+    ASSERT_EQ(repeated.size(), full.size());
+    for (size_t i = 0; i < full.size(); ++i)
+        EXPECT_TRUE(repeated[i] == full[i]) << "frame " << i << ", variant " << variants[i];
+}
+
+// A sheet or a font replaced in the middle of a repeated frame: what was left out is drawn
+// with the pictures it was listed with, and the new ones are used from there on.
+TEST_F(DrawReplayTest, ReplacingASheetOrAFontDrawsWhatWasLeftOutFirst) {
+    DrawFrames({0, 0, 0}, true);
+    BeginDrawing(BackBufferOutput());
+    FillBox(0, 0, Width, Height, MakeColour(40, 80, 120));
+    ASSERT_TRUE(DrawReplay.leavingOut);
+    EXPECT_NE(LoadFontSlot(1, "Arial", 14, FontBold), 0);
+    EXPECT_FALSE(DrawReplay.leavingOut);
+    EXPECT_EQ(BackBuffer.pixels[0], 0x285078u) << "the fill was drawn";
+    EndDrawing();
+
+    DrawFrames({0, 0, 0}, true);
+    DrawVariant(0);
+    ASSERT_TRUE(DrawReplay.leavingOut);
+    const std::vector<uint32_t> before = BackBuffer.pixels;
+    LoadSpriteSheet(1, "GFX\\missing.bmp", 0); // empties the slot
+    EXPECT_EQ(BackBuffer.pixels, before) << "left out with the old sheet";
+    DrawVariant(0);
+    TakeChangedRows(Width, Height);
+    EXPECT_EQ(BackBuffer.pixels[60 * Width + 150], 0x285078u) << "the empty slot draws nothing";
+}
+
+// A box watched after a frame counts the writes of a repeated frame as writes, though they
+// were left out: they are drawn as soon as the frame stops repeating.
+TEST_F(DrawReplayTest, LeftOutWritesStillEndTheWatchedBox) {
+    DrawFrames({0, 0, 0}, true);
+    WatchBackBufferBox(150, 60, 20, 20);
+    DrawVariant(0);
+    ASSERT_TRUE(DrawReplay.leavingOut);
+    EXPECT_EQ(WatchedBoxUntouched(), 0);
+}
