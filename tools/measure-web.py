@@ -14,7 +14,9 @@ import time
 
 build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build-web")
 root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-sys.argv = [sys.argv[0], os.path.join(build, "web"), root]
+# The page is played from the browser tests' bundle, whose program answers the hooks that
+# start a round; the sizes are the players' bundle's.
+sys.argv = [sys.argv[0], os.path.join(build, "web-test"), root]
 sys.path.insert(0, os.path.join(root, "tests", "web"))
 import browser_test as bt  # noqa: E402
 

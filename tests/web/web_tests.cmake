@@ -50,8 +50,14 @@ tessaroc_web_test(test_web_game LIBS game platform_script
 tessaroc_web_test(test_web_setup LIBS setup platform_script
   SOURCES setup/reference_frames_test.cpp setup/program_run.cpp support/screen_support.cpp)
 
-# The page in a real browser: headless Chromium on the bundle, served from 127.0.0.1.
+# The page in a real browser: headless Chromium on the tests' bundle (the program with its
+# test hooks), served from 127.0.0.1.
 add_test(NAME web_browser
-         COMMAND /usr/bin/python3 ${test_dir}/web/browser_test.py ${CMAKE_BINARY_DIR}/web
+         COMMAND /usr/bin/python3 ${test_dir}/web/browser_test.py ${CMAKE_BINARY_DIR}/web-test
                  ${PROJECT_SOURCE_DIR})
 set_tests_properties(web_browser PROPERTIES RUN_SERIAL ON LABELS web_browser TIMEOUT 600)
+
+# The bundle players get, and its archive, hold no test hook; the tests' bundle does.
+add_test(NAME web_bundle_without_test_hooks
+         COMMAND bash ${test_dir}/web/bundle_test.sh ${CMAKE_BINARY_DIR})
+set_tests_properties(web_bundle_without_test_hooks PROPERTIES LABELS web)
