@@ -9,6 +9,7 @@ import functools
 import http.server
 import os
 import shutil
+import socket
 import socketserver
 import sys
 import tempfile
@@ -79,14 +80,48 @@ class QuietHandler(http.server.SimpleHTTPRequestHandler):
         super().end_headers()
 
 
+class Listener(socketserver.ThreadingTCPServer):
+    """Serves each connection on a thread of its own and keeps the open ones, so that a stop
+    ends them at once: the browser keeps idle connections open (and opens some ahead of any
+    request), and a stop that waited for their threads would wait until the browser lets
+    them go, or would leave them answering after the stop."""
+
+    allow_reuse_address = True
+    daemon_threads = True
+    block_on_close = False
+
+    def __init__(self, address, handler):
+        self.open_connections = set()
+        self.connections_lock = threading.Lock()
+        super().__init__(address, handler)
+
+    def process_request(self, request, client_address):
+        with self.connections_lock:
+            self.open_connections.add(request)
+        super().process_request(request, client_address)
+
+    def shutdown_request(self, request):
+        with self.connections_lock:
+            self.open_connections.discard(request)
+        super().shutdown_request(request)
+
+    def end_connections(self):
+        with self.connections_lock:
+            connections = list(self.open_connections)
+        for connection in connections:
+            try:
+                connection.shutdown(socket.SHUT_RDWR)
+            except OSError:
+                pass
+
+
 class Server:
-    """The bundle on a static server at 127.0.0.1 on a free port; stop() ends it. A file
-    named as missing is answered with 404."""
+    """The bundle on a static server at 127.0.0.1 on a free port; stop() ends it and every
+    connection to it. A file named as missing is answered with 404."""
 
     def __init__(self, port=0, missing=None):
         handler = functools.partial(QuietHandler, directory=BUNDLE, missing=missing)
-        socketserver.TCPServer.allow_reuse_address = True
-        self.httpd = socketserver.ThreadingTCPServer(("127.0.0.1", port), handler)
+        self.httpd = Listener(("127.0.0.1", port), handler)
         self.port = self.httpd.server_address[1]
         self.thread = threading.Thread(target=self.httpd.serve_forever, daemon=True)
         self.thread.start()
@@ -94,6 +129,7 @@ class Server:
     def stop(self):
         self.httpd.shutdown()
         self.httpd.server_close()
+        self.httpd.end_connections()
 
 
 def browser(block_storage=False, width=900, height=700, pixel_ratio=1):
