@@ -506,7 +506,9 @@ class BrowserTest(unittest.TestCase):
         self.assertEqual(page.js("return document.getElementById('note').textContent"),
                          "Einstellungen und Bestzeiten werden in diesem Browser nicht gespeichert.")
         logs = [e["message"] for e in page.d.get_log("browser")]
-        self.assertEqual(len([m for m in logs if "are not saved" in m]), 1, logs)
+        said = [m for m in logs if "are not saved" in m]
+        self.assertEqual(len(said), 1, logs)
+        self.assertIn("the browser refuses to keep data", said[0])
         page.start_round(1)
 
     def test_what_the_game_tells_the_player_is_a_line_under_the_canvas(self):

@@ -209,8 +209,14 @@ bool OsFolderWritable(const std::string& folder) {
     return !InBrowser() && access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
+// The storage needs no folder made; where the page may keep nothing, the refusal is the reason
+// the data files' line on the console gives.
 bool OsMakePrivateFolder(const std::string& folder, std::string& reason) {
-    if (IsStoragePath(folder)) return true;
+    if (IsStoragePath(folder)) {
+        if (InBrowser() && StorageUsable()) return true;
+        reason = "the browser refuses to keep data";
+        return false;
+    }
     for (size_t slash = folder.find('/', 1); slash != std::string::npos;
          slash = folder.find('/', slash + 1)) {
         if (mkdir(folder.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) {
