@@ -3,10 +3,11 @@
 //
 // A window backend provides the window-system half (window, present, events, cursor,
 // keyboard, clock): SDL2 on Linux (platform/window/sdl), Win32 on Windows
-// (platform/window/win32), a scripted one for tests (platform/window/script); backend.h is
-// its contract with the core. Drawing, text, sprites, data files, text values and random
-// numbers are shared by every backend (platform/core, with the system's file and text
-// services of platform/os), so every backend draws the same pixels.
+// (platform/window/win32), the browser's page (platform/window/web), a scripted one for
+// tests (platform/window/script); backend.h is its contract with the core. Drawing, text,
+// sprites, data files, text values and random numbers are shared by every backend
+// (platform/core, with the system's file and text services of platform/os), so every
+// backend draws the same pixels.
 //
 // All integers are signed 32-bit as the game uses them; texts are Windows-1252
 // bytes held in std::string.

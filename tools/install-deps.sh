@@ -10,6 +10,7 @@ packages=(
   zlib1g-dev desktop-file-utils appstream dpkg-dev man-db groff-base x11-xserver-utils
   util-linux file lintian
   g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 googletest wine wine64 zip unzip
+  emscripten nodejs chromium chromium-driver python3-selenium
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Tessaroc and runs the whole test suite: a brief run of every fuzzer (clang), the
 # tests of the ordinary build, then the same tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer. Tests that need a display run in a private Xvfb.
+# UndefinedBehaviorSanitizer. Tests that need a display run in a private Xvfb. Then the
+# Windows program under Wine, and the browser build: its core tests under Node and the page
+# in headless Chromium.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$(pwd)
@@ -74,3 +76,10 @@ trap 'kill $openbox_pid 2>/dev/null || true; stop_private_wine_prefix; kill $xvf
 ctest --test-dir build-windows --output-on-failure -L wine_window
 kill $openbox_pid 2>/dev/null || true
 bash tools/make-windows-zip.sh build-windows
+
+echo "== browser build (Emscripten: core tests under Node, the page in headless Chromium)"
+emcmake cmake -S "$root" -B build-web -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSAROC_BENCH=OFF \
+  -DTESSAROC_ARTWORK_GENERATOR="$root/build/make_artwork" \
+  -DTESSAROC_GLYPH_GENERATOR="$root/build/make_glyphs" >/dev/null
+cmake --build build-web -j"$jobs"
+ctest --test-dir build-web --output-on-failure

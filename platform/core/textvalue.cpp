@@ -2,9 +2,12 @@
 #include <algorithm>
 #include <charconv>
 #include <climits>
-#include <cmath>
+#include <clocale>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <limits>
+#include <string>
 
 #include "platform_state.h"
 
@@ -21,36 +24,48 @@ bool IsHexDigit(char c) {
     return IsDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
 }
 
-// from_chars reports "out of range" without a value; strtod gives +-HUGE_VAL for numbers
-// too large and 0 for numbers too small. Which one it is follows from the decimal (or, for
-// hex, binary) exponent of the leading significant digit.
-bool TooLarge(const char* first, const char* last, bool hex) {
-    int64_t leading = 0; // exponent contributed by the digits' position
+// Where the number starting at p ends by the grammar of strtod in the C locale: digits (hex
+// digits when hex) with at most one point, at least one digit, then an exponent ('e', or 'p'
+// when hex) only when digits follow it. The caller hands only this part on, so that a comma
+// or other byte the current locale would read as a point ends the number.
+const char* NumberEnd(const char* p, const char* last, bool hex) {
     bool seenPoint = false, seenDigit = false;
-    const char exponentMark = hex ? 'p' : 'e';
-    const char* p = first;
-    for (; p < last && ((hex ? IsHexDigit(*p) : IsDigit(*p)) || *p == '.'); ++p) {
-        if (*p == '.') {
-            seenPoint = true;
-        } else if (seenDigit) {
-            if (!seenPoint) ++leading;
-        } else if (*p != '0') {
+    const char* q = p;
+    for (; q < last; ++q) {
+        if (hex ? IsHexDigit(*q) : IsDigit(*q))
             seenDigit = true;
-        } else if (seenPoint) {
-            --leading;
+        else if (*q == '.' && !seenPoint)
+            seenPoint = true;
+        else
+            break;
+    }
+    if (!seenDigit) return p;
+    const char exponentMark = hex ? 'p' : 'e';
+    if (q < last && (*q | 0x20) == exponentMark) {
+        const char* e = q + 1;
+        if (e < last && (*e == '+' || *e == '-')) ++e;
+        if (e < last && IsDigit(*e)) {
+            while (e < last && IsDigit(*e))
+                ++e;
+            q = e;
         }
     }
-    if (!seenDigit) return false; // zero
-    int64_t exponent = 0;
-    if (p < last && (*p | 0x20) == exponentMark) {
-        ++p;
-        bool negative = p < last && *p == '-';
-        if (p < last && (*p == '-' || *p == '+')) ++p;
-        for (; p < last && IsDigit(*p); ++p)
-            exponent = std::min<int64_t>(exponent * 10 + (*p - '0'), int64_t{1} << 40);
-        if (negative) exponent = -exponent;
+    return q;
+}
+
+// strtod of the number in [first, last), its points written as the current locale's point:
+// a correctly rounded double, +-HUGE_VAL for numbers too large and 0 (or a subnormal) for
+// numbers too small, whatever the locale.
+double ParseNumber(const char* first, const char* last) {
+    const char* point = std::localeconv()->decimal_point;
+    std::string copy;
+    for (const char* p = first; p < last; ++p) {
+        if (*p == '.')
+            copy += point;
+        else
+            copy += *p;
     }
-    return (hex ? leading * 4 : leading) + exponent > 0;
+    return std::strtod(copy.c_str(), nullptr);
 }
 
 // Byte-wise comparison as unsigned values; a text that is a prefix of the other is smaller.
@@ -73,9 +88,19 @@ Text IntToText(int32_t value) {
 // Six decimals as printf's "%f" writes the float (promoted to double), always with a point.
 Text FloatToText(float value) {
     char buffer[400];
-    auto result = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(value),
-                                std::chars_format::fixed, 6);
-    return Text(buffer, result.ptr);
+    const int length = std::snprintf(buffer, sizeof buffer, "%.6f", static_cast<double>(value));
+    const char* point = std::localeconv()->decimal_point;
+    const size_t pointLength = std::strlen(point);
+    Text text;
+    for (int i = 0; i < std::clamp(length, 0, int(sizeof buffer) - 1); ++i) {
+        if (pointLength > 0 && std::strncmp(buffer + i, point, pointLength) == 0) {
+            text += '.';
+            i += int(pointLength) - 1;
+        } else {
+            text += buffer[i];
+        }
+    }
+    return text;
 }
 
 // atoi's reading: leading white space, an optional sign, then decimal digits up to the first
@@ -105,17 +130,13 @@ float TextToFloat(const Text& text) {
     bool negative = false;
     if (p < last && (*p == '+' || *p == '-')) negative = *p++ == '-';
     if (p == last || *p == '+' || *p == '-') return 0.0f;
-    double value = 0.0;
-    bool hex =
+    const bool hex =
         last - p >= 2 && p[0] == '0' && (p[1] | 0x20) == 'x' &&
         ((last - p >= 3 && IsHexDigit(p[2])) || (last - p >= 4 && p[2] == '.' && IsHexDigit(p[3])));
-    const char* digits = hex ? p + 2 : p;
-    auto result = std::from_chars(digits, last, value,
-                                  hex ? std::chars_format::hex : std::chars_format::general);
-    if (result.ec == std::errc::result_out_of_range)
-        value = TooLarge(digits, result.ptr, hex) ? HUGE_VAL : 0.0;
-    else if (result.ec != std::errc())
-        value = 0.0;
+    // "inf", "infinity" and "nan" are letters alone, which no locale reads otherwise.
+    const bool word = (*p | 0x20) == 'i' || (*p | 0x20) == 'n';
+    const char* end = word ? last : hex ? NumberEnd(p + 2, last, true) : NumberEnd(p, last, false);
+    const double value = end == p ? 0.0 : ParseNumber(p, end);
     return static_cast<float>(negative ? -value : value);
 }
 

@@ -7,17 +7,26 @@
 #include <cstdlib>
 #include <filesystem>
 #include <limits>
+#include <string>
 
 #include "platform.h"
 #include "test_support.h"
 
 namespace {
 
+// Whether the current locale writes a decimal comma (a C library without locales, as in the
+// browser, accepts every name and keeps the point).
+bool DecimalComma() {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%.1f", 1.5);
+    return std::string(buffer) == "1,5";
+}
+
 // Makes a German locale (decimal comma) current: an installed one, or else one built with
 // localedef into a temporary folder. Returns false when neither works.
 bool UseGermanLocale() {
     for (const char* name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE", "German_Germany.1252"})
-        if (std::setlocale(LC_ALL, name) != nullptr) return true;
+        if (std::setlocale(LC_ALL, name) != nullptr && DecimalComma()) return true;
 #ifdef _WIN32
     return false; // Windows names its German locale above; there is nothing to build
 #else
@@ -36,7 +45,7 @@ bool UseGermanLocale() {
         built.folder = folder;
     }
     setenv("LOCPATH", built.folder.c_str(), 1);
-    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
+    return std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr && DecimalComma();
 #endif
 }
 
@@ -44,9 +53,6 @@ bool UseGermanLocale() {
 template <typename Checks> void InEveryLocale(Checks checks) {
     checks();
     if (UseGermanLocale()) {
-        char buffer[16];
-        std::snprintf(buffer, sizeof buffer, "%.1f", 1.5);
-        EXPECT_STREQ(buffer, "1,5"); // the locale is really in effect
         checks();
     } else {
         std::printf("no German locale: checked in the C locale only\n");

@@ -1,0 +1,140 @@
+// Writing and reading the glyph file of the browser build (layout in glyph_file.h).
+#include "glyph_file.h"
+
+#include <string>
+
+namespace {
+
+constexpr uint32_t GlyphFileVersion = 1;
+// Sizes no font of the program comes near; a larger field means a damaged file.
+constexpr int32_t MaxPictureSide = 4096;
+constexpr uint32_t MaxGlyphs = 65536;
+
+void PutU32(std::vector<uint8_t>& out, uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        out.push_back(uint8_t(value >> (8 * i)));
+}
+
+void PutI32(std::vector<uint8_t>& out, int32_t value) {
+    PutU32(out, uint32_t(value));
+}
+
+// Reads the file front to back; every read past the end fails the reader for good.
+struct Reader {
+    const std::vector<uint8_t>& bytes;
+    size_t at = 0;
+    bool ok = true;
+
+    bool Has(size_t count) {
+        ok = ok && bytes.size() - at >= count;
+        return ok;
+    }
+    uint32_t U32() {
+        if (!Has(4)) return 0;
+        uint32_t value = 0;
+        for (int i = 0; i < 4; ++i)
+            value |= uint32_t(bytes[at + size_t(i)]) << (8 * i);
+        at += 4;
+        return value;
+    }
+    int32_t I32() { return int32_t(U32()); }
+    uint8_t U8() { return Has(1) ? bytes[at++] : 0; }
+    uint16_t U16() {
+        const uint16_t low = U8();
+        return uint16_t(low | (U8() << 8));
+    }
+};
+
+bool ReadGlyph(Reader& in, char32_t& character, SystemGlyph& glyph) {
+    character = char32_t(in.U32());
+    glyph.advance = in.I32();
+    glyph.left = in.I32();
+    glyph.top = in.I32();
+    glyph.width = in.I32();
+    glyph.rows = in.I32();
+    if (glyph.width < 0 || glyph.rows < 0 || glyph.width > MaxPictureSide ||
+        glyph.rows > MaxPictureSide)
+        return false;
+    const size_t size = size_t(glyph.width) * size_t(glyph.rows);
+    if (!in.Has(size)) return false;
+    glyph.coverage.assign(in.bytes.begin() + std::ptrdiff_t(in.at),
+                          in.bytes.begin() + std::ptrdiff_t(in.at + size));
+    in.at += size;
+    return in.ok;
+}
+
+bool ReadFont(Reader& in, GlyphFont& font) {
+    const uint16_t nameLength = in.U16();
+    if (!in.Has(nameLength)) return false;
+    font.request.face.assign(in.bytes.begin() + std::ptrdiff_t(in.at),
+                             in.bytes.begin() + std::ptrdiff_t(in.at + nameLength));
+    in.at += nameLength;
+    font.request.emPixels = in.I32();
+    font.request.bold = in.U8() != 0;
+    font.request.italic = in.U8() != 0;
+    SystemFontMetrics& m = font.metrics;
+    m.ascent = in.I32();
+    m.descent = in.I32();
+    m.underlineRow = in.I32();
+    m.underlineThickness = in.I32();
+    m.strikeRow = in.I32();
+    m.strikeThickness = in.I32();
+    const uint32_t count = in.U32();
+    if (!in.ok || count > MaxGlyphs) return false;
+    for (uint32_t i = 0; i < count; ++i) {
+        char32_t character = 0;
+        SystemGlyph glyph;
+        if (!ReadGlyph(in, character, glyph)) return false;
+        font.glyphs[character] = std::move(glyph);
+    }
+    return true;
+}
+
+} // namespace
+
+void AppendGlyphFont(std::vector<uint8_t>& out, const GlyphFont& font) {
+    const std::string& face = font.request.face;
+    out.push_back(uint8_t(face.size()));
+    out.push_back(uint8_t(face.size() >> 8));
+    out.insert(out.end(), face.begin(), face.end());
+    PutI32(out, font.request.emPixels);
+    out.push_back(font.request.bold ? 1 : 0);
+    out.push_back(font.request.italic ? 1 : 0);
+    const SystemFontMetrics& m = font.metrics;
+    for (int32_t value : {m.ascent, m.descent, m.underlineRow, m.underlineThickness, m.strikeRow,
+                          m.strikeThickness})
+        PutI32(out, value);
+    PutU32(out, uint32_t(font.glyphs.size()));
+    for (const auto& [character, glyph] : font.glyphs) {
+        PutU32(out, uint32_t(character));
+        for (int32_t value : {glyph.advance, glyph.left, glyph.top, glyph.width, glyph.rows})
+            PutI32(out, value);
+        out.insert(out.end(), glyph.coverage.begin(), glyph.coverage.end());
+    }
+}
+
+std::vector<uint8_t> GlyphFileBytes(const std::vector<uint8_t>& fonts, uint32_t fontCount) {
+    std::vector<uint8_t> out = {'T', 'G', 'L', 'Y'};
+    PutU32(out, GlyphFileVersion);
+    PutU32(out, fontCount);
+    out.insert(out.end(), fonts.begin(), fonts.end());
+    return out;
+}
+
+bool ParseGlyphFile(const std::vector<uint8_t>& bytes, std::vector<GlyphFont>& fonts) {
+    fonts.clear();
+    Reader in{bytes};
+    const bool magic =
+        in.Has(4) && bytes[0] == 'T' && bytes[1] == 'G' && bytes[2] == 'L' && bytes[3] == 'Y';
+    in.at = magic ? 4 : 0;
+    if (!magic || in.U32() != GlyphFileVersion) return false;
+    const uint32_t count = in.U32();
+    for (uint32_t i = 0; in.ok && i < count; ++i) {
+        GlyphFont font;
+        if (!ReadFont(in, font)) break;
+        fonts.push_back(std::move(font));
+    }
+    if (in.ok && fonts.size() == count && in.at == bytes.size()) return true;
+    fonts.clear();
+    return false;
+}

@@ -1,0 +1,98 @@
+// Events of the browser window backend: the page's events posted to the core, the waits,
+// the pointer, the window's move and the keyboard.
+#include "backend.h"
+#include "web_page.h"
+#include "web_state.h"
+
+namespace {
+
+// Posts one page event to the core and keeps the pointer's record.
+void Post(const WebEvent& event) {
+    switch (event.kind) {
+    case WebPointerMove:
+        WebPointer.x = event.a;
+        WebPointer.y = event.b;
+        PostPointerMove(event.a, event.b);
+        break;
+    case WebButton:
+        WebPointer.x = event.c;
+        WebPointer.y = event.d;
+        if (event.a == 1) WebPointer.leftHeld = event.b != 0;
+        if (event.a == 1 && event.b == 0) {
+            WebPointer.leftUpX = event.c;
+            WebPointer.leftUpY = event.d;
+        }
+        PostButton(event.a, event.b != 0, event.c, event.d);
+        break;
+    case WebModifiers:
+        PostModifiers(event.a != 0, event.b != 0);
+        break;
+    case WebKey:
+        PostKey(event.a, event.b != 0);
+        break;
+    case WebFocusLost:
+        ReleaseAllKeys();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+void PumpPageEvents() {
+    WebEvent events[64];
+    int32_t count = 0;
+    while ((count = TakePageEvents(events, 64)) > 0)
+        for (int32_t i = 0; i < count; ++i)
+            Post(events[i]);
+}
+
+// The core, at every poll and keyboard snapshot: hands the page's pending events to it.
+bool BackendPumpEvents() {
+    if (!WebWindow.open) return false;
+    PumpPageEvents();
+    return true;
+}
+
+// The core, at an empty poll after a run of them: the browser runs until the page has an
+// event or ms pass.
+void BackendWaitForEvent(int32_t ms) {
+    if (WebWindow.open) WaitForPageEvent(ms);
+}
+
+// The pointer where it is now, as a window system answers: what the page reported since the
+// last poll is handed to the core first (a hit test before the frame's poll would otherwise
+// judge a click just made at the pointer's previous place).
+void CursorScreenPosition(int32_t* x, int32_t* y) {
+    if (WebWindow.open) PumpPageEvents();
+    *x = WebPointer.x;
+    *y = WebPointer.y;
+}
+
+// DragQuibWindow: while the left button is held the canvas follows the pointer's motion
+// since the last event the game took, moved whenever the page reports motion; nothing is
+// presented meanwhile. Returns when the button goes up, with the window where the pointer
+// was then (a drag the page reported whole before the game took its press moves it too).
+void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2) {
+    (void)window, (void)param2;
+    if (message != MessageNcLeftDown || param1 != HitCaption || !WebWindow.open) return;
+    PumpPageEvents();
+    const int32_t startX = WebWindow.x, startY = WebWindow.y;
+    int32_t anchorX = WebPointer.x, anchorY = WebPointer.y;
+    LastTakenPoint(&anchorX, &anchorY);
+    while (WebPointer.leftHeld && !QuitRequested()) {
+        WaitForPageEvent(100);
+        PumpPageEvents();
+        const int32_t x = startX + WebPointer.x - anchorX, y = startY + WebPointer.y - anchorY;
+        if (x != WebWindow.x || y != WebWindow.y) MoveWebWindow(x, y);
+    }
+    if (!WebPointer.leftHeld)
+        MoveWebWindow(startX + WebPointer.leftUpX - anchorX, startY + WebPointer.leftUpY - anchorY);
+    FinishWindowMove(WebPointer.x, WebPointer.y);
+}
+
+// Start-up: keys come as the canvas's key events; there is nothing to open.
+int32_t OpenKeyboardDevice() {
+    return 1;
+}

@@ -1,0 +1,232 @@
+// The page's canvas, events and waits for the browser window backend, through EM_JS.
+#include "web_page.h"
+
+#include <emscripten.h>
+
+// clang-format off
+
+// Takes the canvas #game inside the desktop #desk and listens to the page: pointer, touch and
+// keyboard events become queued events of web_page.h (5 numbers each). A touch that ends
+// within half a second is a left click; one held still for half a second is a right click.
+EM_JS(int, web_open_page, (), {
+    const canvas = document.getElementById("game");
+    const desk = document.getElementById("desk");
+    if (!canvas || !desk) return 0;
+    const page = { canvas: canvas, desk: desk, context: canvas.getContext("2d"), queue: [],
+                   wake: null, scale: 1, touch: null,
+                   work: { frames: 0, ms: 0 }, firstFrameMs: 0 };
+    Module.tessarocPage = page;
+    // The program waiting for an event goes on once the handler has queued all of its own.
+    const wakeProgram = function() {
+        if (page.wake) { const wake = page.wake; page.wake = null; wake(); }
+    };
+    const push = function(kind, a, b, c, d) {
+        page.queue.push(kind, a | 0, b | 0, c | 0, d | 0);
+        if (page.wake) queueMicrotask(wakeProgram);
+    };
+    const at = function(event) {
+        const box = desk.getBoundingClientRect();
+        return [Math.floor((event.clientX - box.left) / page.scale),
+                Math.floor((event.clientY - box.top) / page.scale)];
+    };
+    const buttonOf = [1, 3, 2];
+    const button = function(event, which, down) {
+        const p = at(event);
+        push(3, event.shiftKey, event.ctrlKey, 0, 0);
+        push(2, which, down, p[0], p[1]);
+    };
+    const move = function(event) {
+        const p = at(event);
+        push(1, p[0], p[1], 0, 0);
+    };
+    const touchHoldMs = 500, touchSlop = 8;
+    const touchDown = function(event) {
+        move(event);
+        const touch = { x: event.clientX, y: event.clientY, pressed: 0, event: event };
+        touch.timer = setTimeout(function() { touch.pressed = 2; button(touch.event, 2, 1); },
+                                 touchHoldMs);
+        page.touch = touch;
+    };
+    const touchMove = function(event) {
+        const touch = page.touch;
+        if (touch.pressed === 0 && Math.hypot(event.clientX - touch.x, event.clientY - touch.y) > touchSlop) {
+            clearTimeout(touch.timer);
+            touch.pressed = 1;
+            button(touch.event, 1, 1);
+        }
+        move(event);
+    };
+    const touchUp = function(event) {
+        const touch = page.touch;
+        page.touch = null;
+        clearTimeout(touch.timer);
+        move(event);
+        if (touch.pressed === 0) button(event, 1, 1);
+        button(event, touch.pressed === 2 ? 2 : 1, 0);
+    };
+    canvas.addEventListener("pointerdown", function(event) {
+        event.preventDefault();
+        canvas.focus({ preventScroll: true });
+        try { canvas.setPointerCapture(event.pointerId); } catch (e) {}
+        if (event.pointerType === "touch") { if (!page.touch) touchDown(event); return; }
+        move(event);
+        if (event.button >= 0 && event.button <= 2) button(event, buttonOf[event.button], 1);
+    });
+    window.addEventListener("pointermove", function(event) {
+        if (event.pointerType === "touch") { if (page.touch) touchMove(event); return; }
+        move(event);
+        // A second button pressed or released while another is held comes as a move.
+        if (event.button >= 0 && event.button <= 2) {
+            const bit = [1, 4, 2][event.button];
+            button(event, buttonOf[event.button], (event.buttons & bit) ? 1 : 0);
+        }
+    });
+    const up = function(event) {
+        if (event.pointerType === "touch") { if (page.touch) touchUp(event); return; }
+        move(event);
+        if (event.button >= 0 && event.button <= 2) button(event, buttonOf[event.button], 0);
+    };
+    window.addEventListener("pointerup", up);
+    window.addEventListener("pointercancel", function(event) {
+        if (event.pointerType === "touch" && page.touch) touchUp(event);
+    });
+    desk.addEventListener("contextmenu", function(event) { event.preventDefault(); });
+    desk.addEventListener("selectstart", function(event) { event.preventDefault(); });
+    const codes = Module.tessarocScanCodes;
+    const key = function(event, down) {
+        const code = codes[event.code];
+        if (!code) return;
+        // Function keys and the browser's shortcuts stay the browser's.
+        if (!(code >= 0x3B && code <= 0x44) && code !== 0x57 && code !== 0x58 &&
+            !event.metaKey && !(event.ctrlKey && code !== 0x1D && code !== 0x9D))
+            event.preventDefault();
+        push(3, event.shiftKey, event.ctrlKey, 0, 0);
+        push(4, code, down, 0, 0);
+    };
+    canvas.addEventListener("keydown", function(event) { key(event, 1); });
+    canvas.addEventListener("keyup", function(event) { key(event, 0); });
+    canvas.addEventListener("blur", function() { push(5, 0, 0, 0, 0); });
+    document.addEventListener("visibilitychange", function() {
+        wakeProgram();
+        if (document.hidden && page.frameStep) page.frameStep();
+    });
+    // The page going away is the display going away: the program saves what it must now,
+    // without waiting for locks (nothing can wait any more).
+    page.leaving = function() {
+        Module.tessarocLeaving = true;
+        try { Module["_tessaroc_page_leaving"](); } finally { Module.tessarocLeaving = false; }
+    };
+    window.addEventListener("pagehide", page.leaving);
+    canvas.focus({ preventScroll: true });
+    return 1;
+});
+
+EM_JS(int, web_take_events, (int* events, int capacity), {
+    const page = Module.tessarocPage;
+    const count = Math.min(capacity, page.queue.length / 5);
+    for (let i = 0; i < count * 5; i++) HEAP32[(events >> 2) + i] = page.queue[i];
+    page.queue.splice(0, count * 5);
+    return count;
+});
+
+// The program goes on where it slept by running this again (Asyncify's rewind), which then
+// only ends the sleep: everything else belongs inside the start of the sleep.
+EM_JS(void, web_wait_event, (int ms), {
+    const page = Module.tessarocPage;
+    Asyncify.handleSleep(function(wakeUp) {
+        if (page.queue.length > 0) { wakeUp(); return; }
+        let done = false;
+        const finish = function() { if (!done) { done = true; page.wake = null; wakeUp(); } };
+        page.wake = finish;
+        setTimeout(finish, ms);
+    });
+});
+
+// Also counts the program's own work per frame (from the end of one wait to the start of the
+// next) in tessarocPage.work, for measurements.
+EM_JS(void, web_wait_frame, (double untilMs), {
+    const page = Module.tessarocPage;
+    Asyncify.handleSleep(function(wakeUp) {
+        if (page.lastWake !== undefined) {
+            page.work.frames++;
+            page.work.ms += performance.now() - page.lastWake;
+        }
+        let done = false, timer = 0;
+        // A tab hidden meanwhile has no more animation frames: the wait goes on by the clock.
+        const step = function() {
+            if (done) return;
+            clearTimeout(timer);
+            const now = performance.now();
+            if (now >= untilMs - 0.5) {
+                done = true;
+                page.frameStep = null;
+                page.lastWake = performance.now();
+                wakeUp();
+            } else if (document.hidden) {
+                timer = setTimeout(step, untilMs - now);
+            } else {
+                requestAnimationFrame(step);
+            }
+        };
+        page.frameStep = step;
+        if (document.hidden) timer = setTimeout(step, Math.max(0, untilMs - performance.now()));
+        else requestAnimationFrame(step);
+    });
+});
+
+EM_JS(int, web_page_hidden, (), {
+    return document.hidden ? 1 : 0;
+});
+
+// The set-1 scan code of each KeyboardEvent.code (the physical key, named by its place on a
+// US keyboard, as set-1 codes are): the key a German keyboard labels Z is "KeyY", 0x15.
+EM_JS(void, web_install_scan_codes, (), {
+    const codes = {};
+    const table = [[0x10, "QWERTYUIOP"], [0x1E, "ASDFGHJKL"], [0x2C, "ZXCVBNM"]];
+    table.forEach(function(row) {
+        for (let i = 0; i < row[1].length; i++) codes["Key" + row[1][i]] = row[0] + i;
+    });
+    for (let i = 1; i <= 9; i++) codes["Digit" + i] = 0x01 + i;
+    codes["Digit0"] = 0x0B;
+    for (let i = 1; i <= 10; i++) codes["F" + i] = 0x3A + i;
+    const others = {
+        Escape: 0x01, Minus: 0x0C, Equal: 0x0D, Backspace: 0x0E, Tab: 0x0F, BracketLeft: 0x1A,
+        BracketRight: 0x1B, Enter: 0x1C, ControlLeft: 0x1D, Semicolon: 0x27, Quote: 0x28,
+        Backquote: 0x29, ShiftLeft: 0x2A, Backslash: 0x2B, Comma: 0x33, Period: 0x34, Slash: 0x35,
+        ShiftRight: 0x36, NumpadMultiply: 0x37, AltLeft: 0x38, Space: 0x39, CapsLock: 0x3A,
+        NumLock: 0x45, ScrollLock: 0x46, Numpad7: 0x47, Numpad8: 0x48, Numpad9: 0x49,
+        NumpadSubtract: 0x4A, Numpad4: 0x4B, Numpad5: 0x4C, Numpad6: 0x4D, NumpadAdd: 0x4E,
+        Numpad1: 0x4F, Numpad2: 0x50, Numpad3: 0x51, Numpad0: 0x52, NumpadDecimal: 0x53,
+        IntlBackslash: 0x56, F11: 0x57, F12: 0x58, NumpadEnter: 0x9C, ControlRight: 0x9D,
+        NumpadDivide: 0xB5, PrintScreen: 0xB7, AltRight: 0xB8, Pause: 0xC5, Home: 0xC7,
+        ArrowUp: 0xC8, PageUp: 0xC9, ArrowLeft: 0xCB, ArrowRight: 0xCD, End: 0xCF,
+        ArrowDown: 0xD0, PageDown: 0xD1, Insert: 0xD2, Delete: 0xD3, MetaLeft: 0xDB,
+        MetaRight: 0xDC, ContextMenu: 0xDD
+    };
+    for (const name in others) codes[name] = others[name];
+    Module.tessarocScanCodes = codes;
+});
+
+// clang-format on
+
+bool OpenPage() {
+    web_install_scan_codes();
+    return web_open_page() != 0;
+}
+
+int32_t TakePageEvents(WebEvent* events, int32_t capacity) {
+    static_assert(sizeof(WebEvent) == 5 * sizeof(int32_t), "five numbers an event");
+    return web_take_events(reinterpret_cast<int*>(events), capacity);
+}
+
+void WaitForPageEvent(int32_t ms) {
+    web_wait_event(ms);
+}
+
+void WaitForFrame(double untilMs) {
+    web_wait_frame(untilMs);
+}
+
+bool PageHidden() {
+    return web_page_hidden() != 0;
+}

@@ -1,0 +1,267 @@
+// The game's window in a browser page: a canvas placed on the page, presents on animation
+// frames, the page as the desktop, the clock, the end.
+#include <algorithm>
+#include <emscripten.h>
+
+#include "backend.h"
+#include "web_page.h"
+#include "web_state.h"
+
+WebWindowRecord WebWindow;
+WebPointerRecord WebPointer;
+
+// clang-format off
+
+// The page scale (CSS pixels per game pixel): a whole number of device pixels a game pixel
+// where the viewport has room for the window, else whatever fits its width. Chosen again for
+// each new size of the window and of the viewport.
+EM_JS(void, web_choose_scale, (int width), {
+    const page = Module.tessarocPage;
+    page.chooseScale = function(w) {
+        const ratio = window.devicePixelRatio || 1;
+        let scale = Math.max(1, Math.round(ratio)) / ratio;
+        const room = page.desk.clientWidth;
+        if (w * scale > room && room > 0) scale = room / w;
+        page.scale = scale;
+    };
+    page.chooseScale(width);
+});
+
+// Sizes the canvas (its backing store is the client area in game pixels) and puts it at
+// (x, y) desktop pixels; the note under it follows. A new size of the viewport places it
+// again at the scale chosen for it.
+EM_JS(void, web_place_canvas, (int x, int y, int width, int height, int visible), {
+    const page = Module.tessarocPage;
+    page.place = function() {
+        const canvas = page.canvas;
+        if (canvas.width !== width) canvas.width = width;
+        if (canvas.height !== height) canvas.height = height;
+        const s = page.scale;
+        canvas.style.width = (width * s) + "px";
+        canvas.style.height = (height * s) + "px";
+        canvas.style.left = (x * s) + "px";
+        canvas.style.top = (y * s) + "px";
+        canvas.style.visibility = visible ? "visible" : "hidden";
+        const note = document.getElementById("note");
+        if (note) {
+            note.style.left = (x * s) + "px";
+            note.style.top = ((y + height) * s + 4) + "px";
+        }
+    };
+    page.place();
+    if (!page.onResize) {
+        page.onResize = function() { page.chooseScale(page.canvas.width); page.place(); };
+        window.addEventListener("resize", page.onResize);
+    }
+});
+
+// The desktop's size in desktop pixels: the page's viewport.
+EM_JS(int, web_desk_size, (int* width, int* height), {
+    const page = Module.tessarocPage;
+    if (!page) return 0;
+    HEAP32[width >> 2] = Math.floor(page.desk.clientWidth / page.scale);
+    HEAP32[height >> 2] = Math.floor(page.desk.clientHeight / page.scale);
+    return 1;
+});
+
+// Rows first to first + count - 1 of the canvas from RGBA bytes, width pixels a row.
+EM_JS(void, web_put_rows, (const uint8_t* rgba, int first, int count, int width), {
+    const page = Module.tessarocPage;
+    const bytes = new Uint8ClampedArray(HEAPU8.buffer, rgba, width * count * 4);
+    page.context.putImageData(new ImageData(bytes, width, count), 0, first);
+    if (!page.firstFrameMs) page.firstFrameMs = performance.now();
+});
+
+// The program ended: the canvas goes, and the page offers to start it again.
+EM_JS(void, web_close_page, (), {
+    const page = Module.tessarocPage;
+    if (page) {
+        page.canvas.style.visibility = "hidden";
+        window.removeEventListener("pagehide", page.leaving);
+    }
+    if (Module["tessarocEnded"]) Module["tessarocEnded"]();
+});
+
+// TellPlayer's box: a line under the canvas, handed to the page (web/page.js), which shows
+// each line once; no alert(), which would hold the page until it is answered.
+EM_JS(void, web_show_message, (const char* title, const char* text), {
+    const show = Module["tessarocMessage"];
+    if (show) show(UTF8ToString(title), UTF8ToString(text));
+});
+
+// clang-format on
+
+namespace {
+
+// Keeps the window inside the desktop where it fits: a position kept from a larger page
+// comes back into view.
+void KeepInside(int32_t& x, int32_t& y, int32_t width, int32_t height) {
+    int32_t deskWidth = 0, deskHeight = 0;
+    if (!web_desk_size(&deskWidth, &deskHeight)) return;
+    x = std::clamp(x, 0, std::max(0, deskWidth - width));
+    y = std::clamp(y, 0, std::max(0, deskHeight - height));
+}
+
+void PlaceCanvas() {
+    web_place_canvas(WebWindow.x, WebWindow.y, std::max(WebWindow.width, 1),
+                     std::max(WebWindow.height, 1), WebWindow.placed ? 1 : 0);
+}
+
+// Sends the rows of the back buffer that changed since the last present to the canvas, as
+// RGBA bytes; nothing when the frame is the same.
+void SendChangedRows() {
+    int32_t bufferWidth = 0, bufferHeight = 0;
+    BackBufferSize(&bufferWidth, &bufferHeight);
+    const int32_t w = std::min(WebWindow.width, bufferWidth);
+    const int32_t h = std::min(WebWindow.height, bufferHeight);
+    if (w <= 0 || h <= 0) return;
+    const uint32_t* pixels = BackBufferPixels();
+    for (const RowRun& run : TakeChangedRows(w, h)) {
+        std::vector<uint8_t>& rgba = WebWindow.rgba;
+        rgba.resize(size_t(w) * size_t(run.count) * 4);
+        uint8_t* out = rgba.data();
+        for (int32_t y = run.first; y < run.first + run.count; ++y) {
+            const uint32_t* row = pixels + size_t(y) * size_t(bufferWidth);
+            for (int32_t x = 0; x < w; ++x) {
+                *out++ = uint8_t(row[x] >> 16);
+                *out++ = uint8_t(row[x] >> 8);
+                *out++ = uint8_t(row[x]);
+                *out++ = 255;
+            }
+        }
+        web_put_rows(rgba.data(), run.first, run.count, w);
+    }
+}
+
+} // namespace
+
+// Milliseconds since the page started, wrapping at 2^32.
+int32_t TickCountMs() {
+    return int32_t(uint32_t(uint64_t(emscripten_get_now())));
+}
+
+// The browser runs on meanwhile; what the page reported goes to the core, as after a present.
+void SleepMs(int32_t ms) {
+    if (ms <= 0) return;
+    emscripten_sleep(uint32_t(ms));
+    if (WebWindow.open) PumpPageEvents();
+}
+
+// Start-up: takes the page's canvas (still hidden) and starts listening to the page.
+int32_t OpenScreenSystem() {
+    if (WebWindow.open) return 1;
+    if (!OpenPage()) return 0;
+    WebWindow.open = true;
+    web_choose_scale(370);
+    return 1;
+}
+
+// Start-up, through the frame toolkit: places the canvas with its client area at (x, y),
+// centred on the page for the centring styles, inside the page where it fits.
+int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
+                         int32_t style, const Text& title) {
+    (void)number, (void)title;
+    if (!WebWindow.open && !OpenScreenSystem()) return 0;
+    web_choose_scale(std::max(width, 1));
+    int32_t deskWidth = 0, deskHeight = 0;
+    web_desk_size(&deskWidth, &deskHeight);
+    if (style & (StyleCentreDesktop | StyleCentreActive)) {
+        x = (deskWidth - width) / 2;
+        y = (deskHeight - height) / 2;
+    }
+    KeepInside(x, y, width, height);
+    WebWindow.x = x;
+    WebWindow.y = y;
+    WebWindow.width = width;
+    WebWindow.height = height;
+    WebWindow.placed = (style & StyleInvisible) == 0;
+    PlaceCanvas();
+    ForgetWindowCopy();
+    return 1;
+}
+
+// Start-up: the core's back buffer (black) and the start of the frame pacing.
+int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height,
+                         int32_t stretch, int32_t rightMargin, int32_t bottomMargin) {
+    (void)window, (void)x, (void)y, (void)stretch, (void)rightMargin, (void)bottomMargin;
+    if (!WebWindow.open || width <= 0 || height <= 0) return 0;
+    CreateBackBuffer(width, height);
+    WebWindow.pacing = true;
+    WebWindow.lastReturnMs = emscripten_get_now();
+    return 1;
+}
+
+// Roll-up, unroll and a round's size: the canvas takes the new client size at the same
+// corner (a new backing store holds nothing: the next present sends it whole).
+void ResizeMainWindow(int32_t width, int32_t height) {
+    if (!WebWindow.open) return;
+    WebWindow.width = width;
+    WebWindow.height = height;
+    web_choose_scale(std::max(width, 1));
+    PlaceCanvas();
+    ForgetWindowCopy();
+}
+
+// Every frame of every screen: the changed rows go to the canvas (none in a hidden tab, which
+// gets them all once it shows again), then the present waits for the browser's animation
+// frame at least 1/61 s after the last present returned (no catch-up after a slow frame).
+// What the page reported meanwhile goes to the core before the next frame begins, so the
+// frame's hit tests, which look at the core's queue before they poll, judge a click just made
+// where it was made.
+void PresentBackBuffer() {
+    if (!WebWindow.open) return;
+    if (PageHidden())
+        ForgetWindowCopy();
+    else
+        SendChangedRows();
+    NoteFramePresented();
+    if (!WebWindow.pacing) return;
+    WaitForFrame(WebWindow.lastReturnMs + 1000.0 / 61);
+    WebWindow.lastReturnMs = emscripten_get_now();
+    PumpPageEvents();
+}
+
+void WindowDesktopPosition(int32_t* left, int32_t* top) {
+    *left = WebWindow.x;
+    *top = WebWindow.y;
+}
+
+// Called by the window's move (web_events.cpp): the canvas at a new place on the page.
+void MoveWebWindow(int32_t x, int32_t y) {
+    WebWindow.x = x;
+    WebWindow.y = y;
+    PlaceCanvas();
+}
+
+int32_t DisplayCount() {
+    return WebWindow.open ? 1 : 0;
+}
+
+// The page's viewport, in desktop pixels.
+int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
+    if (index != 0 || !WebWindow.open || !web_desk_size(width, height)) return 0;
+    *x = 0;
+    *y = 0;
+    return 1;
+}
+
+// The page's pagehide event: the page is closed, reloaded or left while the program runs, as
+// when a desktop's display goes away; the program's handler saves the preferences.
+extern "C" EMSCRIPTEN_KEEPALIVE void tessaroc_page_leaving() {
+    RunDisplayLostHandler();
+}
+
+// TellPlayer, the first time for a title: the line goes under the canvas and the game goes on
+// at once, as nothing on a page waits for an answer; TellPlayer's stderr line is the
+// console's.
+void BackendShowMessage(const Text& title, const Text& text) {
+    web_show_message(TextToUtf8(title).c_str(), TextToUtf8(text).c_str());
+}
+
+// End of the program: data files committed, the canvas hidden, the page offers a new start.
+void ClosePlatform() {
+    CloseAllDataFiles();
+    if (WebWindow.open) web_close_page();
+    WebWindow = WebWindowRecord();
+    ResetEventState();
+}
