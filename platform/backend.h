@@ -1,6 +1,6 @@
 // What a window-system backend gives the shared event core, and what the core gives it back.
 //
-// The core (platform/events.cpp) owns the event queue, motion coalescing, the held-button
+// The core (platform/core/events.cpp) owns the event queue, motion coalescing, the held-button
 // and modifier masks, the quick-tap gate, the key table with its latch and the poll pacing;
 // it implements PollWindowEvent, LastEventParam, SnapshotKeyboard and KeyDown once for every
 // backend. A backend only reports what its window system says, one Post call per system
@@ -28,8 +28,6 @@
 #include <cstdint>
 #include <string>
 #include <vector>
-
-#include "platform.h"
 
 #include "platform.h"
 

@@ -184,7 +184,7 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y) {
     CopyRows(sprite, first, left, top, right, bottom);
 }
 
-// Called by frame_repeat.cpp when a frame stops repeating the last one; sheets are not
+// Called by draw_replay.cpp when a frame stops repeating the last one; sheets are not
 // replaced while a list is kept.
 void ReplayBlit(const uint32_t* record) {
     CopyRows(Sprites[record[1]], JoinWords(record + 2), record[4], record[5], record[6], record[7]);

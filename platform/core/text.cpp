@@ -126,7 +126,7 @@ void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
 }
 
 // Called by DrawTextAtCursor for each glyph with ink: WriteGlyph unless the frame repeats
-// the last one so far (frame_repeat.h).
+// the last one so far (draw_replay.h).
 void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel) {
     const uint64_t address = reinterpret_cast<uintptr_t>(&picture);
     NoteWatchedWrite(x, y, x + picture.glyph.width, y + picture.glyph.rows);
@@ -155,7 +155,7 @@ void ReportMissingFont(const SystemFontRequest& request, const std::string& fail
 
 } // namespace
 
-// Called by frame_repeat.cpp when a frame stops repeating the last one: the glyph's picture
+// Called by draw_replay.cpp when a frame stops repeating the last one: the glyph's picture
 // lives as long as its font, and fonts are not replaced while a list is kept.
 void ReplayGlyph(const uint32_t* record) {
     const auto address = uintptr_t(JoinWords(record + 1));
