@@ -37,19 +37,11 @@ DataFileRecord* CurrentFile() {
 }
 
 // ---------------------------------------------------------------- lines on stderr
-// Every line the data files say, each text in this one place. Where the player's settings or
-// best times cannot be kept at all, the player is told in a box as well (once per start),
-// since a game started from a menu has nobody reading stderr.
-
-// The box's title for everything the data files tell the player.
-const Text NotKeptTitle = "Daten nicht gespeichert";
+// Every line the data files say, each text in this one place.
 
 void SayNothingSaved(const std::string& where, const std::string& reason) {
     std::fprintf(stderr, "tessaroc: settings and best times are not saved: %s: %s\n", where.c_str(),
                  reason.c_str());
-    TellPlayer(NotKeptTitle, "Einstellungen und Bestzeiten k\xF6nnen nicht gespeichert werden (" +
-                                 SystemText(where) + ": " + SystemText(reason) +
-                                 "). Tessaroc spielt, beh\xE4lt aber nichts.");
 }
 
 void SaySaveFailed(const std::string& path, const std::string& reason) {
@@ -59,9 +51,6 @@ void SaySaveFailed(const std::string& path, const std::string& reason) {
 void SayNotUsed(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "tessaroc: %s is neither read nor saved: %s\n", path.c_str(),
                  reason.c_str());
-    TellPlayer(NotKeptTitle, "Die Datei " + SystemText(path) + " ist nicht zu lesen (" +
-                                 SystemText(reason) +
-                                 "). Was sie h\xE4lt, wird weder gelesen noch gespeichert.");
 }
 
 void SaySavedElsewhere(const std::string& source, const std::string& path) {
@@ -422,6 +411,24 @@ int32_t DataFileLength() {
 void CloseAllDataFiles() {
     for (int32_t i = 0; i < DataFileSlots; ++i)
         if (DataFiles.files[i].number != 0) CloseRecord(i);
+}
+
+// The folder of the executable ("/" at the end) unless SetProgramFolder chose another.
+const std::string& ProgramFolder() {
+    if (DataFiles.programFolder.empty()) DataFiles.programFolder = OsExecutableFolder();
+    return DataFiles.programFolder;
+}
+
+// Called by tests to work in a temporary folder; an empty folder returns to the default.
+// The data folders and the sheet folder are chosen again when next needed.
+void SetProgramFolder(const std::string& folder) {
+    DataFiles.programFolder = folder;
+    if (!folder.empty() && folder.back() != '/') DataFiles.programFolder += '/';
+    DataFiles.dataFolder.clear();
+    DataFiles.dataFolderChosen = false;
+    DataFiles.userFolder.clear();
+    DataFiles.userFolderChosen = false;
+    SheetFiles.folderChosen = false;
 }
 
 // Where "Prefs" and "TopList" are kept ("/" at the end); "" when nowhere can be written.
