@@ -3,24 +3,14 @@
 #include <vector>
 
 #include "frame_fixture.h"
+#include "screen_support.h"
 #include "script_state.h"
 #include "test_support.h"
 
 void OpenStandardWindow(int32_t titleEffects) {
     MakeProgramFolder("frame");
     InitQuibToolkit();
-    OpenQuibWindow({.Title = "Tessaroc by Varnholt",
-                    .X = 100,
-                    .Y = 50,
-                    .Width = 370,
-                    .Height = 310,
-                    .ButtonSlots = {CloseButton, RollUpButton, 0, 0},
-                    .TitleColourA = {40, 60, 80},
-                    .TitleColourB = {210, 230, 250},
-                    .FrameColour = {190, 190, 200},
-                    .BackColour = {0, 0, 0},
-                    .BackImage = 0,
-                    .TitleEffects = titleEffects});
+    OpenQuibWindow(ProgramWindowRecord(100, 50, titleEffects));
 }
 
 namespace {

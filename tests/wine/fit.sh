@@ -11,19 +11,7 @@ set -euo pipefail
 # shellcheck source=SCRIPTDIR/lib/wine_test.sh
 source "$(dirname "${BASH_SOURCE[0]}")/lib/wine_test.sh"
 wine_test_begin fit "$@"
-unset TESSAROC_SCALE
-desktop_key='HKCU\Control Panel\Desktop'
-set_dpi() { # dots per inch; read by each Wine process as it starts
-  wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-  wineserver -w
-}
-x11_on_exit() {
-  if [ -n "$own_prefix" ]; then
-    stop_private_wine_prefix
-  else
-    set_dpi 96
-  fi
-}
+wine_dpi_test
 
 geometry() { # "x,y wxh" of the window
   xdotool getwindowgeometry --shell "$win" |

@@ -15,20 +15,11 @@ shots=$build/wine-scale
 mkdir -p "$shots"
 # shellcheck source=SCRIPTDIR/../../tools/lib/xvfb.sh
 source "$tests_root/tools/lib/xvfb.sh"
-unset TESSAROC_SCALE
 wineserver -w # the prefix's processes on the suite's display have ended
 xvfb_screen=1920x1200x24 start_private_xvfb 160 199
-desktop_key='HKCU\Control Panel\Desktop'
-set_dpi() { # dots per inch; read by each Wine process as it starts
-  wine reg add "$desktop_key" /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
-  wineserver -w
-}
+wine_dpi_test
 x11_on_exit() {
-  if [ -n "$own_prefix" ]; then
-    stop_private_wine_prefix
-  else
-    set_dpi 96
-  fi
+  end_wine_dpi_test
   kill "$xvfb_pid" 2>/dev/null || true
 }
 

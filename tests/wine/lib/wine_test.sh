@@ -17,6 +17,27 @@ wine_test_begin() { # name exe build
   x11_on_exit() { stop_own_wine_prefix; }
 }
 
+# For a test that sets the display's dots per inch (set_dpi): the automatic scale comes from
+# it, so the caller's own scale setting is dropped, and a caller's prefix gets 96 back at the
+# end (end_wine_dpi_test, which a test's own x11_on_exit calls).
+wine_dpi_test() {
+  unset TESSAROC_SCALE
+  x11_on_exit() { end_wine_dpi_test; }
+}
+
+set_dpi() { # dots per inch; read by each Wine process as it starts
+  wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+  wineserver -w
+}
+
+end_wine_dpi_test() {
+  if [ -n "$own_prefix" ]; then
+    stop_private_wine_prefix
+  else
+    set_dpi 96
+  fi
+}
+
 # Starts tessaroc.exe of the folder from the work folder (the program finds its own folder),
 # waits for its window and gives it the keyboard, as a window manager does (a program that
 # ran on this X server before may have left the focus nowhere); sets pid and win.
