@@ -170,11 +170,10 @@ static size_t NewestPress(const std::deque<PlatformEvent>& q) {
 // head of the queue that ends with every button up and that is all backlog: events that
 // came before a newer press and waited more than BacklogClickMs (the player clicked again
 // while the game was that far behind: they came faster than it takes clicks), or that
-// waited more than StaleClickMs. One pointer
-// move to where the run ended is left in their place. Only whole clicks go: nothing is
-// dropped while the game holds a press whose release it has not taken, and a close request
-// stays. Without this a burst of clicks replays at one click per MinPressMs, and the click
-// after it acts only once the burst has been worked off.
+// waited more than StaleClickMs. One pointer move to where the run ended is left in their
+// place. Only whole clicks go: nothing is dropped while the game holds a press whose release
+// it has not taken, and a close request stays. Without this a burst of clicks replays at one
+// click per MinPressMs, and the click after it acts only once the burst has been worked off.
 static void DropStaleClicks() {
     std::deque<PlatformEvent>& q = EventQueue.events;
     if ((EventQueue.takenButtons & ButtonBits) != 0) return;
