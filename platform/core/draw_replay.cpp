@@ -110,6 +110,15 @@ void MarkDamage(const BufferBox& box) {
         DrawReplay.damage[size_t(y)] |= bits;
 }
 
+// Adds the box of a record of the last frame's list to the damage.
+void DamageLastFrameRecord(const uint32_t* record) {
+    if (DrawRecordKind(record[0]) == DrawRecordKind::Pixel) {
+        DamagePixel(record[1], record[2]);
+    } else {
+        MarkDamage(RecordBox(record));
+    }
+}
+
 // Notes one record of this frame in the line-up, in order: its box is damage when the last
 // frame had no such operation here (matched false), or when it mixes with pixels that no
 // earlier operation of this frame painted over.
@@ -136,22 +145,23 @@ void NoteThisFrame(const uint32_t* record, bool matched) {
 // frame's at before differ: the fewest (up to ResyncRecords) of one list after which the two
 // lists agree again, or one of each when the two are one operation changed or nothing agrees.
 void Resync(size_t now, size_t before, size_t* skipNow, size_t* skipBefore) {
-    const std::vector<uint32_t>& a = DrawReplay.current;
-    const std::vector<uint32_t>& b = DrawReplay.previous;
+    const uint32_t* const a = DrawReplay.current.words.data();
+    const uint32_t* const b = DrawReplay.previous.words.data();
+    const size_t aLength = DrawReplay.current.length, bLength = DrawReplay.previous.length;
     *skipNow = *skipBefore = 1;
     if (SameOperationChanged(&a[now], &b[before])) return;
     size_t aheadNow = now, aheadBefore = before;
     for (size_t k = 1; k <= ResyncRecords; ++k) {
-        if (aheadNow < a.size()) aheadNow += RecordWords(&a[aheadNow]);
-        if (aheadBefore < b.size()) aheadBefore += RecordWords(&b[aheadBefore]);
-        const bool laterBefore = aheadBefore < b.size();
+        if (aheadNow < aLength) aheadNow += RecordWords(&a[aheadNow]);
+        if (aheadBefore < bLength) aheadBefore += RecordWords(&b[aheadBefore]);
+        const bool laterBefore = aheadBefore < bLength;
         if (laterBefore && (SameRecord(&a[now], &b[aheadBefore]) ||
                             SameOperationChanged(&a[now], &b[aheadBefore]))) {
             *skipNow = 0, *skipBefore = k;
             return;
         }
-        if (aheadNow < a.size() && (SameRecord(&a[aheadNow], &b[before]) ||
-                                    SameOperationChanged(&a[aheadNow], &b[before]))) {
+        if (aheadNow < aLength && (SameRecord(&a[aheadNow], &b[before]) ||
+                                   SameOperationChanged(&a[aheadNow], &b[before]))) {
             *skipNow = k, *skipBefore = 0;
             return;
         }
@@ -162,10 +172,11 @@ void Resync(size_t now, size_t before, size_t* skipNow, size_t* skipBefore) {
 // boxes of the records of either list without an equal one in the other, and of the mixing
 // ones not painted under.
 void MarkDamageOfFrame() {
-    const std::vector<uint32_t>& now = DrawReplay.current;
-    const std::vector<uint32_t>& before = DrawReplay.previous;
+    const uint32_t* const now = DrawReplay.current.words.data();
+    const uint32_t* const before = DrawReplay.previous.words.data();
+    const size_t nowLength = DrawReplay.current.length, beforeLength = DrawReplay.previous.length;
     size_t i = 0, j = 0;
-    while (i < now.size() && j < before.size()) {
+    while (i < nowLength && j < beforeLength) {
         if (SameRecord(&now[i], &before[j])) {
             NoteThisFrame(&now[i], true);
             i += RecordWords(&now[i]);
@@ -174,15 +185,15 @@ void MarkDamageOfFrame() {
         }
         size_t skipNow = 0, skipBefore = 0;
         Resync(i, j, &skipNow, &skipBefore);
-        for (; skipNow > 0 && i < now.size(); --skipNow, i += RecordWords(&now[i]))
+        for (; skipNow > 0 && i < nowLength; --skipNow, i += RecordWords(&now[i]))
             NoteThisFrame(&now[i], false);
-        for (; skipBefore > 0 && j < before.size(); --skipBefore, j += RecordWords(&before[j]))
-            MarkDamage(RecordBox(&before[j]));
+        for (; skipBefore > 0 && j < beforeLength; --skipBefore, j += RecordWords(&before[j]))
+            DamageLastFrameRecord(&before[j]);
     }
-    for (; i < now.size(); i += RecordWords(&now[i]))
+    for (; i < nowLength; i += RecordWords(&now[i]))
         NoteThisFrame(&now[i], false);
-    for (; j < before.size(); j += RecordWords(&before[j]))
-        MarkDamage(RecordBox(&before[j]));
+    for (; j < beforeLength; j += RecordWords(&before[j]))
+        DamageLastFrameRecord(&before[j]);
 }
 
 // Draws the record's operation inside the damage: in bands of rows whose damaged parts
@@ -220,8 +231,9 @@ void DrawLeftOut() {
     if (!repeat.leavingOut) return;
     repeat.leavingOut = false;
     const BufferBox whole = WholeBackBuffer();
-    for (size_t at = 0; at < repeat.current.size(); at += RecordWords(&repeat.current[at]))
-        RecordKinds[repeat.current[at]].replay(&repeat.current[at], whole);
+    const uint32_t* const list = repeat.current.words.data();
+    for (size_t at = 0; at < repeat.current.length; at += RecordWords(&list[at]))
+        RecordKinds[list[at]].replay(&list[at], whole);
 }
 
 } // namespace
@@ -229,15 +241,17 @@ void DrawLeftOut() {
 bool LeaveOutRepeatedDrawing(const uint32_t* record, size_t words) {
     DrawReplayRecord& repeat = DrawReplay;
     if (!repeat.recording) return false;
-    if (repeat.current.size() + words > MaxRecordWords) {
+    DrawListRecord& list = repeat.current;
+    if (list.length + words > MaxRecordWords) {
         DrawLeftOut();
         repeat.recording = false;
-        repeat.current.clear();
+        list.length = 0;
         return false;
     }
-    const size_t at = repeat.current.size();
-    repeat.current.resize(at + words);
-    std::copy_n(record, words, repeat.current.data() + at);
+    if (list.length + words > list.words.size())
+        list.words.resize(std::max(2 * list.words.size(), MaxRecordWords / 64));
+    std::copy_n(record, words, list.words.data() + list.length);
+    list.length += words;
     return repeat.leavingOut;
 }
 
@@ -247,7 +261,10 @@ void FinishRepeatedDrawing() {
     repeat.leavingOut = false;
     // The same list as last frame, whose blended and inverted operations were all painted
     // under: nothing to draw.
-    if (repeat.previousPaintedUnder && repeat.current == repeat.previous) {
+    const DrawListRecord& now = repeat.current;
+    const DrawListRecord& before = repeat.previous;
+    if (repeat.previousPaintedUnder && now.length == before.length &&
+        std::equal(now.words.data(), now.words.data() + now.length, before.words.data())) {
         repeat.currentPaintedUnder = true;
         return;
     }
@@ -258,22 +275,22 @@ void FinishRepeatedDrawing() {
     if (std::all_of(repeat.damage.begin(), repeat.damage.end(),
                     [](uint64_t mask) { return mask == 0; }))
         return;
-    for (size_t at = 0; at < repeat.current.size(); at += RecordWords(&repeat.current[at]))
-        DrawInDamage(&repeat.current[at]);
+    for (size_t at = 0; at < now.length; at += RecordWords(&now.words[at]))
+        DrawInDamage(&now.words[at]);
 }
 
 void NoteFrameCompared() {
     DrawReplayRecord& repeat = DrawReplay;
     if (repeat.recording) {
-        repeat.previous.swap(repeat.current);
+        std::swap(repeat.previous, repeat.current);
     } else {
-        repeat.previous.clear();
+        repeat.previous.length = 0;
     }
-    repeat.current.clear();
+    repeat.current.length = 0;
     repeat.previousPaintedUnder = repeat.recording && repeat.currentPaintedUnder;
     repeat.currentPaintedUnder = false;
     repeat.recording = true;
-    repeat.leavingOut = !repeat.previous.empty();
+    repeat.leavingOut = repeat.previous.length != 0;
 }
 
 void ForgetRepeatedDrawing() {

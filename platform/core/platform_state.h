@@ -47,13 +47,20 @@ struct BufferBox {
     }
 };
 
+// A list of drawing records (draw_replay.h): the first length words of words, which only
+// grows, so that listing a frame seldom allocates.
+struct DrawListRecord {
+    std::vector<uint32_t> words;
+    size_t length = 0;
+};
+
 // The drawing operations of the last frame and of this one, so that what this frame draws
 // as the last one did can be left out (draw_replay.h). A list is records of 32-bit words.
 struct DrawReplayRecord {
     bool recording = false;            // this frame's operations are listed (none were lost)
     bool leavingOut = false;           // this frame's operations so far are listed, not drawn
-    std::vector<uint32_t> previous;    // the last frame's whole list; empty when there is none
-    std::vector<uint32_t> current;     // this frame's list so far
+    DrawListRecord previous;           // the last frame's whole list; empty when there is none
+    DrawListRecord current;            // this frame's list so far
     std::vector<uint64_t> damage;      // per row, the parts to draw at the present (touched's bits)
     std::vector<BufferBox> covers;     // boxes this frame so far painted over whole
     bool currentPaintedUnder = false;  // this frame's present found each blended or inverted
