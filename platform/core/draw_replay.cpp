@@ -17,6 +17,17 @@ constexpr size_t MaxRecordWords = size_t{1} << 20;
 // again (a star that went under a picture or came out, a digit more on the clock).
 constexpr size_t ResyncRecords = 4;
 
+// Most records found different between a frame's list and the last one's for the next frame
+// to be left out and drawn only where it differs. Past it (the star field of the settings
+// screen: 2,500 dots moving over the whole window) drawing the frame as it comes and
+// comparing all of it costs less than lining the lists up and drawing the many small parts.
+constexpr size_t MostDifferingRecords = 1000;
+
+// Frames drawn as they come without a list after one drawn as it came that differed in more
+// than MostDifferingRecords records, before listing is tried again (half a second): listing
+// costs those frames time and would not be used.
+constexpr int32_t UnlistedFrames = 30;
+
 // Smallest box, in pixels, of an operation painting over kept to cover the blended and
 // inverted ones after it (a glyph is larger than the thin lines of bevels and frames).
 constexpr int64_t CoverArea = 64;
@@ -185,15 +196,49 @@ void MarkDamageOfFrame() {
         }
         size_t skipNow = 0, skipBefore = 0;
         Resync(i, j, &skipNow, &skipBefore);
+        DrawReplay.differing += skipNow + skipBefore;
         for (; skipNow > 0 && i < nowLength; --skipNow, i += RecordWords(&now[i]))
             NoteThisFrame(&now[i], false);
         for (; skipBefore > 0 && j < beforeLength; --skipBefore, j += RecordWords(&before[j]))
             DamageLastFrameRecord(&before[j]);
     }
-    for (; i < nowLength; i += RecordWords(&now[i]))
+    for (; i < nowLength; i += RecordWords(&now[i]), ++DrawReplay.differing)
         NoteThisFrame(&now[i], false);
-    for (; j < beforeLength; j += RecordWords(&before[j]))
+    for (; j < beforeLength; j += RecordWords(&before[j]), ++DrawReplay.differing)
         DamageLastFrameRecord(&before[j]);
+}
+
+// Called at the present of a frame drawn as it came: the records of its list that differ from
+// the last list's in the same place, or more than MostDifferingRecords when the two lists
+// fall out of step (a record of another kind in the same place).
+size_t CountDifferingInPlace() {
+    const DrawListRecord& now = DrawReplay.current;
+    const DrawListRecord& before = DrawReplay.previous;
+    size_t i = 0, j = 0, differing = 0;
+    while (i < now.length && j < before.length) {
+        if (now.words[i] != before.words[j]) return MostDifferingRecords + 1;
+        if (!SameRecord(&now.words[i], &before.words[j])) ++differing;
+        i += RecordWords(&now.words[i]);
+        j += RecordWords(&before.words[j]);
+    }
+    for (; i < now.length; i += RecordWords(&now.words[i]))
+        ++differing;
+    for (; j < before.length; j += RecordWords(&before.words[j]))
+        ++differing;
+    return differing;
+}
+
+// Paints the box in pixel and notes it touched: the part of a box left out of the frame
+// that lies in one run of the damage, often a few pixels of a few rows (the background under
+// a star), where the general drawing of a box would cost more than the pixels.
+void PaintDamagedPart(const BufferBox& part, uint32_t pixel) {
+    const size_t stride = size_t(BackBuffer.width), length = size_t(part.x1 - part.x0);
+    const uint64_t bits = ColumnBits(part.x0, part.x1);
+    uint32_t* row = BackBuffer.pixels.data() + size_t(part.y0) * stride + size_t(part.x0);
+    for (int64_t y = part.y0; y < part.y1; ++y, row += stride) {
+        FillPixels(row, length, pixel);
+        BackBuffer.touched[size_t(y)] |= bits;
+    }
 }
 
 // Draws the record's operation inside the damage: in bands of rows whose damaged parts
@@ -207,6 +252,7 @@ void DrawInDamage(const uint32_t* record) {
     const BufferBox box = RecordBox(record);
     if (box.Empty()) return;
     const auto replay = RecordKinds[record[0]].replay;
+    const bool paintsBox = DrawRecordKind(record[0]) == DrawRecordKind::Box && record[6] == 0;
     const uint64_t columns = ColumnBits(box.x0, box.x1);
     const uint64_t* const damage = DrawReplay.damage.data();
     const int32_t shift = BackBuffer.touchShift;
@@ -218,8 +264,13 @@ void DrawInDamage(const uint32_t* record) {
             const int first = std::countr_zero(rest);
             const int stop = first + std::countr_one(rest >> first);
             rest = stop >= 64 ? 0 : rest & (~uint64_t{0} << stop);
-            replay(record, BufferBox{std::max(box.x0, int64_t{first} << shift), y,
-                                     std::min(box.x1, int64_t{stop} << shift), end});
+            const BufferBox clip{std::max(box.x0, int64_t{first} << shift), y,
+                                 std::min(box.x1, int64_t{stop} << shift), end};
+            if (paintsBox) {
+                PaintDamagedPart(clip, record[5]);
+            } else {
+                replay(record, clip);
+            }
         }
     }
 }
@@ -236,11 +287,11 @@ void DrawLeftOut() {
         RecordKinds[list[at]].replay(&list[at], whole);
 }
 
-} // namespace
-
-bool LeaveOutRepeatedDrawing(const uint32_t* record, size_t words) {
+// Called by LeaveOutRepeatedDrawing when this frame's list has no room for a record of
+// words more: grows it, or, past MaxRecordWords, draws what was left out and stops listing
+// (false).
+bool MakeRoom(size_t words) {
     DrawReplayRecord& repeat = DrawReplay;
-    if (!repeat.recording) return false;
     DrawListRecord& list = repeat.current;
     if (list.length + words > MaxRecordWords) {
         DrawLeftOut();
@@ -248,8 +299,17 @@ bool LeaveOutRepeatedDrawing(const uint32_t* record, size_t words) {
         list.length = 0;
         return false;
     }
-    if (list.length + words > list.words.size())
-        list.words.resize(std::max(2 * list.words.size(), MaxRecordWords / 64));
+    list.words.resize(std::max(2 * list.words.size(), MaxRecordWords / 64));
+    return true;
+}
+
+} // namespace
+
+bool LeaveOutRepeatedDrawing(const uint32_t* record, size_t words) {
+    DrawReplayRecord& repeat = DrawReplay;
+    DrawListRecord& list = repeat.current;
+    if (!repeat.recording) return false;
+    if (list.length + words > list.words.size() && !MakeRoom(words)) return false;
     std::copy_n(record, words, list.words.data() + list.length);
     list.length += words;
     return repeat.leavingOut;
@@ -259,6 +319,8 @@ void FinishRepeatedDrawing() {
     DrawReplayRecord& repeat = DrawReplay;
     if (!repeat.leavingOut) return;
     repeat.leavingOut = false;
+    repeat.linedUp = true;
+    repeat.differing = 0;
     // The same list as last frame, whose blended and inverted operations were all painted
     // under: nothing to draw.
     const DrawListRecord& now = repeat.current;
@@ -281,6 +343,11 @@ void FinishRepeatedDrawing() {
 
 void NoteFrameCompared() {
     DrawReplayRecord& repeat = DrawReplay;
+    const bool drawnAsItCame = repeat.recording && !repeat.linedUp;
+    if (drawnAsItCame) repeat.differing = repeat.previous.length == 0 ? 0 : CountDifferingInPlace();
+    if (drawnAsItCame && repeat.differing > MostDifferingRecords)
+        repeat.unlistedFrames = UnlistedFrames;
+    repeat.linedUp = false;
     if (repeat.recording) {
         std::swap(repeat.previous, repeat.current);
     } else {
@@ -289,8 +356,10 @@ void NoteFrameCompared() {
     repeat.current.length = 0;
     repeat.previousPaintedUnder = repeat.recording && repeat.currentPaintedUnder;
     repeat.currentPaintedUnder = false;
-    repeat.recording = true;
-    repeat.leavingOut = repeat.previous.length != 0;
+    repeat.recording = repeat.unlistedFrames == 0;
+    if (repeat.unlistedFrames > 0) --repeat.unlistedFrames;
+    repeat.leavingOut =
+        repeat.recording && repeat.previous.length != 0 && repeat.differing <= MostDifferingRecords;
 }
 
 void ForgetRepeatedDrawing() {

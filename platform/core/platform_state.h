@@ -66,6 +66,9 @@ struct DrawReplayRecord {
     bool currentPaintedUnder = false;  // this frame's present found each blended or inverted
                                        // operation painted under (the boxes in covers)
     bool previousPaintedUnder = false; // the same of the last frame's list
+    size_t differing = 0;       // records found different between this frame's list and the last
+    bool linedUp = false;       // this frame's list was lined up with the last one's at its present
+    int32_t unlistedFrames = 0; // frames still to draw as they come, unlisted, after a busy one
 };
 extern DrawReplayRecord DrawReplay;
 
