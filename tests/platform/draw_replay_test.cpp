@@ -211,3 +211,39 @@ TEST_F(DrawReplayTest, AFrameWithOneMovedDotDrawsOnlyAroundIt) {
     EXPECT_EQ(BackBuffer.pixels[50 * Width + 62], 0x285078u) << "the old place painted over";
     EXPECT_EQ(BackBuffer.pixels[50 * Width + 63], 0xFFFF00u);
 }
+
+namespace {
+
+// A frame of many dots over a fill: they move while busy, else they stand still.
+void DrawDotField(int frame, bool busy) {
+    BeginDrawing(BackBufferOutput());
+    FillBox(0, 0, Width, Height, MakeColour(10, 20, 30));
+    for (int32_t i = 0; i < 1500; ++i)
+        PlotPixel((i * 7 + (busy ? frame : 0)) % Width, i / 15, MakeColour(200, i % 256, 90));
+    EndDrawing();
+}
+
+} // namespace
+
+// Frames in which very many dots move are drawn as they come, then a still field is left
+// out again: every buffer is what drawing every frame in full gives.
+TEST_F(DrawReplayTest, BusyFramesDrawAsTheyComeAndStillOnesAreLeftOutAgain) {
+    auto run = [](bool listed) {
+        ResetPlatformState();
+        CreateBackBuffer(Width, Height);
+        std::vector<std::vector<uint32_t>> frames;
+        for (int frame = 0; frame < 80; ++frame) {
+            if (!listed) DrawReplay = DrawReplayRecord{};
+            DrawDotField(frame, frame < 10);
+            TakeChangedRows(Width, Height);
+            frames.push_back(BackBuffer.pixels);
+        }
+        return frames;
+    };
+    const auto listed = run(true);
+    EXPECT_TRUE(DrawReplay.leavingOut) << "the still field is left out";
+    const auto full = run(false);
+    ASSERT_EQ(listed.size(), full.size());
+    for (size_t i = 0; i < full.size(); ++i)
+        EXPECT_TRUE(listed[i] == full[i]) << "frame " << i;
+}
