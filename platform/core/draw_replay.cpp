@@ -312,6 +312,7 @@ bool LeaveOutRepeatedDrawing(const uint32_t* record, size_t words) {
     if (list.length + words > list.words.size() && !MakeRoom(words)) return false;
     std::copy_n(record, words, list.words.data() + list.length);
     list.length += words;
+    repeat.currentPaintedUnder = false; // only a line-up of the whole list can tell
     return repeat.leavingOut;
 }
 
