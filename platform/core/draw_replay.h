@@ -13,6 +13,10 @@
 // An operation that mixes with the pixels below it (inverting, blended text) would change
 // them again if drawn twice: unless an earlier operation of the frame painted over its
 // whole box first, its box is damage too.
+//
+// Where frames differ in very many operations (a star field moving over the whole window)
+// the damage would be nearly everything, in small parts: such frames are drawn as they come,
+// and listing rests for a while before it is tried again.
 #pragma once
 
 #include <cstddef>
