@@ -95,7 +95,7 @@ void CloseAllDataFiles();
 // AttachBackBuffer: allocates the back buffer (black) at width x height.
 void CreateBackBuffer(int32_t width, int32_t height);
 // The back buffer's pixels, 0x00RRGGBB, BackBufferSize (platform.h) columns a row, top row
-// first; null before one is attached.
+// first, with the frame's drawing so far in them; null before one is attached.
 const uint32_t* BackBufferPixels();
 
 // ---------------------------------------------------------------- what the window shows
@@ -134,9 +134,9 @@ bool KeepWindowCopyInSurface();
 // the frame's drawing is complete from here on.
 void BeginFrameCompare();
 
-// Called by every present once the window is up to date, with whether anything differed
-// (UpdateShownRows calls it itself): from here on only new drawing is compared.
-void EndFrameCompare(bool changed);
+// Called by every present once the window is up to date (UpdateShownRows calls it itself):
+// from here on only new drawing is compared.
+void EndFrameCompare();
 
 // Called by a backend when the window system lost what the window showed (the window was
 // exposed, resized or shown again): the next present sends the whole frame.

@@ -59,12 +59,17 @@ void FillInside(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, 
 
 } // namespace
 
-void ReplayPixel(const uint32_t* record) {
-    WritePixel(record[1], record[2], record[3], record[4] != 0);
+void ReplayPixel(const uint32_t* record, const BufferBox& clip) {
+    const int64_t x = record[1], y = record[2];
+    if (x >= clip.x0 && x < clip.x1 && y >= clip.y0 && y < clip.y1)
+        WritePixel(x, y, record[3], record[4] != 0);
 }
 
-void ReplayBox(const uint32_t* record) {
-    FillInside(record[1], record[2], record[3], record[4], record[5], record[6] != 0);
+void ReplayBox(const uint32_t* record, const BufferBox& clip) {
+    const BufferBox box{
+        std::max<int64_t>(record[1], clip.x0), std::max<int64_t>(record[2], clip.y0),
+        std::min<int64_t>(record[3], clip.x1), std::min<int64_t>(record[4], clip.y1)};
+    if (!box.Empty()) FillInside(box.x0, box.y0, box.x1, box.y1, record[5], record[6] != 0);
 }
 
 void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, bool invert) {
@@ -115,13 +120,17 @@ void BackBufferSize(int32_t* width, int32_t* height) {
     *height = BackBuffer.height;
 }
 
-// Called by the backends' presents, which send these pixels to the window.
+// Called by the backends' presents, which send these pixels to the window, and by the
+// scripted backend's pixel look-up: what the frame left out so far is drawn first.
 const uint32_t* BackBufferPixels() {
+    FinishRepeatedDrawing();
     return BackBuffer.pixels.empty() ? nullptr : BackBuffer.pixels.data();
 }
 
-// Called by CreateBackBuffer, and by tests that write pixels directly.
+// Called by CreateBackBuffer, and by tests that write pixels directly: what the buffer holds
+// is no longer what the listed drawing left in it, so the list is forgotten too.
 void TouchWholeBackBuffer() {
+    ForgetRepeatedDrawing();
     BackBuffer.touched.assign(size_t(BackBuffer.height), ~uint64_t{0});
     WatchedBox.touched = true;
 }

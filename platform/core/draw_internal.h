@@ -27,17 +27,28 @@ inline void NoteWatchedWrite(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
     if (x0 < box.x1 && box.x0 < x1 && y0 < box.y1 && box.y0 < y1) WatchedBox.touched = true;
 }
 
+// The mask bits (touched masks, draw_replay.cpp's damage masks) of columns x0 to x1 - 1; the
+// range is already cut to the buffer and not empty.
+inline uint64_t ColumnBits(int64_t x0, int64_t x1) {
+    const int32_t shift = BackBuffer.touchShift;
+    const uint64_t first = uint64_t(x0) >> shift, last = uint64_t(x1 - 1) >> shift;
+    const uint64_t upToLast = last >= 63 ? ~uint64_t{0} : (uint64_t{2} << last) - 1;
+    return upToLast & ~((uint64_t{1} << first) - 1);
+}
+
 // Notes in the back buffer's touched masks that columns x0 to x1 - 1 of rows y0 to y1 - 1
 // were written; the range is already cut to the buffer and not empty. Every operation that
 // writes pixels calls it, or a present would miss what it drew.
 inline void TouchRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
-    const int32_t shift = BackBuffer.touchShift;
-    const uint64_t first = uint64_t(x0) >> shift, last = uint64_t(x1 - 1) >> shift;
-    const uint64_t upToLast = last >= 63 ? ~uint64_t{0} : (uint64_t{2} << last) - 1;
-    const uint64_t bits = upToLast & ~((uint64_t{1} << first) - 1);
+    const uint64_t bits = ColumnBits(x0, x1);
     uint64_t* const masks = BackBuffer.touched.data();
     for (int64_t y = y0; y < y1; ++y)
         masks[y] |= bits;
+}
+
+// The whole back buffer, the clip of an operation drawn as it comes.
+inline BufferBox WholeBackBuffer() {
+    return BufferBox{0, 0, BackBuffer.width, BackBuffer.height};
 }
 
 // Lengths in words of the records of draw_replay.h, and the operations that draw them
@@ -58,13 +69,16 @@ inline uint64_t JoinWords(const uint32_t* low) {
 constexpr size_t PixelRecordWords = 5;
 constexpr size_t GlyphRecordWords = 8;
 constexpr size_t BlitRecordWords = 8;
-void ReplayBox(const uint32_t* record);
-void ReplayPixel(const uint32_t* record);
-void ReplayGlyph(const uint32_t* record);
-void ReplayBlit(const uint32_t* record);
+// Each draws its record's pixels that lie in clip (within the back buffer).
+void ReplayBox(const uint32_t* record, const BufferBox& clip);
+void ReplayPixel(const uint32_t* record, const BufferBox& clip);
+void ReplayGlyph(const uint32_t* record, const BufferBox& clip);
+void ReplayBlit(const uint32_t* record, const BufferBox& clip);
+// The box a glyph record covers, cut to the back buffer (the other kinds hold theirs).
+BufferBox GlyphRecordBox(const uint32_t* record);
 
 // Whether the pixel-writing operations hand their records to LeaveOutRepeatedDrawing now;
-// while not (a frame that changes, such as every frame with stars) they make none.
+// while not (the first frame after the list was forgotten) they make none.
 inline bool RepeatListing() {
     return DrawReplay.recording || DrawReplay.leavingOut;
 }

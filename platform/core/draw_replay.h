@@ -1,13 +1,22 @@
-// Leaving out the drawing of a frame that draws exactly what the frame before it drew.
+// Leaving out the drawing of a frame where it repeats what the frame before it drew.
 //
-// Most screens at rest draw the same frame sixty times a second. A present that finds
-// nothing changed arms the record: the next frame's pixel-writing operations are written
-// down as they run. If that frame changes nothing either, its list is kept, and the frames
-// after it compare each operation with the list as they go. While they agree, the pixels
-// are not written: the same operations on the same pixels changed nothing last time, so
-// they would change nothing now. Nothing is touched, so the present finds nothing to
-// compare or send. At the first operation that differs (or when the frame ends early) the
-// operations left out are drawn after all, in order, and the frame goes on as usual.
+// Screens draw their whole picture every frame, though from one frame to the next only a
+// few pixels change (the stars, the clock's digits), or none. Every frame's pixel-writing
+// operations are listed as they run. While the last frame's whole list is kept, the next
+// frame's operations are only listed, not drawn; its present lines the two lists up, marks
+// the parts of the buffer that an operation found in one list and not the other covers
+// (the damage), and draws this frame's operations again only inside the damage. Outside it
+// the same operations ran in the same order last frame, each of them paints its pixels
+// over (or is painted over by an earlier one), so drawing them again would change nothing.
+// The present then finds only the damage touched, to compare and send.
+//
+// An operation that mixes with the pixels below it (inverting, blended text) would change
+// them again if drawn twice: unless an earlier operation of the frame painted over its
+// whole box first, its box is damage too.
+//
+// Where frames differ in very many operations (a star field moving over the whole window)
+// the damage would be nearly everything, in small parts: such frames are drawn as they come,
+// and listing rests for a while before it is tried again.
 #pragma once
 
 #include <cstddef>
@@ -17,17 +26,18 @@
 enum class DrawRecordKind : uint32_t { Box = 1, Pixel, Glyph, Blit };
 
 // Called by the core's pixel-writing operations with their record before they write, while
-// RepeatListing (draw_internal.h): true when the operation is to be left out. Operations left out
-// earlier in the frame are drawn before this returns false.
+// RepeatListing (draw_internal.h): true when the operation is left out for now, to be drawn
+// at the present where it is needed.
 bool LeaveOutRepeatedDrawing(const uint32_t* record, size_t words);
 
-// Called by every present before it compares: draws what was left out of a frame that
-// ended before its list did.
+// Called by every present before it compares: draws the frame's left-out operations inside
+// the damage.
 void FinishRepeatedDrawing();
 
-// Called by every present after it compared the frame, with whether anything differed.
-void NoteFrameCompared(bool changed);
+// Called by every present after it compared the frame: this frame's list becomes the last.
+void NoteFrameCompared();
 
-// Called before a sprite sheet or a font is replaced: draws what was left out and forgets
-// the list, since the same operations would now draw other pixels.
+// Called before a sprite sheet or a font is replaced, and when pixels were written around the
+// operations: draws what was left out of this frame so far and forgets the lists, since
+// the same operations would now draw other pixels.
 void ForgetRepeatedDrawing();

@@ -38,15 +38,37 @@ struct WatchedBoxRecord {
 };
 extern WatchedBoxRecord WatchedBox;
 
-// The drawing operations of a frame that changed nothing, so that the same drawing in the
-// frames after it can be left out (draw_replay.h). A list is records of 32-bit words.
+// A box of the back buffer: columns x0 to x1 - 1 of rows y0 to y1 - 1.
+struct BufferBox {
+    int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    bool Empty() const { return x0 >= x1 || y0 >= y1; }
+    bool Holds(const BufferBox& inner) const {
+        return x0 <= inner.x0 && y0 <= inner.y0 && inner.x1 <= x1 && inner.y1 <= y1;
+    }
+};
+
+// A list of drawing records (draw_replay.h): the first length words of words, which only
+// grows, so that listing a frame seldom allocates.
+struct DrawListRecord {
+    std::vector<uint32_t> words;
+    size_t length = 0;
+};
+
+// The drawing operations of the last frame and of this one, so that what this frame draws
+// as the last one did can be left out (draw_replay.h). A list is records of 32-bit words.
 struct DrawReplayRecord {
-    bool recording = false;         // the last present changed nothing: operations are listed
-    bool leavingOut = false;        // every operation of this frame so far matched previous
-                                    // and was left out
-    size_t matched = 0;             // words of previous matched (and left out) so far
-    std::vector<uint32_t> previous; // the list of the last frame that changed nothing
-    std::vector<uint32_t> current;  // this frame's list so far
+    bool recording = false;            // this frame's operations are listed (none were lost)
+    bool leavingOut = false;           // this frame's operations so far are listed, not drawn
+    DrawListRecord previous;           // the last frame's whole list; empty when there is none
+    DrawListRecord current;            // this frame's list so far
+    std::vector<uint64_t> damage;      // per row, the parts to draw at the present (touched's bits)
+    std::vector<BufferBox> covers;     // boxes this frame so far painted over whole
+    bool currentPaintedUnder = false;  // this frame's present found each blended or inverted
+                                       // operation painted under (the boxes in covers)
+    bool previousPaintedUnder = false; // the same of the last frame's list
+    size_t differing = 0;       // records found different between this frame's list and the last
+    bool linedUp = false;       // this frame's list was lined up with the last one's at its present
+    int32_t unlistedFrames = 0; // frames still to draw as they come, unlisted, after a busy one
 };
 extern DrawReplayRecord DrawReplay;
 

@@ -184,8 +184,16 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y) {
     CopyRows(sprite, first, left, top, right, bottom);
 }
 
-// Called by draw_replay.cpp when a frame stops repeating the last one; sheets are not
-// replaced while a list is kept.
-void ReplayBlit(const uint32_t* record) {
-    CopyRows(Sprites[record[1]], JoinWords(record + 2), record[4], record[5], record[6], record[7]);
+// Called by draw_replay.cpp for a blit left out of a frame; sheets are not replaced while a
+// list is kept.
+void ReplayBlit(const uint32_t* record, const BufferBox& clip) {
+    const SpriteSlot& sprite = Sprites[record[1]];
+    const int64_t left = std::max<int64_t>(record[4], clip.x0);
+    const int64_t top = std::max<int64_t>(record[5], clip.y0);
+    const int64_t right = std::min<int64_t>(record[6], clip.x1);
+    const int64_t bottom = std::min<int64_t>(record[7], clip.y1);
+    if (left >= right || top >= bottom) return;
+    const uint64_t first = JoinWords(record + 2) + uint64_t((top - record[5]) * sprite.width) +
+                           uint64_t(left - record[4]);
+    CopyRows(sprite, first, left, top, right, bottom);
 }

@@ -89,13 +89,13 @@ uint32_t Blend(uint32_t p, uint32_t ink, uint32_t a) {
 }
 
 // Blends one grey-level picture into the back buffer in the given pixel colour, its first
-// row and column at (x, y); parts outside the buffer are cut off. A picture wholly inside
-// (nearly every one) is drawn from its lists of inked pixels.
-void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel) {
+// row and column at (x, y); parts outside clip (within the buffer) are cut off. A picture
+// wholly inside (nearly every one) is drawn from its lists of inked pixels.
+void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel,
+                const BufferBox& clip) {
     const SystemGlyph& glyph = picture.glyph;
     const size_t stride = size_t(BackBuffer.width);
-    if (x >= 0 && y >= 0 && x + glyph.width <= BackBuffer.width &&
-        y + glyph.rows <= BackBuffer.height) {
+    if (clip.Holds(BufferBox{x, y, x + glyph.width, y + glyph.rows})) {
         if (glyph.width <= 0 || glyph.rows <= 0) return;
         TouchRect(x, y, x + glyph.width, y + glyph.rows);
         uint32_t* const corner = BackBuffer.pixels.data() + size_t(y) * stride + size_t(x);
@@ -107,10 +107,10 @@ void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
         }
         return;
     }
-    const int64_t c0 = std::max<int64_t>(0, -x),
-                  c1 = std::min<int64_t>(glyph.width, BackBuffer.width - x);
-    const int64_t r0 = std::max<int64_t>(0, -y),
-                  r1 = std::min<int64_t>(glyph.rows, BackBuffer.height - y);
+    const int64_t c0 = std::max<int64_t>(0, clip.x0 - x),
+                  c1 = std::min<int64_t>(glyph.width, clip.x1 - x);
+    const int64_t r0 = std::max<int64_t>(0, clip.y0 - y),
+                  r1 = std::min<int64_t>(glyph.rows, clip.y1 - y);
     if (c0 >= c1 || r0 >= r1) return;
     TouchRect(x + c0, y + r0, x + c1, y + r1);
     for (int64_t r = r0; r < r1; ++r) {
@@ -125,8 +125,8 @@ void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
     }
 }
 
-// Called by DrawTextAtCursor for each glyph with ink: WriteGlyph unless the frame repeats
-// the last one so far (draw_replay.h).
+// Called by DrawTextAtCursor for each glyph with ink: WriteGlyph, or listed to be drawn at
+// the present where it differs from the last frame (draw_replay.h).
 void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel) {
     const uint64_t address = reinterpret_cast<uintptr_t>(&picture);
     NoteWatchedWrite(x, y, x + picture.glyph.width, y + picture.glyph.rows);
@@ -141,7 +141,7 @@ void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
                                                    pixel};
         if (LeaveOutRepeatedDrawing(record, GlyphRecordWords)) return;
     }
-    WriteGlyph(picture, x, y, pixel);
+    WriteGlyph(picture, x, y, pixel, WholeBackBuffer());
 }
 
 // Says once per face and style on stderr that a font could not be loaded and why; its texts
@@ -155,13 +155,22 @@ void ReportMissingFont(const SystemFontRequest& request, const std::string& fail
 
 } // namespace
 
-// Called by draw_replay.cpp when a frame stops repeating the last one: the glyph's picture
-// lives as long as its font, and fonts are not replaced while a list is kept.
-void ReplayGlyph(const uint32_t* record) {
+// Called by draw_replay.cpp for a glyph left out of a frame: the glyph's picture lives as
+// long as its font, and fonts are not replaced while a list is kept.
+void ReplayGlyph(const uint32_t* record, const BufferBox& clip) {
     const auto address = uintptr_t(JoinWords(record + 1));
     const auto x = int64_t(JoinWords(record + 3));
     const auto y = int64_t(JoinWords(record + 5));
-    WriteGlyph(*reinterpret_cast<const FontFace::Picture*>(address), x, y, record[7]);
+    WriteGlyph(*reinterpret_cast<const FontFace::Picture*>(address), x, y, record[7], clip);
+}
+
+BufferBox GlyphRecordBox(const uint32_t* record) {
+    const auto& picture = *reinterpret_cast<const FontFace::Picture*>(JoinWords(record + 1));
+    const auto x = int64_t(JoinWords(record + 3));
+    const auto y = int64_t(JoinWords(record + 5));
+    return BufferBox{std::max<int64_t>(x, 0), std::max<int64_t>(y, 0),
+                     std::min<int64_t>(x + picture.glyph.width, BackBuffer.width),
+                     std::min<int64_t>(y + picture.glyph.rows, BackBuffer.height)};
 }
 
 // Called at start-up for each of the program's fonts. The em height in pixels is the size in

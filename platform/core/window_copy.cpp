@@ -39,9 +39,9 @@ void BeginFrameCompare() {
     FinishRepeatedDrawing();
 }
 
-void EndFrameCompare(bool changed) {
+void EndFrameCompare() {
     std::fill(BackBuffer.touched.begin(), BackBuffer.touched.end(), uint64_t{0});
-    NoteFrameCompared(changed);
+    NoteFrameCompared();
 }
 
 const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32_t width,
@@ -52,7 +52,7 @@ const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32
     width = std::clamp(width, 0, BackBuffer.width);
     height = std::clamp(height, 0, BackBuffer.height);
     if (width == 0 || height == 0) {
-        EndFrameCompare(true);
+        EndFrameCompare();
         return runs;
     }
     for (int32_t row = 0; row < height; ++row) {
@@ -69,7 +69,7 @@ const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32
             runs.push_back(RowRun{row, 1});
         }
     }
-    EndFrameCompare(whole || !runs.empty());
+    EndFrameCompare();
     return runs;
 }
 

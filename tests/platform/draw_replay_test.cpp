@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "platform.h"
@@ -121,4 +122,128 @@ TEST_F(DrawReplayTest, LeftOutWritesStillEndTheWatchedBox) {
     DrawVariant(0);
     ASSERT_TRUE(DrawReplay.leavingOut);
     EXPECT_EQ(WatchedBoxUntouched(), 0);
+}
+
+namespace {
+
+// One frame of an animated screen: a fill that leaves a strip at the right, dots that move
+// with the frame (one shows only on some frames), a counter, a blit that moves every other
+// frame, blended text over the fill and an inverted box in the strip, which no fill paints
+// under, so that it flips every frame.
+void DrawAnimatedFrame(int frame) {
+    BeginDrawing(BackBufferOutput());
+    FillBox(0, 0, Width - 30, Height, MakeColour(40, 80, 120));
+    for (int32_t i = 0; i < 40; ++i)
+        PlotPixel((i * 37 + frame * (1 + i % 3)) % Width, (i * 11) % Height,
+                  MakeColour(i * 6, 255, 0));
+    if (frame % 3 == 0) PlotPixel(5, 5, MakeColour(255, 255, 255));
+    SetTextMode(TextModeTransparent);
+    UseFontSlot(1);
+    SetInkColour(250, 250, 250);
+    SetTextCursor(12, 12);
+    DrawTextAtCursor("Wg\xF6");
+    SetTextCursor(100, 40);
+    DrawTextAtCursor(std::to_string(frame / 4));
+    SetTextMode(TextModeInvert);
+    FillBox(Width - 20, 10, 10, 10, 0);
+    EndDrawing();
+    SetSpriteSource(1, 0, 0, 20, 20);
+    BlitSprite(1, 120 + frame / 2, 60);
+}
+
+// Draws frames 0 to count - 1, each followed by a present, and returns the back buffer after
+// each; without the list every frame is drawn in full.
+std::vector<std::vector<uint32_t>> DrawAnimation(int count, bool listed) {
+    ResetPlatformState();
+    CreateBackBuffer(Width, Height);
+    EXPECT_NE(LoadFontSlot(1, "Arial", 14, FontBold), 0);
+    MakeSheet(0);
+    std::vector<std::vector<uint32_t>> frames;
+    for (int frame = 0; frame < count; ++frame) {
+        if (!listed) DrawReplay = DrawReplayRecord{};
+        DrawAnimatedFrame(frame);
+        TakeChangedRows(Width, Height);
+        frames.push_back(BackBuffer.pixels);
+    }
+    return frames;
+}
+
+} // namespace
+
+// Frames in which a few things move, appear, change or flip draw exactly what drawing every
+// frame in full gives.
+TEST_F(DrawReplayTest, AnimatedFramesDrawWhatFullFramesDraw) {
+    const auto listed = DrawAnimation(40, true);
+    const auto full = DrawAnimation(40, false);
+    ASSERT_EQ(listed.size(), full.size());
+    for (size_t i = 0; i < full.size(); ++i)
+        EXPECT_TRUE(listed[i] == full[i]) << "frame " << i;
+}
+
+// A frame in which one dot moved is drawn again only around the dot's old and new places:
+// the present compares and sends that one row.
+TEST_F(DrawReplayTest, AFrameWithOneMovedDotDrawsOnlyAroundIt) {
+    auto drawDot = [](int32_t x) {
+        BeginDrawing(BackBufferOutput());
+        FillBox(0, 0, Width, Height, MakeColour(40, 80, 120));
+        UseFontSlot(1);
+        SetTextMode(TextModeTransparent);
+        SetTextCursor(12, 12);
+        DrawTextAtCursor("Wg\xF6");
+        PlotPixel(x, 50, MakeColour(255, 255, 0));
+        EndDrawing();
+    };
+    ResetPlatformState();
+    CreateBackBuffer(Width, Height);
+    EXPECT_NE(LoadFontSlot(1, "Arial", 14, FontBold), 0);
+    for (int32_t x = 60; x < 63; ++x) {
+        drawDot(x);
+        TakeChangedRows(Width, Height);
+    }
+    drawDot(63);
+    BackBufferPixels(); // draws what differs from the last frame
+    for (int32_t row = 0; row < Height; ++row)
+        EXPECT_EQ(BackBuffer.touched[size_t(row)] != 0, row == 50) << "row " << row;
+    const std::vector<RowRun>& runs = TakeChangedRows(Width, Height);
+    ASSERT_EQ(runs.size(), 1u);
+    EXPECT_EQ(runs[0].first, 50);
+    EXPECT_EQ(runs[0].count, 1);
+    EXPECT_EQ(BackBuffer.pixels[50 * Width + 62], 0x285078u) << "the old place painted over";
+    EXPECT_EQ(BackBuffer.pixels[50 * Width + 63], 0xFFFF00u);
+}
+
+namespace {
+
+// A frame of many dots over a fill: they move while busy, else they stand still.
+void DrawDotField(int frame, bool busy) {
+    BeginDrawing(BackBufferOutput());
+    FillBox(0, 0, Width, Height, MakeColour(10, 20, 30));
+    for (int32_t i = 0; i < 1500; ++i)
+        PlotPixel((i * 7 + (busy ? frame : 0)) % Width, i / 15, MakeColour(200, i % 256, 90));
+    EndDrawing();
+}
+
+} // namespace
+
+// Frames in which very many dots move are drawn as they come, then a still field is left
+// out again: every buffer is what drawing every frame in full gives.
+TEST_F(DrawReplayTest, BusyFramesDrawAsTheyComeAndStillOnesAreLeftOutAgain) {
+    auto run = [](bool listed) {
+        ResetPlatformState();
+        CreateBackBuffer(Width, Height);
+        std::vector<std::vector<uint32_t>> frames;
+        for (int frame = 0; frame < 80; ++frame) {
+            if (!listed) DrawReplay = DrawReplayRecord{};
+            DrawDotField(frame, frame < 10);
+            TakeChangedRows(Width, Height);
+            frames.push_back(BackBuffer.pixels);
+        }
+        return frames;
+    };
+    const auto listed = run(true);
+    EXPECT_TRUE(DrawReplay.leavingOut) << "the still field is left out";
+    const auto full = run(false);
+    ASSERT_EQ(listed.size(), full.size());
+    for (size_t i = 0; i < full.size(); ++i)
+        EXPECT_TRUE(listed[i] == full[i]) << "frame " << i;
 }

@@ -324,7 +324,7 @@ static void CopyBackBufferToWindow() {
         ForgetWindowCopy();
         BeginFrameCompare();
         if (w > 0 && h > 0) SendRows(surface, 0, h, w);
-        EndFrameCompare(true);
+        EndFrameCompare();
         SendWindowRects(shared != nullptr, {SDL_Rect{0, 0, surface->w, surface->h}});
         return;
     }
