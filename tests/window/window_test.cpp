@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <poll.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -359,6 +360,56 @@ TEST_F(RealWindow, HeldButtonWaitPollsRarelyAndTakesTheRelease) {
         ASSERT_LT(++polls, 1000000);
     }
     EXPECT_LT(polls, 500) << "a thousand with millisecond waits, far more when spinning";
+}
+
+// Frames at rest: a present of an unchanged frame (nothing is sent), then a poll.
+void RestingFrames(int count) {
+    for (int i = 0; i < count; i++) {
+        PresentBackBuffer();
+        PollWindowEvent();
+    }
+}
+
+// Whether the X server has sent the program something that nothing read yet, waiting for it
+// up to a few seconds (0: only looking).
+bool SocketShowsData(int timeoutMs) {
+    pollfd connection{ConnectionNumber(static_cast<Display*>(SdlNativeDisplay())), POLLIN, 0};
+    return poll(&connection, 1, timeoutMs) == 1;
+}
+
+// The next frame's present, then its polls up to the first that is not a move.
+int32_t NextFramesFirstButtonEvent() {
+    PresentBackBuffer();
+    int32_t kind = 0;
+    while ((kind = PollWindowEvent()) == EventMouseMove)
+        continue;
+    return kind;
+}
+
+// At rest a frame looks only at the X server's socket for what it sent: a press that came
+// during a frame is taken by the next frame's polls, and so is its release.
+TEST_F(RealWindow, AtRestAPressAndItsReleaseAreTakenInTheNextFrame) {
+    RestingFrames(5);
+    Xdo("mousedown 1 sleep 0.1");
+    ASSERT_TRUE(SocketShowsData(3000));
+    EXPECT_EQ(NextFramesFirstButtonEvent(), EventLeftDown);
+    RestingFrames(5);
+    Xdo("mouseup 1 sleep 0.1");
+    ASSERT_TRUE(SocketShowsData(3000));
+    EXPECT_EQ(NextFramesFirstButtonEvent(), EventLeftUp);
+}
+
+// A round trip on the program's connection reads what the server sent meanwhile into Xlib's
+// buffers, where the socket no longer shows it: the next frame's polls take it all the same.
+TEST_F(RealWindow, APressReadByARoundTripIsTakenInTheNextFrame) {
+    RestingFrames(5);
+    Xdo("mousedown 1 sleep 0.1");
+    ASSERT_TRUE(SocketShowsData(3000));
+    XSync(static_cast<Display*>(SdlNativeDisplay()), False);
+    ASSERT_FALSE(SocketShowsData(0));
+    EXPECT_EQ(NextFramesFirstButtonEvent(), EventLeftDown);
+    Xdo("mouseup 1 sleep 0.1");
+    EXPECT_EQ(WaitForKind(EventLeftUp), 0);
 }
 
 TEST_F(RealWindow, KeysArriveAsSetOneScanCodes) {
