@@ -117,6 +117,9 @@ void OpenTheRealWindow() {
         GTEST_SKIP() << "xdotool is not installed";
     static bool opened = false;
     if (!opened) {
+        // SDL leaves the X server's screen saver alone: none of its own requests every 30 s
+        // falls between those a test counts.
+        setenv("SDL_VIDEO_ALLOW_SCREENSAVER", "1", 1);
         ASSERT_NE(OpenKeyboardDevice(), 0);
         ASSERT_NE(OpenScreenSystem(), 0);
         ASSERT_NE(CreateMainWindow(1, WinX, WinY, WinW, WinH, StylePopup,
@@ -410,6 +413,26 @@ TEST_F(RealWindow, APressReadByARoundTripIsTakenInTheNextFrame) {
     EXPECT_EQ(NextFramesFirstButtonEvent(), EventLeftDown);
     Xdo("mouseup 1 sleep 0.1");
     EXPECT_EQ(WaitForKind(EventLeftUp), 0);
+}
+
+// While the pointer rests over the window every motion would be sent, so the X server's
+// answer stands: frames at rest ask nothing of the server, however long; a move is followed.
+TEST_F(RealWindow, ThePointerRestingOverTheWindowIsNotAskedAgain) {
+    PointerTo(WinX + 120, WinY + 90);
+    EXPECT_TRUE(CursorReaches(WinX + 120, WinY + 90));
+    RestingFrames(2);
+    Display* d = static_cast<Display*>(SdlNativeDisplay());
+    const unsigned long nextRequest = XNextRequest(d);
+    int32_t x = 0, y = 0;
+    for (int i = 0; i < 20; i++) { // about a third of a second
+        RestingFrames(1);
+        CursorScreenPosition(&x, &y);
+    }
+    EXPECT_EQ(XNextRequest(d), nextRequest);
+    EXPECT_EQ(x, WinX + 120);
+    EXPECT_EQ(y, WinY + 90);
+    PointerTo(WinX + 130, WinY + 95);
+    EXPECT_TRUE(CursorReaches(WinX + 130, WinY + 95));
 }
 
 TEST_F(RealWindow, KeysArriveAsSetOneScanCodes) {

@@ -9,8 +9,9 @@
 #include "sdl_state.h"
 
 // Longest time an answer of the X server about the pointer is kept while the server sends
-// nothing (the pointer's motion over the window, entering or leaving it, a press or a move
-// of the window all send something and end it at once).
+// nothing and the pointer is not over the window (the pointer's motion over the window,
+// entering or leaving it, a press or a move of the window all send something and end it at
+// once).
 constexpr int32_t PointerRefreshMs = 100;
 
 // How long a finding that the X server sent nothing holds while nothing read the connection
@@ -146,13 +147,26 @@ void PhysicalWindowPosition(int32_t* left, int32_t* top) {
     *top = SdlInput.originY;
 }
 
+// Whether the pointer is over the window, as the X server last said by entering and leaving
+// it (SDL's mouse focus): every motion and button of the pointer there is sent to the window.
+// While another program holds the pointer grabbed the window keeps the focus but hears
+// nothing, and no input reaches it either; the grab's end is sent.
+static bool PointerOverWindow() {
+    return SdlWindow.window && SDL_GetMouseFocus() == SdlWindow.window;
+}
+
+static bool PointerAnswerHolds() {
+    if (!SdlInput.pointerKnown) return false;
+    return PointerOverWindow() ||
+           uint32_t(TickCountMs() - SdlInput.pointerTick) < uint32_t(PointerRefreshMs);
+}
+
 // The pointer's position in desktop pixels and whether the left button is down, as the X
-// server answered since it last sent something, at most PointerRefreshMs ago (SDL's own
-// record would lag behind a warped pointer).
+// server answered since it last sent something: while the pointer is over the window that
+// answer stands, elsewhere it is at most PointerRefreshMs old (SDL's own record would lag
+// behind a warped pointer).
 bool QueryPointer(int32_t* x, int32_t* y) {
-    const bool fresh = SdlInput.pointerKnown &&
-                       uint32_t(TickCountMs() - SdlInput.pointerTick) < uint32_t(PointerRefreshMs);
-    if (!fresh && !AskServer()) {
+    if (!PointerAnswerHolds() && !AskServer()) {
         int gx = 0, gy = 0;
         const uint32_t buttons = SdlWindow.videoReady ? SDL_GetGlobalMouseState(&gx, &gy) : 0;
         *x = gx;
