@@ -44,7 +44,7 @@ struct SdlInputRecord {
     bool serverQuiet = false;       // the last question found the X server silent and nothing
                                     // read the connection since
     int64_t quietSinceNs = 0;       // CLOCK_MONOTONIC nanoseconds of that question
-    unsigned long quietRequest = 0; // XNextRequest at that question: a request since then
+    unsigned long quietRequest = 0; // NextRequest at that question: a request since then
                                     // may have read from the connection
 };
 extern SdlInputRecord SdlInput;
