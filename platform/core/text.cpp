@@ -22,9 +22,19 @@ struct FontFace {
         uint16_t row = 0;
         uint8_t cover = 0;
     };
+    // Where a character's picture goes and how far the pen moves, apart from the picture
+    // itself: laying out a text reads only these few bytes per character, close together.
+    struct Placement {
+        bool ready = false; // the character is rasterised (each byte value at most once)
+        bool inked = false; // its picture has any pixel
+        int32_t advance = 0;
+        int32_t left = 0;
+        int32_t top = 0;
+        int32_t width = 0;
+        int32_t rows = 0;
+    };
     // One rasterised character, kept for the whole life of the font.
     struct Picture {
-        bool ready = false;       // rasterised already (each byte value at most once)
         SystemGlyph glyph;        // coverage and placement
         std::vector<Ink> solid;   // the pixels of full coverage, row by row
         std::vector<Ink> partial; // the pixels of partial coverage, row by row
@@ -34,6 +44,7 @@ struct FontFace {
     SystemFontMetrics metrics;          // text cell, underline and strike-out rows
     bool underline = false;             // flag 4
     bool strikeOut = false;             // flag 8
+    Placement placements[256];          // by text byte
     Picture glyphs[256];                // by text byte
 };
 
@@ -52,30 +63,34 @@ void ListInk(FontFace::Picture& picture) {
         }
 }
 
-// Rasterises the glyph of a text byte the first time it is needed; later calls return the
-// cached picture. Bytes without a picture get an empty one with no advance.
-const FontFace::Picture& Glyph(FontFace& font, unsigned char byte) {
-    FontFace::Picture& picture = font.glyphs[byte];
-    if (!picture.ready) {
-        picture.ready = true;
-        const char32_t character = CodePageCharacter(byte);
-        if (character != 0) picture.glyph = RasteriseCharacter(*font.system, character);
-        ListInk(picture);
-    }
-    return picture;
-}
-
 // The font of the current drawing, or null when the slot is empty or none was chosen.
 FontFace* CurrentFont() {
     if (DrawingState.fontSlot <= 0 || DrawingState.fontSlot >= FontSlotCount) return nullptr;
     return Fonts[DrawingState.fontSlot].face.get();
 }
 
+// The placement of a text byte's glyph. The glyph is rasterised the first time it is needed;
+// later calls return what was kept. Bytes without a picture get an empty one with no
+// advance.
+const FontFace::Placement& Place(FontFace& font, unsigned char byte) {
+    FontFace::Placement& place = font.placements[byte];
+    if (place.ready) return place;
+    FontFace::Picture& picture = font.glyphs[byte];
+    const char32_t character = CodePageCharacter(byte);
+    if (character != 0) picture.glyph = RasteriseCharacter(*font.system, character);
+    ListInk(picture);
+    const SystemGlyph& glyph = picture.glyph;
+    place = FontFace::Placement{
+        true,      !glyph.coverage.empty(), glyph.advance, glyph.left, glyph.top, glyph.width,
+        glyph.rows};
+    return place;
+}
+
 // Sum of the whole-pixel advances of the text's bytes.
 int64_t TextAdvance(FontFace& font, const Text& text) {
     int64_t width = 0;
     for (unsigned char byte : text)
-        width += Glyph(font, byte).glyph.advance;
+        width += Place(font, byte).advance;
     return width;
 }
 
@@ -125,11 +140,13 @@ void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
     }
 }
 
-// Called by DrawTextAtCursor for each glyph with ink: WriteGlyph, or listed to be drawn at
-// the present where it differs from the last frame (draw_replay.h).
-void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel) {
+// Called by DrawTextAtCursor for each glyph with ink, placed by `place`: WriteGlyph, or
+// listed to be drawn at the present where it differs from the last frame (draw_replay.h),
+// which reads no picture.
+void BlendGlyph(const FontFace::Picture& picture, const FontFace::Placement& place, int64_t x,
+                int64_t y, uint32_t pixel) {
     const uint64_t address = reinterpret_cast<uintptr_t>(&picture);
-    NoteWatchedWrite(x, y, x + picture.glyph.width, y + picture.glyph.rows);
+    NoteWatchedWrite(x, y, x + place.width, y + place.rows);
     if (RepeatListing()) {
         const uint32_t record[GlyphRecordWords] = {uint32_t(DrawRecordKind::Glyph),
                                                    LowWord(address),
@@ -232,11 +249,10 @@ void DrawTextAtCursor(const Text& text) {
     }
     int64_t pen = left;
     for (unsigned char byte : text) {
-        const FontFace::Picture& picture = Glyph(*font, byte);
-        const SystemGlyph& glyph = picture.glyph;
-        if (!glyph.coverage.empty())
-            BlendGlyph(picture, pen + glyph.left, baseline - glyph.top, pixel);
-        pen += glyph.advance;
+        const FontFace::Placement& place = font->placements[byte]; // placed by TextAdvance
+        if (place.inked)
+            BlendGlyph(font->glyphs[byte], place, pen + place.left, baseline - place.top, pixel);
+        pen += place.advance;
     }
     if (font->underline) {
         const int64_t y = baseline + font->metrics.underlineRow;

@@ -5,6 +5,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <poll.h>
 #include <sys/resource.h>
 
 #include <algorithm>
@@ -116,6 +117,9 @@ void OpenTheRealWindow() {
         GTEST_SKIP() << "xdotool is not installed";
     static bool opened = false;
     if (!opened) {
+        // SDL leaves the X server's screen saver alone: none of its own requests every 30 s
+        // falls between those a test counts.
+        setenv("SDL_VIDEO_ALLOW_SCREENSAVER", "1", 1);
         ASSERT_NE(OpenKeyboardDevice(), 0);
         ASSERT_NE(OpenScreenSystem(), 0);
         ASSERT_NE(CreateMainWindow(1, WinX, WinY, WinW, WinH, StylePopup,
@@ -359,6 +363,76 @@ TEST_F(RealWindow, HeldButtonWaitPollsRarelyAndTakesTheRelease) {
         ASSERT_LT(++polls, 1000000);
     }
     EXPECT_LT(polls, 500) << "a thousand with millisecond waits, far more when spinning";
+}
+
+// Frames at rest: a present of an unchanged frame (nothing is sent), then a poll.
+void RestingFrames(int count) {
+    for (int i = 0; i < count; i++) {
+        PresentBackBuffer();
+        PollWindowEvent();
+    }
+}
+
+// Whether the X server has sent the program something that nothing read yet, waiting for it
+// up to a few seconds (0: only looking).
+bool SocketShowsData(int timeoutMs) {
+    pollfd connection{ConnectionNumber(static_cast<Display*>(SdlNativeDisplay())), POLLIN, 0};
+    return poll(&connection, 1, timeoutMs) == 1;
+}
+
+// The next frame's present, then its polls up to the first that is not a move.
+int32_t NextFramesFirstButtonEvent() {
+    PresentBackBuffer();
+    int32_t kind = 0;
+    while ((kind = PollWindowEvent()) == EventMouseMove)
+        continue;
+    return kind;
+}
+
+// At rest a frame looks only at the X server's socket for what it sent: a press that came
+// during a frame is taken by the next frame's polls, and so is its release.
+TEST_F(RealWindow, AtRestAPressAndItsReleaseAreTakenInTheNextFrame) {
+    RestingFrames(5);
+    Xdo("mousedown 1 sleep 0.1");
+    ASSERT_TRUE(SocketShowsData(3000));
+    EXPECT_EQ(NextFramesFirstButtonEvent(), EventLeftDown);
+    RestingFrames(5);
+    Xdo("mouseup 1 sleep 0.1");
+    ASSERT_TRUE(SocketShowsData(3000));
+    EXPECT_EQ(NextFramesFirstButtonEvent(), EventLeftUp);
+}
+
+// A round trip on the program's connection reads what the server sent meanwhile into Xlib's
+// buffers, where the socket no longer shows it: the next frame's polls take it all the same.
+TEST_F(RealWindow, APressReadByARoundTripIsTakenInTheNextFrame) {
+    RestingFrames(5);
+    Xdo("mousedown 1 sleep 0.1");
+    ASSERT_TRUE(SocketShowsData(3000));
+    XSync(static_cast<Display*>(SdlNativeDisplay()), False);
+    ASSERT_FALSE(SocketShowsData(0));
+    EXPECT_EQ(NextFramesFirstButtonEvent(), EventLeftDown);
+    Xdo("mouseup 1 sleep 0.1");
+    EXPECT_EQ(WaitForKind(EventLeftUp), 0);
+}
+
+// While the pointer rests over the window every motion would be sent, so the X server's
+// answer stands: frames at rest ask nothing of the server, however long; a move is followed.
+TEST_F(RealWindow, ThePointerRestingOverTheWindowIsNotAskedAgain) {
+    PointerTo(WinX + 120, WinY + 90);
+    EXPECT_TRUE(CursorReaches(WinX + 120, WinY + 90));
+    RestingFrames(2);
+    Display* d = static_cast<Display*>(SdlNativeDisplay());
+    const unsigned long nextRequest = XNextRequest(d);
+    int32_t x = 0, y = 0;
+    for (int i = 0; i < 20; i++) { // about a third of a second
+        RestingFrames(1);
+        CursorScreenPosition(&x, &y);
+    }
+    EXPECT_EQ(XNextRequest(d), nextRequest);
+    EXPECT_EQ(x, WinX + 120);
+    EXPECT_EQ(y, WinY + 90);
+    PointerTo(WinX + 130, WinY + 95);
+    EXPECT_TRUE(CursorReaches(WinX + 130, WinY + 95));
 }
 
 TEST_F(RealWindow, KeysArriveAsSetOneScanCodes) {

@@ -89,14 +89,17 @@ constexpr int32_t SdlPumpRefreshMs = 250;
 // The core, at every poll and keyboard snapshot: hands SDL's pending events to the core.
 // SDL's pump does much work per call, so it runs only when the X server has sent something
 // or SdlPumpRefreshMs have passed; events SDL queued itself are taken in any case. What the
-// server sent may have moved the pointer or the window: the server is asked again.
+// server sent may have moved the pointer or the window: the server is asked again. A pump
+// after its silence may still read what came meanwhile, which SDL then queues as events.
 bool BackendPumpEvents() {
     if (!SdlWindow.videoReady || !SdlWindow.window) return false;
     const int32_t now = TickCountMs();
-    if (uint32_t(now - SdlInput.lastSdlPump) >= uint32_t(SdlPumpRefreshMs) || ServerHasSent()) {
+    const bool sent = ServerHasSent();
+    if (sent || uint32_t(now - SdlInput.lastSdlPump) >= uint32_t(SdlPumpRefreshMs)) {
         SDL_PumpEvents();
         SdlInput.lastSdlPump = now;
-        ForgetServerAnswers();
+        if (sent) ForgetServerAnswers();
+        NoteConnectionRead();
     }
     SDL_Event events[64];
     int n = 0;

@@ -306,11 +306,11 @@ static void SendWindowRects(bool shared, const std::vector<SDL_Rect>& rects) {
 // Copies the top-left part of the back buffer (0x00RRGGBB rows) into the window surface,
 // enlarged by the scale, black where the window is larger than the buffer. Sends only the
 // rows that changed since the last present, so a frame equal to the last one costs no copy
-// and no call of X.
-static void CopyBackBufferToWindow() {
+// and no call of X. Returns whether it sent anything to the window.
+static bool CopyBackBufferToWindow() {
     SDL_Surface* shared = SharedFrameSurface();
     SDL_Surface* surface = shared ? shared : SDL_GetWindowSurface(SdlWindow.window);
-    if (!surface) return;
+    if (!surface) return false;
     // A new surface (after a resize) holds nothing of ours yet.
     if (surface != SdlWindow.surface) ForgetWindowCopy();
     SdlWindow.surface = surface;
@@ -326,7 +326,7 @@ static void CopyBackBufferToWindow() {
         if (w > 0 && h > 0) SendRows(surface, 0, h, w);
         EndFrameCompare();
         SendWindowRects(shared != nullptr, {SDL_Rect{0, 0, surface->w, surface->h}});
-        return;
+        return true;
     }
     // Only the rows that changed since the last present (in the game's rows, each scale
     // desktop rows high); none when the frame is the same. A window manager may give the
@@ -342,16 +342,18 @@ static void CopyBackBufferToWindow() {
             AddSendRows(first, count, w);
         }
     }
-    if (!SdlWindow.sendRects.empty()) SendWindowRects(shared != nullptr, SdlWindow.sendRects);
+    if (SdlWindow.sendRects.empty()) return false;
+    SendWindowRects(shared != nullptr, SdlWindow.sendRects);
+    return true;
 }
 
 // Every frame of every screen: shows the frame, then waits until more than 1/61 s has passed
 // since the previous present returned (sleeping, not spinning; no catch-up after a slow
-// frame). Takes no events.
+// frame). Takes no events. A frame that sent nothing left the connection to the X server
+// untouched, so the polls after it may still count on the server's silence.
 void PresentBackBuffer() {
     if (!SdlWindow.window) return;
-    CopyBackBufferToWindow();
-    NoteConnectionRead();
+    if (CopyBackBufferToWindow()) NoteConnectionRead();
     NoteFramePresented();
     if (!SdlPacing.on) return;
     constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s

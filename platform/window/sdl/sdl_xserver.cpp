@@ -9,8 +9,9 @@
 #include "sdl_state.h"
 
 // Longest time an answer of the X server about the pointer is kept while the server sends
-// nothing (the pointer's motion over the window, entering or leaving it, a press or a move
-// of the window all send something and end it at once).
+// nothing and the pointer is not over the window (the pointer's motion over the window,
+// entering or leaving it, a press or a move of the window all send something and end it at
+// once).
 constexpr int32_t PointerRefreshMs = 100;
 
 // How long a finding that the X server sent nothing holds while nothing read the connection
@@ -18,40 +19,75 @@ constexpr int32_t PointerRefreshMs = 100;
 // question costs the kernel several calls.
 constexpr int64_t QuietHoldsNs = 500000;
 
-// Whether the last question found the X server silent, less than QuietHoldsNs ago, with
-// nothing read from the connection since (which could have left events in Xlib's buffers).
-static bool KnownQuiet() {
-    return SdlInput.serverQuiet && MonotonicNs() - SdlInput.quietSinceNs < QuietHoldsNs;
+static Display* XDisplayOfWindow() {
+    return static_cast<Display*>(SdlWindow.xDisplay);
+}
+
+// Whether the last question found the X server silent, and since then nothing read the
+// connection and no request went out (a request may have read replies and events into
+// Xlib's buffers, or wait unsent in its output buffer). Xlib's request count and queue
+// length are read as its macros read them, without its lock, which costs more than the rest
+// of a poll: only this thread talks to the X server.
+static bool QuietUntouched(Display* d) {
+    return SdlInput.serverQuiet && NextRequest(d) == SdlInput.quietRequest;
+}
+
+// Notes that the X server was found silent now, with nothing unread in Xlib's buffers and
+// nothing unsent in its output buffer.
+static void NoteQuiet(Display* d) {
+    SdlInput.serverQuiet = true;
+    SdlInput.quietSinceNs = MonotonicNs();
+    SdlInput.quietRequest = NextRequest(d);
+}
+
+// Whether the X server was found silent less than QuietHoldsNs ago, the connection untouched
+// since.
+static bool KnownQuiet(Display* d) {
+    return QuietUntouched(d) && MonotonicNs() - SdlInput.quietSinceNs < QuietHoldsNs;
 }
 
 void NoteConnectionRead() {
     SdlInput.serverQuiet = false;
 }
 
+// Whether bytes from the X server wait on the socket, not read yet.
+static bool SocketReadable(Display* d) {
+    pollfd connection{ConnectionNumber(d), POLLIN, 0};
+    return poll(&connection, 1, 0) > 0;
+}
+
 // Whether the X server has sent something not read yet (sending what waits in the output
-// buffer first); true off X11, where there is no cheaper way to know than to pump.
+// buffer first); true off X11, where there is no cheaper way to know than to pump. While the
+// connection is untouched since the server was found silent and Xlib holds no event, all it
+// may have sent since waits on the socket: a look at the socket answers (one system call,
+// where XPending takes Xlib's locks and reads twice), as in the first poll of every frame at
+// rest.
 bool ServerHasSent() {
-    if (!SdlWindow.xDisplay) return true;
-    if (KnownQuiet()) return false;
-    const bool sent = XPending(static_cast<Display*>(SdlWindow.xDisplay)) > 0;
-    SdlInput.serverQuiet = !sent;
-    SdlInput.quietSinceNs = MonotonicNs();
+    Display* d = XDisplayOfWindow();
+    if (!d) return true;
+    if (KnownQuiet(d)) return false;
+    const bool onlySocket = QuietUntouched(d) && QLength(d) == 0;
+    const bool sent = onlySocket ? SocketReadable(d) : XPending(d) > 0;
+    if (sent) {
+        NoteConnectionRead();
+    } else {
+        NoteQuiet(d);
+    }
     return sent;
 }
 
 void WaitForWindowSystem(int32_t ms) {
-    if (!SdlWindow.xDisplay) {
+    Display* d = XDisplayOfWindow();
+    if (!d) {
         SDL_WaitEventTimeout(nullptr, ms);
         return;
     }
-    Display* d = static_cast<Display*>(SdlWindow.xDisplay);
-    if (!KnownQuiet() && XPending(d) > 0) return;
+    if (!KnownQuiet(d) && XPending(d) > 0) return;
     pollfd connection{ConnectionNumber(d), POLLIN, 0};
     // A signal ends the wait early, as it should. A wait that ran out read nothing and found
     // the server silent, which the polls right after it need not ask again.
     if (poll(&connection, 1, ms) == 0) {
-        SdlInput.serverQuiet = true;
-        SdlInput.quietSinceNs = MonotonicNs();
+        NoteQuiet(d);
     } else {
         NoteConnectionRead();
     }
@@ -113,13 +149,26 @@ void PhysicalWindowPosition(int32_t* left, int32_t* top) {
     *top = SdlInput.originY;
 }
 
+// Whether the pointer is over the window, as the X server last said by entering and leaving
+// it (SDL's mouse focus): every motion and button of the pointer there is sent to the window.
+// While another program holds the pointer grabbed the window keeps the focus but hears
+// nothing, and no input reaches it either; the grab's end is sent.
+static bool PointerOverWindow() {
+    return SdlWindow.window && SDL_GetMouseFocus() == SdlWindow.window;
+}
+
+static bool PointerAnswerHolds() {
+    if (!SdlInput.pointerKnown) return false;
+    return PointerOverWindow() ||
+           uint32_t(TickCountMs() - SdlInput.pointerTick) < uint32_t(PointerRefreshMs);
+}
+
 // The pointer's position in desktop pixels and whether the left button is down, as the X
-// server answered since it last sent something, at most PointerRefreshMs ago (SDL's own
-// record would lag behind a warped pointer).
+// server answered since it last sent something: while the pointer is over the window that
+// answer stands, elsewhere it is at most PointerRefreshMs old (SDL's own record would lag
+// behind a warped pointer).
 bool QueryPointer(int32_t* x, int32_t* y) {
-    const bool fresh = SdlInput.pointerKnown &&
-                       uint32_t(TickCountMs() - SdlInput.pointerTick) < uint32_t(PointerRefreshMs);
-    if (!fresh && !AskServer()) {
+    if (!PointerAnswerHolds() && !AskServer()) {
         int gx = 0, gy = 0;
         const uint32_t buttons = SdlWindow.videoReady ? SDL_GetGlobalMouseState(&gx, &gy) : 0;
         *x = gx;
