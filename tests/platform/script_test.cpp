@@ -29,6 +29,16 @@ class ScriptPlatform : public ::testing::Test {
         ASSERT_NE(CreateMainWindow(1, 100, 50, 370, 310, StylePopup, "Tessaroc"), 0);
         ASSERT_NE(AttachBackBuffer(1, 0, 0, 850, 600, 0, 0, 0), 0);
     }
+    // Behind the tap gate, a move to (40, 60) at 100 ms, then 200 left clicks 5 ms apart
+    // from 101 ms on, far faster than the gate lets them through.
+    static void QueueClickBurst() {
+        ScriptUseTapGate(true);
+        ScriptMouseMove(100, 40, 60);
+        for (uint32_t i = 0; i < 200; i++) {
+            ScriptMouseDown(101 + 5 * i, 1);
+            ScriptMouseUp(103 + 5 * i, 1);
+        }
+    }
 };
 
 // Takes every event pending now (fewer polls than the idle limit).
@@ -336,12 +346,7 @@ TEST_F(ScriptPlatform, AReleaseHeldBackByTheTapGateIsJudgedWhereItHappened) {
 // A burst of clicks faster than the gate lets them through: what waited longer than
 // StaleClickMs is dropped as whole clicks, leaving a move to where the burst ended.
 TEST_F(ScriptPlatform, ABacklogOfClicksIsGoneWithinASecond) {
-    ScriptUseTapGate(true);
-    ScriptMouseMove(100, 40, 60);
-    for (uint32_t i = 0; i < 200; i++) {
-        ScriptMouseDown(101 + 5 * i, 1);
-        ScriptMouseUp(103 + 5 * i, 1);
-    }
+    QueueClickBurst();
     ScriptCloseRequest(1100);
     int32_t presses = 0, closes = 0;
     uint32_t lastPress = 0;
@@ -363,12 +368,7 @@ TEST_F(ScriptPlatform, ABacklogOfClicksIsGoneWithinASecond) {
 // the player clicked again are dropped at once, so the new click is taken within a frame,
 // where it was made.
 TEST_F(ScriptPlatform, TheClickAfterABurstIsTakenWithinAFrame) {
-    ScriptUseTapGate(true);
-    ScriptMouseMove(100, 40, 60);
-    for (uint32_t i = 0; i < 200; i++) {
-        ScriptMouseDown(101 + 5 * i, 1);
-        ScriptMouseUp(103 + 5 * i, 1);
-    }
+    QueueClickBurst();
     ScriptClick(1200, 300, 200, 1, 100); // press at 1201
     uint32_t takenAt = 0;
     int32_t x = 0, y = 0;
