@@ -105,13 +105,24 @@ void CreateBackBuffer(int32_t width, int32_t height) {
     }
     BackBuffer.width = width;
     BackBuffer.height = height;
-    BackBuffer.pixels.assign(size_t(width) * size_t(height), 0u);
+    BackBuffer.own.assign(size_t(width) * size_t(height), 0u);
+    BackBuffer.pixels = BackBuffer.own;
     DrawReplay = DrawReplayRecord{}; // what was left out belonged to the old pixels
     // The fewest columns per mask bit (a power of two, at least 16) that fit a row in 64 bits.
     BackBuffer.touchShift = 4;
     while (width > 0 && ((width - 1) >> BackBuffer.touchShift) >= 64)
         ++BackBuffer.touchShift;
     TouchWholeBackBuffer();
+}
+
+void MoveBackBuffer(uint32_t* memory) {
+    BackBufferRecord& buffer = BackBuffer;
+    const std::span<uint32_t> from = buffer.pixels;
+    const std::span<uint32_t> to =
+        memory ? std::span<uint32_t>(memory, from.size()) : std::span<uint32_t>(buffer.own);
+    if (to.data() == from.data()) return;
+    std::copy(from.begin(), from.end(), to.begin());
+    buffer.pixels = to;
 }
 
 // Called by the frame toolkit to cut drawing to the buffer, and by the backends' presents.

@@ -6,6 +6,7 @@
 #include <deque>
 #include <memory>
 #include <random>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -22,13 +23,20 @@
 // A part not noted holds what the window was last sent, so a present compares only the
 // noted parts (draw_internal.h, window_copy.cpp).
 struct BackBufferRecord {
-    std::vector<uint32_t> pixels;  // width * height pixels, empty until attached
+    std::span<uint32_t> pixels;    // width * height pixels, in own or in the window system's
+                                   // memory (MoveBackBuffer); empty until attached
+    std::vector<uint32_t> own;     // the core's own memory for them
     int32_t width = 0;             // 850 once attached
     int32_t height = 0;            // 600 once attached
     std::vector<uint64_t> touched; // one mask per row, as above
     int32_t touchShift = 4;        // columns per mask bit: 16, more for buffers over 1,024 wide
 };
 extern BackBufferRecord BackBuffer;
+
+// A copy of the back buffer's pixels, for tests that keep frames to compare.
+inline std::vector<uint32_t> BackBufferCopy() {
+    return {BackBuffer.pixels.begin(), BackBuffer.pixels.end()};
+}
 
 // A box of the back buffer a screen watches for writes (WatchBackBufferBox), so that it can
 // leave pictures that are still there as they are. Columns x0 to x1 - 1, rows y0 to y1 - 1.

@@ -33,6 +33,15 @@ bool CopyTouchedParts(int32_t row, int32_t width, uint32_t* shown) {
     return changed;
 }
 
+// Adds a row below the last one to the runs: to the last run where it continues it.
+void AddRow(std::vector<RowRun>& runs, int32_t row) {
+    if (!runs.empty() && runs.back().first + runs.back().count == row) {
+        ++runs.back().count;
+    } else {
+        runs.push_back(RowRun{row, 1});
+    }
+}
+
 } // namespace
 
 void BeginFrameCompare() {
@@ -63,11 +72,22 @@ const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32
         } else if (!CopyTouchedParts(row, width, before)) {
             continue;
         }
-        if (!runs.empty() && runs.back().first + runs.back().count == row) {
-            ++runs.back().count;
-        } else {
-            runs.push_back(RowRun{row, 1});
-        }
+        AddRow(runs, row);
+    }
+    EndFrameCompare();
+    return runs;
+}
+
+const std::vector<RowRun>& TakeTouchedRows(int32_t width, int32_t height, bool whole) {
+    std::vector<RowRun>& runs = WindowCopy.runs;
+    runs.clear();
+    BeginFrameCompare();
+    width = std::clamp(width, 0, BackBuffer.width);
+    height = std::clamp(height, 0, BackBuffer.height);
+    const uint64_t columns = width == 0 ? 0 : ColumnBits(0, width);
+    for (int32_t row = 0; row < height; ++row) {
+        if (!whole && (BackBuffer.touched[size_t(row)] & columns) == 0) continue;
+        AddRow(runs, row);
     }
     EndFrameCompare();
     return runs;

@@ -363,7 +363,7 @@ TEST_F(ArtworkTest, PreviewOfEverySheetOnTheFrame) {
         BlitSprite(p[0], p[1], p[2]);
     }
     CopyInto(picture, 380, 215, 460, 380);
-    BackBuffer.pixels = picture;
+    std::copy(picture.begin(), picture.end(), BackBuffer.pixels.begin());
     ResizeMainWindow(850, 600);
     PresentBackBuffer();
     EXPECT_EQ(ScriptShownPixel(0, 0), MakeColour(240, 240, 250)); // a frame's corner

@@ -223,7 +223,7 @@ TEST_F(QuibWindowTest, FillLeavesOutExactlyTheCoveredClientPixels) {
         FillBox(0, 0, 850, 600, Rgb(255, 0, 255));
         EndDrawing();
         DrawQuibFrame(box);
-        return BackBuffer.pixels;
+        return BackBufferCopy();
     };
     const std::vector<uint32_t> whole = drawOverMarker(NoPixelBox);
     const PixelBox client = {5, 28, 365, 305};

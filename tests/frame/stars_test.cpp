@@ -185,7 +185,7 @@ TEST_F(StarsTest, StarsInACoveredBoxMoveButAreNotPlotted) {
             const std::vector<float> more = FieldValues(value);
             field.insert(field.end(), more.begin(), more.end());
         }
-        return std::pair(field, BackBuffer.pixels);
+        return std::pair(field, BackBufferCopy());
     };
     const auto [openField, openPixels] = run(NoPixelBox);
     const auto [field, pixels] = run(box);

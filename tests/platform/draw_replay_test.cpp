@@ -56,7 +56,7 @@ std::vector<std::vector<uint32_t>> DrawFrames(const std::vector<int>& variants, 
         DrawVariant(variant);
         if (!repeats) ForgetWindowCopy();
         TakeChangedRows(Width, Height);
-        frames.push_back(BackBuffer.pixels);
+        frames.push_back(BackBufferCopy());
     }
     return frames;
 }
@@ -106,9 +106,9 @@ TEST_F(DrawReplayTest, ReplacingASheetOrAFontDrawsWhatWasLeftOutFirst) {
     DrawFrames({0, 0, 0}, true);
     DrawVariant(0);
     ASSERT_TRUE(DrawReplay.leavingOut);
-    const std::vector<uint32_t> before = BackBuffer.pixels;
+    const std::vector<uint32_t> before = BackBufferCopy();
     LoadSpriteSheet(1, "GFX\\missing.bmp", 0); // empties the slot
-    EXPECT_EQ(BackBuffer.pixels, before) << "left out with the old sheet";
+    EXPECT_EQ(BackBufferCopy(), before) << "left out with the old sheet";
     DrawVariant(0);
     TakeChangedRows(Width, Height);
     EXPECT_EQ(BackBuffer.pixels[60 * Width + 150], 0x285078u) << "the empty slot draws nothing";
@@ -163,7 +163,7 @@ std::vector<std::vector<uint32_t>> DrawAnimation(int count, bool listed) {
         if (!listed) DrawReplay = DrawReplayRecord{};
         DrawAnimatedFrame(frame);
         TakeChangedRows(Width, Height);
-        frames.push_back(BackBuffer.pixels);
+        frames.push_back(BackBufferCopy());
     }
     return frames;
 }
@@ -236,7 +236,7 @@ TEST_F(DrawReplayTest, BusyFramesDrawAsTheyComeAndStillOnesAreLeftOutAgain) {
             if (!listed) DrawReplay = DrawReplayRecord{};
             DrawDotField(frame, frame < 10);
             TakeChangedRows(Width, Height);
-            frames.push_back(BackBuffer.pixels);
+            frames.push_back(BackBufferCopy());
         }
         return frames;
     };

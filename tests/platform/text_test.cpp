@@ -242,7 +242,7 @@ TEST_F(TextTest, GlyphsCutByTheBufferEdgesKeepTheirVisiblePixels) {
         SetInkColour(200, 30, 90);
         SetTextCursor(x, y);
         DrawTextAtCursor(text);
-        return BackBuffer.pixels;
+        return BackBufferCopy();
     };
     const int32_t width = MeasureText(text);
     const std::vector<uint32_t> whole = draw(400, 300);

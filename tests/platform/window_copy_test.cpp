@@ -91,7 +91,7 @@ class TouchedPartsTest : public ::testing::TestWithParam<std::pair<int32_t, int3
     // The whole buffer is the client area: after a present the copy must equal the buffer.
     static bool CopyMatches() {
         TakeChangedRows(BackBuffer.width, BackBuffer.height);
-        return WindowCopy.pixels == BackBuffer.pixels;
+        return WindowCopy.pixels == BackBufferCopy();
     }
 };
 
@@ -183,3 +183,40 @@ TEST_P(TouchedPartsTest, TheWatchedBoxSeesEveryWriteIntoIt) {
 INSTANTIATE_TEST_SUITE_P(Widths, TouchedPartsTest,
                          ::testing::Values(std::pair(850, 600), std::pair(1024, 90),
                                            std::pair(1025, 90)));
+
+// A present that sends straight from the back buffer sends every row drawn on within the
+// client area, changed or not, nothing for a frame that drew nothing, and all rows when whole.
+TEST_F(WindowCopyTest, TouchedRowsAreSentWithoutACompare) {
+    auto touched = [](int32_t width, int32_t height, bool whole) {
+        Runs runs;
+        for (const RowRun& run : TakeTouchedRows(width, height, whole))
+            runs.emplace_back(run.first, run.count);
+        return runs;
+    };
+    EXPECT_EQ(touched(370, 310, false), (Runs{{0, 310}})) << "a new buffer is touched whole";
+    EXPECT_EQ(touched(370, 310, false), Runs{});
+    FillBox(0, 20, 850, 2, 0);               // the same black again: sent all the same
+    PlotPixel(500, 40, MakeColour(1, 1, 1)); // right of the client area: not sent
+    PlotPixel(0, 22, MakeColour(1, 1, 1));
+    EXPECT_EQ(touched(370, 310, false), (Runs{{20, 3}}));
+    EXPECT_EQ(touched(370, 310, true), (Runs{{0, 310}}));
+    EXPECT_EQ(touched(370, 310, false), Runs{});
+}
+
+// Moving the back buffer into memory of the window system's and back keeps its pixels and
+// what the frames left out: drawing goes on where the pixels are.
+TEST_F(WindowCopyTest, TheBackBufferMovesWithItsPixels) {
+    FillBox(0, 0, 850, 600, MakeColour(10, 20, 30));
+    PlotPixel(7, 8, MakeColour(255, 0, 0));
+    TakeTouchedRows(370, 310, false);
+    std::vector<uint32_t> shared(size_t(850) * 600, 0);
+    MoveBackBuffer(shared.data());
+    EXPECT_EQ(BackBuffer.pixels.data(), shared.data());
+    EXPECT_EQ(shared[8 * 850 + 7], 0xFF0000u);
+    EXPECT_EQ(shared[0], 0x0A141Eu);
+    PlotPixel(9, 8, MakeColour(0, 255, 0));
+    EXPECT_EQ(shared[8 * 850 + 9], 0x00FF00u);
+    MoveBackBuffer(nullptr);
+    EXPECT_EQ(BackBuffer.pixels.data(), BackBuffer.own.data());
+    EXPECT_EQ(BackBufferCopy(), shared);
+}

@@ -290,6 +290,24 @@ TEST_F(RealWindow, PresentsSendTheChangedRowsAndAllAfterALoss) {
     CheckChangedRowsAndLoss();
 }
 
+// At scale 1 the frames are drawn straight into the image the X server reads: a present
+// returns only once the server has read what it sent, so what the next frame draws does not
+// reach the window before that frame's present, even without the pacing sleep between them.
+TEST_F(RealWindow, TheNextFrameDrawsOnlyAfterTheServerReadTheLast) {
+    PresentBackBuffer();
+    EXPECT_NE(BackBuffer.pixels.data(), BackBuffer.own.data()) << "in the shared image";
+    SdlPaceFrames(false);
+    for (int i = 0; i < 20; ++i) {
+        const uint32_t colour = i % 2 == 0 ? 0x336699 : 0x996633;
+        Plot(77, 66, colour);
+        PresentBackBuffer();
+        BackBuffer.pixels[66 * 850 + 77] = 0x00FF00; // the next frame, not presented yet
+        EXPECT_EQ(ScreenPixel(WinX + 77, WinY + 66), colour) << "frame " << i;
+        TouchWholeBackBuffer();
+    }
+    SdlPaceFrames(true);
+}
+
 // The same through SDL's window surface, which presents use where the X server cannot share
 // memory with the program (another machine).
 TEST_F(RealWindow, PresentsThroughSdlsSurfaceWhereMemoryIsNotShared) {

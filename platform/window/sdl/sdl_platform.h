@@ -10,6 +10,8 @@ void* SdlNativeDisplay();
 // Whether presents may send through their own shared-memory image (the default) or only
 // through SDL's window surface, as where the X server cannot share memory with us.
 void SdlAllowSharedFrames(bool allowed);
+// Turns the frame pacing of the presents off (they then return at once) and on again.
+void SdlPaceFrames(bool on);
 // Set-1 scan code (extended keys + 0x80) that KeyDown reports for an SDL physical scancode
 // (the USB usage number); 0 for keys the table leaves out or numbers outside it.
 int32_t SdlSet1ScanCode(int32_t sdlScancode);

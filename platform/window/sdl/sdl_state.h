@@ -105,11 +105,24 @@ bool QueryPointer(int32_t* x, int32_t* y);
 std::vector<DesktopArea> DisplayWorkAreas();
 
 // sdl_xshm.cpp:
-// The target of the presents on X11: an image of the window's size in memory shared with
-// the X server, made on first use and again when the size changed (the shown frame is then
-// forgotten); null where the server cannot share one, and presents use SDL's window surface.
+// At scale 1 on X11 the present draws nothing of its own: true once the back buffer lies in
+// an image of its size in memory shared with the X server (made on first use, and again
+// when the buffer was made anew; the shown frame is then forgotten); false where the server
+// cannot share one.
+bool SharedBackBuffer();
+// The target of the enlarged presents on X11: an image of the window's size in memory shared
+// with the X server, made on first use and again when the size changed (the shown frame is
+// then forgotten); null where the server cannot share one, and presents use SDL's window
+// surface.
 SDL_Surface* SharedFrameSurface();
-// Sends rectangles of the shared image to the window, without waiting for the server.
+// Sends rectangles of the shared image to the window, at the same place, without waiting for
+// the server.
 void SendSharedRects(const SDL_Rect* rects, int count);
-// Frees the shared image (ClosePlatform, a size change).
+// Paints black what a window of w x h desktop pixels shows beyond the shared image.
+void ClearBeyondSharedImage(int w, int h);
+// Called by the present before it returns: waits, if need be, until the X server has read
+// the last send, so that the next frame may draw into the image.
+void FinishSharedSend();
+// Frees the shared image (ClosePlatform, a size change, a new back buffer); the back buffer
+// moves out of it first.
 void DropSharedFrame();

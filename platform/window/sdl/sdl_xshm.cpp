@@ -1,8 +1,11 @@
 // The window's frames in a shared-memory image of our own (X11 with MIT-SHM). SDL's window
 // surface waits for the X server's answer after every send, a round trip each frame; this
-// image is sent without waiting. A row is written into the image only to be sent right
-// after, so a send the server has not taken yet can at worst show the next frame's row a
-// little early, never a stale one.
+// image is sent without waiting. At scale 1 the image is the back buffer itself (its size,
+// not the window's): frames are drawn straight into it and their changed rows sent from it,
+// with no copy. The server tells when it has read a send; the present makes sure it has
+// before the next frame draws into the image, so the window never shows a frame half drawn.
+// Enlarged frames are copied into an image of the window's size, each row only to be sent
+// right after.
 #include <SDL.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -17,9 +20,12 @@
 // The image, its shared segment and the same pixels as an SDL surface for the present.
 struct SdlSharedImage {
     XShmSegmentInfo segment{};      // attached by us and by the X server
-    XImage* image = nullptr;        // the window's size, 32-bit 0x00RRGGBB pixels
+    XImage* image = nullptr;        // 32-bit 0x00RRGGBB pixels, the window's size or the
+                                    // back buffer's
     GC gc = nullptr;                // the context of the sends
     SDL_Surface* surface = nullptr; // the image's pixels, the present's target
+    bool holdsBackBuffer = false;   // the back buffer's pixels lie in it (MoveBackBuffer)
+    bool sendPending = false;       // the server may not have read the last send yet
 };
 
 namespace {
@@ -36,9 +42,11 @@ Display* XDisplay() {
     return static_cast<Display*>(SdlWindow.xDisplay);
 }
 
-// Frees what MakeSharedImage got so far; the X server lets go of an attached segment first.
+// Frees what MakeSharedImage got so far; the X server lets go of an attached segment first,
+// and the back buffer moves out of it.
 void FreeSharedImage(SdlSharedImage* shared, bool attached) {
     Display* display = XDisplay();
+    if (shared->holdsBackBuffer) MoveBackBuffer(nullptr);
     if (attached) {
         XShmDetach(display, &shared->segment);
         XSync(display, False);
@@ -113,13 +121,37 @@ SdlSharedImage* MakeSharedImage(int w, int h) {
 
 } // namespace
 
+bool SharedBackBuffer() {
+    if (!SdlWindow.xDisplay || !SdlWindow.sharingAllowed || SdlWindow.scale != 1) return false;
+    int32_t w = 0, h = 0;
+    BackBufferSize(&w, &h);
+    if (w <= 0 || h <= 0) return false;
+    SdlSharedImage* shared = SdlWindow.shared;
+    if (shared && shared->holdsBackBuffer &&
+        reinterpret_cast<const uint32_t*>(shared->image->data) == BackBufferPixels())
+        return true;
+    DropSharedFrame();
+    shared = MakeSharedImage(w, h);
+    if (!shared || shared->image->bytes_per_line != w * 4) {
+        if (shared) FreeSharedImage(shared, true);
+        SdlWindow.sharingAllowed = false;
+        return false;
+    }
+    SdlWindow.shared = shared;
+    shared->holdsBackBuffer = true;
+    MoveBackBuffer(reinterpret_cast<uint32_t*>(shared->image->data));
+    ForgetWindowCopy();
+    return true;
+}
+
 SDL_Surface* SharedFrameSurface() {
     if (!SdlWindow.xDisplay || !SdlWindow.sharingAllowed) return nullptr;
     int w = 0, h = 0;
     SDL_GetWindowSize(SdlWindow.window, &w, &h);
     if (w <= 0 || h <= 0) return nullptr;
     SdlSharedImage* shared = SdlWindow.shared;
-    if (shared && shared->surface->w == w && shared->surface->h == h) return shared->surface;
+    if (shared && !shared->holdsBackBuffer && shared->surface->w == w && shared->surface->h == h)
+        return shared->surface;
     DropSharedFrame();
     SdlWindow.shared = MakeSharedImage(w, h);
     if (!SdlWindow.shared) {
@@ -131,12 +163,43 @@ SDL_Surface* SharedFrameSurface() {
 }
 
 void SendSharedRects(const SDL_Rect* rects, int count) {
-    const SdlSharedImage* shared = SdlWindow.shared;
+    SdlSharedImage* shared = SdlWindow.shared;
     Display* display = XDisplay();
-    for (int i = 0; i < count; ++i)
+    for (int i = 0; i < count; ++i) {
+        const bool last = i == count - 1; // the server tells when it has read the last one
         XShmPutImage(display, SdlWindow.xWindow, shared->gc, shared->image, rects[i].x, rects[i].y,
-                     rects[i].x, rects[i].y, unsigned(rects[i].w), unsigned(rects[i].h), False);
+                     rects[i].x, rects[i].y, unsigned(rects[i].w), unsigned(rects[i].h),
+                     last ? True : False);
+    }
+    shared->sendPending = count > 0;
     XFlush(display);
+}
+
+void ClearBeyondSharedImage(int w, int h) {
+    const SdlSharedImage* shared = SdlWindow.shared;
+    const int iw = shared->image->width, ih = shared->image->height;
+    Display* display = XDisplay();
+    if (w > iw)
+        XFillRectangle(display, SdlWindow.xWindow, shared->gc, iw, 0, unsigned(w - iw),
+                       unsigned(h));
+    if (h > ih)
+        XFillRectangle(display, SdlWindow.xWindow, shared->gc, 0, ih, unsigned(iw),
+                       unsigned(h - ih));
+}
+
+void FinishSharedSend() {
+    SdlSharedImage* shared = SdlWindow.shared;
+    if (!shared || !shared->sendPending) return;
+    shared->sendPending = false;
+    Display* display = XDisplay();
+    const int completion = XShmGetEventBase(display) + ShmCompletion;
+    XEvent event;
+    // Mostly read long ago, during the pacing sleep; else the server is asked to catch up.
+    if (!XCheckTypedEvent(display, completion, &event)) {
+        XSync(display, False);
+        XCheckTypedEvent(display, completion, &event);
+    }
+    NoteConnectionRead();
 }
 
 void DropSharedFrame() {
