@@ -105,9 +105,9 @@ bool QueryPointer(int32_t* x, int32_t* y);
 std::vector<DesktopArea> DisplayWorkAreas();
 
 // sdl_xshm.cpp:
-// At scale 1 on X11 the present draws nothing of its own: true once the back buffer lies in
-// an image of its size in memory shared with the X server (made on first use, and again
-// when the buffer was made anew; the shown frame is then forgotten); false where the server
+// At scale 1 on X11 the presents send the back buffer's own pixels: true once it lies in an
+// image of its size in memory shared with the X server (made on first use, and again when
+// the buffer was made anew; the shown frame is then forgotten); false where the server
 // cannot share one.
 bool SharedBackBuffer();
 // The target of the enlarged presents on X11: an image of the window's size in memory shared

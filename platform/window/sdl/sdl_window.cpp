@@ -371,9 +371,9 @@ static bool CopyBackBufferToWindow() {
 
 // Every frame of every screen: shows the frame, then waits until more than 1/61 s has passed
 // since the previous present returned (sleeping, not spinning; no catch-up after a slow
-// frame) and the X server has read what it sent. Takes no events. A frame that sent nothing left
-// the connection to the X server untouched, so the polls after it may still count on the server's
-// silence.
+// frame) and the X server has read what it sent. Takes no events. A frame that sent nothing
+// left the connection to the X server untouched, so the polls after it may still count on the
+// server's silence.
 void PresentBackBuffer() {
     if (!SdlWindow.window) return;
     if (CopyBackBufferToWindow()) NoteConnectionRead();
