@@ -151,9 +151,11 @@ void DrawAnimatedFrame(int frame) {
     BlitSprite(1, 120 + frame / 2, 60);
 }
 
-// Draws frames 0 to count - 1, each followed by a present, and returns the back buffer after
-// each; without the list every frame is drawn in full.
-std::vector<std::vector<uint32_t>> DrawAnimation(int count, bool listed) {
+// Draws frames 0 to count - 1 of an animation (DrawAnimatedFrame unless another is given),
+// each followed by a present, and returns the back buffer after each; without the list every
+// frame is drawn in full.
+std::vector<std::vector<uint32_t>> DrawAnimation(int count, bool listed,
+                                                 void (*draw)(int) = DrawAnimatedFrame) {
     ResetPlatformState();
     CreateBackBuffer(Width, Height);
     EXPECT_NE(LoadFontSlot(1, "Arial", 14, FontBold), 0);
@@ -161,7 +163,7 @@ std::vector<std::vector<uint32_t>> DrawAnimation(int count, bool listed) {
     std::vector<std::vector<uint32_t>> frames;
     for (int frame = 0; frame < count; ++frame) {
         if (!listed) DrawReplay = DrawReplayRecord{};
-        DrawAnimatedFrame(frame);
+        draw(frame);
         TakeChangedRows(Width, Height);
         frames.push_back(BackBufferCopy());
     }
@@ -271,30 +273,14 @@ void DrawStarFrame(int frame) {
     EndDrawing();
 }
 
-// Draws frames 0 to count - 1 of the star field, each followed by a present, and returns the
-// back buffer after each; without the lists every frame is drawn in full.
-std::vector<std::vector<uint32_t>> DrawStarFrames(int count, bool listed) {
-    ResetPlatformState();
-    CreateBackBuffer(Width, Height);
-    EXPECT_NE(LoadFontSlot(1, "Arial", 14, FontBold), 0);
-    std::vector<std::vector<uint32_t>> frames;
-    for (int frame = 0; frame < count; ++frame) {
-        if (!listed) DrawReplay = DrawReplayRecord{};
-        DrawStarFrame(frame);
-        TakeChangedRows(Width, Height);
-        frames.push_back(BackBufferCopy());
-    }
-    return frames;
-}
-
 } // namespace
 
 // Stars moving under a box and a text's blended edges, and where nothing paints under them,
 // while the texts and the operations before them change: every frame is what drawing it in
 // full gives.
 TEST_F(DrawReplayTest, AStarFieldDrawsWhatFullFramesDraw) {
-    const auto full = DrawStarFrames(60, false);
-    const auto listed = DrawStarFrames(60, true);
+    const auto listed = DrawAnimation(60, true, DrawStarFrame);
+    const auto full = DrawAnimation(60, false, DrawStarFrame);
     ASSERT_EQ(listed.size(), full.size());
     for (size_t i = 0; i < full.size(); ++i)
         EXPECT_TRUE(listed[i] == full[i]) << "frame " << i;
