@@ -137,9 +137,10 @@ const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32
 const std::vector<RowRun>& TakeTouchedRows(int32_t width, int32_t height, bool whole);
 
 // Called by a present that keeps what the window shows in its own surface and compares with
-// it through UpdateShownRows: true when that surface is to be brought up to date whole
-// (nothing was sent yet, or ForgetWindowCopy was called since). The core keeps no copy of
-// its own from here on, so a later TakeChangedRows starts whole.
+// it through UpdateShownRows, or that sends straight from the back buffer (TakeTouchedRows):
+// true when the window is to be brought up to date whole (nothing was sent yet, or
+// ForgetWindowCopy was called since). The core keeps no copy of its own from here on, so a
+// later TakeChangedRows starts whole.
 bool KeepWindowCopyInSurface();
 
 // Called by every present before it compares the frame (UpdateShownRows calls it itself):

@@ -26,6 +26,7 @@ struct SdlSharedImage {
     SDL_Surface* surface = nullptr; // the image's pixels, the present's target
     bool holdsBackBuffer = false;   // the back buffer's pixels lie in it (MoveBackBuffer)
     bool sendPending = false;       // the server may not have read the last send yet
+    int completion = 0;             // type of the event that says the server read a send
 };
 
 namespace {
@@ -109,6 +110,7 @@ SdlSharedImage* MakeSharedImage(int w, int h) {
         FreeSharedImage(shared, false);
         return nullptr;
     }
+    shared->completion = XShmGetEventBase(display) + ShmCompletion;
     shared->gc = XCreateGC(display, window, 0, nullptr);
     shared->surface = SDL_CreateRGBSurfaceWithFormatFrom(
         address, w, h, 32, shared->image->bytes_per_line, SDL_PIXELFORMAT_RGB888);
@@ -192,12 +194,11 @@ void FinishSharedSend() {
     if (!shared || !shared->sendPending) return;
     shared->sendPending = false;
     Display* display = XDisplay();
-    const int completion = XShmGetEventBase(display) + ShmCompletion;
     XEvent event;
     // Mostly read long ago, during the pacing sleep; else the server is asked to catch up.
-    if (!XCheckTypedEvent(display, completion, &event)) {
+    if (!XCheckTypedEvent(display, shared->completion, &event)) {
         XSync(display, False);
-        XCheckTypedEvent(display, completion, &event);
+        XCheckTypedEvent(display, shared->completion, &event);
     }
     NoteConnectionRead();
 }
