@@ -51,7 +51,8 @@ trap 'kill $keeper 2>/dev/null || true; cleanup' EXIT
 # formatting per frame (a write and a printf per present took about 0.15 % of a core at
 # rest): six 64-bit words, a generation count, presents, sends, read and frame time in
 # microseconds (-1000 until a release was read and presented), the generation count again.
-# A reader that finds the two counts differ caught a present half written and reads again.
+# The shim writes the last word first and the first last, so a reader that finds the two
+# counts differ caught a present half written, and reads again.
 cat >"$work/count.c" <<'C'
 #define _GNU_SOURCE
 #include <dlfcn.h>
@@ -96,15 +97,17 @@ static void note(void) {
         counts = MapCounts();
     }
     if (!counts) return;
+    /* The last word first and the first last: a reader, which reads them in order, finds
+       them equal only when no present wrote between its reads of the two. */
     const int64_t generation = counts[0] + 1;
-    counts[0] = generation;
+    counts[5] = generation;
     __atomic_thread_fence(__ATOMIC_SEQ_CST);
     counts[1] = presents;
     counts[2] = sends;
     counts[3] = (int64_t)(readMs * 1000);
     counts[4] = (int64_t)(frameMs * 1000);
     __atomic_thread_fence(__ATOMIC_SEQ_CST);
-    counts[5] = generation;
+    counts[0] = generation;
 }
 int clock_nanosleep(clockid_t clock, int flags, const struct timespec* t, struct timespec* left) {
     static int (*real)(clockid_t, int, const struct timespec*, struct timespec*) = 0;
