@@ -125,6 +125,10 @@ Text RepeatKeyText(const Text& key, const Text& keyText) {
             KeyRepeat.stamp = uint32_t(TickCountMs());
         }
     }
+    // The held key types again by the clock: a still screen wakes for it.
+    const uint32_t held = uint32_t(TickCountMs()) - KeyRepeat.stamp;
+    const uint32_t due = KeyRepeat.phase == 1 ? RepeatDelayMs : RepeatIntervalMs;
+    WakeAfterMs(held > due ? 0 : int32_t(due - held) + 1);
     return result;
 }
 

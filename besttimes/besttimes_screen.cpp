@@ -50,6 +50,7 @@ void StartScreenState() {
 
 // Each frame, at the row of the new place while the slide runs: one slide step.
 void StepSlide() {
+    KeepFrameMoving();
     SlideOffset += 1;
     SlideFrames += 1;
     FadeLevel -= FadeStep;

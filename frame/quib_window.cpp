@@ -130,6 +130,7 @@ int32_t DrawQuibFrame(const PixelBox& covered) {
         effects -= 2;
     }
     if (effects >= 1) {
+        KeepFrameMoving();
         double p = TitleAnimPhase;
         a.red = AnimatedComponent(a.red, std::sin(p / 38));
         a.green = AnimatedComponent(a.green, std::sin(p / 36));

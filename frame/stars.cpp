@@ -48,6 +48,7 @@ void InitStarField() {
 // the covered box would be painted over in the same frame: it moves all the same, so the
 // field and the random sequence do not depend on what covers it.
 void DrawStarField(const PixelBox& covered) {
+    KeepFrameMoving();
     float rightEdge = static_cast<float>(int64_t(QuibWindow.Width) - 5);
     for (int32_t i = 0; i <= LastStar(); i++) {
         Star& star = Stars[i];

@@ -81,7 +81,10 @@ void LeftPressOnCell(int32_t cx, int32_t cy) {
 
 // One frame of the play loop: clock, drawing, then pointer, left and right button.
 void PlayFrame() {
-    if (TimerIdle == 0) ReadClock();
+    if (TimerIdle == 0) {
+        ReadClock();
+        KeepFrameMoving();
+    }
     MakeTimeText();
     SetCounterTarget();
     StepCounter();
@@ -277,9 +280,8 @@ void SetCounterTarget() {
 
 void StepCounter() {
     for (int32_t i = 0; i < 3; ++i) {
-        if (CounterShown[i] < CounterTarget[i])
-            CounterShown[i] += 9;
-        else if (CounterShown[i] > CounterTarget[i])
-            CounterShown[i] -= 9;
+        if (CounterShown[i] == CounterTarget[i]) continue;
+        CounterShown[i] += CounterShown[i] < CounterTarget[i] ? 9 : -9;
+        KeepFrameMoving();
     }
 }

@@ -56,8 +56,12 @@ void ReleaseAllKeys();
 // ---------------------------------------------------------------- the core's services to
 // the backend
 
-// Every PresentBackBuffer, once the frame is shown: a poll after a present never waits.
-void NoteFramePresented();
+// Every PresentBackBuffer, once the frame is shown (changed: it changed what the window
+// shows, or the present cannot tell): the frame is over, and every press taken during it has
+// been seen by a whole frame. A still frame (platform.h's PresentBackBuffer) then waits here,
+// through BackendWaitForEvent, until the player acts or its wake time comes; true when it
+// waited, and the present then starts its pacing anew instead of sleeping.
+bool EndFrame(bool changed);
 // The desktop point of the last mouse event the game took; false when it has taken none.
 // The window move anchors the motion it follows there.
 bool LastTakenPoint(int32_t* x, int32_t* y);
@@ -77,9 +81,9 @@ void RunDisplayLostHandler();
 
 // Whether events the backend posted wait in the queue, not yet taken by the game.
 bool EventsWaiting();
-// The quick-tap gate: on, a taken press stays visible MinPressMs before its release may be
-// taken (every real window); off, a release is taken at once (the scripted platform, unless a
-// test asks for the gate).
+// The quick-tap gate: on, the release of a taken press waits until the press has been seen
+// by a whole frame (every real window); off, a release is taken at once (the scripted
+// platform, unless a test asks for the gate).
 void SetQuickTapGate(bool on);
 // The backends' resets: empties the event queue and the key table.
 void ResetEventState();
@@ -212,8 +216,10 @@ DesktopArea FitWindowIntoArea(DesktopArea window, const DesktopArea& workArea);
 // Hands every event the window system has pending to the Post calls above, without waiting;
 // false when there is no window to read from yet (nothing was read).
 bool BackendPumpEvents();
-// Blocks until the window system has an event pending or ms milliseconds have passed,
-// whichever is first; takes no event. Returns at once when there is no window.
+// Blocks until the window system has an event pending (or a quit is requested) or ms
+// milliseconds have passed, whichever is first, WaitForever for no time limit; takes no event.
+// An event that came before the call ends it at once. Returns at once when there is no window.
+constexpr int32_t WaitForever = -1;
 void BackendWaitForEvent(int32_t ms);
 // The clock is TickCountMs (platform.h), also provided by the backend.
 // TellPlayer, the first time for a title: shows the text in a message box with the title on

@@ -73,7 +73,17 @@ int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, in
 // moved, as CreateMainWindow places it, to lie inside the work area of its display.
 void ResizeMainWindow(int32_t width, int32_t height);
 // Shows the top-left client-sized part of the back buffer, then paces to about 61 frames/s.
+// A still frame (nothing called KeepFrameMoving while it was drawn, no input came during it
+// and it showed nothing new) is shown and then waits, asleep, until the player acts (an event
+// of the window system, a key) or the time given to WakeAfterMs has passed.
 void PresentBackBuffer();
+// Called while a frame is drawn by whatever changes on its own from frame to frame (the title
+// bar's colours, the stars, a running clock, a rolling counter, a slide, a value that drops
+// every frame): the present of this frame paces to the next one instead of waiting.
+void KeepFrameMoving();
+// Called while a frame is drawn by what changes at a given time without the player (the key
+// repeat of a held key): a still frame's present waits at most ms milliseconds.
+void WakeAfterMs(int32_t ms);
 // Removes at most one pending event; returns its kind, or 0 when none is pending.
 int32_t PollWindowEvent();
 // First parameter of the last removed event (the held-button mask for mouse events).

@@ -226,6 +226,7 @@ void UpdateSettings() {
                         static_cast<int64_t>(BoardSettings.width) * BoardSettings.height);
     if (Density > static_cast<float>(MaxDensity)) {
         MinesSlider -= 1.0f;
+        KeepFrameMoving();
         SettingsValid = 0;
     } else {
         SettingsValid = 1;

@@ -22,6 +22,7 @@ void RunDisplayLostHandler() {
 void ResetEventState() {
     EventQueue = EventQueueRecord();
     KeyTable = KeyTableRecord();
+    FrameMotion = FrameMotionRecord();
 }
 
 // Called by the scripted platform's pump: a loop with events waiting is not idle.
@@ -31,7 +32,7 @@ bool EventsWaiting() {
 
 // Called by the scripted platform's reset (off) and by tests that ask for the gate (on).
 void SetQuickTapGate(bool on) {
-    EventQueue.minPressMs = on ? MinPressMs : 0;
+    EventQueue.tapGate = on;
 }
 
 // ---------------------------------------------------------------- posting
@@ -47,6 +48,7 @@ static int32_t CurrentMask() {
 static void Queue(PlatformEvent e) {
     std::deque<PlatformEvent>& q = EventQueue.events;
     e.tick = TickCountMs();
+    EventQueue.posts++;
     if (e.kind == EventMouseMove && !q.empty() && q.back().kind == EventMouseMove) {
         q.back() = e;
         return;
@@ -117,6 +119,7 @@ static uint8_t HeldModifiers() {
 
 void PostKey(int32_t scanCode, bool down) {
     if (scanCode <= 0 || scanCode > 255) return;
+    EventQueue.posts++;
     if (down && !KeyTable.held[scanCode] && KeyTable.fresh.size() < FreshKeyLimit) {
         const uint8_t modifiers = IsModifierKey(scanCode) ? 0 : HeldModifiers();
         KeyTable.fresh.push_back(FreshKey{scanCode, TickCountMs(), modifiers});
@@ -125,14 +128,44 @@ void PostKey(int32_t scanCode, bool down) {
 }
 
 void ReleaseAllKeys() {
+    EventQueue.posts++;
     std::fill(std::begin(KeyTable.held), std::end(KeyTable.held), false);
     KeyTable.fresh.clear();
 }
 
 // ---------------------------------------------------------------- taking events
 
-void NoteFramePresented() {
+// ---------------------------------------------------------------- frames
+
+void KeepFrameMoving() {
+    FrameMotion.moving = true;
+}
+
+void WakeAfterMs(int32_t ms) {
+    ms = std::max(ms, 0);
+    if (FrameMotion.wakeMs == WaitForever || ms < FrameMotion.wakeMs) FrameMotion.wakeMs = ms;
+}
+
+// The frame is still when nothing asked for the next one, it showed nothing new and no input
+// came while it was drawn: nothing on the screen can change until the player acts, so the
+// program sleeps in the window system's wait. The input that ends the wait is taken by the
+// next frame, whose present shows the change and does not wait again before a frame has
+// shown nothing new.
+bool EndFrame(bool changed) {
     EventQueue.idlePolls = 0;
+    std::fill(std::begin(EventQueue.pressUnseen), std::end(EventQueue.pressUnseen), false);
+    FrameMotionRecord& frame = FrameMotion;
+    const bool moving = frame.moving || changed;
+    const int32_t wakeMs = frame.wakeMs;
+    frame.moving = false;
+    frame.wakeMs = WaitForever;
+    if (!moving) BackendPumpEvents();
+    const bool input = EventQueue.posts != frame.postsSeen || !EventQueue.events.empty();
+    frame.postsSeen = EventQueue.posts;
+    if (moving || input || QuitRequested() != 0) return false;
+    frame.stillWaits++;
+    BackendWaitForEvent(wakeMs);
+    return true;
 }
 
 // Index into EventQueue.pressTick of a press or release kind, -1 for the other kinds.
@@ -147,13 +180,13 @@ static bool IsRelease(int32_t kind) {
     return kind == EventLeftUp || kind == EventRightUp || kind == EventMiddleUp;
 }
 
-// Whether the release at the head of the queue must still wait for its press to have been
-// visible for MinPressMs (counted on the unsigned clock, so a wrap-around changes nothing).
+// Whether the release at the head of the queue must still wait: its press was taken during
+// this frame, and the polls since have not yet shown a loop that waits for the release
+// without presenting (IdleFreePolls polls in a row found nothing else to take).
 static bool ReleaseHeldBack(const PlatformEvent& e) {
     const int index = PressIndex(e.kind);
-    if (index < 0 || !IsRelease(e.kind)) return false;
-    const uint32_t since = uint32_t(TickCountMs()) - uint32_t(EventQueue.pressTick[index]);
-    return since < uint32_t(EventQueue.minPressMs);
+    if (index < 0 || !IsRelease(e.kind) || !EventQueue.pressUnseen[index]) return false;
+    return EventQueue.idlePolls < IdleFreePolls;
 }
 
 constexpr int32_t ButtonBits = MaskLeft | MaskRight | MaskMiddle;
@@ -194,10 +227,11 @@ static void DropStaleClicks() {
     q.push_front(move);
 }
 
-// MouseButton, once per call: the only place where the game takes an event. A release stays
-// pending until its press was taken MinPressMs ago (minPressMs): each frame asks for the button
-// from several places (the screen's own test, the title bar), so a press and release arriving
-// together (a touchpad tap) would otherwise be seen only by a caller that ignores the press.
+// MouseButton, once per call: the only place where the game takes an event. With the
+// quick-tap gate on, a release stays pending until its press has been seen by a whole frame
+// (ReleaseHeldBack): each frame asks for the button from several places (the screen's own
+// test, the title bar), so a press and release arriving together (a touchpad tap) would
+// otherwise be seen only by a caller that ignores the press.
 // Once IdleFreePolls empty polls came with no present or taken event in between, each further
 // empty poll waits up to IdleWaitMs for the next event before it answers 0 (IdleLongWaitMs
 // after IdleShortWaits such waits), so a loop waiting for a release sleeps instead of
@@ -213,12 +247,12 @@ int32_t PollWindowEvent() {
         return 0;
     }
     const PlatformEvent e = q.front();
-    if (ReleaseHeldBack(e)) {
-        SleepMs(1);
+    if (EventQueue.tapGate && ReleaseHeldBack(e)) {
+        EventQueue.idlePolls++;
         return 0;
     }
     const int index = PressIndex(e.kind);
-    if (index >= 0 && !IsRelease(e.kind)) EventQueue.pressTick[index] = TickCountMs();
+    if (index >= 0) EventQueue.pressUnseen[index] = !IsRelease(e.kind);
     q.pop_front();
     EventQueue.last = e;
     if (e.hasPoint) EventQueue.takenButtons = e.param;

@@ -17,6 +17,7 @@ bool SkipDiskSync = false;
 std::mt19937 RandomGenerator;
 std::atomic<int32_t> QuitFlag = 0;
 EventQueueRecord EventQueue;
+FrameMotionRecord FrameMotion;
 KeyTableRecord KeyTable;
 LargestWindowRecord LargestWindow;
 

@@ -209,16 +209,13 @@ struct PlatformEvent {
 
 // A queue that nobody reads keeps its oldest events and drops new ones past this length.
 constexpr size_t EventQueueLimit = 4096;
-// Shortest time a taken press stays visible before its release may be taken (see
-// PollWindowEvent): longer than one frame and the end screen's pause together.
-constexpr int32_t MinPressMs = 50;
 // Clicks that waited longer than this in the queue are dropped rather than replayed, so a
 // backlog (a burst of clicks faster than the screens take them) is gone within that time.
 constexpr int32_t StaleClickMs = 1000;
 // Clicks that waited longer than this when a newer press follows them are dropped as well,
-// so the click after a burst acts at once: longer than a click takes the game (MinPressMs
-// and a frame or two), so clicks the game keeps up with are all taken.
-constexpr int32_t BacklogClickMs = 100;
+// so the click after a burst acts at once: longer than a click takes the game (two frames and
+// a little), so clicks the game keeps up with are all taken.
+constexpr int32_t BacklogClickMs = 40;
 // Empty polls in a row, without a present or a taken event in between, that answer at once.
 // A frame polls up to three times (the screen's own tests, the title bar) and then sleeps in
 // its present; a wait in each of those polls would wake the program twice more per frame.
@@ -238,14 +235,24 @@ struct EventQueueRecord {
     int32_t takenButtons = 0;         // held buttons as the last taken mouse event said
     int32_t buttons = 0;              // held buttons from the posted presses and releases
     int32_t modifiers = 0;            // MaskShift and MaskControl as last posted
-    int32_t pressTick[3] = {};        // TickCountMs when the last left, right, middle press
-                                      // was taken
+    bool pressUnseen[3] = {};         // the left, right, middle press was taken during this
+                                      // frame: its release waits (the quick-tap gate)
     int32_t idlePolls = 0;            // empty polls in a row since a present or a taken event
                                       // (counted up to IdleFreePolls + IdleShortWaits + 1)
-    int32_t minPressMs = MinPressMs;  // length of the quick-tap gate (the scripted platform
-                                      // runs without it unless a test asks for it)
+    bool tapGate = true;              // the quick-tap gate is on (the scripted platform runs
+                                      // without it unless a test asks for it)
+    uint64_t posts = 0;               // events and keys posted so far: input since a frame
 };
 extern EventQueueRecord EventQueue;
+
+// What the frame being drawn asked of its present (KeepFrameMoving, WakeAfterMs).
+struct FrameMotionRecord {
+    bool moving = false;          // something changes on its own: the present paces
+    int32_t wakeMs = WaitForever; // longest wait of a still present
+    uint64_t postsSeen = 0;       // EventQueue.posts when the last frame ended
+    uint64_t stillWaits = 0;      // presents that waited for the player since the reset
+};
+extern FrameMotionRecord FrameMotion;
 
 // What the program runs when the display goes away for good (SetDisplayLostHandler).
 extern void (*DisplayLostHandler)();

@@ -11,6 +11,7 @@ namespace {
 // the last (and after the clock), taken once the clock gets there.
 struct ScriptWindowDriver {
     static constexpr int32_t X = 100, Y = 50, W = 370, H = 310;
+    static constexpr bool RealClock = false;
     static inline uint32_t lastAt = 0;
     static inline int32_t heldModifiers = 0;
 

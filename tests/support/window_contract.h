@@ -3,6 +3,7 @@
 // A program runs them with INSTANTIATE_TYPED_TEST_SUITE_P(Backend, WindowContract, Driver),
 // where Driver plays the window system for its backend through these static members:
 //   X, Y, W, H             where the window opens (desktop, game pixels) and its client size
+//   RealClock              TickCountMs runs on its own (false: a fake clock moved by presents)
 //   Open(), Close()        the window at (X, Y) with W x H and the 850 x 600 back buffer,
 //                          an empty queue and no key or button held; after the check
 //   Modifiers(mask)        holds exactly the modifier keys of mask (MaskShift, MaskControl)
@@ -32,6 +33,13 @@
 // The back buffer's pixel (x, y), 0xRRGGBB, written directly.
 inline uint32_t& BackPixel(int32_t x, int32_t y) {
     return BackBuffer.pixels[size_t(y) * size_t(BackBuffer.width) + size_t(x)];
+}
+
+// A present of a frame that moves on its own, as the animated screens present: it paces and
+// never waits for the player.
+inline void PresentMovingFrame() {
+    KeepFrameMoving();
+    PresentBackBuffer();
 }
 
 template <class Driver> class WindowContract : public ::testing::Test {
@@ -242,7 +250,30 @@ TYPED_TEST_P(WindowContract, FocusLossLetsTheHeldKeysGo) {
     EXPECT_EQ(KeyDown(-1), 0);
 }
 
+// A frame that shows nothing new, asked for no next one and saw no input sleeps in its
+// present until the player acts or its wake time comes; a moving frame paces and never waits.
+TYPED_TEST_P(WindowContract, AStillFrameSleepsUntilInputOrItsWakeTime) {
+    using D = TypeParam;
+    this->PresentMarkedFrame(0x203040);
+    PresentMovingFrame();
+    const uint64_t waits = FrameMotion.stillWaits;
+    PresentMovingFrame();
+    EXPECT_EQ(FrameMotion.stillWaits, waits) << "a moving frame paces";
+    const int32_t start = TickCountMs();
+    WakeAfterMs(150);
+    PresentBackBuffer();
+    EXPECT_EQ(FrameMotion.stillWaits, waits + 1) << "a still frame waits";
+    if (D::RealClock) {
+        EXPECT_GE(uint32_t(TickCountMs() - start), 150u) << "until its wake time";
+    }
+    D::MoveTo(40, 30);
+    EXPECT_EQ(D::Take(1).size(), 1u);
+    PresentBackBuffer();
+    EXPECT_EQ(FrameMotion.stillWaits, waits + 1) << "input came: the next frame shows it";
+}
+
 REGISTER_TYPED_TEST_SUITE_P(WindowContract, OpensWhereAskedAtItsSizeAndStaysThereWhenResized,
+                            AStillFrameSleepsUntilInputOrItsWakeTime,
                             PresentsShowTheBackBufferAndThenTheChangedRows,
                             EventsArriveInOrderWithTheirMasksAndPoints, AReleaseComesAfterItsPress,
                             MotionRunsAreCoalescedButNotAcrossButtons,

@@ -83,6 +83,7 @@ class RealWin32WindowAtScaleTwo : public RealWin32Window {
 // posted to its queue, and the window as the system has it.
 struct Win32WindowDriver {
     static constexpr int32_t X = WinX, Y = WinY, W = WinW, H = WinH;
+    static constexpr bool RealClock = true;
     static inline int32_t pointX = 0, pointY = 0, heldModifiers = 0, heldButtons = 0;
 
     static void Open() {
@@ -244,14 +245,14 @@ TEST_F(RealWin32Window, TitleIsTheTextAndTheClientIsTheWholeWindow) {
 TEST_F(RealWin32Window, ARepaintBeforeAPresentLeavesNoOldPixels) {
     std::fill(BackBuffer.pixels.begin(), BackBuffer.pixels.end(), 0x102030u);
     TouchWholeBackBuffer();
-    PresentBackBuffer();
+    PresentMovingFrame();
     BeginDrawing(BackBufferOutput()); // the next frame, not presented yet
     PlotPixel(200, 150, MakeColour(0xAB, 0xCD, 0xEF));
     EndDrawing();
     RECT corner{0, 0, 20, 20}; // another window left the top-left corner
     InvalidateRect(TestWindow(), &corner, FALSE);
     UpdateWindow(TestWindow());
-    PresentBackBuffer();
+    PresentMovingFrame();
     HDC dc = GetDC(TestWindow());
     EXPECT_EQ(GetPixel(dc, 200, 150), RGB(0xAB, 0xCD, 0xEF));
     EXPECT_EQ(GetPixel(dc, 5, 5), RGB(0x10, 0x20, 0x30));
@@ -324,10 +325,10 @@ TEST_F(RealWin32Window, MoveWithTheButtonAlreadyUpReturnsAndLeavesTheWindow) {
 TEST_F(RealWin32Window, PresentsAreAtLeastOneSixtyFirstSecondApart) {
     LARGE_INTEGER frequency, previous, now;
     QueryPerformanceFrequency(&frequency);
-    PresentBackBuffer();
+    PresentMovingFrame();
     QueryPerformanceCounter(&previous);
     for (int i = 0; i < 30; i++) {
-        PresentBackBuffer();
+        PresentMovingFrame();
         QueryPerformanceCounter(&now);
         EXPECT_GT(now.QuadPart - previous.QuadPart, frequency.QuadPart / 61) << "present " << i;
         previous = now;
@@ -364,7 +365,7 @@ TEST_F(RealWin32WindowAtScaleTwo, EachGamePixelCoversTwoByTwoDesktopPixels) {
     BackBuffer.pixels[size_t(4) * 850 + 3] = 0xFF0000u;        // game pixel (3, 4): red
     BackBuffer.pixels[size_t(WinH - 1) * 850 + 0] = 0x0000FFu; // bottom-left: blue
     TouchWholeBackBuffer();
-    PresentBackBuffer();
+    PresentMovingFrame();
     HDC dc = GetDC(TestWindow());
     for (const auto& [x, y] : {std::pair(6, 8), std::pair(7, 8), std::pair(6, 9), std::pair(7, 9)})
         EXPECT_EQ(GetPixel(dc, x, y), RGB(255, 0, 0)) << x << ", " << y;
@@ -375,7 +376,7 @@ TEST_F(RealWin32WindowAtScaleTwo, EachGamePixelCoversTwoByTwoDesktopPixels) {
     // A changed row reaches both of its desktop rows.
     BackBuffer.pixels[size_t(100) * 850 + 7] = 0x00FF00u;
     TouchWholeBackBuffer(); // written directly, not by the drawing operations
-    PresentBackBuffer();
+    PresentMovingFrame();
     EXPECT_EQ(GetPixel(dc, 15, 200), RGB(0, 255, 0));
     EXPECT_EQ(GetPixel(dc, 14, 201), RGB(0, 255, 0));
     EXPECT_EQ(GetPixel(dc, 15, 202), RGB(0, 0, 0));
@@ -421,13 +422,13 @@ TEST_F(RealWin32Window, DISABLED_PacingReport) {
     LARGE_INTEGER frequency, start, previous, now;
     QueryPerformanceFrequency(&frequency);
     const double cpuBefore = ProcessorSeconds();
-    PresentBackBuffer();
+    PresentMovingFrame();
     QueryPerformanceCounter(&start);
     previous = start;
     std::vector<double> intervals;
     do {
         BackBuffer.pixels[size_t(intervals.size() % 300) * 850] ^= 0x00FFFFFF; // a changing frame
-        PresentBackBuffer();
+        PresentMovingFrame();
         QueryPerformanceCounter(&now);
         intervals.push_back(double(now.QuadPart - previous.QuadPart) * 1e3 /
                             double(frequency.QuadPart));

@@ -144,6 +144,7 @@ class RealWindow : public ::testing::Test {
 // connection.
 struct SdlWindowDriver {
     static constexpr int32_t X = WinX, Y = WinY, W = WinW, H = WinH;
+    static constexpr bool RealClock = true;
     static inline int32_t heldModifiers = 0;
     static inline std::string heldKey;
 
@@ -249,7 +250,7 @@ TEST_F(RealWindow, DesktopIsTheScreenAndTheWindowShowsItsClientAreaOnly) {
     at(WinW, 0) = 0x00FFFFFF; // outside the client area: never shown
     at(123, 45) = 0x00C08040;
     TouchWholeBackBuffer(); // written directly, not by the drawing operations
-    PresentBackBuffer();
+    PresentMovingFrame();
     EXPECT_EQ(ScreenPixel(WinX + 123, WinY + 45), 0xC08040u);
     EXPECT_NE(ScreenPixel(WinX + WinW, WinY), 0xFFFFFFu);
 }
@@ -262,11 +263,11 @@ void CheckChangedRowsAndLoss() {
         for (int px = 0; px < WinW; px++)
             at(px, py) = 0x00102030;
     TouchWholeBackBuffer(); // written directly, not by the drawing operations
-    PresentBackBuffer();
+    PresentMovingFrame();
     EXPECT_EQ(ScreenPixel(WinX + 10, WinY + 10), 0x102030u);
     Plot(200, 150, 0xABCDEF);
     Plot(5, WinH - 1, 0xFEDCBA);
-    PresentBackBuffer();
+    PresentMovingFrame();
     EXPECT_EQ(ScreenPixel(WinX + 200, WinY + 150), 0xABCDEFu);
     EXPECT_EQ(ScreenPixel(WinX + 5, WinY + WinH - 1), 0xFEDCBAu);
     EXPECT_EQ(ScreenPixel(WinX + 199, WinY + 150), 0x102030u);
@@ -278,10 +279,10 @@ void CheckChangedRowsAndLoss() {
     XFillRectangle(d, SdlNativeWindow(), gc, 0, 0, 50, 50);
     XFreeGC(d, gc);
     XSync(d, False);
-    PresentBackBuffer();
+    PresentMovingFrame();
     EXPECT_EQ(ScreenPixel(WinX + 10, WinY + 10), 0xFFFFFFu);
     ForgetWindowCopy();
-    PresentBackBuffer();
+    PresentMovingFrame();
     EXPECT_EQ(ScreenPixel(WinX + 10, WinY + 10), 0x102030u);
     EXPECT_EQ(ScreenPixel(WinX + 200, WinY + 150), 0xABCDEFu);
 }
@@ -294,13 +295,13 @@ TEST_F(RealWindow, PresentsSendTheChangedRowsAndAllAfterALoss) {
 // returns only once the server has read what it sent, so what the next frame draws does not
 // reach the window before that frame's present, even without the pacing sleep between them.
 TEST_F(RealWindow, TheNextFrameDrawsOnlyAfterTheServerReadTheLast) {
-    PresentBackBuffer();
+    PresentMovingFrame();
     EXPECT_NE(BackBuffer.pixels.data(), BackBuffer.own.data()) << "in the shared image";
     SdlPaceFrames(false);
     for (int i = 0; i < 20; ++i) {
         const uint32_t colour = i % 2 == 0 ? 0x336699 : 0x996633;
         Plot(77, 66, colour);
-        PresentBackBuffer();
+        PresentMovingFrame();
         BackBuffer.pixels[66 * 850 + 77] = 0x00FF00; // the next frame, not presented yet
         EXPECT_EQ(ScreenPixel(WinX + 77, WinY + 66), colour) << "frame " << i;
         TouchWholeBackBuffer();
@@ -320,7 +321,7 @@ TEST_F(RealWindow, PresentsThroughSdlsSurfaceWhereMemoryIsNotShared) {
 // Other X clients (xdotool here) see the resized window where the program put it.
 TEST_F(RealWindow, OtherClientsSeeTheResizedWindow) {
     ResizeMainWindow(500, 31);
-    PresentBackBuffer();
+    PresentMovingFrame();
     const std::string out = "/tmp/tessaroc-window-geometry-" + std::to_string(getpid());
     ASSERT_TRUE(Xdo("getwindowgeometry " + std::to_string(SdlNativeWindow()) + " > " + out));
     const std::string text = ReadWholeFile(out);
@@ -328,7 +329,7 @@ TEST_F(RealWindow, OtherClientsSeeTheResizedWindow) {
     EXPECT_NE(text.find("Geometry: 500x31"), std::string::npos) << text;
 
     ResizeMainWindow(WinW, WinH);
-    PresentBackBuffer();
+    PresentMovingFrame();
 }
 
 // Wheel and extra buttons are not the game's business; a later move says all is up.
@@ -386,7 +387,7 @@ TEST_F(RealWindow, HeldButtonWaitPollsRarelyAndTakesTheRelease) {
 // Frames at rest: a present of an unchanged frame (nothing is sent), then a poll.
 void RestingFrames(int count) {
     for (int i = 0; i < count; i++) {
-        PresentBackBuffer();
+        PresentMovingFrame();
         PollWindowEvent();
     }
 }
@@ -400,7 +401,7 @@ bool SocketShowsData(int timeoutMs) {
 
 // The next frame's present, then its polls up to the first that is not a move.
 int32_t NextFramesFirstButtonEvent() {
-    PresentBackBuffer();
+    PresentMovingFrame();
     int32_t kind = 0;
     while ((kind = PollWindowEvent()) == EventMouseMove)
         continue;
@@ -577,10 +578,10 @@ TEST_F(RealWindow, DragMovesTheWindowAndConsumesTheRelease) {
 TEST_F(RealWindow, PresentsAreAtLeastOneSixtyFirstSecondApart) {
     timespec previous{};
     clock_gettime(CLOCK_MONOTONIC, &previous);
-    PresentBackBuffer(); // the first interval counts from the last present of another test
+    PresentMovingFrame(); // the first interval counts from the last present of another test
     clock_gettime(CLOCK_MONOTONIC, &previous);
     for (int i = 0; i < 40; i++) {
-        PresentBackBuffer();
+        PresentMovingFrame();
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
         const int64_t ns =
@@ -603,12 +604,12 @@ TEST_F(RealWindow, DISABLED_PacingReport) {
     rusage usageBefore{};
     getrusage(RUSAGE_SELF, &usageBefore);
     timespec start{}, previous{};
-    PresentBackBuffer();
+    PresentMovingFrame();
     clock_gettime(CLOCK_MONOTONIC, &start);
     previous = start;
     for (;;) {
         BackBuffer.pixels[size_t(intervals.size() % 300) * 850] ^= 0x00FFFFFF; // a changing frame
-        PresentBackBuffer();
+        PresentMovingFrame();
         timespec now{};
         clock_gettime(CLOCK_MONOTONIC, &now);
         intervals.push_back(double(now.tv_sec - previous.tv_sec) * 1e3 +

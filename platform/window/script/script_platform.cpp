@@ -234,10 +234,14 @@ void PresentBackBuffer() {
     if (whole) ScriptScreen.shown.assign(size_t(w) * size_t(h), 0);
     ScriptScreen.shownWidth = w;
     ScriptScreen.shownHeight = h;
-    UpdateShownRows(ScriptScreen.shown.data(), size_t(w), cw, ch, whole);
+    const bool changed = !UpdateShownRows(ScriptScreen.shown.data(), size_t(w), cw, ch, whole)
+                              .empty() ||
+                         whole;
     ScriptScreen.presentCount++;
     if (ScriptScreen.onPresent) ScriptScreen.onPresent(ScriptScreen.presentCount);
-    NoteFramePresented();
+    ScriptScreen.inPresent = true;
+    EndFrame(changed);
+    ScriptScreen.inPresent = false;
     ScriptIdle.waits = 0;
     AdvanceClock(ScriptFrameMs);
 }
@@ -268,6 +272,10 @@ bool BackendPumpEvents() {
 // spent, so the fake time of every frame stays what the script says. After ScriptIdleWaitLimit
 // waits in a row without a present or sleep the loop is waiting on the clock alone: skip ahead.
 void BackendWaitForEvent(int32_t ms) {
+    if (ScriptScreen.inPresent) {
+        ScriptScreen.stillFrames++;
+        return;
+    }
     ScriptIdle.totalWaits++;
     ScriptIdle.totalWaitMs += ms;
     if (++ScriptIdle.waits >= ScriptIdleWaitLimit) SkipIdleTime();
@@ -358,6 +366,10 @@ const ScriptWindowInfo& ScriptWindow() {
 const std::vector<ScriptMessage>& ScriptMessages() {
     return ScriptScreen.messages;
 }
+int64_t ScriptStillFrames() {
+    return ScriptScreen.stillFrames;
+}
+
 int64_t ScriptPresentCount() {
     return ScriptScreen.presentCount;
 }

@@ -3,13 +3,30 @@
 #include <csignal>
 #include <ctime>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include "backend.h"
 #include "sdl_state.h"
 
 // ---------------------------------------------------------------- signals
 
+// The pipe a quit signal writes a byte into, so that a wait for the X server ends at once,
+// also when the signal came just before the wait began: [0] is read, [1] written; -1 none.
+static int QuitPipe[2] = {-1, -1};
+
 static void OnQuitSignal(int) {
+    const int saved = errno;
     RequestQuit();
+    if (QuitPipe[1] >= 0) {
+        const char byte = 1;
+        [[maybe_unused]] const ssize_t written = write(QuitPipe[1], &byte, 1);
+    }
+    errno = saved;
+}
+
+int QuitSignalFd() {
+    return QuitPipe[0];
 }
 
 // OpenKeyboardDevice and OpenScreenSystem: SIGINT, SIGTERM and SIGHUP (the terminal closed,
@@ -17,6 +34,7 @@ static void OnQuitSignal(int) {
 // program ends through its ordinary end (SDL's own handlers are switched off by a hint).
 // Installing the same handlers again changes nothing.
 void InstallQuitSignals() {
+    if (QuitPipe[0] < 0 && pipe2(QuitPipe, O_CLOEXEC | O_NONBLOCK) != 0) QuitPipe[0] = -1;
     struct sigaction action = {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);

@@ -65,8 +65,11 @@ void ResetSdlState();
 // The files call one way: sdl_window and sdl_events call sdl_xserver, sdl_xshm, sdl_scale,
 // sdl_keyboard and sdl_clock; sdl_xserver and sdl_keyboard call sdl_clock; none calls back.
 
-// sdl_clock.cpp: installs the SIGINT/SIGTERM handlers that request the quit.
+// sdl_clock.cpp: installs the SIGINT/SIGTERM/SIGHUP handlers that request the quit.
 void InstallQuitSignals();
+// sdl_clock.cpp: a descriptor that turns readable once a quit signal came (-1 when none could
+// be made), for the waits on the X server.
+int QuitSignalFd();
 // sdl_clock.cpp: the monotonic clock now, a time ns nanoseconds after t, and a sleep until an
 // absolute time of that clock (resuming after signals).
 timespec MonotonicNow();

@@ -371,13 +371,16 @@ static bool CopyBackBufferToWindow() {
 
 // Every frame of every screen: shows the frame, then waits until more than 1/61 s has passed
 // since the previous present returned (sleeping, not spinning; no catch-up after a slow
-// frame) and the X server has read what it sent. Takes no events. A frame that sent nothing
-// left the connection to the X server untouched, so the polls after it may still count on the
-// server's silence.
+// frame) and the X server has read what it sent. A still frame instead sleeps until the
+// player acts (EndFrame); the next frame then comes at once. Takes no events.
 void PresentBackBuffer() {
     if (!SdlWindow.window) return;
-    if (CopyBackBufferToWindow()) NoteConnectionRead();
-    NoteFramePresented();
+    const bool sent = CopyBackBufferToWindow();
+    if (sent) NoteConnectionRead();
+    if (EndFrame(sent)) {
+        SdlPacing.lastReturn = MonotonicNow();
+        return;
+    }
     if (SdlPacing.on) {
         constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s
         SleepUntil(AddNanoseconds(SdlPacing.lastReturn, FrameNs));

@@ -83,10 +83,12 @@ void WaitForWindowSystem(int32_t ms) {
         return;
     }
     if (!KnownQuiet(d) && XPending(d) > 0) return;
-    pollfd connection{ConnectionNumber(d), POLLIN, 0};
-    // A signal ends the wait early, as it should. A wait that ran out read nothing and found
-    // the server silent, which the polls right after it need not ask again.
-    if (poll(&connection, 1, ms) == 0) {
+    if (QuitRequested() != 0) return;
+    // A quit signal ends the wait through its pipe, also one that came just before it.
+    pollfd watched[2] = {{ConnectionNumber(d), POLLIN, 0}, {QuitSignalFd(), POLLIN, 0}};
+    // A wait that ran out read nothing and found the server silent, which the polls right
+    // after it need not ask again.
+    if (poll(watched, watched[1].fd >= 0 ? 2 : 1, ms) == 0) {
         NoteQuiet(d);
     } else {
         NoteConnectionRead();

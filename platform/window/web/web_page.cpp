@@ -138,7 +138,7 @@ EM_JS(void, web_wait_event, (int ms), {
         let done = false;
         const finish = function() { if (!done) { done = true; page.wake = null; wakeUp(); } };
         page.wake = finish;
-        setTimeout(finish, ms);
+        if (ms >= 0) setTimeout(finish, ms);
     });
 });
 

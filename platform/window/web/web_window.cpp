@@ -109,14 +109,15 @@ void PlaceCanvas() {
 
 // Sends the rows of the back buffer that changed since the last present to the canvas, as
 // RGBA bytes; nothing when the frame is the same.
-void SendChangedRows() {
+bool SendChangedRows() {
     int32_t bufferWidth = 0, bufferHeight = 0;
     BackBufferSize(&bufferWidth, &bufferHeight);
     const int32_t w = std::min(WebWindow.width, bufferWidth);
     const int32_t h = std::min(WebWindow.height, bufferHeight);
-    if (w <= 0 || h <= 0) return;
+    if (w <= 0 || h <= 0) return false;
     const uint32_t* pixels = BackBufferPixels();
-    for (const RowRun& run : TakeChangedRows(w, h)) {
+    const std::vector<RowRun>& runs = TakeChangedRows(w, h);
+    for (const RowRun& run : runs) {
         std::vector<uint8_t>& rgba = WebWindow.rgba;
         rgba.resize(size_t(w) * size_t(run.count) * 4);
         uint8_t* out = rgba.data();
@@ -131,6 +132,7 @@ void SendChangedRows() {
         }
         web_put_rows(rgba.data(), run.first, run.count, w);
     }
+    return !runs.empty();
 }
 
 } // namespace
@@ -210,11 +212,16 @@ void ResizeMainWindow(int32_t width, int32_t height) {
 // where it was made.
 void PresentBackBuffer() {
     if (!WebWindow.open) return;
+    bool sent = false;
     if (PageHidden())
         ForgetWindowCopy();
     else
-        SendChangedRows();
-    NoteFramePresented();
+        sent = SendChangedRows();
+    if (EndFrame(sent)) {
+        WebWindow.lastReturnMs = emscripten_get_now();
+        PumpPageEvents();
+        return;
+    }
     if (!WebWindow.pacing) return;
     WaitForFrame(WebWindow.lastReturnMs + 1000.0 / 61);
     WebWindow.lastReturnMs = emscripten_get_now();

@@ -165,8 +165,9 @@ bool BackendPumpEvents() {
 // The core, at an empty poll after a run of them (see PollWindowEvent): sleeps until a
 // message arrives or ms pass.
 void BackendWaitForEvent(int32_t ms) {
-    if (!Win32Window.window) return;
-    MsgWaitForMultipleObjectsEx(0, nullptr, DWORD(ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    if (!Win32Window.window || QuitRequested() != 0) return;
+    const DWORD timeout = ms == WaitForever ? INFINITE : DWORD(ms);
+    MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 // The pointer in the game's pixels, counted from where the window is now.

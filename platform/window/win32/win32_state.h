@@ -45,7 +45,7 @@ void ResetWin32State();
 LRESULT CALLBACK TessarocWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Shows the back buffer in the window's client area: the changed rows (present) or, after
 // the system lost the window's contents (WM_PAINT), all of them.
-void CopyBackBufferToWindow(HDC dc, bool whole);
+bool CopyBackBufferToWindow(HDC dc, bool whole);
 // Installs the console control handler that requests the quit (once).
 void InstallQuitHandler();
 // A desktop point in the game's pixels (the scale's): counted from the client area's origin,

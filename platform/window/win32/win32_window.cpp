@@ -46,6 +46,8 @@ static std::wstring Wide(const Text& text) {
 // handler returns, the handler (on its own thread) waits for the ordinary end to finish.
 static BOOL WINAPI OnConsoleControl(DWORD event) {
     RequestQuit();
+    // Wakes the program's thread should it sleep on a still screen.
+    if (HWND window = Win32Window.window) PostMessageW(window, WM_NULL, 0, 0);
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
         constexpr DWORD EndWaitMs = 4000; // the system ends the process after about 5 s
         if (Win32Session.ended) WaitForSingleObject(Win32Session.ended, EndWaitMs);
@@ -379,19 +381,21 @@ static void SendRows(HDC dc, int32_t width, int32_t first, int32_t count) {
 // since the last present. A paint reaches only the region the system names, and between two
 // presents the back buffer may already hold part of the next frame: after it the rest of the
 // window is not known to show what was sent, so the next present sends everything again.
-void CopyBackBufferToWindow(HDC dc, bool whole) {
+bool CopyBackBufferToWindow(HDC dc, bool whole) {
     RECT client;
-    if (!dc || !BackBufferPixels() || !GetClientRect(Win32Window.window, &client)) return;
+    if (!dc || !BackBufferPixels() || !GetClientRect(Win32Window.window, &client)) return false;
     int32_t bufferWidth = 0, bufferHeight = 0;
     BackBufferSize(&bufferWidth, &bufferHeight);
     const int32_t scale = Win32Window.scale;
     const int32_t width = std::min<int32_t>(client.right / scale, bufferWidth);
     const int32_t height = std::min<int32_t>(client.bottom / scale, bufferHeight);
-    if (width <= 0 || height <= 0) return;
+    if (width <= 0 || height <= 0) return false;
     if (whole) ForgetWindowCopy();
-    for (const RowRun& run : TakeChangedRows(width, height))
+    const std::vector<RowRun>& runs = TakeChangedRows(width, height);
+    for (const RowRun& run : runs)
         SendRows(dc, width, run.first, run.count);
     if (whole) ForgetWindowCopy();
+    return !runs.empty();
 }
 
 // Waits until the performance counter passes target: on the timer until about half a
@@ -416,8 +420,11 @@ static void WaitForCounter(int64_t target) {
 // since the previous present returned (no catch-up after a slow frame). Takes no events.
 void PresentBackBuffer() {
     if (!Win32Window.window) return;
-    CopyBackBufferToWindow(Win32Window.dc, false);
-    NoteFramePresented();
+    const bool sent = CopyBackBufferToWindow(Win32Window.dc, false);
+    if (EndFrame(sent)) {
+        Win32Pacing.lastReturn = CounterNow();
+        return;
+    }
     if (!Win32Pacing.on) return;
     // 50 us beyond 1/61 s: a caller timing its frames after each return still sees more.
     WaitForCounter(Win32Pacing.lastReturn + Win32Pacing.frequency / 61 +
