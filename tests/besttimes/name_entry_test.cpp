@@ -1,7 +1,9 @@
 // Tests of the name entry: the scan-code table, Shift, the key repeat and the name editing.
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <initializer_list>
+#include <utility>
 
 #include "besttimes_test_support.h"
 #include "script_platform.h"
@@ -103,7 +105,7 @@ TEST(ReadNameKey, GermanScanCodeTable) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(KeyTextOf({c.code}), c.plain) << "code " << c.code;
-        EXPECT_EQ(KeyTextOf({c.code, 0x2A}), c.shifted) << "code " << c.code << " left shift";
+        EXPECT_EQ(KeyTextOf({0x2A, c.code}), c.shifted) << "code " << c.code << " left shift";
         EXPECT_EQ(KeyTextOf({0x36, c.code}), c.shifted) << "code " << c.code << " right shift";
     }
     // Keys outside the table give nothing; Control, Alt and Caps Lock change nothing.
@@ -111,19 +113,39 @@ TEST(ReadNameKey, GermanScanCodeTable) {
         EXPECT_EQ(KeyTextOf({code}), "") << "code " << code;
     EXPECT_EQ(KeyTextOf({0x2A}), "");
     EXPECT_EQ(KeyTextOf({0x1D, KeyA}), "a");
-    EXPECT_EQ(KeyTextOf({0x3A, KeyA}), "a");
+    EXPECT_EQ(KeyTextOf({KeyA, 0x3A}), "a");
 }
 
-TEST(ReadNameKey, LaterRowWinsAndFlagsFollowTheKeys) {
-    EXPECT_EQ(KeyTextOf({KeyA, KeyB}), "b");
-    EXPECT_EQ(KeyTextOf({KeyB, KeyA}), "b");
-    EXPECT_EQ(KeyTextOf({KeyA, KeyBack}), "*BACK*");
-    EXPECT_EQ(KeyTextOf({KeyEnter, KeyBack}), "*BACK*");
-    EXPECT_EQ(KeyTextOf({KeyEnter, 0x15}), "*ENTER*");
-    EXPECT_EQ(KeyTextOf({0x02, KeySpace}), " ");
-    EXPECT_EQ(KeyTextOf({0x2C, 0x15}), "z"); // Y then Z in the table: Z is later
+// Every press types once, in the order pressed: a key tapped while another is held, either
+// nesting, one event a frame; keys pressed within one frame (no '.' between them).
+TEST(ReadNameKey, EveryPressTypesOnceInTheOrderPressed) {
+    for (const auto& [events, typedAs] :
+         {std::pair{"S.A.a.s", "sa"}, {"S.A.s.a", "sa"}, {"AB", "ab"}, {"BA.ab", "ba"}}) {
+        ScriptReset();
+        KeyRepeat = KeyRepeatRecord();
+        uint32_t t = 1000;
+        for (const char* c = events; *c; ++c) {
+            const int32_t code = std::toupper(*c) == 'S'   ? 0x1F
+                                 : std::toupper(*c) == 'A' ? KeyA
+                                                           : KeyB;
+            if (*c == '.')
+                t += ScriptFrameMs;
+            else if (std::isupper(*c))
+                ScriptKeyDown(t, code);
+            else
+                ScriptKeyUp(t, code);
+        }
+        std::string typed;
+        for (uint32_t now = 1000; now < 1300; now += ScriptFrameMs)
+            typed += KeyAt(now);
+        EXPECT_EQ(typed, typedAs) << events;
+    }
+    EXPECT_EQ(KeyTextOf({KeyEnter, KeyBack}), "*ENTER*") << "pressed in this order";
+}
 
+TEST(ReadNameKey, FlagsFollowTheKeys) {
     KeyTextOf({KeyA, 0xB5});
+    ReadNameKey(); // the second key pressed shows in the next snapshot
     EXPECT_EQ(KeyFlags[KeyA], 1);
     EXPECT_EQ(KeyFlags[0xB5], 1);
     EXPECT_EQ(KeyFlags[KeyB], 0);
