@@ -145,6 +145,16 @@ void TellUnsavedTime() {
                    ". Sie wird nicht behalten.");
 }
 
+// Enter, or an end of the program the player did not choose: the name typed so far
+// ("- ??? -" when none) goes into the new time's place, the entry ends and the list is saved;
+// 0 when the save failed.
+int32_t StoreEnteredName() {
+    if (EnteredName.empty()) EnteredName = EmptyNameText;
+    TopList.place[PlaceReached].name = EnteredName;
+    EnteringName = 0;
+    return SaveTopList();
+}
+
 } // namespace
 
 Text ReadNameKey() {
@@ -161,12 +171,13 @@ void EditName(const Text& keyText) {
         if (TextLength(EnteredName) < MaxNameLength) EnteredName += keyText;
     } else if (keyText == BackKeyText) {
         if (!EnteredName.empty()) EnteredName.pop_back();
-    } else {
-        if (EnteredName.empty()) EnteredName = EmptyNameText;
-        TopList.place[PlaceReached].name = EnteredName;
-        EnteringName = 0;
-        if (SaveTopList() == 0) TellUnsavedTime();
+    } else if (StoreEnteredName() == 0) {
+        TellUnsavedTime();
     }
+}
+
+void KeepEnteredName() {
+    if (EnteringName) StoreEnteredName();
 }
 
 Text NameEntryHint() {

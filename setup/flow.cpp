@@ -160,6 +160,13 @@ void RunScreens() {
     }
 }
 
+// When the window system's connection breaks for good or the session ends (Windows): what
+// the ordinary end keeps, a best time whose name was being typed included.
+void SaveAtLostDisplay() {
+    KeepEnteredName();
+    SavePreferences();
+}
+
 } // namespace
 
 int RunTessaroc() {
@@ -173,7 +180,7 @@ int RunTessaroc() {
     InitQuibToolkit();
     SetDefaults();
     LoadPreferences();
-    SetDisplayLostHandler(SavePreferences);
+    SetDisplayLostHandler(SaveAtLostDisplay);
     OpenMainWindow();
     LoadScreenFonts();
     LoadCellSheets();
