@@ -138,11 +138,13 @@ Text RepeatKeyText(const Text& pressed) {
 void TellUnsavedTime() {
     const TopListEntry& entry = TopList.place[PlaceReached];
     MessageText = "Bestzeit konnte nicht gespeichert werden !";
+    // Without a data folder there is no file to name.
+    const Text where =
+        DataFolder().empty() ? Text() : " in " + SystemText(DataFolder() + TopListFileName);
     TellPlayer("Bestzeit nicht gespeichert",
                "Deine Zeit " + entry.time + " (" + entry.name + ", " + IntToText(PlaceReached) +
-                   ". Platz) konnte nicht in " + SystemText(DataFolder() + TopListFileName) +
-                   " gespeichert werden: " + SystemText(DataFileFailure()) +
-                   ". Sie wird nicht behalten.");
+                   ". Platz) konnte nicht" + where + " gespeichert werden: " +
+                   SystemText(DataFileFailure()) + ". Sie wird nicht behalten.");
 }
 
 // Enter, or an end of the program the player did not choose: the name typed so far

@@ -270,9 +270,11 @@ void WriteBytes(const uint8_t* from, int64_t count) {
 // (PlaceOf) for reading and writing, creating it empty at once, reads it whole and lets it
 // go again; it becomes the current file. A read-only file is read all the same: it is saved
 // in the per-user folder when it belongs to a portable folder, else not at all (said on
-// saving). Temporary files that crashed commits left beside it are removed first. A file
-// already open under this number is closed first. Returns 0 when it cannot be read (not a
-// regular file or too large: said on stderr; no data folder, no free record), 1 otherwise.
+// saving). With nowhere to read or save (said when the folders were chosen) it opens empty
+// and its save fails, so the game goes on as with a new file and can tell what is not kept.
+// Temporary files that crashed commits left beside it are removed first. A file already open
+// under this number is closed first. Returns 0 when it cannot be read (not a regular file or
+// too large: said on stderr; no free record), 1 otherwise.
 // The open never waits, whatever kind of file the name leads to.
 int32_t OpenDataFile(int32_t number, const Text& fileName) {
     if (number == 0 || fileName.empty()) return 0;
@@ -281,7 +283,6 @@ int32_t OpenDataFile(int32_t number, const Text& fileName) {
     int32_t index = FindRecord(0);
     if (index < 0) return 0;
     const DataFilePlace place = PlaceOf(NameWithSlashes(fileName));
-    if (place.read.empty()) return 0;
     if (!place.write.empty()) OsRemoveStaleTemporaries(place.write, StaleTemporarySeconds);
     const OsEntry entry = OsLookAt(place.read);
     const bool readOnly = entry.kind == OsEntryKind::File && !entry.writable;
@@ -289,7 +290,8 @@ int32_t OpenDataFile(int32_t number, const Text& fileName) {
         readOnly || place.read != place.write ? OsOpenMode::ReadOnly : OsOpenMode::ReadWriteCreate;
     DataFileRecord& file = DataFiles.files[index];
     std::string reason;
-    if (!OsReadWholeFile(place.read, mode, MaxImageBytes, file.image, reason)) {
+    if (!place.read.empty() &&
+        !OsReadWholeFile(place.read, mode, MaxImageBytes, file.image, reason)) {
         file = DataFileRecord{};
         SayOnce(SayNotUsed, place.read, reason);
         return 0;

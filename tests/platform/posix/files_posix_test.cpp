@@ -158,12 +158,17 @@ TEST_F(DataFolderTest, AReadOnlyProgramFolderSendsTheFilesToAPrivatePerUserFolde
     EXPECT_EQ(Permissions(folder + "home/.local/share/tessaroc"), 0700u);
 }
 
+// Nowhere to save: the files open empty, and their saves fail with the reason.
 TEST_F(DataFolderTest, NowhereWritableMeansNoFileAndOneLineOnStderr) {
     DataFiles.programFolderReadOnly = true;
     WriteWholeFile(folder + "xdg", "a file where the folder should be");
     testing::internal::CaptureStderr();
-    EXPECT_EQ(SavePrefs(), 0);
-    EXPECT_EQ(OpenDataFile(1, "TopList"), 0);
+    EXPECT_EQ(SavePrefs(), 1);
+    ASSERT_EQ(OpenDataFile(1, "TopList"), 1);
+    EXPECT_EQ(DataFileLength(), 0);
+    WriteText("xst");
+    EXPECT_EQ(CloseDataFile(1), 0);
+    EXPECT_EQ(DataFileFailure(), "no folder can be written");
     const std::string said = testing::internal::GetCapturedStderr();
     EXPECT_EQ(std::count(said.begin(), said.end(), '\n'), 1) << said;
     EXPECT_NE(said.find(folder + "program/"), std::string::npos) << said;
