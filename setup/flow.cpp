@@ -90,8 +90,8 @@ void LoadScreenFonts() {
 }
 
 // Start-up, once every sheet is loaded: tells the player which pictures are missing and
-// where they were looked for. False when not one sheet could be read: nothing could be seen
-// or aimed at, so the program is to end.
+// where they were looked for. False when not one sheet could be read, or one that a screen
+// cannot be played without (the board's, the start button's): the program is to end.
 bool TellMissingSheets() {
     const Text leftOut = LeftOutSheetNames();
     if (leftOut.empty()) return true;
@@ -106,6 +106,14 @@ bool TellMissingSheets() {
         TellPlayer("Bilder fehlen", "Im Ordner " + folder +
                                         " ist keines der Bilder des Spiels zu lesen (" + leftOut +
                                         ")." + noGame);
+        return false;
+    }
+    const Text needed = NeededSheetNamesLeftOut();
+    if (!needed.empty()) {
+        TellPlayer("Bilder fehlen", "Diese Bilder im Ordner " + folder +
+                                        " fehlen oder sind besch\xE4"
+                                        "digt: " +
+                                        needed + "." + noGame);
         return false;
     }
     TellPlayer("Bilder fehlen", "Diese Bilder im Ordner " + folder +
