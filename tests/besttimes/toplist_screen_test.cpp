@@ -202,7 +202,6 @@ TEST(TopListScreen, CloseDuringEntryKeepsTheFile) {
     EXPECT_EQ(ReadWholeFile(path), before);
 }
 
-// Ended from outside (as by SIGTERM) before a name was typed: the time is kept.
 TEST(TopListScreen, EndOfRunDuringEntryKeepsTheTime) {
     std::string path = StartUpForTopList("bt-screen-quit");
     TimeText = "40.00";

@@ -49,25 +49,3 @@ TEST(Win32Commit, AFileHeldOpenForAMomentIsReplacedOnceItIsLetGo) {
     EXPECT_EQ(entries, 0u) << "no temporary file left";
     std::filesystem::remove_all(folder);
 }
-
-// A symbolic link in a file's place is seen as one and moved aside itself; what it leads to
-// stays as it was. (Making a link needs a right that not every account has.)
-TEST(Win32Files, ASymbolicLinkIsSeenAndMovedAsideItself) {
-    const std::string folder = MakeTempFolder("win32-link");
-    WriteWholeFile(folder + "Target", "target");
-    const std::wstring link = std::filesystem::path(folder + "Prefs").wstring();
-    if (!CreateSymbolicLinkW(link.c_str(),
-                             std::filesystem::path(folder + "Target").wstring().c_str(),
-                             SYMBOLIC_LINK_FLAG_ALLOW_UNPRIVILEGED_CREATE))
-        GTEST_SKIP() << "no symbolic link can be made here";
-    EXPECT_TRUE(OsLookAt(folder + "Prefs").link);
-    EXPECT_FALSE(OsLookAt(folder + "Target").link);
-    bool exists = true;
-    std::string reason;
-    ASSERT_TRUE(OsMoveAside(folder + "Prefs", folder + "Prefs.damaged", exists, reason)) << reason;
-    EXPECT_TRUE(OsLookAt(folder + "Prefs.damaged").link);
-    EXPECT_EQ(OsLookAt(folder + "Prefs").kind, OsEntryKind::Missing);
-    EXPECT_FALSE(OsMoveAside(folder + "Target", folder + "Prefs.damaged", exists, reason));
-    EXPECT_TRUE(exists);
-    EXPECT_EQ(ReadWholeFile(folder + "Target"), "target");
-}

@@ -33,9 +33,8 @@ sleep 1.2
 
 type_joerg
 # A key tapped while another is held, one event a frame, in both nestings: "sa" each time.
-for ends in "a s" "s a"; do
-  xdotool keydown s sleep 0.05 keydown a sleep 0.05 keyup "${ends% *}" sleep 0.05 keyup "${ends#* }" sleep 0.1
-done
+xdotool keydown s sleep 0.05 keydown a sleep 0.05 keyup a sleep 0.05 keyup s sleep 0.1
+xdotool keydown s sleep 0.05 keydown a sleep 0.05 keyup s sleep 0.05 keyup a sleep 0.1
 # Then quick typing, each key held for a few milliseconds, and a bare Return: every key
 # counts once, in order.
 xdotool type --delay 30 abcdefghij
