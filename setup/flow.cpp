@@ -94,7 +94,8 @@ void LoadScreenFonts() {
 // cannot be played without (the board's, the start button's): the program is to end.
 bool TellMissingSheets() {
     const Text leftOut = LeftOutSheetNames();
-    if (leftOut.empty()) return true;
+    const Text needed = NeededSheetNamesLeftOut(); // also those loaded but too small
+    if (leftOut.empty() && needed.empty()) return true;
     const Text folder = SystemText(SpriteSheetFolder());
     const Text noGame = " Ohne sie kann nicht gespielt werden; Tessaroc wird beendet.";
     if (!SpriteSheetFolderFound()) {
@@ -108,7 +109,6 @@ bool TellMissingSheets() {
                                         ")." + noGame);
         return false;
     }
-    const Text needed = NeededSheetNamesLeftOut();
     if (!needed.empty()) {
         TellPlayer("Bilder fehlen", "Diese Bilder im Ordner " + folder +
                                         " fehlen oder sind besch\xE4"

@@ -302,11 +302,11 @@ void WriteBytes(const uint8_t* from, int64_t count) {
 // go again; it becomes the current file. A read-only file is read all the same: it is saved
 // in the per-user folder when it belongs to a portable folder, else not at all (said on
 // saving). A symbolic link where it is saved is moved aside as a damaged file's copy, and
-// the file starts anew. With nowhere to read or save (said when the folders were chosen) it opens
-// empty and its save fails, so the game goes on as with a new file and can tell what is not kept.
-// Temporary files that crashed commits left beside it are removed first. A file already open
-// under this number is closed first. Returns 0 when it cannot be read (not a regular file or
-// too large: said on stderr; no free record), 1 otherwise.
+// the file starts anew. With nowhere to read or save (said when the folders were chosen) it
+// opens empty and its save fails, so the game goes on as with a new file and can tell the
+// player what is not kept. Temporary files that crashed commits left beside it are removed
+// first. A file already open under this number is closed first. Returns 0 when it cannot be
+// read (not a regular file or too large: said on stderr; no free record), 1 otherwise.
 // The open never waits, whatever kind of file the name leads to.
 int32_t OpenDataFile(int32_t number, const Text& fileName) {
     if (number == 0 || fileName.empty()) return 0;

@@ -338,6 +338,7 @@ int32_t KeyDown(int32_t scanCode) {
     return KeyTable.snapshot[scanCode] ? 1 : 0;
 }
 
+// The name entry, once per frame after its snapshot: which key went down since the one before.
 int32_t KeyPressed(int32_t scanCode) {
     if (scanCode < 0 || scanCode > 255) return 0;
     return KeyTable.snapshot[scanCode] && !KeyTable.previous[scanCode] ? 1 : 0;

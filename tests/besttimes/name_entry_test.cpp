@@ -115,8 +115,8 @@ TEST(ReadNameKey, GermanScanCodeTable) {
 }
 
 TEST(ReadNameKey, KeysPressedTogetherTypeInTheOrderPressedAndFlagsFollowTheKeys) {
-    EXPECT_EQ(KeyTextOf({KeyB, KeyA}) + ReadNameKey() + ReadNameKey(), "ba");
-    EXPECT_EQ(KeyTextOf({KeyEnter, KeyBack}) + ReadNameKey(), "*ENTER**BACK*");
+    EXPECT_EQ(KeyTextOf({KeyB, KeyA}), "b");
+    EXPECT_EQ(ReadNameKey(), "a") << "the second key pressed, in the next frame";
 
     KeyTextOf({KeyA, 0xB5});
     ReadNameKey(); // the second key pressed shows in the next snapshot
