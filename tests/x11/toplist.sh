@@ -32,7 +32,7 @@ look toplist-slide
 sleep 1.2
 
 type_joerg
-# A key tapped while another is held, one event a frame, in both nestings: "sa" each time.
+# A key tapped while another is held, events 50 ms apart, in both nestings: "sa" each time.
 xdotool keydown s sleep 0.05 keydown a sleep 0.05 keyup a sleep 0.05 keyup s sleep 0.1
 xdotool keydown s sleep 0.05 keydown a sleep 0.05 keyup s sleep 0.05 keyup a sleep 0.1
 # Then quick typing, each key held for a few milliseconds, and a bare Return: every key
