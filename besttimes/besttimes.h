@@ -54,6 +54,11 @@ Text ReadNameKey();
 // The top-ten screen, once per frame with that frame's key text: edits EnteredName; Enter
 // stores the name in place PlaceReached, ends the entry and saves the list.
 void EditName(const Text& keyText);
+// The top-ten screen when the program is ended from outside (a signal, the session's end),
+// and the program's handler of a lost display: while the name is typed, keeps the new time
+// with the name typed so far ("- ??? -" when none) and saves the list, as Enter would without
+// the box; nothing otherwise.
+void KeepEnteredName();
 // The top-ten screen, each frame after the slide when a place was taken: draws the name row
 // in its colour and sets HintText.
 void DrawNameRow();
@@ -76,8 +81,9 @@ constexpr int32_t SlideFrameCount = 19; // the slide ends in its 19th frame
 // The application flow, after the end screen of a won round: shows the list of the round's
 // difficulty (BoardSettings, TimeText), takes the name of a new best time and returns.
 // It returns at once when the board has no list. When the player closes the window here,
-// it returns with TitleBarResult = 1 (CloseButton) and the list unwritten: the flow must
-// then end the program through its ordinary end (which saves the preferences). Otherwise
+// it returns with TitleBarResult = 1 (CloseButton) and the list unwritten; ended from
+// outside (QuitRequested), the same but with the name typed so far kept. The flow must then
+// end the program through its ordinary end (which saves the preferences). Otherwise
 // TitleBarResult is not 1 on return (4 when the leaving click rolled the window up) and
 // ButtonAction is left as the end screen set it.
 void TopListScreen();

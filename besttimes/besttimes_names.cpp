@@ -17,8 +17,9 @@ struct KeyRow {
 constexpr int32_t LeftShiftCode = 0x2A;
 constexpr int32_t RightShiftCode = 0x36;
 
-// In the order in which it is applied: when several keys are down, the row latest in the
-// table wins, so Backspace beats Enter and both beat every character.
+// Of keys that go down in the same snapshot (only keys already held when the screen first
+// reads the keyboard), the row latest in the table wins, so Backspace beats Enter and both
+// beat every character.
 constexpr KeyRow KeyTable[] = {
     {0x0B, 0x52, "0"},       {0x02, 0x4F, "1"},
     {0x03, 0x50, "2"},       {0x04, 0x51, "3"},
@@ -74,17 +75,23 @@ bool KeyFlagSet(int32_t code) {
     return code > 0 && KeyFlags[code] != 0;
 }
 
-// The key text of the keys down now, without repeat; sets *shift when a Shift key is down.
-Text KeyTextOfFlags(int32_t* shift) {
+// The unshifted text of the key that went down since the previous snapshot ("" for none, and
+// for Shift, which only marks the flag).
+Text PressedKeyText() {
     Text keyText;
     for (const KeyRow& row : KeyTable) {
-        if (!KeyFlagSet(row.code1) && !KeyFlagSet(row.code2)) continue;
-        if (row.code1 == LeftShiftCode)
-            *shift = 1;
-        else
-            keyText = row.text;
+        const bool pressed =
+            (row.code1 > 0 && KeyPressed(row.code1)) || (row.code2 > 0 && KeyPressed(row.code2));
+        if (pressed && row.code1 != LeftShiftCode) keyText = row.text;
     }
     return keyText;
+}
+
+// Whether a key of the row with this text is down.
+bool KeyTextHeld(const Text& keyText) {
+    for (const KeyRow& row : KeyTable)
+        if (row.text == keyText) return KeyFlagSet(row.code1) || KeyFlagSet(row.code2);
+    return false;
 }
 
 // The key text as Shift changes it: letters to capitals, then the substitutions.
@@ -96,40 +103,40 @@ Text ShiftedKeyText(Text keyText) {
     return keyText;
 }
 
-// Applies the key repeat to the key text of this call (`key` is the same before Shift
-// changed it): a new key at once, the same key again after more than 350 ms and from then on
-// after more than 20 ms. Shift going down or up while the key is held delivers nothing (the
-// repeat goes on with the changed text): typing fast, Shift is often let go a moment before
-// the letter, which must not type the letter a second time. Ticks are compared by unsigned
-// difference, so the repeat keeps working when the tick counter wraps. The fast repeat is
-// not looked at in the call that began it: its fresh stamp may lie past `now`, which the
-// unsigned difference would take for a long wait.
-Text RepeatKeyText(const Text& key, const Text& keyText) {
-    Text result;
-    if (keyText.empty()) {
-        KeyRepeat.lastKey.clear();
-        KeyRepeat.phase = 0;
-        return result;
-    }
-    if (key != KeyRepeat.lastKey) {
-        result = keyText;
-        KeyRepeat.lastKey = key;
+// Applies the key repeat to the unshifted key text of this call: a key is typed when it
+// goes down, even while another is held (a roll-over), so every press types once and in
+// the order pressed; the key typed last types again, while it stays held, after more than
+// 350 ms and from then on after more than 20 ms. Letting it go ends the repeat, also while
+// an earlier key is still held. Shift going down or up while the key is held delivers
+// nothing (the repeat goes on with the changed text): typing fast, Shift is often let go a
+// moment before the letter, which must not type the letter a second time. Ticks are compared
+// by unsigned difference, so the repeat keeps working when the tick counter wraps. The fast
+// repeat is not looked at in the call that began it: its fresh stamp may lie past `now`,
+// which the unsigned difference would take for a long wait.
+Text RepeatKeyText(const Text& pressed) {
+    if (!pressed.empty()) {
+        KeyRepeat.lastKey = pressed;
         KeyRepeat.phase = 1;
         KeyRepeat.stamp = uint32_t(TickCountMs());
-    } else {
-        const uint32_t now = uint32_t(TickCountMs());
-        const uint32_t wait = KeyRepeat.phase == 1 ? RepeatDelayMs : RepeatIntervalMs;
-        if (now - KeyRepeat.stamp > wait) {
-            result = keyText;
-            KeyRepeat.phase = 2;
-            KeyRepeat.stamp = uint32_t(TickCountMs());
-        }
+        WakeAfterMs(int32_t(RepeatDelayMs) + 1);
+        return pressed;
     }
-    // The held key types again by the clock: a still screen wakes for it.
-    const uint32_t held = uint32_t(TickCountMs()) - KeyRepeat.stamp;
-    const uint32_t due = KeyRepeat.phase == 1 ? RepeatDelayMs : RepeatIntervalMs;
-    WakeAfterMs(held > due ? 0 : int32_t(due - held) + 1);
-    return result;
+    if (KeyRepeat.lastKey.empty() || !KeyTextHeld(KeyRepeat.lastKey)) {
+        KeyRepeat.lastKey.clear();
+        KeyRepeat.phase = 0;
+        return Text();
+    }
+    const uint32_t now = uint32_t(TickCountMs());
+    const uint32_t wait = KeyRepeat.phase == 1 ? RepeatDelayMs : RepeatIntervalMs;
+    if (now - KeyRepeat.stamp <= wait) {
+        // The held key types again by the clock: a still screen wakes for it.
+        WakeAfterMs(int32_t(wait - (now - KeyRepeat.stamp)) + 1);
+        return Text();
+    }
+    KeyRepeat.phase = 2;
+    KeyRepeat.stamp = uint32_t(TickCountMs());
+    WakeAfterMs(int32_t(RepeatIntervalMs) + 1);
+    return KeyRepeat.lastKey;
 }
 
 // The name entry, when Enter's save of the list failed: the screen's first line stops saying
@@ -137,11 +144,23 @@ Text RepeatKeyText(const Text& key, const Text& keyText) {
 void TellUnsavedTime() {
     const TopListEntry& entry = TopList.place[PlaceReached];
     MessageText = "Bestzeit konnte nicht gespeichert werden !";
+    // Without a data folder there is no file to name.
+    const Text where =
+        DataFolder().empty() ? Text() : " in " + SystemText(DataFolder() + TopListFileName);
     TellPlayer("Bestzeit nicht gespeichert",
                "Deine Zeit " + entry.time + " (" + entry.name + ", " + IntToText(PlaceReached) +
-                   ". Platz) konnte nicht in " + SystemText(DataFolder() + TopListFileName) +
-                   " gespeichert werden: " + SystemText(DataFileFailure()) +
-                   ". Sie wird nicht behalten.");
+                   ". Platz) konnte nicht" + where + " gespeichert werden: " +
+                   SystemText(DataFileFailure()) + ". Sie wird nicht behalten.");
+}
+
+// Enter, or an end of the program the player did not choose: the name typed so far
+// ("- ??? -" when none) goes into the new time's place, the entry ends and the list is saved;
+// 0 when the save failed.
+int32_t StoreEnteredName() {
+    if (EnteredName.empty()) EnteredName = EmptyNameText;
+    TopList.place[PlaceReached].name = EnteredName;
+    EnteringName = 0;
+    return SaveTopList();
 }
 
 } // namespace
@@ -150,9 +169,9 @@ Text ReadNameKey() {
     SnapshotKeyboard();
     for (int32_t code = 1; code <= 255; ++code)
         KeyFlags[code] = KeyDown(code) ? 1 : 0;
-    int32_t shift = 0;
-    const Text key = KeyTextOfFlags(&shift);
-    return RepeatKeyText(key, shift ? ShiftedKeyText(key) : key);
+    const Text key = RepeatKeyText(PressedKeyText());
+    const bool shift = KeyFlagSet(LeftShiftCode) || KeyFlagSet(RightShiftCode);
+    return shift && !key.empty() ? ShiftedKeyText(key) : key;
 }
 
 void EditName(const Text& keyText) {
@@ -160,12 +179,13 @@ void EditName(const Text& keyText) {
         if (TextLength(EnteredName) < MaxNameLength) EnteredName += keyText;
     } else if (keyText == BackKeyText) {
         if (!EnteredName.empty()) EnteredName.pop_back();
-    } else {
-        if (EnteredName.empty()) EnteredName = EmptyNameText;
-        TopList.place[PlaceReached].name = EnteredName;
-        EnteringName = 0;
-        if (SaveTopList() == 0) TellUnsavedTime();
+    } else if (StoreEnteredName() == 0) {
+        TellUnsavedTime();
     }
+}
+
+void KeepEnteredName() {
+    if (EnteringName) StoreEnteredName();
 }
 
 Text NameEntryHint() {

@@ -141,7 +141,10 @@ void TopListScreen() {
         TitleBarResult = HandleTitleBar();
         if (TitleBarResult == RollUpButton) RollUpQuibWindow();
         if (TitleBarResult == CloseButton) {
-            // The program ends: the list stays unwritten when the name was still being typed.
+            // The program ends. Ended from outside, the name typed so far is kept; by the
+            // close button, the list stays unwritten when the name was still being typed.
+            if (QuitRequested()) KeepEnteredName();
+            EnteringName = 0;
             AbandonTopList();
             return;
         }

@@ -32,8 +32,8 @@ constexpr int32_t KeyFlagCount = 257; // entries 0 to 256, indexed by scan code
 
 // The key repeat; kept between calls and between showings of the screen.
 struct KeyRepeatRecord {
-    Text lastKey;       // key text of the previous call before Shift changed it: which key
-                        // was held ("" when none)
+    Text lastKey;       // key text typed last, before Shift changed it: the key that repeats
+                        // while held ("" when none)
     int32_t phase = 0;  // 0 idle, 1 first delivery done, 2 repeating
     uint32_t stamp = 0; // TickCountMs of the last delivery
 };

@@ -77,6 +77,10 @@ void LoadCellSheets();
 // loaded, and the file names of those left out ("TileSet.bmp, Points.bmp"; "" for none).
 int32_t LoadedSheetCount();
 Text LeftOutSheetNames();
+// Start-up, after LoadCellSheets: the file names of the sheets without which a screen cannot
+// be played (the board's cells, the start button) that are missing, damaged or too small for
+// their cells; "" when every one is whole.
+Text NeededSheetNamesLeftOut();
 
 // Game screen, each frame: whether the board's sheet is loaded with all its cells.
 bool TileSetComplete();

@@ -42,6 +42,14 @@ constexpr CellSheet Sheets[] = {TitleButtonSheet, TileSetSheet, Buttons1Sheet, B
 // Board cells in the board's sheet.
 constexpr int32_t TileSetCellCount = 15;
 
+// A sheet without which a screen cannot be played, and how many cells it must hold: the
+// board's cells, and the start button, the one way from the settings screen into a round.
+struct NeededSheet {
+    CellSheet sheet;
+    int32_t cells;
+};
+constexpr NeededSheet NeededSheets[] = {{TileSetSheet, TileSetCellCount}, {Buttons3Sheet, 2}};
+
 // Sets the sheet's source to cell n (the pixel row n of a strip) and copies it opaquely
 // with its top-left at (x, y).
 void BlitCell(const CellSheet& sheet, int32_t x, int32_t y, int32_t n) {
@@ -76,6 +84,19 @@ Text LeftOutSheetNames() {
     Text names;
     for (const CellSheet& sheet : Sheets) {
         if (SpriteCovers(sheet.slot, 1, 1)) continue;
+        if (!names.empty()) names += ", ";
+        names += sheet.file;
+    }
+    return names;
+}
+
+Text NeededSheetNamesLeftOut() {
+    Text names;
+    for (const auto& [sheet, cells] : NeededSheets) {
+        const bool row = sheet.layout == CellLayout::Row;
+        if (SpriteCovers(sheet.slot, sheet.cellWidth * (row ? cells : 1),
+                         sheet.cellHeight * (row ? 1 : cells)))
+            continue;
         if (!names.empty()) names += ", ";
         names += sheet.file;
     }

@@ -26,9 +26,10 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
                      std::vector<uint8_t>& bytes, std::string& reason);
 
 // Makes bytes the file's whole content so that a crash leaves either the old or the new
-// content: a temporary file beside it is written and synced, then moved over the file.
-// A symbolic link is written through, and where no temporary file can be made the file is
-// written in place. A failure before the move leaves the old file and no temporary file.
+// content: a temporary file beside it is written and synced, then moved over the file (a
+// symbolic link in its place is replaced, never written through). Where no temporary file
+// can be made the file is written in place, unless it is a link. A failure before the move
+// leaves the old file and no temporary file.
 bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason);
 
 // Set in the core for fuzzing and tests, read by OsCommitFile: whether commits leave out the
@@ -55,14 +56,20 @@ bool IsCommitTemporary(const std::string& entry, const std::string& name);
 
 // What a name leads to (links followed): nothing, a regular file, or something else (a folder,
 // a pipe, a device); for a regular file, whether this process may write it (not read-only)
-// and its length.
+// and its length; and whether the name itself is a symbolic link.
 enum class OsEntryKind { Missing, File, Other };
 struct OsEntry {
     OsEntryKind kind = OsEntryKind::Missing;
     bool writable = false;
     int64_t bytes = 0;
+    bool link = false;
 };
 OsEntry OsLookAt(const std::string& path);
+
+// Gives the entry itself (a link, not what it leads to) the new name in the same folder;
+// never replaces anything: false with exists = true when the name is taken already.
+bool OsMoveAside(const std::string& path, const std::string& newPath, bool& exists,
+                 std::string& reason);
 
 // Makes a new file holding bytes, synced; never replaces anything: false with exists = true
 // when the name is taken already.

@@ -130,6 +130,9 @@ int32_t SnapshotKeyboard();
 // Whether the key with this set-1 scan code (extended keys + 0x80) was down in the last
 // snapshot; -1 asks whether any of the keys 0 to 254 was down.
 int32_t KeyDown(int32_t scanCode);
+// Whether the key went down since the snapshot before the last: down in the last snapshot,
+// up in the one before (a key pressed again while it showed skips a snapshot to read so).
+int32_t KeyPressed(int32_t scanCode);
 
 // ---------------------------------------------------------------- clock and pauses (backend)
 

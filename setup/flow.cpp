@@ -90,11 +90,12 @@ void LoadScreenFonts() {
 }
 
 // Start-up, once every sheet is loaded: tells the player which pictures are missing and
-// where they were looked for. False when not one sheet could be read: nothing could be seen
-// or aimed at, so the program is to end.
+// where they were looked for. False when not one sheet could be read, or one that a screen
+// cannot be played without (the board's, the start button's): the program is to end.
 bool TellMissingSheets() {
     const Text leftOut = LeftOutSheetNames();
-    if (leftOut.empty()) return true;
+    const Text needed = NeededSheetNamesLeftOut(); // also those loaded but too small
+    if (leftOut.empty() && needed.empty()) return true;
     const Text folder = SystemText(SpriteSheetFolder());
     const Text noGame = " Ohne sie kann nicht gespielt werden; Tessaroc wird beendet.";
     if (!SpriteSheetFolderFound()) {
@@ -106,6 +107,13 @@ bool TellMissingSheets() {
         TellPlayer("Bilder fehlen", "Im Ordner " + folder +
                                         " ist keines der Bilder des Spiels zu lesen (" + leftOut +
                                         ")." + noGame);
+        return false;
+    }
+    if (!needed.empty()) {
+        TellPlayer("Bilder fehlen", "Diese Bilder im Ordner " + folder +
+                                        " fehlen oder sind besch\xE4"
+                                        "digt: " +
+                                        needed + "." + noGame);
         return false;
     }
     TellPlayer("Bilder fehlen", "Diese Bilder im Ordner " + folder +
@@ -160,6 +168,13 @@ void RunScreens() {
     }
 }
 
+// When the window system's connection breaks for good or the session ends (Windows): what
+// the ordinary end keeps, a best time whose name was being typed included.
+void SaveAtLostDisplay() {
+    KeepEnteredName();
+    SavePreferences();
+}
+
 } // namespace
 
 int RunTessaroc() {
@@ -173,7 +188,7 @@ int RunTessaroc() {
     InitQuibToolkit();
     SetDefaults();
     LoadPreferences();
-    SetDisplayLostHandler(SavePreferences);
+    SetDisplayLostHandler(SaveAtLostDisplay);
     OpenMainWindow();
     LoadScreenFonts();
     LoadCellSheets();

@@ -72,6 +72,12 @@ void SayDamagedLeft(const std::string& path, const std::string& reason) {
                  path.c_str(), reason.c_str());
 }
 
+void SayLinkKept(const std::string& path, const std::string& copy) {
+    std::fprintf(stderr,
+                 "tessaroc: %s is a symbolic link and starts anew: the link is kept as %s\n",
+                 path.c_str(), copy.c_str());
+}
+
 // A refusal to read or save a file is said once per file in a run (the preferences are
 // opened at start-up and again at the end).
 void SayOnce(void (*say)(const std::string&, const std::string&), const std::string& path,
@@ -169,6 +175,31 @@ bool ReadBase(const DataFileRecord& file, std::vector<uint8_t>& bytes, std::stri
         return false;
     if (!bytes.empty() || file.source.empty()) return true;
     return OsReadWholeFile(file.source, OsOpenMode::ReadOnly, MaxImageBytes, bytes, reason);
+}
+
+// The name of the n-th copy of a damaged file: "<path>.damaged", then "<path>.damaged.2" on.
+std::string DamagedCopyName(const std::string& path, int32_t n) {
+    return path + ".damaged" + (n > 1 ? "." + std::to_string(n) : "");
+}
+
+// OpenDataFile: a symbolic link where a file is saved is never written through (another
+// user may have laid it to one of this user's files); it counts as a damaged file, whose
+// copy is the link itself, moved aside under the first free copy name, so the file starts
+// anew. False when the link stays (said): the file is then neither read nor saved.
+bool MoveLinkAside(const std::string& path) {
+    if (!OsLookAt(path).link) return true;
+    std::string reason = "too many earlier copies";
+    for (int32_t n = 1; n <= MaxDamagedCopies; ++n) {
+        bool exists = false;
+        if (OsMoveAside(path, DamagedCopyName(path, n), exists, reason)) {
+            SayLinkKept(path, DamagedCopyName(path, n));
+            return true;
+        }
+        if (!exists) break;
+        reason = "too many earlier copies";
+    }
+    SayOnce(SayNotUsed, path, "a symbolic link that cannot be moved aside: " + reason);
+    return false;
 }
 
 // Takes the lock between instances unless the file holds it already.
@@ -270,9 +301,12 @@ void WriteBytes(const uint8_t* from, int64_t count) {
 // (PlaceOf) for reading and writing, creating it empty at once, reads it whole and lets it
 // go again; it becomes the current file. A read-only file is read all the same: it is saved
 // in the per-user folder when it belongs to a portable folder, else not at all (said on
-// saving). Temporary files that crashed commits left beside it are removed first. A file
-// already open under this number is closed first. Returns 0 when it cannot be read (not a
-// regular file or too large: said on stderr; no data folder, no free record), 1 otherwise.
+// saving). A symbolic link where it is saved is moved aside as a damaged file's copy, and
+// the file starts anew. With nowhere to read or save (said when the folders were chosen) it
+// opens empty and its save fails, so the game goes on as with a new file and can tell the
+// player what is not kept. Temporary files that crashed commits left beside it are removed
+// first. A file already open under this number is closed first. Returns 0 when it cannot be
+// read (not a regular file or too large: said on stderr; no free record), 1 otherwise.
 // The open never waits, whatever kind of file the name leads to.
 int32_t OpenDataFile(int32_t number, const Text& fileName) {
     if (number == 0 || fileName.empty()) return 0;
@@ -281,15 +315,18 @@ int32_t OpenDataFile(int32_t number, const Text& fileName) {
     int32_t index = FindRecord(0);
     if (index < 0) return 0;
     const DataFilePlace place = PlaceOf(NameWithSlashes(fileName));
-    if (place.read.empty()) return 0;
-    if (!place.write.empty()) OsRemoveStaleTemporaries(place.write, StaleTemporarySeconds);
+    if (!place.write.empty()) {
+        OsRemoveStaleTemporaries(place.write, StaleTemporarySeconds);
+        if (!MoveLinkAside(place.write)) return 0;
+    }
     const OsEntry entry = OsLookAt(place.read);
     const bool readOnly = entry.kind == OsEntryKind::File && !entry.writable;
     const OsOpenMode mode =
         readOnly || place.read != place.write ? OsOpenMode::ReadOnly : OsOpenMode::ReadWriteCreate;
     DataFileRecord& file = DataFiles.files[index];
     std::string reason;
-    if (!OsReadWholeFile(place.read, mode, MaxImageBytes, file.image, reason)) {
+    if (!place.read.empty() &&
+        !OsReadWholeFile(place.read, mode, MaxImageBytes, file.image, reason)) {
         file = DataFileRecord{};
         SayOnce(SayNotUsed, place.read, reason);
         return 0;
@@ -317,7 +354,7 @@ int32_t KeepDamagedDataFile() {
         return 1;
     std::string reason = "too many earlier copies";
     for (int32_t n = 1; n <= MaxDamagedCopies; ++n) {
-        const std::string copy = file->path + ".damaged" + (n > 1 ? "." + std::to_string(n) : "");
+        const std::string copy = DamagedCopyName(file->path, n);
         bool exists = false;
         if (OsCreateNewFile(copy, file->image, exists, reason)) {
             file->damagedKept = true;

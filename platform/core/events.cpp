@@ -320,30 +320,20 @@ static void ShowModifiersOf(const FreshKey& k, bool (&shownNow)[256]) {
     }
 }
 
-// SnapshotKeyboard: shows the fresh presses (down since they last showed). When they are all
-// still held, they show together as levels, as keys held at once do. When one of them is
-// already up again (keys typed faster than the snapshots, or during a slow frame), they
-// show in the order they went down, one key per snapshot with the modifiers pressed before
-// it and those held when it went down, each even when already up again; the presses after
-// it stay fresh and do not show yet, even when held. So every quick tap shows once and in
-// order. A key that showed in the previous snapshot and was pressed again skips one
-// snapshot, so the second press reads as a new one. A tap that went down more than
-// KeyLatchMs ago and is up again is dropped (typed while no screen read the keyboard).
+// SnapshotKeyboard: shows the fresh presses (down since they last showed) in the order they
+// went down, one key per snapshot with the modifiers pressed before it and those held when
+// it went down, each even when already up again (keys typed faster than the snapshots, or
+// during a slow frame); the presses after it stay fresh and do not show yet, even when held.
+// So every press shows once and in order, also one made while another key is held. A key
+// that showed in the previous snapshot and was pressed again skips one snapshot, so the
+// second press reads as a new one. A tap that went down more than KeyLatchMs ago and is up
+// again is dropped (typed while no screen read the keyboard).
 static void ShowFreshKeys(const bool (&previous)[256]) {
     const uint32_t now = uint32_t(TickCountMs());
     std::deque<FreshKey>& fresh = KeyTable.fresh;
     std::erase_if(fresh, [now](const FreshKey& k) {
         return !KeyTable.held[k.code] && now - uint32_t(k.downTick) > uint32_t(KeyLatchMs);
     });
-    const bool tapped = std::any_of(fresh.begin(), fresh.end(), [](const FreshKey& k) {
-        return !KeyTable.held[k.code] && !IsModifierKey(k.code);
-    });
-    if (!tapped) {
-        for (const FreshKey& k : fresh)
-            KeyTable.snapshot[k.code] = true;
-        fresh.clear();
-        return;
-    }
     std::deque<FreshKey> later;
     bool shownNow[256] = {};
     bool keyShown = false;
@@ -367,10 +357,9 @@ static void ShowFreshKeys(const bool (&previous)[256]) {
 // the table keeps its contents.
 int32_t SnapshotKeyboard() {
     if (!BackendPumpEvents()) return 0;
-    bool previous[256];
-    std::copy(std::begin(KeyTable.snapshot), std::end(KeyTable.snapshot), previous);
+    std::copy(std::begin(KeyTable.snapshot), std::end(KeyTable.snapshot), KeyTable.previous);
     std::copy(std::begin(KeyTable.held), std::end(KeyTable.held), KeyTable.snapshot);
-    ShowFreshKeys(previous);
+    ShowFreshKeys(KeyTable.previous);
     return 1;
 }
 
@@ -381,4 +370,10 @@ int32_t KeyDown(int32_t scanCode) {
                    : 0;
     if (scanCode < 0 || scanCode > 255) return 0;
     return KeyTable.snapshot[scanCode] ? 1 : 0;
+}
+
+// The name entry, once per frame after its snapshot: which key went down since the one before.
+int32_t KeyPressed(int32_t scanCode) {
+    if (scanCode < 0 || scanCode > 255) return 0;
+    return KeyTable.snapshot[scanCode] && !KeyTable.previous[scanCode] ? 1 : 0;
 }

@@ -279,6 +279,7 @@ struct KeyTableRecord {
     bool held[256] = {};        // down now, as the backend posted
     std::deque<FreshKey> fresh; // presses not yet shown by a snapshot, oldest first
     bool snapshot[256] = {};    // the last snapshot: what KeyDown reads
+    bool previous[256] = {};    // the snapshot before it: what KeyPressed compares with
 };
 extern KeyTableRecord KeyTable;
 

@@ -176,7 +176,8 @@ TEST_F(ScriptPlatform, KeyTableIsTheSnapshotOfTheFakeTime) {
     SnapshotKeyboard();
     EXPECT_EQ(KeyDown(0x2C), 1);
     EXPECT_EQ(KeyDown(-1), 1);
-    EXPECT_EQ(KeyDown(0xFF), 1);
+    SnapshotKeyboard();
+    EXPECT_EQ(KeyDown(0xFF), 1) << "pressed with Y, shown in the snapshot after it";
     ScriptSetClock(30);
     SnapshotKeyboard();
     EXPECT_EQ(KeyDown(0x2C), 0);

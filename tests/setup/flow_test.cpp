@@ -308,6 +308,15 @@ TEST(Flow, AGfxFolderWithoutOneReadableSheetEndsTheProgram) {
     EXPECT_TRUE(Contains(text, "Tessaroc wird beendet.")) << text;
 }
 
+// A damaged sheet that a screen cannot be played without ends the program as no folder does.
+TEST(Flow, ADamagedBoardSheetIsToldAndEndsTheProgram) {
+    const std::string folder = FreshMachine("bad-tileset");
+    std::filesystem::rename(folder + "GFX/Smileys.bmp", folder + "GFX/TileSet.bmp"); // too small
+    EXPECT_EQ(RunBriefly(), 1);
+    ASSERT_EQ(ScriptMessages().size(), 1u);
+    EXPECT_TRUE(Contains(ScriptMessages()[0].text, "digt: TileSet.bmp. Ohne sie kann nicht"));
+}
+
 // Some sheets missing: the game goes on without their pictures, and one box names them all.
 TEST(Flow, MissingSheetsAreNamedInOneBoxAndTheGameGoesOn) {
     const std::string folder = FreshMachine("some-gfx");

@@ -247,18 +247,3 @@ TEST(ReferenceFrames, RoundWithTransparentEmptyCells) {
     CheckOpenedRound("round_empty_transparent", PrefsRecord(1, 1, 0, 0, 40, 25, 150, 0, 0),
                      [](const std::string&) {});
 }
-
-// Without the board's sheet no tile is drawn: fill and stars where the board would be.
-TEST(ReferenceFrames, RoundWithoutTileSheet) {
-    CheckOpenedRound("round_no_tileset", PrefsRecord(1, 0, 0, 0, 40, 25, 150, 0, 0),
-                     [](const std::string& gfx) { std::filesystem::remove(gfx + "TileSet.bmp"); });
-}
-
-// A board sheet narrower than its 15 cells (the 93 x 31 face sheet in its place): the first
-// cells are drawn whole, the fifth cut, the later ones not at all.
-TEST(ReferenceFrames, RoundWithNarrowTileSheet) {
-    CheckOpenedRound("round_narrow_tileset", PrefsRecord(1, 0, 0, 0, 40, 25, 150, 0, 0),
-                     [](const std::string& gfx) {
-                         WriteWholeFile(gfx + "TileSet.bmp", ReadWholeFile(gfx + "Smileys.bmp"));
-                     });
-}

@@ -270,8 +270,8 @@ TEST_F(RealWin32Window, LostCaptureReleasesTheHeldButtonsSoWaitsForAReleaseEnd) 
 }
 
 TEST_F(RealWin32Window, KeysArriveAsScanCodes) {
-    PostMessageW(TestWindow(), WM_KEYDOWN, VK_ESCAPE, KeyData(0x01, false));
     PostMessageW(TestWindow(), WM_KEYDOWN, VK_CONTROL, KeyData(0x1D, true));
+    PostMessageW(TestWindow(), WM_KEYDOWN, VK_ESCAPE, KeyData(0x01, false));
     ASSERT_NE(SnapshotKeyboard(), 0);
     EXPECT_NE(KeyDown(0x01), 0);
     EXPECT_NE(KeyDown(0x9D), 0);

@@ -4,7 +4,7 @@
 #   up in the saved settings) and saved in the per-user application-data folder; the file
 #   itself keeps its bytes;
 # - the end of the session (wineboot --end-session: WM_QUERYENDSESSION, WM_ENDSESSION) saves
-#   the settings.
+#   the settings, and the best time whose name was being typed, with the name typed so far.
 # $1: tessaroc.exe, $2: the build folder (its GFX folder is copied). DISPLAY is set; Wine
 # uses WINEPREFIX when set, else a private prefix made here and removed at the end.
 set -euo pipefail
@@ -53,11 +53,18 @@ mkdir -p "$folder"
 cp "$exe" "$folder/tessaroc.exe"
 cp -r "$build/GFX" "$folder/GFX"
 start_wine_program "$folder"
-click 315 190 # the fourth preset: 40 x 25
+quick_click 327 234 # a Leicht round, won, and a name begun on the top-ten screen
+win_easy_round "$folder/tessaroc.exe" x86_64-w64-mingw32-nm
+sleep 0.5
+quick_click 265 50
+await_name_entry
+tap i
+tap d
 wineboot --end-session >/dev/null 2>&1 || true
 for _ in $(seq 100); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && fail "the end of the session did not end the program"
 pid=""
-[ "$(prefs_int "$folder/Prefs" 20 2>/dev/null)" = 40 ] ||
-  fail "the end of the session left Prefs without the width 40"
+[ "$(prefs_int "$folder/Prefs" 20 2>/dev/null)" = 15 ] ||
+  fail "the end of the session left Prefs without the width 15"
+expect_first_leicht_name "$folder/TopList" id
 echo "wine data.sh: ok"

@@ -7,7 +7,8 @@
 # - a "TopList" with one changed byte in its marker: a won round keeps the old content in
 #   "TopList.damaged" before the file starts anew;
 # - the window destroyed by another program (xdotool windowclose): "Prefs" is saved, one line
-#   on stderr, exit code 1.
+#   on stderr, exit code 1;
+# - nowhere to save: a won round shows the top ten, and a box says the time is not kept.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/lib/common.sh
@@ -136,4 +137,20 @@ grep -q "^tessaroc: the window was destroyed by another program" "$work/destroye
 [ "$(grep -c . "$work/destroyed")" = 1 ] || fail "window destroyed: more than one line on stderr"
 [ "$(od -An -t d4 -j 20 -N 4 "$folder/Prefs" | tr -d ' ')" = 40 ] ||
   fail "window destroyed: Prefs does not hold the width 40"
+
+# ---------------------------------------------------------------- nowhere to save
+
+# An installed program without HOME or XDG_DATA_HOME: a won round takes the name all the same.
+folder=$work/installed
+mkdir -p "$folder/bin" "$folder/share/tessaroc"
+cp "$exe" "$folder/bin/tessaroc"
+cp -r "$build/GFX" "$folder/share/tessaroc/GFX"
+env -u HOME -u XDG_DATA_HOME "$folder/bin/tessaroc" 2>>"$work/log" &
+pid=$!
+await_window
+win_and_enter_name "$folder/bin"
+await_message_box "Tessaroc: Bestzeit nicht gespeichert" 100
+xdotool windowfocus "$box" sleep 0.2 key Return sleep 0.5
+kill -TERM "$pid"
+expect_program_end "SIGTERM after the box"
 echo "data.sh: ok"

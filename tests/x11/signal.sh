@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # SIGINT, SIGTERM and SIGHUP end the real program through its ordinary end, which saves
 # "Prefs": on the idle settings screen, while a push button is held down (a modal loop; a
-# quit is no release, so the button does not act), in the middle of a round. When the X
+# quit is no release, so the button does not act), in the middle of a round, while the name
+# of a best time is typed (kept as typed so far). When the X
 # server goes away, "Prefs" is saved too, and the program ends with code 1 and one line on
 # stderr.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
@@ -56,6 +57,17 @@ stop TERM 23
 
 start 24
 stop HUP 24
+
+start 15 # Leicht: 15 x 10 with 12 mines
+quick_click 327 234
+win_easy_round "$work/run/tessaroc" nm
+sleep 0.5
+quick_click 265 50
+await_name_entry
+tap i
+tap d
+stop TERM 15
+expect_first_leicht_name "$work/run/TopList" id
 
 # The display goes away under a game whose width was changed (first preset: 15).
 shared_display=$DISPLAY

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # A won Leicht round through the real window under X: the top-ten screen appears, a name is
-# typed with xdotool on the German key positions and then quickly, and "TopList" holds it.
+# typed with xdotool on the German key positions, with keys rolled over and then quickly, and
+# "TopList" holds it.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
 #
 # The mines are read from the running program's memory (tools/lib/safe_cells.py), so the
@@ -31,6 +32,9 @@ look toplist-slide
 sleep 1.2
 
 type_joerg
+# A key tapped while another is held, events 50 ms apart, in both nestings: "sa" each time.
+xdotool keydown s sleep 0.05 keydown a sleep 0.05 keyup a sleep 0.05 keyup s sleep 0.1
+xdotool keydown s sleep 0.05 keydown a sleep 0.05 keyup s sleep 0.05 keyup a sleep 0.1
 # Then quick typing, each key held for a few milliseconds, and a bare Return: every key
 # counts once, in order.
 xdotool type --delay 30 abcdefghij
@@ -46,5 +50,5 @@ sleep 0.5
 quick_click 355 15
 expect_program_end "the close button"
 
-expect_first_leicht_name "$work/TopList" 'J\xf6rgabcdefghij'
+expect_first_leicht_name "$work/TopList" 'J\xf6rgsasaabcdefghij'
 echo "toplist.sh: ok"

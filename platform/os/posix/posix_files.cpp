@@ -69,10 +69,10 @@ void SyncFolder(const std::string& folder) {
     close(fd);
 }
 
-// Writes the bytes over the file's own content through a descriptor of it.
+// Writes the bytes over the file's own content through a descriptor of it; a link is refused.
 bool CommitInPlace(const std::string& path, const std::vector<uint8_t>& bytes,
                    std::string& reason) {
-    int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
         reason = Reason(errno);
         return false;
@@ -117,9 +117,10 @@ bool CommitByRename(const std::string& path, const std::vector<uint8_t>& bytes, 
 }
 
 // Opens the file for locking without waiting; created when missing, read-only as last resort.
+// A link is not followed (nothing is created where it leads).
 int OpenForLock(const std::string& path) {
-    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
-    if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    int fd = open(path.c_str(), O_RDWR | O_CREAT | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC, 0644);
+    if (fd < 0) fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     return fd;
 }
 
@@ -141,7 +142,8 @@ std::string OsExecutableFolder() {
 
 bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
                      std::vector<uint8_t>& bytes, std::string& reason) {
-    const int flags = mode == OsOpenMode::ReadOnly ? O_RDONLY : O_RDWR | O_CREAT;
+    // A data file is never opened for writing through a link.
+    const int flags = mode == OsOpenMode::ReadOnly ? O_RDONLY : O_RDWR | O_CREAT | O_NOFOLLOW;
     int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) {
         reason = Reason(errno);
@@ -179,13 +181,9 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
 }
 
 bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason) {
-    struct stat link;
-    const bool isLink = lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
-    if (!isLink) {
-        bool made = false;
-        if (CommitByRename(path, bytes, made, reason)) return true;
-        if (made) return false;
-    }
+    bool made = false;
+    if (CommitByRename(path, bytes, made, reason)) return true;
+    if (made) return false;
     return CommitInPlace(path, bytes, reason);
 }
 
@@ -227,11 +225,33 @@ void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds) {
 
 OsEntry OsLookAt(const std::string& path) {
     struct stat info;
+    const bool link = lstat(path.c_str(), &info) == 0 && S_ISLNK(info.st_mode);
     if (stat(path.c_str(), &info) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? OsEntry{} : OsEntry{OsEntryKind::Other, false};
-    if (!S_ISREG(info.st_mode)) return OsEntry{OsEntryKind::Other, false};
+        return OsEntry{errno == ENOENT || errno == ENOTDIR ? OsEntryKind::Missing
+                                                           : OsEntryKind::Other,
+                       false, 0, link};
+    if (!S_ISREG(info.st_mode)) return OsEntry{OsEntryKind::Other, false, 0, link};
     return OsEntry{OsEntryKind::File, faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0,
-                   static_cast<int64_t>(info.st_size)};
+                   static_cast<int64_t>(info.st_size), link};
+}
+
+// A second name for the entry itself (Linux's link() does not follow a symbolic link), then
+// the first one goes.
+bool OsMoveAside(const std::string& path, const std::string& newPath, bool& exists,
+                 std::string& reason) {
+    exists = false;
+    if (linkat(AT_FDCWD, path.c_str(), AT_FDCWD, newPath.c_str(), 0) != 0) {
+        exists = errno == EEXIST;
+        reason = Reason(errno);
+        return false;
+    }
+    if (unlink(path.c_str()) != 0) {
+        reason = Reason(errno);
+        unlink(newPath.c_str());
+        return false;
+    }
+    SyncFolder(FolderOf(path));
+    return true;
 }
 
 bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,

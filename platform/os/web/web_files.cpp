@@ -172,6 +172,13 @@ OsEntry OsLookAt(const std::string& path) {
                    static_cast<int64_t>(info.st_size)};
 }
 
+// Neither the page's storage nor the bundle's files hold links: OsLookAt never reports one.
+bool OsMoveAside(const std::string&, const std::string&, bool& exists, std::string& reason) {
+    exists = false;
+    reason = "not supported";
+    return false;
+}
+
 bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,
                      std::string& reason) {
     if (IsStoragePath(path)) {

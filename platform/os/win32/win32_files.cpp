@@ -116,9 +116,24 @@ bool SyncToDisk(HANDLE file) {
     return CommitSkipsDiskSync() || FlushFileBuffers(file);
 }
 
-// Writes the bytes over the file's own content.
+// Whether the name itself is a symbolic link (by its reparse tag: other reparse points, such
+// as the placeholders of files kept in the cloud, are ordinary files).
+bool IsSymbolicLink(const std::string& path) {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Wide(path).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    FindClose(search);
+    return (found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) &&
+           found.dwReserved0 == IO_REPARSE_TAG_SYMLINK;
+}
+
+// Writes the bytes over the file's own content; a symbolic link is refused.
 bool CommitInPlace(const std::string& path, const std::vector<uint8_t>& bytes,
                    std::string& reason) {
+    if (IsSymbolicLink(path)) {
+        reason = "a symbolic link";
+        return false;
+    }
     HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, ShareAll, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
@@ -309,10 +324,24 @@ OsEntry OsLookAt(const std::string& path) {
         const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
         return missing ? OsEntry{} : OsEntry{OsEntryKind::Other, false};
     }
+    const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsSymbolicLink(path);
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
-        return OsEntry{OsEntryKind::Other, false};
+        return OsEntry{OsEntryKind::Other, false, 0, link};
     return OsEntry{OsEntryKind::File, (attributes & FILE_ATTRIBUTE_READONLY) == 0,
-                   int64_t(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow)};
+                   int64_t(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow), link};
+}
+
+// A move within the folder that does not replace: a link is moved, not what it leads to.
+bool OsMoveAside(const std::string& path, const std::string& newPath, bool& exists,
+                 std::string& reason) {
+    if (MoveFileExW(Wide(path).c_str(), Wide(newPath).c_str(), MOVEFILE_WRITE_THROUGH)) {
+        exists = false;
+        return true;
+    }
+    const DWORD error = GetLastError();
+    exists = error == ERROR_ALREADY_EXISTS || error == ERROR_FILE_EXISTS;
+    reason = Reason(error);
+    return false;
 }
 
 bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,

@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <X11/Xlib.h>
 #include <poll.h>
+#include <unistd.h>
 
 #include "backend.h"
 #include "sdl_state.h"
@@ -83,6 +84,11 @@ void WaitForWindowSystem(int32_t ms) {
         return;
     }
     if (!KnownQuiet(d) && XPending(d) > 0) return;
+    // Bytes of signals that were already seen go first; a signal after the look at the quit
+    // flag leaves a new one, which ends the wait.
+    char seen[16];
+    while (QuitSignalFd() >= 0 && read(QuitSignalFd(), seen, sizeof seen) > 0)
+        continue;
     if (QuitRequested() != 0) return;
     // A quit signal ends the wait through its pipe, also one that came just before it.
     pollfd watched[2] = {{ConnectionNumber(d), POLLIN, 0}, {QuitSignalFd(), POLLIN, 0}};
