@@ -244,8 +244,10 @@ int32_t TextGreater(const Text& a, const Text& b);
 // display, returning when the player has closed it. Only the first call with a title in a run
 // does anything, so each kind of trouble is told once per start. Windows-1252 texts.
 void TellPlayer(const Text& title, const Text& text);
-// For TellPlayer's texts: a text of the system (a path, a reason; UTF-8) in Windows-1252,
-// with '?' for each character the code page lacks.
+// For TellPlayer's texts: a text of the system (a path, a reason; UTF-8) in Windows-1252;
+// characters the code page lacks travel along in their own encoding and reach stderr and the
+// box as they are (not for the game's own text drawing). Control characters and broken UTF-8
+// become one '?' each.
 Text SystemText(const std::string& utf8);
 
 // ---------------------------------------------------------------- the whole core
