@@ -249,6 +249,13 @@ void TellPlayer(const Text& title, const Text& text);
 // box as they are (not for the game's own text drawing). Control characters and broken UTF-8
 // become one '?' each.
 Text SystemText(const std::string& utf8);
+// main, for the command line's answer (UTF-8): printed on stdout, or on stderr when asked;
+// a program with no such stream (on Windows, started from Explorer or by a file dropped on
+// it) shows the answer in a message box titled "Tessaroc" and returns once it is closed.
+void PrintAnswer(const std::string& text, bool toStandardError);
+// For the command line's usage: the lines saying where the settings and best times go when
+// the program's folder cannot be written, as the system's players name that folder.
+std::string DataFolderUsage();
 
 // ---------------------------------------------------------------- the whole core
 
