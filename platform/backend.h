@@ -159,10 +159,11 @@ void ForgetWindowCopy();
 // the window system (core)
 
 // A text as UTF-8 (window titles and boxes on Linux), with the characters SystemText kept;
-// bytes without a picture are left out.
+// line breaks stay, other bytes without a picture are left out.
 std::string TextToUtf8(const Text& text);
 // A text as UTF-16 (the Windows calls; every character of the code page is one unit), with
-// the characters SystemText kept; bytes without a picture are left out.
+// the characters SystemText kept; line breaks stay, other bytes without a picture are left
+// out.
 std::u16string TextToUtf16(const Text& text);
 
 // Largest scale factor of a real window: desktop pixels per game pixel across and down.

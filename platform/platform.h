@@ -246,8 +246,8 @@ int32_t TextGreater(const Text& a, const Text& b);
 void TellPlayer(const Text& title, const Text& text);
 // For TellPlayer's texts: a text of the system (a path, a reason; UTF-8) in Windows-1252;
 // characters the code page lacks travel along in their own encoding and reach stderr and the
-// box as they are (not for the game's own text drawing). Control characters and broken UTF-8
-// become one '?' each.
+// box as they are (not for the game's own text drawing). Line breaks stay; other control
+// characters and broken UTF-8 become one '?' each.
 Text SystemText(const std::string& utf8);
 // main, for the command line's answer (UTF-8): printed on stdout, or on stderr when asked;
 // a program with no such stream (on Windows, started from Explorer or by a file dropped on

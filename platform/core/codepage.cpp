@@ -54,7 +54,8 @@ char CodePageByte(char32_t c) {
 
 // The characters of a text for the system's text interfaces: each byte's character of the
 // code page, and the characters of a system text span (UTF-8 between SystemTextStart and
-// SystemTextEnd) as they are; bytes and sequences without a character are left out.
+// SystemTextEnd) as they are; line breaks stay, other bytes and sequences without a
+// character are left out.
 template <typename Take> void ForEachCharacter(const Text& text, Take take) {
     bool inSystemText = false;
     size_t length = 1;
@@ -66,7 +67,7 @@ template <typename Take> void ForEachCharacter(const Text& text, Take take) {
         }
         const char32_t c = inSystemText ? DecodeUtf8(text, i, &length)
                                         : CodePageCharacter(static_cast<unsigned char>(text[i]));
-        if (c != 0) take(c);
+        if (c != 0 || text[i] == '\n') take(c != 0 ? c : U'\n');
     }
 }
 
@@ -125,7 +126,7 @@ Text SystemText(const std::string& utf8) {
         if (inSystemText)
             AppendUtf8(&out, c);
         else
-            out += byte;
+            out += c == '\n' ? '\n' : byte;
     }
     if (inSystemText) out += SystemTextEnd;
     return out;
