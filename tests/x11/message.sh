@@ -3,9 +3,8 @@
 # a menu, with no terminal to read) in a folder whose name holds letters outside the game's
 # code page, the program shows a message box titled "Tessaroc: Bilder fehlen" on its display
 # and waits for it; once the player closes the box with Return, the program ends with code 1,
-# and stderr holds the same text, naming the missing folder in its own letters. The box ends
-# with the program: SIGTERM closes it and the program ends through its ordinary end, and a
-# program killed outright takes its box along.
+# and stderr holds the same text, naming the missing folder in its own letters. SIGTERM ends
+# the box and the program through its ordinary end; a program killed outright takes its box.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied). DISPLAY is set.
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/lib/common.sh
@@ -20,9 +19,7 @@ show_box() {
   pid=$!
   await_message_box "Tessaroc: Bilder fehlen" 100
 }
-
-# Expects the box to leave the display within 5 s.
-expect_box_gone() { # what ended it
+expect_box_gone() { # what ended it; the box must leave the display within 5 s
   for _ in $(seq 50); do xwininfo -id "$box" >/dev/null 2>&1 || return 0; sleep 0.1; done
   fail "$1: the box outlived the program"
 }
@@ -38,10 +35,8 @@ close_box_and_expect_end 1
 show_box
 kill -TERM "$pid"
 expect_box_gone SIGTERM
-code=0
 wait "$pid" || code=$?
-pid=""
-[ "$code" = 1 ] || fail "SIGTERM: exit code $code, expected 1"
+[ "${code:-0}" = 1 ] || fail "SIGTERM: exit code ${code:-0}, expected 1"
 
 show_box
 kill -KILL "$pid"
