@@ -29,7 +29,7 @@ struct BoxWatch {
 // The one global of the box: set only while BackendShowMessage waits for SDL's box, so there
 // is nothing to reset between runs.
 struct SdlMessageBoxRecord {
-    BoxWatch* watch = nullptr;
+    std::atomic<BoxWatch*> watch{nullptr}; // read by the signal handlers
 };
 SdlMessageBoxRecord SdlMessageBox;
 
@@ -99,8 +99,10 @@ std::string BoxText(const Text& text) {
 
 // TellPlayer's box: SDL's own message box, centred on the game's display (the window may
 // stand at an edge, where a box centred on it would be cut off); it runs its own event loop
-// until the player closes it, or until a quit signal ends it.
+// until the player closes it, or until a quit signal ends it. Once the program is ending (a
+// quit signal came before), no box is shown: the stderr line says it.
 void BackendShowMessage(const Text& title, const Text& text) {
+    if (QuitRequested()) return;
     static const bool forkHooked = pthread_atfork(nullptr, nullptr, OnForkedChild) == 0;
     void* shared =
         mmap(nullptr, sizeof(BoxWatch), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
