@@ -162,10 +162,12 @@ void ForgetWindowCopy();
 // ---------------------------------------------------------------- texts and settings for
 // the window system (core)
 
-// A text as UTF-8 (window titles on Linux); bytes without a picture are left out.
+// A text as UTF-8 (window titles and boxes on Linux), with the characters SystemText kept;
+// line breaks stay, other bytes without a picture are left out.
 std::string TextToUtf8(const Text& text);
-// A text as UTF-16 (every character of the code page is one unit; the Windows calls); bytes
-// without a picture are left out.
+// A text as UTF-16 (the Windows calls; every character of the code page is one unit), with
+// the characters SystemText kept; line breaks stay, other bytes without a picture are left
+// out.
 std::u16string TextToUtf16(const Text& text);
 
 // Largest scale factor of a real window: desktop pixels per game pixel across and down.

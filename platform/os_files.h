@@ -85,3 +85,9 @@ bool OsMakePrivateFolder(const std::string& folder, std::string& reason);
 // The folder this user's data of the game belong in when the program folder is not
 // writable, ending in '/'; "" when the system names none.
 std::string OsUserDataFolder();
+// The command line's usage: the lines (ASCII, each ending in a line break) saying where the
+// data go when the program folder is not writable, as this system's players name that folder.
+std::string OsUserDataFolderUsage();
+// Whether the program has a standard output (or standard error) to print on: a console, a
+// file or a pipe. A Windows program started from Explorer, or by a file dropped on it, has none.
+bool OsHasStandardStream(bool standardError);

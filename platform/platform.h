@@ -257,9 +257,18 @@ int32_t TextGreater(const Text& a, const Text& b);
 // display, returning when the player has closed it. Only the first call with a title in a run
 // does anything, so each kind of trouble is told once per start. Windows-1252 texts.
 void TellPlayer(const Text& title, const Text& text);
-// For TellPlayer's texts: a text of the system (a path, a reason; UTF-8) in Windows-1252,
-// with '?' for each character the code page lacks.
+// For TellPlayer's texts: a text of the system (a path, a reason; UTF-8) in Windows-1252;
+// characters the code page lacks travel along in their own encoding and reach stderr and the
+// box as they are (not for the game's own text drawing). Line breaks stay; other control
+// characters and broken UTF-8 become one '?' each.
 Text SystemText(const std::string& utf8);
+// main, for the command line's answer (UTF-8): printed on stdout, or on stderr when asked;
+// a program with no such stream (on Windows, started from Explorer or by a file dropped on
+// it) shows the answer in a message box titled "Tessaroc" and returns once it is closed.
+void PrintAnswer(const std::string& text, bool toStandardError);
+// For the command line's usage: the lines saying where the settings and best times go when
+// the program's folder cannot be written, as the system's players name that folder.
+std::string DataFolderUsage();
 
 // ---------------------------------------------------------------- the whole core
 

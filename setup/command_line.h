@@ -16,8 +16,9 @@ struct CommandLineAnswer {
     bool toStandardError = false; // a wrong call's usage goes to stderr
 };
 
-// main, before the game opens any window: no arguments play; "--help" (or "-h") answers
-// with the usage and "--version" with "Tessaroc <version>" on stdout, both ending with 0;
-// anything else (an unknown option, a second argument, a file name) says what was wrong
-// and gives the usage on stderr, ending with 2.
+// main, before the game opens any window: no arguments play; "--help" (or "-h", or "/?" as
+// Windows programs take it) answers with the usage and "--version" with "Tessaroc <version>"
+// on stdout, both ending with 0; anything else (an unknown option, a second argument, a file
+// name) says what was wrong and gives the usage on stderr, ending with 2. main prints the
+// answer through PrintAnswer, which shows it in a box where there is nowhere to print.
 CommandLineAnswer AnswerCommandLine(const std::vector<std::string>& arguments);

@@ -3,6 +3,9 @@
 
 namespace {
 
+// The bounds of a run of a system text's own characters (UTF-8) in a text: shift out, shift in.
+constexpr char SystemTextStart = '\x0E', SystemTextEnd = '\x0F';
+
 // Unicode code points of the bytes 0x80 to 0x9F (the bytes 0xA0 to 0xFF are Latin-1 and
 // stand for themselves). 0 marks the five bytes the code page leaves undefined.
 constexpr char32_t HighControlBlock[32] = {
@@ -19,37 +22,6 @@ char32_t CodePageCharacter(unsigned char byte) {
     if (byte < 0x20 || byte == 0x7F) return 0;
     if (byte >= 0x80 && byte < 0xA0) return HighControlBlock[byte - 0x80];
     return byte;
-}
-
-// Called for the face names given to fontconfig and by the SDL window for its title. Every
-// character of the code page lies below U+10000, so one to three UTF-8 bytes each.
-std::string TextToUtf8(const Text& text) {
-    std::string out;
-    for (unsigned char byte : text) {
-        const char32_t c = CodePageCharacter(byte);
-        if (c == 0) continue;
-        if (c < 0x80) {
-            out += char(c);
-        } else if (c < 0x800) {
-            out += char(0xC0 | (c >> 6));
-            out += char(0x80 | (c & 0x3F));
-        } else {
-            out += char(0xE0 | (c >> 12));
-            out += char(0x80 | ((c >> 6) & 0x3F));
-            out += char(0x80 | (c & 0x3F));
-        }
-    }
-    return out;
-}
-
-// Called by the Windows backend for texts, face names and the window title.
-std::u16string TextToUtf16(const Text& text) {
-    std::u16string out;
-    for (unsigned char byte : text) {
-        const char32_t c = CodePageCharacter(byte);
-        if (c != 0) out += char16_t(c);
-    }
-    return out;
 }
 
 namespace {
@@ -80,13 +52,82 @@ char CodePageByte(char32_t c) {
     return '?';
 }
 
+// The characters of a text for the system's text interfaces: each byte's character of the
+// code page, and the characters of a system text span (UTF-8 between SystemTextStart and
+// SystemTextEnd) as they are; line breaks stay, other bytes and sequences without a
+// character are left out.
+template <typename Take> void ForEachCharacter(const Text& text, Take take) {
+    bool inSystemText = false;
+    size_t length = 1;
+    for (size_t i = 0; i < text.size(); i += length) {
+        length = 1;
+        if (text[i] == SystemTextStart || text[i] == SystemTextEnd) {
+            inSystemText = text[i] == SystemTextStart;
+            continue;
+        }
+        const char32_t c = inSystemText ? DecodeUtf8(text, i, &length)
+                                        : CodePageCharacter(static_cast<unsigned char>(text[i]));
+        if (c != 0 || text[i] == '\n') take(c != 0 ? c : U'\n');
+    }
+}
+
+// The UTF-8 bytes of a character, appended.
+void AppendUtf8(std::string* out, char32_t c) {
+    if (c < 0x80) {
+        *out += char(c);
+        return;
+    }
+    constexpr unsigned char Lead[] = {0, 0xC0, 0xE0, 0xF0};
+    const int extra = c < 0x800 ? 1 : c < 0x10000 ? 2 : 3;
+    *out += char(Lead[extra] | (c >> (6 * extra)));
+    for (int k = extra - 1; k >= 0; --k)
+        *out += char(0x80 | ((c >> (6 * k)) & 0x3F));
+}
+
 } // namespace
 
+// Called for the face names given to fontconfig, by TellPlayer for stderr and by the SDL
+// window for its title and boxes. Every character of the code page lies below U+10000 (one to
+// three UTF-8 bytes); a system text's characters beyond it are copied as they are.
+std::string TextToUtf8(const Text& text) {
+    std::string out;
+    ForEachCharacter(text, [&](char32_t c) { AppendUtf8(&out, c); });
+    return out;
+}
+
+// Called by the Windows backend for texts, face names and the window title; a system text's
+// characters beyond U+FFFF become surrogate pairs.
+std::u16string TextToUtf16(const Text& text) {
+    std::u16string out;
+    ForEachCharacter(text, [&](char32_t c) {
+        if (c < 0x10000) {
+            out += char16_t(c);
+        } else {
+            out += char16_t(0xD800 + ((c - 0x10000) >> 10));
+            out += char16_t(0xDC00 + ((c - 0x10000) & 0x3FF));
+        }
+    });
+    return out;
+}
+
 // Called by the screens for the system's texts in what TellPlayer shows (paths, reasons).
+// Characters the code page lacks are kept in runs of UTF-8 between SystemTextStart and
+// SystemTextEnd (bytes no game text holds), which only the conversions above read.
 Text SystemText(const std::string& utf8) {
     Text out;
+    bool inSystemText = false;
     size_t length = 1;
-    for (size_t i = 0; i < utf8.size(); i += length)
-        out += CodePageByte(DecodeUtf8(utf8, i, &length));
+    for (size_t i = 0; i < utf8.size(); i += length) {
+        const char32_t c = DecodeUtf8(utf8, i, &length);
+        const char byte = CodePageByte(c);
+        const bool shown = c >= 0xA0 && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
+        if (inSystemText != (byte == '?' && c != '?' && shown))
+            out += (inSystemText = !inSystemText) ? SystemTextStart : SystemTextEnd;
+        if (inSystemText)
+            AppendUtf8(&out, c);
+        else
+            out += c == '\n' ? '\n' : byte;
+    }
+    if (inSystemText) out += SystemTextEnd;
     return out;
 }

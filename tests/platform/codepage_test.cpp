@@ -39,12 +39,12 @@ TEST(CodePage, BytesWithoutAPictureAreLeftOut) {
                                      "d",
                                      7)),
               "abcd");
-    EXPECT_EQ(TextToUtf16("\x81\x8D\x8F\x90\x9D"), u"");
+    EXPECT_EQ(TextToUtf16("\x81\x8D\x8F\x90\x9D\n"), u"\n"); // but line breaks stay
     EXPECT_EQ(TextToUtf8(""), "");
 }
 
 // Over every byte: both conversions give the same character, and exactly the bytes with a
-// picture give one.
+// picture (and the line break) give one.
 TEST(CodePage, BothConversionsAgreeOnEveryByte) {
     int pictures = 0;
     for (int byte = 0; byte < 256; ++byte) {
@@ -52,7 +52,7 @@ TEST(CodePage, BothConversionsAgreeOnEveryByte) {
         const std::u16string wide = TextToUtf16(text);
         const std::u32string decoded = DecodeUtf8(TextToUtf8(text));
         const char32_t c = CodePageCharacter(static_cast<unsigned char>(byte));
-        ASSERT_EQ(wide.size(), c == 0 ? 0u : 1u) << byte;
+        ASSERT_EQ(wide.size(), c == 0 && byte != '\n' ? 0u : 1u) << byte;
         ASSERT_EQ(decoded.size(), wide.size()) << byte;
         if (c == 0) continue;
         ++pictures;
@@ -65,15 +65,20 @@ TEST(CodePage, BothConversionsAgreeOnEveryByte) {
     EXPECT_EQ(pictures, 256 - 32 - 1 - 5); // control characters, delete, five undefined bytes
 }
 
-// A path or a system's reason shown to the player: German letters and the euro sign come
-// through, characters the code page lacks and broken UTF-8 become one '?' each.
-TEST(CodePage, SystemTextsBecomeCodePageTexts) {
+// A path or a system's reason shown to the player: German letters and the euro sign become
+// code-page bytes, other characters reach both conversions as they are, control characters and
+// broken UTF-8 become one '?' each.
+TEST(CodePage, SystemTextsKeepTheirCharacters) {
     EXPECT_EQ(SystemText("/home/j\xC3\xBCrgen/Spiele/"), "/home/j\xFCrgen/Spiele/");
     EXPECT_EQ(SystemText("\xE2\x82\xAC 5"), "\x80 5");
-    EXPECT_EQ(SystemText("\xE6\x97\xA5\xF0\x9F\x98\x80x"), "??x"); // CJK and an emoji
-    EXPECT_EQ(SystemText("a\xC3"), "a?");                          // cut off at the end
-    EXPECT_EQ(SystemText("\xBC\xC3("), "?"
-                                       "?(");       // a lone continuation, a broken pair
-    EXPECT_EQ(SystemText("tab\there"), "tab?here"); // a control character has no picture
+    const Text path = "Im Ordner " + SystemText("C:\\\xC5\x81\xC3\xB3"
+                                                "d\xC5\xBA\\\xD0\x96 \xF0\x9F\x98\x80?");
+    EXPECT_EQ(TextToUtf8(path), "Im Ordner C:\\\xC5\x81\xC3\xB3"
+                                "d\xC5\xBA\\\xD0\x96 \xF0\x9F\x98\x80?");
+    EXPECT_EQ(TextToUtf16(path), u"Im Ordner C:\\\u0141\u00F3d\u017A\\\u0416 \U0001F600?");
+    EXPECT_EQ(SystemText("a\xC3"), "a?"); // cut off at the end
+    EXPECT_EQ(SystemText("\xBC\xC3(\xF4\x90\x80\x80"), "?"
+                                                       "?(?");   // broken, beyond U+10FFFF
+    EXPECT_EQ(SystemText("tab\there\xC2\x85\n"), "tab?here?\n"); // control characters
     EXPECT_EQ(SystemText(""), "");
 }

@@ -11,14 +11,16 @@ TEST(CommandLine, WithoutArgumentsTheGameStarts) {
     EXPECT_EQ(answer.text, "");
 }
 
-TEST(CommandLine, HelpAndItsShortFormPrintTheUsageOnStdoutAndEndWithZero) {
-    for (const char* option : {"--help", "-h"}) {
+TEST(CommandLine, HelpAndItsShortFormsPrintTheUsageOnStdoutAndEndWithZero) {
+    for (const char* option : {"--help", "-h", "/?"}) {
         const CommandLineAnswer answer = AnswerCommandLine({option});
         EXPECT_FALSE(answer.play) << option;
         EXPECT_EQ(answer.exitCode, 0) << option;
         EXPECT_FALSE(answer.toStandardError) << option;
         EXPECT_EQ(answer.text.rfind("Usage: tessaroc [--help | --version]\n", 0), 0u) << option;
-        for (const char* named : {"--help", "--version", "TESSAROC_SCALE", "XDG_DATA_HOME"})
+        for (const char* named :
+             {"--help", "--version", "TESSAROC_SCALE",
+              TESSAROC_CROSS_BUILD ? "%LOCALAPPDATA%\\Tessaroc" : "XDG_DATA_HOME"})
             EXPECT_NE(answer.text.find(named), std::string::npos) << option << " lacks " << named;
     }
 }
@@ -43,7 +45,8 @@ TEST(CommandLine, AnythingElseSaysWhatWasWrongAndGivesTheUsageOnStderrWithTwo) {
         {{"--help=all"}, "tessaroc: unknown option '--help=all'"},
         {{"--"}, "tessaroc: unknown option '--'"},
         {{"TopList"}, "tessaroc: unexpected argument 'TopList'"}, // no file to open
-        {{"-"}, "tessaroc: unexpected argument '-'"},             // nor standard input
+        {{"/?", "/?"}, "tessaroc: too many arguments"},
+        {{"-"}, "tessaroc: unexpected argument '-'"}, // nor standard input
         {{""}, "tessaroc: unexpected argument ''"},
         {{"--help", "--version"}, "tessaroc: too many arguments"}, // one answer per call
         {{"--version", "--version"}, "tessaroc: too many arguments"},

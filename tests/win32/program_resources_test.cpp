@@ -1,5 +1,6 @@
 // The resources of the built tessaroc.exe, read as Explorer reads them: the icon at the
-// Windows sizes, each a picture of the game's icon, and the version with its texts.
+// Windows sizes, each a picture of the game's icon, the version with its texts, and the
+// manifest as the system reads it when the program starts.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -25,7 +26,7 @@ struct IconGroupHeader {
 constexpr WORD ProgramIconResource = 1;
 // Resource types by number (RT_ICON and its kin are narrow texts unless UNICODE is set).
 const LPCWSTR IconType = MAKEINTRESOURCEW(3), IconGroupType = MAKEINTRESOURCEW(14),
-              VersionType = MAKEINTRESOURCEW(16);
+              VersionType = MAKEINTRESOURCEW(16), ManifestType = MAKEINTRESOURCEW(24);
 
 class ProgramResources : public ::testing::Test {
   protected:
@@ -142,6 +143,22 @@ TEST_F(ProgramResources, VersionNamesTheProductItsVersionAndADescription) {
                   LOWORD(fixed->dwProductVersionMS), HIWORD(fixed->dwProductVersionLS));
     EXPECT_EQ(std::string(numbers), TESSAROC_VERSION);
     EXPECT_EQ(fixed->dwFileType, DWORD(VFT_APP));
+}
+
+// The manifest names common controls 6 and Windows 7, 8, 8.1 and 10/11; the system reads its
+// scaling from it at start (this test program carries the same resources).
+TEST_F(ProgramResources, ManifestAsksForCommonControlsSixAndPerMonitorScaling) {
+    const std::string manifest = Resource(ManifestType, 1);
+    for (const char* named :
+         {"name=\"Microsoft.Windows.Common-Controls\" version=\"6.0.0.0\"",
+          "{35138b9a-5d96-4fbd-8e2d-a2440225f93a}", "{4a2f28e3-53b9-4441-ba9c-d69d4a4a6e38}",
+          "{1f676c76-80e1-4239-95bb-83d0f6d0da78}", "{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"})
+        EXPECT_NE(manifest.find(named), std::string::npos) << named;
+    wchar_t awareness[64] = {};
+    ASSERT_TRUE(QueryActCtxSettingsW(0, nullptr,
+                                     L"http://schemas.microsoft.com/SMI/2016/WindowsSettings",
+                                     L"dpiAwareness", awareness, 64, nullptr));
+    EXPECT_EQ(std::wstring(awareness), L"PerMonitorV2, PerMonitor");
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// Tests of a failed set-up on Windows: the program shows one message box naming what failed,
-// ends with a non-zero code and leaves its folder alone.
+// Tests of the message boxes on Windows: a failed set-up shows one box naming what failed, ends
+// with a non-zero code and leaves its folder alone; a path in a box keeps its own letters.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -21,13 +21,14 @@ struct SeenBoxes {
     std::wstring firstText;    // the first box's message
     bool firstVisible = false; // the first box was on the screen
     std::atomic<bool> stop{false};
+    std::wstring title = L"Tessaroc"; // the boxes watched for
 };
 
-// Closes every message box titled "Tessaroc" of this process with its OK button, as a
+// Closes every message box with the title of this process with its OK button, as a
 // player would, until told to stop; counts them and notes the first box's text.
 void WatchForBoxes(SeenBoxes& seen) {
     while (!seen.stop) {
-        HWND box = FindWindowW(L"#32770", L"Tessaroc"); // the system's dialog class
+        HWND box = FindWindowW(L"#32770", seen.title.c_str()); // the system's dialog class
         DWORD process = 0;
         if (box) GetWindowThreadProcessId(box, &process);
         if (!box || process != GetCurrentProcessId()) {
@@ -76,4 +77,22 @@ TEST(Win32SetupFailure, OneMessageBoxNamesTheFailureAndTheProgramEndsWithoutTouc
     EXPECT_TRUE(std::filesystem::is_empty(folder)) << "no Prefs, TopList or lock file";
     SetProgramFolder("");
     std::filesystem::remove_all(folder);
+}
+
+// A path with letters outside the game's code page (Polish, Cyrillic) reaches the box as the
+// system named it.
+TEST(Win32MessageBox, APathKeepsItsOwnLetters) {
+    if (!std::getenv("DISPLAY")) GTEST_SKIP() << "no X display for Wine (DISPLAY is unset)";
+    ResetPlatformState(); // nothing told yet in this run
+    SeenBoxes seen;
+    seen.title = L"Tessaroc: Bilder fehlen";
+    std::thread watcher(WatchForBoxes, std::ref(seen));
+    TellPlayer("Bilder fehlen", "Der Ordner " +
+                                    SystemText("C:\\\xC5\x81\xC3\xB3"
+                                               "d\xC5\xBA\\\xD0\x9C\xD0\xB8\xD1\x80") +
+                                    " fehlt.");
+    seen.stop = true;
+    watcher.join();
+    EXPECT_EQ(seen.count, 1);
+    EXPECT_EQ(seen.firstText, L"Der Ordner C:\\\u0141\u00F3d\u017A\\\u041C\u0438\u0440 fehlt.");
 }

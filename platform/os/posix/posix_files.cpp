@@ -300,6 +300,15 @@ bool OsMakePrivateFolder(const std::string& folder, std::string& reason) {
     return true;
 }
 
+std::string OsUserDataFolderUsage() {
+    return "  XDG_DATA_HOME   the settings and best times go to $XDG_DATA_HOME/tessaroc when the\n"
+           "                  program's folder cannot be written (default ~/.local/share)\n";
+}
+
+bool OsHasStandardStream(bool standardError) {
+    return fcntl(standardError ? STDERR_FILENO : STDOUT_FILENO, F_GETFD) != -1;
+}
+
 std::string OsUserDataFolder() {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     if (dataHome != nullptr && dataHome[0] == '/') return std::string(dataHome) + "/tessaroc/";

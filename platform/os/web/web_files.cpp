@@ -234,6 +234,17 @@ bool OsMakePrivateFolder(const std::string& folder, std::string& reason) {
     return OsFolderExists(folder);
 }
 
+// No page asks for the command line's usage; under Node (the tests) as on POSIX systems.
+std::string OsUserDataFolderUsage() {
+    return "  XDG_DATA_HOME   the settings and best times go to $XDG_DATA_HOME/tessaroc when the\n"
+           "                  program's folder cannot be written (default ~/.local/share)\n";
+}
+
+// The page's console, or Node's streams.
+bool OsHasStandardStream(bool) {
+    return true;
+}
+
 // In a page the storage is the per-user folder: the bundle's own folder is never writable,
 // so the data folder is always the storage. Under Node (the tests) the machine's per-user
 // folder, as on POSIX systems.

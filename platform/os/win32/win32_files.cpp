@@ -393,6 +393,19 @@ bool OsMakePrivateFolder(const std::string& folder, std::string& reason) {
     return true;
 }
 
+std::string OsUserDataFolderUsage() {
+    return "  LOCALAPPDATA    the settings and best times go to %LOCALAPPDATA%\\Tessaroc when the\n"
+           "                  program's folder cannot be written\n";
+}
+
+// A program of the window subsystem gets standard handles only from a redirection (or a
+// console it was started in whose handles were passed on); otherwise they are null.
+bool OsHasStandardStream(bool standardError) {
+    const HANDLE stream = GetStdHandle(standardError ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
+    return stream != nullptr && stream != INVALID_HANDLE_VALUE &&
+           GetFileType(stream) != FILE_TYPE_UNKNOWN;
+}
+
 std::string OsUserDataFolder() {
     wchar_t buffer[MAX_PATH];
     const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH);

@@ -413,35 +413,6 @@ int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int
     return 1;
 }
 
-// SDL's box on X11 shows each line of its text as one line: the text broken at spaces into
-// lines of at most MessageLineLength bytes (a longer word, as a path, keeps a line of its own).
-static std::string WrappedMessage(const std::string& text) {
-    constexpr size_t MessageLineLength = 64;
-    std::string out, line;
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find(' ', start);
-        if (end == std::string::npos) end = text.size();
-        const std::string word = text.substr(start, end - start);
-        if (!line.empty() && line.size() + 1 + word.size() > MessageLineLength) {
-            out += line + "\n";
-            line.clear();
-        }
-        line += (line.empty() ? "" : " ") + word;
-        start = end + 1;
-    }
-    return out + line;
-}
-
-// TellPlayer's box: SDL's own message box, centred on the game's display (the window may
-// stand at an edge, where a box centred on it would be cut off); it runs its own event loop
-// until the player closes it.
-void BackendShowMessage(const Text& title, const Text& text) {
-    if (SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, TextToUtf8(title).c_str(),
-                                 WrappedMessage(TextToUtf8(text)).c_str(), nullptr) != 0)
-        ReportFailure("cannot show a message box");
-}
-
 // ---------------------------------------------------------------- end
 
 // End of the program: data files committed, window and display closed.
