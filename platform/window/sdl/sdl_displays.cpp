@@ -75,6 +75,8 @@ std::vector<DesktopArea> MonitorsOfScreen(Display* d, DesktopArea* screen) {
 
 } // namespace
 
+// OpenScreenSystem, the window's placement, DisplayBounds and FollowDisplay: asked anew each
+// time, as a change of the screen reaches SDL's own list late or never.
 std::vector<SdlDisplay> CurrentDisplays() {
     std::vector<SdlDisplay> displays;
     Display* d = XDisplayOfWindow();
@@ -100,6 +102,7 @@ std::vector<SdlDisplay> CurrentDisplays() {
     return displays;
 }
 
+// CreateMainWindow: the game's position is stored in the game's pixels of the display it was on.
 const SdlDisplay* DisplayOfGameWindow(const std::vector<SdlDisplay>& displays, int32_t x, int32_t y,
                                       int32_t w, int32_t h) {
     std::vector<DesktopArea> inGamePixels;
@@ -113,6 +116,7 @@ const SdlDisplay* DisplayOfGameWindow(const std::vector<SdlDisplay>& displays, i
     return area ? &displays[size_t(area - inGamePixels.data())] : nullptr;
 }
 
+// OpenScreenSystem, once the window is made (events of the root come on the same connection).
 void WatchDesktopChanges() {
     Display* d = XDisplayOfWindow();
     if (!d) return;

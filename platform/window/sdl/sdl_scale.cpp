@@ -39,9 +39,8 @@ int32_t ChooseScaleFactor(const char* scaleSetting, const char* gdkScale, const 
 // OpenScreenSystem, once the display is open: TESSAROC_SCALE is the player's choice and
 // taken as it is; otherwise the desktop asks for its factor through the X server's resources
 // (as they were when the display was opened). A TESSAROC_SCALE that is no number from 1 to 4
-// is reported and left out. The answer is the factor on the first display, which the window
-// keeps until it is placed on its own display.
-int32_t DesktopScaleFactor() {
+// is reported and left out.
+void ReadAskedScaleFactor() {
     const int32_t chosen = ParseScaleSetting(ScaleSettingOfEnvironment());
     const char* resources = SdlWindow.xDisplay
                                 ? XResourceManagerString(static_cast<Display*>(SdlWindow.xDisplay))
@@ -49,10 +48,9 @@ int32_t DesktopScaleFactor() {
     SdlWindow.scaleChosen = chosen != 0;
     SdlWindow.askedScale =
         chosen ? chosen : ChooseScaleFactor(nullptr, std::getenv("GDK_SCALE"), resources);
-    const std::vector<SdlDisplay> displays = CurrentDisplays();
-    return displays.empty() ? SdlWindow.askedScale : displays.front().scale;
 }
 
+// CurrentDisplays and FollowDisplay, for each display they look at.
 int32_t DisplayScaleFactor(const DesktopArea& workArea) {
     if (SdlWindow.scaleChosen) return SdlWindow.askedScale;
     return FittingScaleFactor(SdlWindow.askedScale, workArea);

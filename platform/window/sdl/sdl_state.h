@@ -66,8 +66,9 @@ void ResetSdlState();
 
 // ---------------------------------------------------------------- shared inside the backend
 //
-// The files call one way: sdl_window and sdl_events call sdl_xserver, sdl_xshm, sdl_scale,
-// sdl_keyboard and sdl_clock; sdl_xserver and sdl_keyboard call sdl_clock; none calls back.
+// The files call one way: sdl_window and sdl_events call sdl_displays, sdl_xserver, sdl_xshm,
+// sdl_scale, sdl_keyboard and sdl_clock; sdl_displays calls sdl_scale and
+// sdl_xserver; sdl_xserver and sdl_keyboard call sdl_clock; none calls back.
 
 // sdl_clock.cpp: installs the SIGINT/SIGTERM handlers that request the quit.
 void InstallQuitSignals();
@@ -80,8 +81,8 @@ void SleepUntil(const timespec& deadline);
 // pacing count on the same clock.
 int64_t MonotonicNs();
 // sdl_scale.cpp: OpenScreenSystem, once the display is open: reads the factor asked for (the
-// player's TESSAROC_SCALE, else the desktop's) and answers that of the first display.
-int32_t DesktopScaleFactor();
+// player's TESSAROC_SCALE, else the desktop's) into askedScale and scaleChosen.
+void ReadAskedScaleFactor();
 // sdl_scale.cpp: the factor on a display with this work area: the player's TESSAROC_SCALE as
 // it is, else the desktop's factor lowered until the largest window fits the work area.
 int32_t DisplayScaleFactor(const DesktopArea& workArea);
