@@ -138,9 +138,9 @@ void CursorScreenPosition(int32_t* x, int32_t* y) {
 // when that event had no point), looked at whenever the X server sends something (the
 // pointer's motion, the release) and at least about once a frame; nothing is presented
 // meanwhile. The motion is counted in the game's pixels, so the window moves in whole game
-// pixels and keeps the client origin's remainder by the scale; once it ends, the window takes
-// the factor of the display it was dropped on. Returns when the button goes
-// up (at once when it already is) or a quit is requested.
+// pixels and keeps the client origin's remainder by the scale. Returns when the button goes
+// up (at once when it already is) or a quit is requested, the window then at the factor of
+// the display it was dropped on.
 void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2) {
     (void)window, (void)param2;
     if (message != MessageNcLeftDown || param1 != HitCaption || !SdlWindow.window) return;
