@@ -193,10 +193,10 @@ struct DesktopArea {
     int32_t height = 0;
 };
 
-// The backend's OpenScreenSystem: the factor for the run. `asked` is the desktop's own
+// The backends, for each display: the factor of a window on it. `asked` is the desktop's own
 // factor (from its dots per inch); the answer is the largest factor from 1 up to `asked` at
 // which the largest window the program opens (SetLargestWindowSize, game pixels) fits the
-// work area. 1 when even that does not fit. The player's TESSAROC_SCALE is not passed here:
+// display's work area. 1 when even that does not fit. The player's TESSAROC_SCALE is not passed here:
 // it is taken as it is.
 int32_t FittingScaleFactor(int32_t asked, const DesktopArea& workArea);
 

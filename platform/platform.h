@@ -57,7 +57,8 @@ constexpr int32_t HitCaption = 2;
 
 // Start-up, before OpenScreenSystem: the largest client area any screen will open (game
 // pixels). The real window's automatic scale factor is then the largest, up to the one the
-// desktop asks for, at which a window of that size fits the screen's work area.
+// desktop asks for, at which a window of that size fits the work area of the display the
+// window is on.
 void SetLargestWindowSize(int32_t width, int32_t height);
 // Start-up: prepares the screen system and the sprite table; 0 on failure.
 int32_t OpenScreenSystem();

@@ -3,7 +3,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang libclang-rt-14-dev
-  libsdl2-dev libxext-dev libfreetype-dev libfontconfig-dev fontconfig
+  libsdl2-dev libxext-dev libxrandr-dev libfreetype-dev libfontconfig-dev fontconfig
   fonts-liberation fonts-dejavu-core fonts-dejavu-extra
   libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xdotool x11-utils imagemagick openbox locales binutils xxd python3

@@ -2,9 +2,11 @@
 # The window on small and dense screens, each an X server of its own: on 1920 x 1080 at
 # Xft.dpi 144 the window is drawn at the game's own size, since twice as large the largest
 # round (40 x 25, 819 x 588) would not fit, and every cell of that round can be clicked;
-# TESSAROC_SCALE=2 still doubles it. On 800 x 600 a window stored at the edges ((794, 0),
-# (-361, 0), (0, -26)) opens whole on the screen, and the largest round, wider than the
-# screen, keeps its top-left corner on it.
+# TESSAROC_SCALE=2 still doubles it. Beside a 3840 x 2160 monitor the 1920 x 1080 one still
+# gets the game's own size, and a move to the large one doubles the window. On 800 x 600 a
+# window stored at the edges ((794, 0), (-361, 0), (0, -26)) opens whole on the screen, and the
+# largest round, wider than the screen, keeps its top-left corner on it. A screen that shrinks
+# under the window brings it back; a screen whose only output is switched off is used whole.
 # $1: the tessaroc executable, $2: the build folder (its GFX folder is copied).
 set -euo pipefail
 # shellcheck source=SCRIPTDIR/lib/common.sh
@@ -34,6 +36,8 @@ prefs_at() { # x y
 sys.stdout.buffer.write(b"\0xst" + struct.pack("<9i", 0, 0, 0, 0, 15, 10, 12, x, y))' "$1" "$2" \
     >"$work/Prefs"
 }
+# Waits up to 2 s for the window to have the geometry; false when it does not get there.
+geometry_becomes() { for _ in $(seq 20); do [ "$(geometry)" = "$1" ] && return; sleep 0.1; done; false; }
 close_at() { # the window's corner and client width, desktop pixels: the close button
   click $(($1 + $3 - 15)) $(($2 + 15))
   expect_program_end "the close button"
@@ -64,6 +68,19 @@ TESSAROC_SCALE=2 start_program "$work"
 [ "$(geometry)" = "0,0 740x620" ] || fail "TESSAROC_SCALE=2: window at $(geometry)"
 close_at 0 0 740
 
+# One screen, two monitors: the small one right of the large one, both at 144 dpi.
+own_screen 5760x2160
+printf 'Xft.dpi:\t144\n' | xrdb -merge
+xrandr --setmonitor large 3840/600x2160/340+0+0 screen >/dev/null
+xrandr --setmonitor small 1920/300x1080/170+3840+0 none >/dev/null
+prefs_at 3900 100
+start_program "$work"
+[ "$(geometry)" = "3900,100 370x310" ] || fail "on the small monitor: window at $(geometry)"
+xdotool windowmove "$win" 100 100
+geometry_becomes "100,100 740x620" || fail "moved to the large monitor: window at $(geometry)"
+click $((100 + 355 * 2)) $((100 + 15 * 2))
+expect_program_end "the close button"
+
 # 800 x 600: stored places at the edges open whole on the screen.
 own_screen 800x600
 for case in "794 0 430,0" "-361 0 0,0" "0 -26 0,0" "430 290 430,290"; do
@@ -82,4 +99,21 @@ largest_round 400 250
 shot small-round
 expect_pixel small-round 250 $((12 + 15)) "40,60,80" # the title bar on the screen
 close_at 0 12 819
+
+# The screen shrinks from 1280 x 1024 to 800 x 600 under the window at (900, 700).
+own_screen 1280x1024
+prefs_at 900 700
+start_program "$work"
+xrandr --newmode 800x600 40 800 840 968 1056 600 601 605 628
+xrandr --addmode screen 800x600
+xrandr --output screen --mode 800x600 --fb 800x600
+geometry_becomes "430,290 370x310" || fail "after the screen shrank: window at $(geometry)"
+close_at 430 290 370
+# The only output switched off: the X screen's 1280 x 1024 hold the window stored at (1000, 800).
+own_screen 1280x1024
+xrandr --output screen --off --fb 1280x1024
+prefs_at 1000 800
+start_program "$work"
+[ "$(geometry)" = "910,714 370x310" ] || fail "all outputs off: window at $(geometry)"
+close_at 910 714 370
 echo "fit.sh: ok"

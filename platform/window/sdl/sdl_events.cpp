@@ -42,7 +42,8 @@ static void PostKeyModifiers(uint16_t mod) {
 }
 
 // Posts one SDL event to the core: pointer moves, presses and releases, keys (which also
-// update the modifier bits), the close request, and the loss of the keyboard focus.
+// update the modifier bits), the close request, and the loss of the keyboard focus; a move
+// of the window or a change of the desktop lets the window follow its display.
 static void Translate(const SDL_Event& ev) {
     int32_t x = 0, y = 0;
     switch (ev.type) {
@@ -71,12 +72,17 @@ static void Translate(const SDL_Event& ev) {
         // Moved by the window manager (an Alt+drag takes the pointer's motion): the pointer
         // is somewhere new relative to the window, so the hit tests take it from now on.
         if (ev.window.event == SDL_WINDOWEVENT_MOVED) {
+            FollowDisplay(false);
             CursorScreenPosition(&x, &y);
             PostPointerMove(x, y);
         }
         break;
     case SDL_QUIT:
         PostCloseRequest();
+        break;
+    case SDL_DISPLAYEVENT:
+    case SDL_SYSWMEVENT: // the screen, a display or the work areas changed: back into them
+        if (ev.type == SDL_DISPLAYEVENT || IsDesktopChange(ev.syswm.msg)) FollowDisplay(true);
         break;
     default:
         break;
@@ -133,7 +139,8 @@ void CursorScreenPosition(int32_t* x, int32_t* y) {
 // pointer's motion, the release) and at least about once a frame; nothing is presented
 // meanwhile. The motion is counted in the game's pixels, so the window moves in whole game
 // pixels and keeps the client origin's remainder by the scale. Returns when the button goes
-// up (at once when it already is) or a quit is requested.
+// up (at once when it already is) or a quit is requested, the window then at the factor of
+// the display it was dropped on.
 void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2) {
     (void)window, (void)param2;
     if (message != MessageNcLeftDown || param1 != HitCaption || !SdlWindow.window) return;
@@ -146,6 +153,7 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
     int32_t anchorX = GameCoordinate(px, startX), anchorY = GameCoordinate(py, startY);
     LastTakenPoint(&anchorX, &anchorY);
     int32_t placedX = startX, placedY = startY;
+    SdlWindow.dragging = true;
     while (held && !QuitRequested()) {
         WaitForWindowSystem(DragStepMs);
         BackendPumpEvents();
@@ -159,8 +167,9 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
             placedY = ty;
         }
     }
+    SdlWindow.dragging = false;
     BackendPumpEvents();
-    ForgetServerAnswers();
+    FollowDisplay(false);
     CursorScreenPosition(&px, &py);
     FinishWindowMove(px, py);
 }

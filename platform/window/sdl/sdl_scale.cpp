@@ -36,20 +36,24 @@ int32_t ChooseScaleFactor(const char* scaleSetting, const char* gdkScale, const 
     return 1;
 }
 
-// OpenScreenSystem, once the display is open: the factor for this run. TESSAROC_SCALE is
-// the player's choice and taken as it is; otherwise the desktop's factor from the X
-// server's resources (as they were when the display was opened), lowered until the largest
-// window fits the work area of the first display. A TESSAROC_SCALE that is no number from
-// 1 to 4 is reported and left out.
-int32_t DesktopScaleFactor() {
-    const char* setting = ScaleSettingOfEnvironment();
-    if (const int32_t chosen = ParseScaleSetting(setting)) return chosen;
+// OpenScreenSystem, once the display is open: TESSAROC_SCALE is the player's choice and
+// taken as it is; otherwise the desktop asks for its factor through the X server's resources
+// (as they were when the display was opened). A TESSAROC_SCALE that is no number from 1 to 4
+// is reported and left out.
+void ReadAskedScaleFactor() {
+    const int32_t chosen = ParseScaleSetting(ScaleSettingOfEnvironment());
     const char* resources = SdlWindow.xDisplay
                                 ? XResourceManagerString(static_cast<Display*>(SdlWindow.xDisplay))
                                 : nullptr;
-    const int32_t asked = ChooseScaleFactor(nullptr, std::getenv("GDK_SCALE"), resources);
-    const std::vector<DesktopArea> areas = DisplayWorkAreas();
-    return areas.empty() ? asked : FittingScaleFactor(asked, areas.front());
+    SdlWindow.scaleChosen = chosen != 0;
+    SdlWindow.askedScale =
+        chosen ? chosen : ChooseScaleFactor(nullptr, std::getenv("GDK_SCALE"), resources);
+}
+
+// CurrentDisplays and FollowDisplay, for each display they look at.
+int32_t DisplayScaleFactor(const DesktopArea& workArea) {
+    if (SdlWindow.scaleChosen) return SdlWindow.askedScale;
+    return FittingScaleFactor(SdlWindow.askedScale, workArea);
 }
 
 // a / b rounded toward minus infinity (b > 0): desktop coordinates left of or above the

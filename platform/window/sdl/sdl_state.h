@@ -20,7 +20,11 @@ struct SdlWindowRecord {
     unsigned long xWindow = 0;        // X11 window id of the window (0 off X11)
     SDL_Surface* surface = nullptr;   // the window surface the last present drew into
     std::vector<SDL_Rect> sendRects;  // rows the present sends (storage kept between frames)
-    int32_t scale = 1;                // desktop pixels per game pixel, chosen by OpenScreenSystem
+    int32_t scale = 1;                // desktop pixels per game pixel, that of the display the
+                                      // window is on (FollowDisplay)
+    int32_t askedScale = 1;           // the factor TESSAROC_SCALE or the desktop asks for
+    bool scaleChosen = false;         // askedScale is the player's TESSAROC_SCALE, kept as it is
+    bool dragging = false;            // the title-bar drag runs: the scale stays as it is
     std::vector<uint32_t> scaled;     // rows of the back buffer enlarged by scale, for a present
     SdlSharedImage* shared = nullptr; // the image presents send on X11, null when none yet
     bool sharingAllowed = true;       // false once the X server refused a shared image (or a
@@ -62,8 +66,9 @@ void ResetSdlState();
 
 // ---------------------------------------------------------------- shared inside the backend
 //
-// The files call one way: sdl_window and sdl_events call sdl_xserver, sdl_xshm, sdl_scale,
-// sdl_keyboard and sdl_clock; sdl_xserver and sdl_keyboard call sdl_clock; none calls back.
+// The files call one way: sdl_window and sdl_events call sdl_displays, sdl_xserver, sdl_xshm,
+// sdl_scale, sdl_keyboard and sdl_clock; sdl_displays calls sdl_scale and
+// sdl_xserver; sdl_xserver and sdl_keyboard call sdl_clock; none calls back.
 
 // sdl_clock.cpp: installs the SIGINT/SIGTERM/SIGHUP handlers that request the quit.
 void InstallQuitSignals();
@@ -78,8 +83,12 @@ void SleepUntil(const timespec& deadline);
 // Nanoseconds of the monotonic clock (time since the system started); TickCountMs and the
 // pacing count on the same clock.
 int64_t MonotonicNs();
-// sdl_scale.cpp: the scale factor for this run; needs the display open.
-int32_t DesktopScaleFactor();
+// sdl_scale.cpp: OpenScreenSystem, once the display is open: reads the factor asked for (the
+// player's TESSAROC_SCALE, else the desktop's) into askedScale and scaleChosen.
+void ReadAskedScaleFactor();
+// sdl_scale.cpp: the factor on a display with this work area: the player's TESSAROC_SCALE as
+// it is, else the desktop's factor lowered until the largest window fits the work area.
+int32_t DisplayScaleFactor(const DesktopArea& workArea);
 
 // sdl_xserver.cpp, the questions to the X server:
 // Top-left corner of the window's client area in desktop pixels (not divided by the scale),
@@ -102,10 +111,35 @@ bool ServerHasSent();
 // server answered since it last sent something, at most a moment ago (SDL's own record
 // would lag behind a warped pointer).
 bool QueryPointer(int32_t* x, int32_t* y);
-// The work area of every display, desktop pixels, the first display first: the display less
-// what the window manager keeps for its panels (_NET_WORKAREA), or the whole display
-// without one. Empty before the video is open.
+// The work area of every display SDL knows, desktop pixels, the first display first: the
+// display less what the window manager keeps for its panels (_NET_WORKAREA), or the whole
+// display without one. Empty before the video is open.
 std::vector<DesktopArea> DisplayWorkAreas();
+
+// sdl_displays.cpp, the displays as the window system tells them now:
+struct SdlDisplay {
+    DesktopArea bounds; // the display's rectangle, desktop pixels
+    DesktopArea work;   // the part of it the window manager leaves to windows
+    int32_t scale;      // the factor on it (DisplayScaleFactor of work)
+};
+// Every display, the first first: on X11 the RandR monitors that show something, else the X
+// screen as a whole (all outputs switched off, or no RandR), each less the work area the
+// window manager announces; off X11 SDL's displays. Empty before the video is open.
+std::vector<SdlDisplay> CurrentDisplays();
+// The display a window of the game's w x h pixels at game pixel (x, y) belongs to, each
+// display's rectangle counted in the game's pixels at its own factor; null without displays.
+const SdlDisplay* DisplayOfGameWindow(const std::vector<SdlDisplay>& displays, int32_t x, int32_t y,
+                                      int32_t w, int32_t h);
+// OpenScreenSystem: asks the X server to tell when the screen changes size or the window
+// manager announces new work areas; SDL hands these on as its window-system events.
+void WatchDesktopChanges();
+// sdl_events, for one of SDL's window-system events: whether it says so.
+bool IsDesktopChange(const SDL_SysWMmsg* message);
+// After the window moved, and with fitWhole after the screen or the work areas changed: the
+// window takes the factor of the display it is on (client size in game pixels kept, top-left
+// corner where it is), and moves the least needed into that display's work area when its
+// size changed or fitWhole is set. Nothing happens during the title-bar drag.
+void FollowDisplay(bool fitWhole);
 
 // sdl_xshm.cpp:
 // At scale 1 on X11 the presents send the back buffer's own pixels: true once it lies in an

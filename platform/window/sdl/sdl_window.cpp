@@ -58,6 +58,10 @@ static bool OpenVideo() {
     SDL_SetHintWithPriority(SDL_HINT_VIDEODRIVER, driver, SDL_HINT_OVERRIDE);
     const int32_t start = TickCountMs();
     while (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
+        // SDL takes its displays from RandR's switched-on outputs and refuses a server whose
+        // outputs are all switched off ("No available displays"). The next tries leave RandR
+        // to CurrentDisplays, and SDL takes the X screen as its one display.
+        SDL_SetHintWithPriority(SDL_HINT_VIDEO_X11_XRANDR, "0", SDL_HINT_OVERRIDE);
         if (TickCountMs() - start >= DisplayRetryMs) {
             const char* name =
                 std::getenv(std::strcmp(driver, "x11") == 0 ? "DISPLAY" : "WAYLAND_DISPLAY");
@@ -136,7 +140,10 @@ int32_t OpenScreenSystem() {
         const XErrorHandler previous = XSetErrorHandler(OnWindowError);
         if (previous != OnWindowError) OtherErrors = previous; // once per process
     }
-    SdlWindow.scale = DesktopScaleFactor();
+    ReadAskedScaleFactor(); // the window keeps the first display's factor until it is placed
+    const std::vector<SdlDisplay> displays = CurrentDisplays();
+    SdlWindow.scale = displays.empty() ? SdlWindow.askedScale : displays.front().scale;
+    WatchDesktopChanges();
     const SDL_Keymod mods = SDL_GetModState();
     PostModifiers((mods & KMOD_SHIFT) != 0, (mods & KMOD_CTRL) != 0);
     return 1;
@@ -154,11 +161,13 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *top = FloorDivide(y, SdlWindow.scale);
 }
 
-// Where a window of w x h desktop pixels at (left, top) goes when it opens or grows: inside
-// the work area of its display (FitWindowIntoArea); where it is without a known display.
+// Where a window of w x h desktop pixels at (left, top) goes when it grows: inside the work
+// area of its display (FitWindowIntoArea); where it is without a known display.
 static SDL_Point PlaceInWorkArea(int left, int top, int w, int h) {
     const DesktopArea window{left, top, w, h};
-    const std::vector<DesktopArea> areas = DisplayWorkAreas();
+    std::vector<DesktopArea> areas;
+    for (const SdlDisplay& display : CurrentDisplays())
+        areas.push_back(display.work);
     const DesktopArea* area = WorkAreaOfWindow(areas, window);
     if (!area) return SDL_Point{left, top};
     const DesktopArea placed = FitWindowIntoArea(window, *area);
@@ -166,10 +175,11 @@ static SDL_Point PlaceInWorkArea(int left, int top, int w, int h) {
 }
 
 // Start-up, through the frame toolkit: places the window made by OpenScreenSystem with its
-// client area at (x, y), moved into the work area of its display (centred on the desktop
-// for flags 1 and 2: there is no active window of ours to centre on), borderless for the
-// pop-up style, and shows it unless asked not to. Position and size are in the game's
-// pixels, the window scale times as large.
+// client area at (x, y), at the factor of the display that place lies on and moved into that
+// display's work area (centred in the first display's work area for flags 1 and 2: there is
+// no active window of ours to centre on), borderless for the pop-up style, and shows it
+// unless asked not to. Position and size are in the game's pixels, the window scale times as
+// large.
 int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                          int32_t style, const Text& title) {
     (void)number;
@@ -177,12 +187,23 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     SDL_Window* w = SdlWindow.window;
     SDL_SetWindowTitle(w, TextToUtf8(title).c_str());
     SDL_SetWindowBordered(w, (style & StylePopup) ? SDL_FALSE : SDL_TRUE);
-    const int32_t scale = SdlWindow.scale;
-    const int outerW = std::max(width, 1) * scale, outerH = std::max(height, 1) * scale;
-    SDL_SetWindowSize(w, outerW, outerH);
+    width = std::max(width, 1);
+    height = std::max(height, 1);
     const bool centre = (style & (StyleCentreDesktop | StyleCentreActive)) != 0;
-    SDL_Point at{int(SDL_WINDOWPOS_CENTERED), int(SDL_WINDOWPOS_CENTERED)};
-    if (!centre) at = PlaceInWorkArea(x * scale, y * scale, outerW, outerH);
+    const std::vector<SdlDisplay> displays = CurrentDisplays();
+    const SdlDisplay* display = DisplayOfGameWindow(displays, x, y, width, height);
+    if (centre && !displays.empty()) display = &displays.front();
+    if (display) SdlWindow.scale = display->scale;
+    const int32_t scale = SdlWindow.scale;
+    const int outerW = width * scale, outerH = height * scale;
+    SDL_SetWindowSize(w, outerW, outerH);
+    DesktopArea placed{x * scale, y * scale, outerW, outerH};
+    if (display && centre) {
+        placed.x = display->work.x + (display->work.width - outerW) / 2;
+        placed.y = display->work.y + (display->work.height - outerH) / 2;
+    }
+    if (display) placed = FitWindowIntoArea(placed, display->work);
+    const SDL_Point at{placed.x, placed.y};
     SDL_SetWindowPosition(w, at.x, at.y);
     if (!(style & StyleInvisible)) {
         SDL_ShowWindow(w);
@@ -397,19 +418,19 @@ void SdlPaceFrames(bool on) {
 // ---------------------------------------------------------------- desktop
 
 int32_t DisplayCount() {
-    if (!SdlWindow.videoReady) return 0;
-    return std::max(SDL_GetNumVideoDisplays(), 0);
+    return int32_t(CurrentDisplays().size());
 }
 
-// A display's rectangle in the game's pixels (desktop pixels divided by the scale).
+// A display's rectangle in the game's pixels: desktop pixels divided by the display's own
+// factor, so that a window placed in it at that factor lies on it.
 int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
-    SDL_Rect r;
-    if (index < 0 || index >= DisplayCount() || SDL_GetDisplayBounds(index, &r) != 0) return 0;
-    const int32_t scale = SdlWindow.scale;
-    *x = FloorDivide(r.x, scale);
-    *y = FloorDivide(r.y, scale);
-    *width = r.w / scale;
-    *height = r.h / scale;
+    const std::vector<SdlDisplay> displays = CurrentDisplays();
+    if (index < 0 || size_t(index) >= displays.size()) return 0;
+    const SdlDisplay& display = displays[size_t(index)];
+    *x = FloorDivide(display.bounds.x, display.scale);
+    *y = FloorDivide(display.bounds.y, display.scale);
+    *width = display.bounds.width / display.scale;
+    *height = display.bounds.height / display.scale;
     return 1;
 }
 

@@ -132,6 +132,10 @@ LRESULT CALLBACK TessarocWindowProc(HWND window, UINT message, WPARAM wParam, LP
             RunDisplayLostHandler();
         }
         return 0;
+    case WM_DPICHANGED: // the monitor's scaling changed, or a move outside the drag took us
+                        // to a monitor of another density
+        if (!Win32Window.moving) FollowMonitor();
+        return 0;
     case WM_ERASEBKGND:
         return 1; // the back buffer covers the whole client area
     case WM_PAINT: {
@@ -186,7 +190,8 @@ static bool LeftButtonDown() {
 }
 
 // DragQuibWindow: the window system's own move of the window (it follows the pointer while
-// the left button is held and consumes the release); nothing is presented meanwhile. When the
+// the left button is held and consumes the release); nothing is presented meanwhile. Once it
+// ends the window takes the factor of the monitor it was dropped on. When the
 // button is already up the move is not started, as the system's move loop would wait for the
 // next press.
 void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2) {
@@ -201,6 +206,7 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
         ReleaseCapture();
         SendMessageW(w, WM_NCLBUTTONDOWN, HTCAPTION, MAKELPARAM(p.x, p.y));
         Win32Window.moving = false;
+        FollowMonitor();
     }
     BackendPumpEvents();
     int32_t px = 0, py = 0;

@@ -12,7 +12,8 @@ struct Win32WindowRecord {
     HDC dc = nullptr;             // its own device context (the class has CS_OWNDC)
     bool classRegistered = false; // the window class exists
     bool moving = false;          // inside the window system's move (SendWindowMessage)
-    int32_t scale = 1;            // desktop pixels per game pixel, chosen by OpenScreenSystem
+    int32_t scale = 1;            // desktop pixels per game pixel, that of the window's monitor
+    int32_t chosenScale = 0;      // the player's TESSAROC_SCALE (0: none), kept as it is
 };
 extern Win32WindowRecord Win32Window;
 
@@ -41,6 +42,17 @@ void ResetWin32State();
 
 // ---------------------------------------------------------------- shared inside the backend
 
+// A monitor as the window places itself on it (win32_window.cpp).
+struct Win32Display {
+    RECT bounds;   // desktop pixels
+    RECT work;     // the part left to windows (less the taskbar)
+    int32_t scale; // the factor on it; 0 for a monitor the system no longer knows
+    bool primary;  // the main display
+};
+// After the window system's move of the window, and when its monitor's density changed: the
+// window takes the factor of the monitor it is on (client size in game pixels kept, top-left
+// corner where it is), moved into its work area when it grew.
+void FollowMonitor();
 // The window procedure of the one window (win32_events.cpp).
 LRESULT CALLBACK TessarocWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 // Shows the back buffer in the window's client area: the changed rows (present) or, after

@@ -104,18 +104,17 @@ static void BecomeDpiAware() {
     SetProcessDPIAware();
 }
 
-// The main display's dots per inch as the system tells a DPI-aware program: GetDpiForMonitor
+// A monitor's dots per inch as the system tells a DPI-aware program: GetDpiForMonitor
 // (Windows 8.1 on, looked up at run time), else the system-wide setting.
-static int32_t MainDisplayDpi() {
+static int32_t MonitorDpi(HMONITOR monitor) {
     using GetDpiForMonitorCall = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
     constexpr int EffectiveDpi = 0; // MDT_EFFECTIVE_DPI: what the player chose for the display
     int32_t dpi = 0;
     if (HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
         const auto getDpi = reinterpret_cast<GetDpiForMonitorCall>(
             reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
-        HMONITOR main = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
         UINT x = 0, y = 0;
-        if (getDpi && getDpi(main, EffectiveDpi, &x, &y) == S_OK) dpi = int32_t(x);
+        if (getDpi && getDpi(monitor, EffectiveDpi, &x, &y) == S_OK) dpi = int32_t(x);
         FreeLibrary(shcore);
     }
     if (dpi > 0) return dpi;
@@ -131,19 +130,22 @@ int32_t Win32ChooseScaleFactor(const char* scaleSetting, int32_t dpi) {
     return std::clamp((dpi + OrdinaryDpi / 2) / OrdinaryDpi, 1, MaxScaleFactor);
 }
 
-// The main display's work area (the display less the taskbar), desktop pixels.
-static DesktopArea MainWorkArea() {
-    RECT r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-    SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0);
+static DesktopArea AreaOf(const RECT& r) {
     return DesktopArea{r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-// OpenScreenSystem: TESSAROC_SCALE as the player chose it; otherwise the main display's
-// factor, lowered until the largest window fits its work area.
-static int32_t ScaleFactorOfRun() {
-    const char* setting = ScaleSettingOfEnvironment();
-    if (const int32_t chosen = ParseScaleSetting(setting)) return chosen;
-    return FittingScaleFactor(Win32ChooseScaleFactor(nullptr, MainDisplayDpi()), MainWorkArea());
+// A monitor's rectangle, its work area (less the taskbar) and its factor: TESSAROC_SCALE as
+// the player chose it (read once by OpenScreenSystem); otherwise the factor of the monitor's
+// dots per inch, lowered until the largest window fits its work area.
+static Win32Display DisplayOf(HMONITOR monitor) {
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (!GetMonitorInfoW(monitor, &info)) return Win32Display{};
+    const int32_t asked = Win32ChooseScaleFactor(nullptr, MonitorDpi(monitor));
+    const int32_t scale = Win32Window.chosenScale ? Win32Window.chosenScale
+                                                  : FittingScaleFactor(asked, AreaOf(info.rcWork));
+    return Win32Display{info.rcMonitor, info.rcWork, scale,
+                        (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
 }
 
 int32_t Win32ScaleFactor() {
@@ -187,14 +189,14 @@ static bool RegisterWindowClass() {
 
 // Start-up, before any window is placed: makes the window, still hidden, so that every
 // failure of the window system shows here where start-up checks it, and chooses the scale
-// factor for the run from TESSAROC_SCALE or the main display's dots per inch and work area.
-// A display of another density that the window is moved to later keeps the factor (the window keeps
-// its size in desktop pixels).
+// factor the window has until it is placed: TESSAROC_SCALE, or that of the main display.
 int32_t OpenScreenSystem() {
     if (Win32Window.window) return 1;
     InstallQuitHandler();
     BecomeDpiAware();
-    Win32Window.scale = ScaleFactorOfRun();
+    Win32Window.chosenScale = ParseScaleSetting(ScaleSettingOfEnvironment());
+    HMONITOR main = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
+    Win32Window.scale = std::max(DisplayOf(main).scale, 1);
     if (!RegisterWindowClass()) {
         ReportFailure("cannot register the window class", "Tessaroc kann kein Fenster anlegen");
         return 0;
@@ -229,38 +231,39 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *top = FloorDivide<int32_t>(r.top, Win32Window.scale);
 }
 
-// The displays' desktop rectangles (their work areas: less the taskbar, when `work`), the
-// main display first.
-static std::vector<RECT> Displays(bool work = false) {
-    struct Search {
-        bool work;
-        std::vector<RECT> found;
-    } search{work, {}};
+// The displays, the main display first.
+static std::vector<Win32Display> Displays() {
+    std::vector<Win32Display> found;
     EnumDisplayMonitors(
         nullptr, nullptr,
         [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
-            MONITORINFO info = {};
-            info.cbSize = sizeof info;
-            if (!GetMonitorInfoW(monitor, &info)) return TRUE;
-            auto* s = reinterpret_cast<Search*>(data);
-            const RECT& r = s->work ? info.rcWork : info.rcMonitor;
-            if (info.dwFlags & MONITORINFOF_PRIMARY)
-                s->found.insert(s->found.begin(), r);
-            else
-                s->found.push_back(r);
+            auto* displays = reinterpret_cast<std::vector<Win32Display>*>(data);
+            const Win32Display display = DisplayOf(monitor);
+            if (display.scale == 0) return TRUE;
+            displays->insert(display.primary ? displays->begin() : displays->end(), display);
             return TRUE;
         },
-        reinterpret_cast<LPARAM>(&search));
-    return search.found;
+        reinterpret_cast<LPARAM>(&found));
+    return found;
+}
+
+// A display's rectangle in the game's pixels: desktop pixels divided by its own factor, so that
+// a window placed in it at that factor lies on it.
+static DesktopArea GameBounds(const Win32Display& display) {
+    const int32_t scale = display.scale;
+    return DesktopArea{FloorDivide<int32_t>(display.bounds.left, scale),
+                       FloorDivide<int32_t>(display.bounds.top, scale),
+                       (display.bounds.right - display.bounds.left) / scale,
+                       (display.bounds.bottom - display.bounds.top) / scale};
 }
 
 // Where a window with the outer rectangle r goes when it opens or grows: inside the work
 // area of its display (FitWindowIntoArea); where it is when no display is known.
 static POINT PlaceInWorkArea(const RECT& r) {
     std::vector<DesktopArea> areas;
-    for (const RECT& a : Displays(true))
-        areas.push_back(DesktopArea{a.left, a.top, a.right - a.left, a.bottom - a.top});
-    const DesktopArea window{r.left, r.top, r.right - r.left, r.bottom - r.top};
+    for (const Win32Display& display : Displays())
+        areas.push_back(AreaOf(display.work));
+    const DesktopArea window = AreaOf(r);
     const DesktopArea* area = WorkAreaOfWindow(areas, window);
     if (!area) return POINT{r.left, r.top};
     const DesktopArea placed = FitWindowIntoArea(window, *area);
@@ -274,9 +277,10 @@ static DWORD WindowStyle(int32_t style) {
 }
 
 // Start-up, through the frame toolkit: places the window made by OpenScreenSystem with its
-// client area at (x, y), moved into the work area of its display (centred on the main display for
-// flags 1 and 2: there is no active window of ours to centre on) and shows it unless asked not to.
-// Position and size are in the game's pixels, the window scale times as large.
+// client area at (x, y), at the factor of the display that place lies on, moved into the work
+// area of its display (centred on the main display for flags 1 and 2: there is no active
+// window of ours to centre on) and shows it unless asked not to. Position and size are in the
+// game's pixels, the window scale times as large.
 int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                          int32_t style, const Text& title) {
     (void)number;
@@ -285,6 +289,15 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     const DWORD ws = WindowStyle(style);
     SetWindowLongPtrW(w, GWL_STYLE, LONG_PTR(ws));
     SetWindowTextW(w, Wide(title).c_str());
+    const bool centre = (style & (StyleCentreDesktop | StyleCentreActive)) != 0;
+    const std::vector<Win32Display> displays = Displays();
+    std::vector<DesktopArea> inGamePixels;
+    for (const Win32Display& display : displays)
+        inGamePixels.push_back(GameBounds(display));
+    const DesktopArea* own =
+        WorkAreaOfWindow(inGamePixels, DesktopArea{x, y, std::max(width, 1), std::max(height, 1)});
+    if (centre && !displays.empty()) own = inGamePixels.data();
+    if (own) Win32Window.scale = displays[size_t(own - inGamePixels.data())].scale;
     const int32_t scale = Win32Window.scale;
     RECT r = {0, 0, std::max(width, 1) * scale, std::max(height, 1) * scale};
     AdjustWindowRectEx(&r, ws, FALSE, 0);
@@ -292,7 +305,7 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     const POINT at = PlaceInWorkArea(
         RECT{x * scale + r.left, y * scale + r.top, x * scale + r.right, y * scale + r.bottom});
     int32_t left = at.x, top = at.y;
-    if (style & (StyleCentreDesktop | StyleCentreActive)) {
+    if (centre) {
         left = (GetSystemMetrics(SM_CXSCREEN) - outerW) / 2;
         top = (GetSystemMetrics(SM_CYSCREEN) - outerH) / 2;
     }
@@ -350,6 +363,20 @@ void ResizeMainWindow(int32_t width, int32_t height) {
         at = PlaceInWorkArea(RECT{old.left, old.top, old.left + outerW, old.top + outerH});
     const UINT keep = (at.x == old.left && at.y == old.top) ? SWP_NOMOVE : 0;
     SetWindowPos(w, nullptr, at.x, at.y, outerW, outerH, keep | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void FollowMonitor() {
+    HWND w = Win32Window.window;
+    RECT client;
+    if (!w || !GetClientRect(w, &client)) return;
+    const int32_t scale = DisplayOf(MonitorFromWindow(w, MONITOR_DEFAULTTONEAREST)).scale;
+    if (scale == 0 || scale == Win32Window.scale) return;
+    const int32_t width = client.right / Win32Window.scale,
+                  height = client.bottom / Win32Window.scale;
+    Win32Window.scale = scale;
+    ResizeMainWindow(width, height);
+    ForgetWindowCopy();
+    InvalidateRect(w, nullptr, FALSE);
 }
 
 // Rows first to first + count - 1 of the back buffer (0x00RRGGBB, top row first: they form
@@ -438,16 +465,14 @@ int32_t DisplayCount() {
     return int32_t(Displays().size());
 }
 
-// A display's rectangle in the game's pixels (desktop pixels divided by the scale).
 int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
-    const std::vector<RECT> displays = Displays();
+    const std::vector<Win32Display> displays = Displays();
     if (index < 0 || index >= int32_t(displays.size())) return 0;
-    const RECT& r = displays[size_t(index)];
-    const int32_t scale = Win32Window.scale;
-    *x = FloorDivide<int32_t>(r.left, scale);
-    *y = FloorDivide<int32_t>(r.top, scale);
-    *width = (r.right - r.left) / scale;
-    *height = (r.bottom - r.top) / scale;
+    const DesktopArea game = GameBounds(displays[size_t(index)]);
+    *x = game.x;
+    *y = game.y;
+    *width = game.width;
+    *height = game.height;
     return 1;
 }
 

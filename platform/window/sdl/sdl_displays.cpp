@@ -1,0 +1,167 @@
+// The real window's displays as the window system tells them now, and the window following the
+// display it is on: its scale factor and its place in the work area.
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+#include <X11/extensions/Xrandr.h>
+
+#include <algorithm>
+
+#include "backend.h"
+#include "sdl_platform.h"
+#include "sdl_state.h"
+#include "whole_numbers.h"
+
+namespace {
+
+Display* XDisplayOfWindow() {
+    return static_cast<Display*>(SdlWindow.xDisplay);
+}
+
+// The part of a that lies in b; no width or height when they do not meet.
+DesktopArea Intersection(const DesktopArea& a, const DesktopArea& b) {
+    const int32_t left = std::max(a.x, b.x), top = std::max(a.y, b.y);
+    const int32_t right = std::min(a.x + a.width, b.x + b.width);
+    const int32_t bottom = std::min(a.y + a.height, b.y + b.height);
+    return DesktopArea{left, top, std::max(right - left, 0), std::max(bottom - top, 0)};
+}
+
+// Up to `count` numbers of a root window's property of 32-bit items, from item `first`.
+std::vector<long> RootNumbers(Display* d, const char* name, long first, long count) {
+    Atom type = None;
+    int format = 0;
+    unsigned long items = 0, after = 0;
+    unsigned char* data = nullptr;
+    std::vector<long> numbers;
+    if (XGetWindowProperty(d, DefaultRootWindow(d), XInternAtom(d, name, False), first, count,
+                           False, XA_CARDINAL, &type, &format, &items, &after, &data) == Success &&
+        data && format == 32)
+        numbers.assign(reinterpret_cast<long*>(data), reinterpret_cast<long*>(data) + items);
+    if (data) XFree(data);
+    return numbers;
+}
+
+// The work area the window manager announces for the current desktop (_NET_WORKAREA), or the
+// whole of `screen` without a window manager that announces one.
+DesktopArea AnnouncedWorkArea(Display* d, const DesktopArea& screen) {
+    const std::vector<long> current = RootNumbers(d, "_NET_CURRENT_DESKTOP", 0, 1);
+    const long desktop = current.empty() ? 0 : current.front();
+    const std::vector<long> area = RootNumbers(d, "_NET_WORKAREA", desktop * 4, 4);
+    if (area.size() < 4 || area[2] <= 0 || area[3] <= 0) return screen;
+    return DesktopArea{int32_t(area[0]), int32_t(area[1]), int32_t(area[2]), int32_t(area[3])};
+}
+
+// The rectangles of the RandR monitors that show something (each switched-on output, or a
+// monitor set up over part of one); the X screen as a whole when there is none: all outputs
+// switched off, or a server without RandR.
+std::vector<DesktopArea> MonitorsOfScreen(Display* d, DesktopArea* screen) {
+    ::Window root = 0;
+    int x = 0, y = 0;
+    unsigned width = 0, height = 0, border = 0, depth = 0;
+    XGetGeometry(d, DefaultRootWindow(d), &root, &x, &y, &width, &height, &border, &depth);
+    *screen = DesktopArea{0, 0, int32_t(width), int32_t(height)};
+    std::vector<DesktopArea> monitors;
+    int count = 0, base = 0, errorBase = 0;
+    XRRMonitorInfo* info = XRRQueryExtension(d, &base, &errorBase)
+                               ? XRRGetMonitors(d, DefaultRootWindow(d), True, &count)
+                               : nullptr;
+    for (int i = 0; i < count; i++)
+        monitors.push_back(DesktopArea{info[i].x, info[i].y, info[i].width, info[i].height});
+    if (info) XRRFreeMonitors(info);
+    if (monitors.empty()) monitors.push_back(*screen);
+    return monitors;
+}
+
+} // namespace
+
+// OpenScreenSystem, the window's placement, DisplayBounds and FollowDisplay: asked anew each
+// time, as a change of the screen reaches SDL's own list late or never.
+std::vector<SdlDisplay> CurrentDisplays() {
+    std::vector<SdlDisplay> displays;
+    Display* d = XDisplayOfWindow();
+    if (!d) {
+        const int count = SdlWindow.videoReady ? SDL_GetNumVideoDisplays() : 0;
+        const std::vector<DesktopArea> works = DisplayWorkAreas();
+        for (int i = 0; i < count && size_t(i) < works.size(); i++) {
+            SDL_Rect r;
+            if (SDL_GetDisplayBounds(i, &r) == 0)
+                displays.push_back(SdlDisplay{{r.x, r.y, r.w, r.h}, works[size_t(i)], 1});
+        }
+    } else {
+        DesktopArea screen;
+        const std::vector<DesktopArea> monitors = MonitorsOfScreen(d, &screen);
+        const DesktopArea announced = AnnouncedWorkArea(d, screen);
+        for (const DesktopArea& m : monitors) {
+            const DesktopArea work = Intersection(m, announced);
+            displays.push_back(SdlDisplay{m, work.width > 0 && work.height > 0 ? work : m, 1});
+        }
+    }
+    for (SdlDisplay& display : displays)
+        display.scale = DisplayScaleFactor(display.work);
+    return displays;
+}
+
+// CreateMainWindow: the game's position is stored in the game's pixels of the display it was on.
+const SdlDisplay* DisplayOfGameWindow(const std::vector<SdlDisplay>& displays, int32_t x, int32_t y,
+                                      int32_t w, int32_t h) {
+    std::vector<DesktopArea> inGamePixels;
+    for (const SdlDisplay& display : displays) {
+        const DesktopArea& b = display.bounds;
+        const int32_t s = display.scale;
+        inGamePixels.push_back(
+            DesktopArea{FloorDivide(b.x, s), FloorDivide(b.y, s), b.width / s, b.height / s});
+    }
+    const DesktopArea* area = WorkAreaOfWindow(inGamePixels, DesktopArea{x, y, w, h});
+    return area ? &displays[size_t(area - inGamePixels.data())] : nullptr;
+}
+
+// OpenScreenSystem, once the window is made (events of the root come on the same connection).
+void WatchDesktopChanges() {
+    Display* d = XDisplayOfWindow();
+    if (!d) return;
+    XWindowAttributes root;
+    if (XGetWindowAttributes(d, DefaultRootWindow(d), &root))
+        XSelectInput(d, DefaultRootWindow(d),
+                     root.your_event_mask | StructureNotifyMask | PropertyChangeMask);
+    SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
+}
+
+// The root window's ConfigureNotify (the screen has a new size) and the change of its
+// _NET_WORKAREA.
+bool IsDesktopChange(const SDL_SysWMmsg* message) {
+    Display* d = XDisplayOfWindow();
+    if (!d || !message || message->subsystem != SDL_SYSWM_X11) return false;
+    const XEvent& e = message->msg.x11.event;
+    if (e.type == ConfigureNotify) return e.xconfigure.window == DefaultRootWindow(d);
+    return e.type == PropertyNotify && e.xproperty.window == DefaultRootWindow(d) &&
+           e.xproperty.atom == XInternAtom(d, "_NET_WORKAREA", False);
+}
+
+// Called by sdl_events after a move of the window (the window manager's, or the end of the
+// title-bar drag) and after a change of the desktop.
+void FollowDisplay(bool fitWhole) {
+    if (!SdlWindow.window || SdlWindow.dragging) return;
+    int32_t left = 0, top = 0;
+    PhysicalWindowPosition(&left, &top);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(SdlWindow.window, &w, &h);
+    std::vector<DesktopArea> works;
+    for (const SdlDisplay& display : CurrentDisplays())
+        works.push_back(display.work);
+    const DesktopArea* work = WorkAreaOfWindow(works, DesktopArea{left, top, w, h});
+    if (!work) return;
+    const int32_t scale = DisplayScaleFactor(*work);
+    if (scale != SdlWindow.scale) {
+        w = std::max(w / SdlWindow.scale, 1) * scale;
+        h = std::max(h / SdlWindow.scale, 1) * scale;
+        SdlWindow.scale = scale;
+        SDL_SetWindowSize(SdlWindow.window, w, h);
+        ForgetWindowCopy();
+        fitWhole = true;
+    }
+    const DesktopArea placed = FitWindowIntoArea(DesktopArea{left, top, w, h}, *work);
+    if (fitWhole && (placed.x != left || placed.y != top))
+        SDL_SetWindowPosition(SdlWindow.window, placed.x, placed.y);
+    ForgetServerAnswers();
+}
