@@ -1,5 +1,5 @@
-// The name entry: the keyboard read with the German scan-code table and key repeat, the
-// editing of the typed name and the name row.
+// The name entry: the keyboard read with the German scan-code table and key repeat (and the
+// system's text input), the editing of the typed name and the name row.
 #include "besttimes.h"
 
 namespace {
@@ -148,7 +148,13 @@ Text ReadNameKey() {
         KeyFlags[code] = KeyDown(code) ? 1 : 0;
     int32_t shift = 0;
     const Text key = KeyTextOfFlags(&shift);
-    return RepeatKeyText(key, shift ? ShiftedKeyText(key) : key);
+    const Text keyText = RepeatKeyText(key, shift ? ShiftedKeyText(key) : key);
+    if (!key.empty()) return keyText;
+    // No key down: the next character of the system's text input, one a frame.
+    const Text typed = TakeTypedCharacter();
+    if (typed == "\b") return BackKeyText;
+    if (typed == "\r") return EnterKeyText;
+    return typed;
 }
 
 void EditName(const Text& keyText) {

@@ -108,8 +108,9 @@ void ClosePlatform();
 int32_t QuitRequested();
 // Start-up: what to run when the window system's connection breaks for good (the display
 // went away, another program destroyed the window), just before the program ends with a
-// non-zero code, and when the session ends (Windows); null for nothing. Lets the program
-// save its preferences, which an ordinary end would have saved.
+// non-zero code, when the session ends (Windows) and each time the browser's tab is hidden
+// (a hidden tab may be ended without a word); null for nothing. Lets the program save its
+// preferences, which an ordinary end would have saved.
 void SetDisplayLostHandler(void (*handler)());
 
 // ---------------------------------------------------------------- keyboard (backend)
@@ -120,6 +121,14 @@ int32_t SnapshotKeyboard();
 // Whether the key with this set-1 scan code (extended keys + 0x80) was down in the last
 // snapshot; -1 asks whether any of the keys 0 to 254 was down.
 int32_t KeyDown(int32_t scanCode);
+// The name entry, each frame: on while it asks for a name, off once it has one. Meanwhile the
+// system's text input may give characters (a phone's on-screen keyboard in the browser); on
+// after off forgets characters typed before.
+void WantTypedText(bool on);
+// The name entry, each frame after the snapshot: the next character typed through the
+// system's text input (one Windows-1252 byte, "\b" for Backspace, "\r" for Enter); empty
+// when none waits. Keys of a physical keyboard come through KeyDown only.
+Text TakeTypedCharacter();
 
 // ---------------------------------------------------------------- clock and pauses (backend)
 

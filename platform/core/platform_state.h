@@ -272,6 +272,9 @@ struct KeyTableRecord {
     bool held[256] = {};        // down now, as the backend posted
     std::deque<FreshKey> fresh; // presses not yet shown by a snapshot, oldest first
     bool snapshot[256] = {};    // the last snapshot: what KeyDown reads
+    bool textWanted = false;    // the name entry asks for typed text (WantTypedText)
+    std::deque<uint8_t> typed;  // characters typed through the system's text input, oldest
+                                // first, as Windows-1252 bytes ('\b' Backspace, '\r' Enter)
 };
 extern KeyTableRecord KeyTable;
 

@@ -1,10 +1,13 @@
 // Events of the browser window backend: the page's events posted to the core, the waits,
-// the pointer, the window's move and the keyboard.
+// the pointer, the window's move, the keyboard and the text field.
 #include "backend.h"
 #include "web_page.h"
 #include "web_state.h"
 
 namespace {
+
+// Where a gesture's button goes up: away from every window, so it opens and marks nothing.
+constexpr int32_t GestureAway = -30000;
 
 // Posts one page event to the core and keeps the pointer's record.
 void Post(const WebEvent& event) {
@@ -33,6 +36,16 @@ void Post(const WebEvent& event) {
     case WebFocusLost:
         ReleaseAllKeys();
         break;
+    case WebGestureEnd: // ends a window move where it is, anything else away from the windows
+        if (!WebWindow.dragging) Post(WebEvent{WebPointerMove, GestureAway, GestureAway});
+        Post(WebEvent{WebButton, event.a, 0, WebPointer.x, WebPointer.y});
+        break;
+    case WebCharacter:
+        PostTypedCharacter(char32_t(event.a));
+        break;
+    case WebViewport:
+        KeepWebWindowInside();
+        break;
     default:
         break;
     }
@@ -41,6 +54,10 @@ void Post(const WebEvent& event) {
 } // namespace
 
 void PumpPageEvents() {
+    if (TypedTextWanted() != WebWindow.textOffered) {
+        WebWindow.textOffered = TypedTextWanted();
+        OfferTextInput(WebWindow.textOffered);
+    }
     WebEvent events[64];
     int32_t count = 0;
     while ((count = TakePageEvents(events, 64)) > 0)
@@ -81,6 +98,7 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
     const int32_t startX = WebWindow.x, startY = WebWindow.y;
     int32_t anchorX = WebPointer.x, anchorY = WebPointer.y;
     LastTakenPoint(&anchorX, &anchorY);
+    WebWindow.dragging = true;
     while (WebPointer.leftHeld && !QuitRequested()) {
         WaitForPageEvent(100);
         PumpPageEvents();
@@ -89,6 +107,7 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
     }
     if (!WebPointer.leftHeld)
         MoveWebWindow(startX + WebPointer.leftUpX - anchorX, startY + WebPointer.leftUpY - anchorY);
+    WebWindow.dragging = false;
     FinishWindowMove(WebPointer.x, WebPointer.y);
 }
 
