@@ -6,9 +6,6 @@
 
 namespace {
 
-// Where a gesture's button goes up: away from every window, so it opens and marks nothing.
-constexpr int32_t GestureAway = -30000;
-
 // Posts one page event to the core and keeps the pointer's record.
 void Post(const WebEvent& event) {
     switch (event.kind) {
@@ -35,10 +32,6 @@ void Post(const WebEvent& event) {
         break;
     case WebFocusLost:
         ReleaseAllKeys();
-        break;
-    case WebGestureEnd: // ends a window move where it is, anything else away from the windows
-        if (!WebWindow.dragging) Post(WebEvent{WebPointerMove, GestureAway, GestureAway});
-        Post(WebEvent{WebButton, event.a, 0, WebPointer.x, WebPointer.y});
         break;
     case WebCharacter:
         PostTypedCharacter(char32_t(event.a));
@@ -98,7 +91,6 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
     const int32_t startX = WebWindow.x, startY = WebWindow.y;
     int32_t anchorX = WebPointer.x, anchorY = WebPointer.y;
     LastTakenPoint(&anchorX, &anchorY);
-    WebWindow.dragging = true;
     while (WebPointer.leftHeld && !QuitRequested()) {
         WaitForPageEvent(100);
         PumpPageEvents();
@@ -107,7 +99,6 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
     }
     if (!WebPointer.leftHeld)
         MoveWebWindow(startX + WebPointer.leftUpX - anchorX, startY + WebPointer.leftUpY - anchorY);
-    WebWindow.dragging = false;
     FinishWindowMove(WebPointer.x, WebPointer.y);
 }
 

@@ -7,11 +7,11 @@
 
 // Takes the canvas #game inside the desktop #desk and listens to the page: pointer, touch and
 // keyboard events become queued events of web_page.h (5 numbers each). A touch that ends
-// within half a second is a left click; one held still for half a second is a right click;
-// one that moves is a drag, which opens nothing unless it moves the window; one that gets a
-// second finger or that the browser cancels is a gesture, which ends there. The keys are the
-// page's whatever on it has the focus; while the game wants text the text field #typing holds
-// the focus (so a phone shows its keyboard), and what is typed into it becomes characters.
+// within half a second is a left click; one held still for half a second is a right click
+// then; one that moves, gets a second finger or is cancelled by the browser is a gesture
+// (a scroll, a pinch), which opens and marks nothing. The keys are the page's whatever on it
+// has the focus; while the game wants text the text field #typing holds the focus (so a
+// phone shows its keyboard), and what is typed into it becomes characters.
 EM_JS(int, web_open_page, (), {
     const canvas = document.getElementById("game");
     const desk = document.getElementById("desk");
@@ -44,31 +44,39 @@ EM_JS(int, web_open_page, (), {
         const p = at(event);
         push(1, p[0], p[1], 0, 0);
     };
-    const touchHoldMs = 500, touchSlop = 8;
+    // A touch on the title bar (the window's top 27 rows, where the frame takes presses) is a
+    // press there at once, as a mouse's, and drags the window; one moved elsewhere is a
+    // scroll, which posts nothing.
+    const touchHoldMs = 500, touchSlop = 8, captionRows = 27;
     const touchDown = function(event) {
         move(event);
+        const row = (event.clientY - canvas.getBoundingClientRect().top) / page.scale;
         const touch = { x: event.clientX, y: event.clientY, pressed: 0, event: event,
                         id: event.pointerId, gesture: false };
-        touch.timer = setTimeout(function() { touch.pressed = 2; button(touch.event, 2, 1); },
-                                 touchHoldMs);
         page.touch = touch;
+        if (row >= 0 && row < captionRows) { touch.pressed = 1; button(event, 1, 1); return; }
+        touch.timer = setTimeout(function() {
+            touch.pressed = 2;
+            button(touch.event, 2, 1);
+            button(touch.event, 2, 0);
+        }, touchHoldMs);
+    };
+    // The touch becomes a gesture: a drag of the title bar lets go where it got to.
+    const gesture = function(touch) {
+        if (touch.gesture) return;
+        touch.gesture = true;
+        clearTimeout(touch.timer);
+        if (touch.pressed === 1) button(touch.event, 1, 0);
     };
     const touchMove = function(event) {
         const touch = page.touch;
         if (touch.gesture || event.pointerId !== touch.id) return;
         if (touch.pressed === 0 && Math.hypot(event.clientX - touch.x, event.clientY - touch.y) > touchSlop) {
-            clearTimeout(touch.timer);
-            touch.pressed = 1;
-            button(touch.event, 1, 1);
+            gesture(touch);
+            return;
         }
+        if (touch.pressed === 1) touch.event = event;
         move(event);
-    };
-    // The held button goes up where no press counts (web_events.cpp), the touch is done.
-    const gesture = function(touch) {
-        if (touch.gesture) return;
-        touch.gesture = true;
-        clearTimeout(touch.timer);
-        if (touch.pressed) push(6, touch.pressed === 2 ? 2 : 1, 0, 0, 0);
     };
     const touchUp = function(event) {
         const touch = page.touch;
@@ -76,9 +84,8 @@ EM_JS(int, web_open_page, (), {
         if (touch.gesture || event.pointerId !== touch.id) return;
         clearTimeout(touch.timer);
         move(event);
-        if (touch.pressed === 1) { gesture(touch); return; }
         if (touch.pressed === 0) button(event, 1, 1);
-        button(event, touch.pressed === 2 ? 2 : 1, 0);
+        if (touch.pressed !== 2) button(event, 1, 0);
         page.touch = null;
     };
     page.focusGame = function() { (page.wantsText ? typing : canvas).focus({ preventScroll: true }); };
@@ -148,15 +155,15 @@ EM_JS(int, web_open_page, (), {
     const typed = function() {
         const text = typing.value;
         typing.value = page.blank;
-        if (!text.startsWith(page.blank)) { push(7, 8, 0, 0, 0); return; }
-        for (const character of text.slice(page.blank.length)) push(7, character.codePointAt(0), 0, 0, 0);
+        if (!text.startsWith(page.blank)) { push(6, 8, 0, 0, 0); return; }
+        for (const character of text.slice(page.blank.length)) push(6, character.codePointAt(0), 0, 0, 0);
     };
     typing.addEventListener("input", function(event) { if (!event.isComposing) typed(); });
     typing.addEventListener("compositionend", typed);
     typing.form.addEventListener("submit", function(event) {
         event.preventDefault();
         typed();
-        push(7, 13, 0, 0, 0);
+        push(6, 13, 0, 0, 0);
     });
     // The program saves its settings when the page is hidden (a phone may end a background
     // tab without a word) and when it goes away, then without waiting for locks (nothing can

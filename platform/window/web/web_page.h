@@ -19,9 +19,8 @@ enum WebEventKind : int32_t {
     WebModifiers = 3,   // a = shift, b = control
     WebKey = 4,         // a = set-1 scan code (extended + 0x80), b = down
     WebFocusLost = 5,   // the page lost the keyboard
-    WebGestureEnd = 6,  // a touch ended as a gesture: a = the button it held (1 left, 2 right)
-    WebCharacter = 7,   // a = a character typed into the text field (8 Backspace, 13 Enter)
-    WebViewport = 8,    // the viewport changed its size (rotated, resized)
+    WebCharacter = 6,   // a = a character typed into the text field (8 Backspace, 13 Enter)
+    WebViewport = 7,    // the viewport changed its size (rotated, resized)
 };
 
 // Start-up: takes the page's canvas and starts listening; false without a canvas.

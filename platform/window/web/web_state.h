@@ -12,7 +12,6 @@ struct WebWindowRecord {
     int32_t height = 0;        //
     double lastReturnMs = 0;   // when the last present returned (pacing)
     bool pacing = false;       // a back buffer is attached: presents keep the frame rate
-    bool dragging = false;     // the window follows the pointer (SendWindowMessage)
     bool textOffered = false;  // the page's text field holds the focus (TypedTextWanted)
     std::vector<uint8_t> rgba; // rows on their way to the canvas, 4 bytes a pixel
 };
