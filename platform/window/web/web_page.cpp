@@ -88,7 +88,9 @@ EM_JS(int, web_open_page, (), {
         if (touch.pressed !== 2) button(event, 1, 0);
         page.touch = null;
     };
-    page.focusGame = function() { (page.wantsText ? typing : canvas).focus({ preventScroll: true }); };
+    page.focusGame = function() {
+        (page.wantsText ? typing : canvas).focus({ preventScroll: true });
+    };
     // Every finger on the page counts, on the canvas or beside it.
     window.addEventListener("pointerdown", function(event) {
         if (event.pointerType !== "touch") return;
@@ -99,7 +101,10 @@ EM_JS(int, web_open_page, (), {
         event.preventDefault();
         page.focusGame();
         try { canvas.setPointerCapture(event.pointerId); } catch (e) {}
-        if (event.pointerType === "touch") { if (!page.touch && page.fingers === 1) touchDown(event); return; }
+        if (event.pointerType === "touch") {
+            if (!page.touch && page.fingers === 1) touchDown(event);
+            return;
+        }
         move(event);
         if (event.button >= 0 && event.button <= 2) button(event, buttonOf[event.button], 1);
     });
@@ -156,7 +161,8 @@ EM_JS(int, web_open_page, (), {
         const text = typing.value;
         typing.value = page.blank;
         if (!text.startsWith(page.blank)) { push(6, 8, 0, 0, 0); return; }
-        for (const character of text.slice(page.blank.length)) push(6, character.codePointAt(0), 0, 0, 0);
+        for (const character of text.slice(page.blank.length))
+            push(6, character.codePointAt(0), 0, 0, 0);
     };
     typing.addEventListener("input", function(event) { if (!event.isComposing) typed(); });
     typing.addEventListener("compositionend", typed);
