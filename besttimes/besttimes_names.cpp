@@ -129,14 +129,19 @@ Text RepeatKeyText(const Text& key, const Text& keyText) {
 }
 
 // The name entry, when Enter's save of the list failed: the screen's first line stops saying
-// only the place, and the player is told once what was lost and why.
+// only the place, and the player is told once what was lost and why: where the file is and
+// what the system said, or in a browser (whose storage has no path, and which fails only
+// when it is full or keeps nothing) that it takes nothing more.
 void TellUnsavedTime() {
     const TopListEntry& entry = TopList.place[PlaceReached];
+    const bool browser = DataFilesInBrowser();
+    const Text where =
+        browser ? Text("diesem Browser") : SystemText(DataFolder() + TopListFileName);
+    const Text why = browser ? Text("er nimmt keine Daten mehr an") : SystemText(DataFileFailure());
     MessageText = "Bestzeit konnte nicht gespeichert werden !";
     TellPlayer("Bestzeit nicht gespeichert",
                "Deine Zeit " + entry.time + " (" + entry.name + ", " + IntToText(PlaceReached) +
-                   ". Platz) konnte nicht in " + SystemText(DataFolder() + TopListFileName) +
-                   " gespeichert werden: " + SystemText(DataFileFailure()) +
+                   ". Platz) konnte nicht in " + where + " gespeichert werden: " + why +
                    ". Sie wird nicht behalten.");
 }
 

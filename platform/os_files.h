@@ -78,3 +78,5 @@ bool OsMakePrivateFolder(const std::string& folder, std::string& reason);
 // The folder this user's data of the game belong in when the program folder is not
 // writable, ending in '/'; "" when the system names none.
 std::string OsUserDataFolder();
+// Whether the data folder is the browser's storage, which has no path a player could look for.
+bool OsDataFolderIsBrowser();

@@ -230,6 +230,9 @@ void SetProgramFolder(const std::string& folder);
 // GFX folder beside the executable) and writable, else a per-user folder; "" when neither
 // can be written. A read-only file of a portable folder is still read (OpenDataFile).
 const std::string& DataFolder();
+// Whether the data files are kept in the browser's storage: the player's messages then name
+// the browser, not DataFolder's path and DataFileFailure's words.
+bool DataFilesInBrowser();
 
 // ---------------------------------------------------------------- text values (core)
 

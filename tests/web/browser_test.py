@@ -601,8 +601,7 @@ class BrowserTest(unittest.TestCase):
         page.start_round(0)
         page.win_round()
         page.open_top_ten()
-        page.wait_for(lambda: page.js("return document.activeElement.id") == "typing",
-                      "the focused text field")
+        page.wait_for(lambda: page.js("return document.activeElement.id") == "typing", "focus")
         page.cdp("Input.dispatchMouseEvent", {"type": "mousePressed", "x": 200, "y": 800,
                                               "button": "left", "buttons": 1, "clickCount": 1})
         page.cdp("Input.insertText", {"text": "Jörg\U0001F600€x"})  # no byte for the face
@@ -623,6 +622,20 @@ class BrowserTest(unittest.TestCase):
         with self.assertRaises(Exception):
             first.cdp("Page.crash", {})  # ended without a word
         self.assertEqual(second.storage("Prefs"), mittel)
+
+    def test_a_full_storage_is_said_in_german_naming_no_path(self):
+        page = self.open()
+        page.js("localStorage.setItem('room', 'x'.repeat(600)); for (let n = 1 << 20, i = 0;"
+                " n > 0; i++) try { localStorage.setItem('f' + i, 'x'.repeat(n)); } catch (e) {"
+                " n >>= 1; } localStorage.removeItem('room');")  # room for an empty list only
+        page.start_round(0)
+        page.win_round()
+        page.open_top_ten()
+        page.type_name("Jörg")
+        note = page.wait_for(lambda: page.js("return note.hidden ? '' : note.textContent"), "note")
+        self.assertRegex(note, r"^Tessaroc: Bestzeit nicht gespeichert: Deine Zeit [\d.]+ \(Jörg, "
+                         r"1\. Platz\) konnte nicht in diesem Browser gespeichert werden: er "
+                         r"nimmt keine Daten mehr an\. Sie wird nicht behalten\.$")
 
     def test_offline_after_the_first_visit(self):
         page = self.open()

@@ -280,6 +280,10 @@ bool OsMakePrivateFolder(const std::string& folder, std::string& reason) {
     return true;
 }
 
+bool OsDataFolderIsBrowser() {
+    return false;
+}
+
 std::string OsUserDataFolder() {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     if (dataHome != nullptr && dataHome[0] == '/') return std::string(dataHome) + "/tessaroc/";

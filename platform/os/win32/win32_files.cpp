@@ -364,6 +364,10 @@ bool OsMakePrivateFolder(const std::string& folder, std::string& reason) {
     return true;
 }
 
+bool OsDataFolderIsBrowser() {
+    return false;
+}
+
 std::string OsUserDataFolder() {
     wchar_t buffer[MAX_PATH];
     const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH);
