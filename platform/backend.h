@@ -56,12 +56,13 @@ void ReleaseAllKeys();
 // kept for the name entry as Windows-1252 while it wants text, else dropped; U'\b' is
 // Backspace and U'\r' Enter. Characters the code page cannot hold are left out.
 void PostTypedCharacter(char32_t character);
-// Whether the name entry wants text now (WantTypedText): the backend offers its text input
-// meanwhile (the browser's page focuses a text field, which opens a phone's keyboard).
-bool TypedTextWanted();
 
 // ---------------------------------------------------------------- the core's services to
 // the backend
+
+// Whether the name entry wants text now (WantTypedText): the backend offers its text input
+// meanwhile (the browser's page focuses a text field, which opens a phone's keyboard).
+bool TypedTextWanted();
 
 // Every PresentBackBuffer, once the frame is shown: a poll after a present never waits.
 void NoteFramePresented();

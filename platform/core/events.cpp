@@ -132,13 +132,13 @@ void PostKey(int32_t scanCode, bool down) {
 
 // Only while the name entry wants text; what the code page cannot hold is left out.
 void PostTypedCharacter(char32_t character) {
-    if (!KeyTable.textWanted || KeyTable.typed.size() >= FreshKeyLimit) return;
+    if (!KeyTable.textWanted || KeyTable.typed.size() >= FreshKeyLimit || character == 0) return;
     if (character == U'\b' || character == U'\r') {
         KeyTable.typed.push_back(uint8_t(character));
         return;
     }
     for (int32_t byte = 0x20; byte <= 0xFF; ++byte)
-        if (character != 0 && CodePageCharacter(uint8_t(byte)) == character) {
+        if (CodePageCharacter(uint8_t(byte)) == character) {
             KeyTable.typed.push_back(uint8_t(byte));
             return;
         }
