@@ -29,6 +29,7 @@ EM_JS(int, web_open_page, (), {
         page.queue.push(kind, a | 0, b | 0, c | 0, d | 0);
         if (page.wake) queueMicrotask(wakeProgram);
     };
+    page.push = push;
     const at = function(event) {
         const box = desk.getBoundingClientRect();
         return [Math.floor((event.clientX - box.left) / page.scale),

@@ -53,8 +53,7 @@ EM_JS(void, web_place_canvas, (int x, int y, int width, int height, int visible)
         page.onResize = function() {
             page.chooseScale(page.canvas.width, page.canvas.height);
             page.place();
-            page.queue.push(7, 0, 0, 0, 0);
-            if (page.wake) queueMicrotask(page.wake);
+            page.push(7, 0, 0, 0, 0);
         };
         window.addEventListener("resize", page.onResize);
     }
