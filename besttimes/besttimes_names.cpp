@@ -1,5 +1,5 @@
-// The name entry: the keyboard read with the German scan-code table and key repeat, the
-// editing of the typed name and the name row.
+// The name entry: the keyboard read with the German scan-code table and key repeat (and the
+// system's text input), the editing of the typed name and the name row.
 #include "besttimes.h"
 
 namespace {
@@ -140,17 +140,22 @@ Text RepeatKeyText(const Text& pressed) {
 }
 
 // The name entry, when Enter's save of the list failed: the screen's first line stops saying
-// only the place, and the player is told once what was lost and why.
+// only the place, and the player is told once what was lost and why: where the file is and
+// what the system said, or in a browser (whose storage has no path, and which fails only
+// when it is full or keeps nothing) that it takes nothing more.
 void TellUnsavedTime() {
     const TopListEntry& entry = TopList.place[PlaceReached];
-    MessageText = "Bestzeit konnte nicht gespeichert werden !";
+    const bool browser = DataFilesInBrowser();
     // Without a data folder there is no file to name.
-    const Text where =
-        DataFolder().empty() ? Text() : " in " + SystemText(DataFolder() + TopListFileName);
+    const Text where = browser               ? Text(" in diesem Browser")
+                       : DataFolder().empty() ? Text()
+                                              : " in " + SystemText(DataFolder() + TopListFileName);
+    const Text why = browser ? Text("er nimmt keine Daten mehr an") : SystemText(DataFileFailure());
+    MessageText = "Bestzeit konnte nicht gespeichert werden !";
     TellPlayer("Bestzeit nicht gespeichert",
                "Deine Zeit " + entry.time + " (" + entry.name + ", " + IntToText(PlaceReached) +
-                   ". Platz) konnte nicht" + where + " gespeichert werden: " +
-                   SystemText(DataFileFailure()) + ". Sie wird nicht behalten.");
+                   ". Platz) konnte nicht" + where + " gespeichert werden: " + why +
+                   ". Sie wird nicht behalten.");
 }
 
 // Enter, or an end of the program the player did not choose: the name typed so far
@@ -169,7 +174,15 @@ Text ReadNameKey() {
     SnapshotKeyboard();
     for (int32_t code = 1; code <= 255; ++code)
         KeyFlags[code] = KeyDown(code) ? 1 : 0;
-    const Text key = RepeatKeyText(PressedKeyText());
+    const Text pressed = PressedKeyText();
+    const Text key = RepeatKeyText(pressed);
+    if (key.empty() && KeyDown(-1) == 0) {
+        // No key down: the next character of the system's text input, one a frame.
+        const Text typed = TakeTypedCharacter();
+        if (typed == "\b") return BackKeyText;
+        if (typed == "\r") return EnterKeyText;
+        return typed;
+    }
     const bool shift = KeyFlagSet(LeftShiftCode) || KeyFlagSet(RightShiftCode);
     return shift && !key.empty() ? ShiftedKeyText(key) : key;
 }

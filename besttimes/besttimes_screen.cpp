@@ -136,6 +136,7 @@ void TopListScreen() {
 
     for (;;) {
         DrawTopListFrame();
+        WantTypedText(EnteringName != 0);
         if (EnteringName) EditName(ReadNameKey());
         if (MouseButton(1) && EnteringName == 0) LeaveRequested = 1;
         TitleBarResult = HandleTitleBar();
@@ -149,6 +150,7 @@ void TopListScreen() {
             return;
         }
         if (LeaveRequested) {
+            WantTypedText(false);
             WaitForRelease(1);
             return;
         }

@@ -29,7 +29,7 @@ set(web_link_options
     -sEXIT_RUNTIME=0
     "SHELL:--preload-file ${CMAKE_BINARY_DIR}/GFX@/tessaroc/GFX"
     "SHELL:--preload-file ${TESSAROC_GLYPH_FILE}@/tessaroc/tessaroc-glyphs.dat")
-set(web_exports _main,_malloc,_free,_tessaroc_page_leaving)
+set(web_exports _main,_malloc,_free,_tessaroc_page_leaving,_tessaroc_page_hidden)
 set(web_test_exports _tessaroc_test_content,_tessaroc_test_cover,_tessaroc_test_value)
 
 # The program players get: nothing in it answers the tests.

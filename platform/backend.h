@@ -52,9 +52,17 @@ void PostKey(int32_t scanCode, bool down);
 // The window lost the keyboard: every key counts as up from now on, and keys that went down
 // since the last snapshot are forgotten (their releases will never be reported).
 void ReleaseAllKeys();
+// A character came through the system's text input (an on-screen keyboard, an input method):
+// kept for the name entry as Windows-1252 while it wants text, else dropped; U'\b' is
+// Backspace and U'\r' Enter. Characters the code page cannot hold are left out.
+void PostTypedCharacter(char32_t character);
 
 // ---------------------------------------------------------------- the core's services to
 // the backend
+
+// Whether the name entry wants text now (WantTypedText): the backend offers its text input
+// meanwhile (the browser's page focuses a text field, which opens a phone's keyboard).
+bool TypedTextWanted();
 
 // Every PresentBackBuffer, once the frame is shown (changed: it changed what the window
 // shows, or the present cannot tell): the frame is over, and every press taken during it has
@@ -78,6 +86,9 @@ void FinishWindowMove(int32_t x, int32_t y);
 // it on stderr and ends with code 1. Also run when the session ends (Windows), where the
 // system may end the process before the ordinary end: the handler saves first.
 void RunDisplayLostHandler();
+// Called by a backend whose program may be ended without a word from now on (a browser tab
+// gone to the background): runs the program's handler and keeps it for later.
+void RunDisplayHiddenHandler();
 
 // Whether events the backend posted wait in the queue, not yet taken by the game.
 bool EventsWaiting();

@@ -91,3 +91,5 @@ std::string OsUserDataFolderUsage();
 // Whether the program has a standard output (or standard error) to print on: a console, a
 // file or a pipe. A Windows program started from Explorer, or by a file dropped on it, has none.
 bool OsHasStandardStream(bool standardError);
+// Whether the data folder is the browser's storage, which has no path a player could look for.
+bool OsDataFolderIsBrowser();

@@ -119,8 +119,9 @@ void ClosePlatform();
 int32_t QuitRequested();
 // Start-up: what to run when the window system's connection breaks for good (the display
 // went away, another program destroyed the window), just before the program ends with a
-// non-zero code, and when the session ends (Windows); null for nothing. Lets the program
-// save its preferences, which an ordinary end would have saved.
+// non-zero code, when the session ends (Windows) and each time the browser's tab is hidden
+// (a hidden tab may be ended without a word); null for nothing. Lets the program save its
+// preferences, which an ordinary end would have saved.
 void SetDisplayLostHandler(void (*handler)());
 
 // ---------------------------------------------------------------- keyboard (backend)
@@ -134,6 +135,14 @@ int32_t KeyDown(int32_t scanCode);
 // Whether the key went down since the snapshot before the last: down in the last snapshot,
 // up in the one before (a key pressed again while it showed skips a snapshot to read so).
 int32_t KeyPressed(int32_t scanCode);
+// The name entry, each frame: on while it asks for a name, off once it has one. Meanwhile the
+// system's text input may give characters (a phone's on-screen keyboard in the browser); on
+// after off forgets characters typed before.
+void WantTypedText(bool on);
+// The name entry, each frame after the snapshot: the next character typed through the
+// system's text input (one Windows-1252 byte, "\b" for Backspace, "\r" for Enter); empty
+// when none waits. Keys of a physical keyboard come through KeyDown only.
+Text TakeTypedCharacter();
 
 // ---------------------------------------------------------------- clock and pauses (backend)
 
@@ -235,6 +244,9 @@ void SetProgramFolder(const std::string& folder);
 // GFX folder beside the executable) and writable, else a per-user folder; "" when neither
 // can be written. A read-only file of a portable folder is still read (OpenDataFile).
 const std::string& DataFolder();
+// Whether the data files are kept in the browser's storage: the player's messages then name
+// the browser, not DataFolder's path and DataFileFailure's words.
+bool DataFilesInBrowser();
 
 // ---------------------------------------------------------------- text values (core)
 

@@ -469,6 +469,10 @@ void SetProgramFolder(const std::string& folder) {
 }
 
 // Where "Prefs" and "TopList" are kept ("/" at the end); "" when nowhere can be written.
+bool DataFilesInBrowser() {
+    return OsDataFolderIsBrowser();
+}
+
 const std::string& DataFolder() {
     if (!DataFiles.dataFolderChosen) ChooseDataFolder();
     return DataFiles.dataFolder;

@@ -3,9 +3,15 @@
 #include <iterator>
 
 #include "backend.h"
+#include "codepage.h"
 #include "platform_state.h"
 
 void (*DisplayLostHandler)() = nullptr;
+
+// Called by a backend when the program may be ended without a word from now on.
+void RunDisplayHiddenHandler() {
+    if (DisplayLostHandler) DisplayLostHandler();
+}
 
 void SetDisplayLostHandler(void (*handler)()) {
     DisplayLostHandler = handler;
@@ -125,6 +131,38 @@ void PostKey(int32_t scanCode, bool down) {
         KeyTable.fresh.push_back(FreshKey{scanCode, TickCountMs(), modifiers});
     }
     KeyTable.held[scanCode] = down;
+}
+
+// Only while the name entry wants text; what the code page cannot hold is left out.
+void PostTypedCharacter(char32_t character) {
+    EventQueue.posts++;
+    if (!KeyTable.textWanted || KeyTable.typed.size() >= FreshKeyLimit || character == 0) return;
+    if (character == U'\b' || character == U'\r') {
+        KeyTable.typed.push_back(uint8_t(character));
+        return;
+    }
+    for (int32_t byte = 0x20; byte <= 0xFF; ++byte)
+        if (CodePageCharacter(uint8_t(byte)) == character) {
+            KeyTable.typed.push_back(uint8_t(byte));
+            return;
+        }
+}
+
+bool TypedTextWanted() {
+    return KeyTable.textWanted;
+}
+
+void WantTypedText(bool on) {
+    if (on && !KeyTable.textWanted) KeyTable.typed.clear();
+    KeyTable.textWanted = on;
+}
+
+Text TakeTypedCharacter() {
+    if (KeyTable.typed.empty()) return Text();
+    const Text character(1, char(KeyTable.typed.front()));
+    KeyTable.typed.pop_front();
+    if (!KeyTable.typed.empty()) KeepFrameMoving(); // the rest come in the next frames
+    return character;
 }
 
 void ReleaseAllKeys() {

@@ -280,6 +280,9 @@ struct KeyTableRecord {
     std::deque<FreshKey> fresh; // presses not yet shown by a snapshot, oldest first
     bool snapshot[256] = {};    // the last snapshot: what KeyDown reads
     bool previous[256] = {};    // the snapshot before it: what KeyPressed compares with
+    bool textWanted = false;    // the name entry asks for typed text (WantTypedText)
+    std::deque<uint8_t> typed;  // characters typed through the system's text input, oldest
+                                // first, as Windows-1252 bytes ('\b' Backspace, '\r' Enter)
 };
 extern KeyTableRecord KeyTable;
 

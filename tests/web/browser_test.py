@@ -261,6 +261,17 @@ class Page:
         points = [] if kind == "touchEnd" else [{"x": px, "y": py}]
         self.cdp("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
 
+    def touches(self, kind, *points):
+        """Fingers at window points: all those on the screen after the event."""
+        points = [dict(zip("xy", self.at(x, y)), id=i) for i, (x, y) in enumerate(points)]
+        self.cdp("Input.dispatchTouchEvent", {"type": kind, "touchPoints": points})
+
+    def phone(self, width, height):
+        """A phone's screen of width x height CSS pixels at 3 device pixels each, touch on."""
+        self.cdp("Emulation.setDeviceMetricsOverride", {"width": width, "height": height,
+                                                        "deviceScaleFactor": 3, "mobile": True})
+        self.cdp("Emulation.setTouchEmulationEnabled", {"enabled": True, "maxTouchPoints": 5})
+
     def size_is(self, w, h):
         return lambda: (self.canvas()["w"], self.canvas()["h"]) == (w, h)
 
@@ -545,6 +556,83 @@ class BrowserTest(unittest.TestCase):
         time.sleep(0.1)
         page.touch("touchEnd", x, y)
         page.wait_for(lambda: page.cover(*safe) == OPENED, "the cell opened by the tap")
+
+    def test_on_a_phone_every_cell_is_in_reach_and_gestures_open_nothing(self):
+        page = self.open()
+        page.phone(390, 844)
+        page.start_round(3)
+        for y in (10, 30, 600):  # the title bar dragged down by a finger, a moment a step
+            page.touches("touchMove" if y > 10 else "touchStart", (100, y))
+            time.sleep(0.2)
+        page.touches("touchEnd")
+        page.wait_for(lambda: page.canvas()["top"] > 200, "the window moved down")
+        for width, corner in ((390, (39, 24)), (844, (0, 24))):
+            page.phone(width, 1234 - width)  # turned: the window fits both sides again
+            page.wait_for(lambda: page.js("const r = game.getBoundingClientRect(); return "
+                "innerWidth === arguments[0] && Math.min(r.left, r.top) >= 0 && r.right <= "
+                "innerWidth && r.bottom <= innerHeight", width), "the whole board on the screen")
+            page.touch("touchStart", *cell_point(*corner))
+            time.sleep(0.8)
+            page.touch("touchEnd", *cell_point(*corner))
+            page.wait_for(lambda: page.cover(*corner) == FLAGGED, "the corner's mark")
+        pinched, swiped, tapped = [(x, y) for x, y, content, cover in page.board()
+                                   if 0 < content < MINE and y < 20][:3]
+        x, y = cell_point(*pinched)
+        page.touches("touchStart", (x, y))
+        page.touches("touchStart", (x, y), (x + 40, y))
+        page.touches("touchMove", (x - 20, y), (x + 60, y))
+        page.touches("touchEnd")
+        x, y = cell_point(*swiped)
+        page.touches("touchStart", (x, y))
+        page.touches("touchMove", (x, y + 60))
+        page.touches("touchEnd")
+        page.touches("touchStart", (x, y))
+        page.touches("touchCancel")
+        page.touch("touchStart", *cell_point(*tapped))
+        page.touch("touchEnd", *cell_point(*tapped))
+        page.wait_for(lambda: page.cover(*tapped) == OPENED, "the cell opened by the tap")
+        self.assertEqual((page.cover(*pinched), page.cover(*swiped)), (COVERED, COVERED))
+
+    def test_on_a_phone_the_name_is_typed_through_the_text_field(self):
+        page = self.open()
+        page.phone(390, 844)
+        page.start_round(0)
+        page.win_round()
+        page.open_top_ten()
+        page.wait_for(lambda: page.js("return document.activeElement.id") == "typing", "focus")
+        page.cdp("Input.dispatchMouseEvent", {"type": "mousePressed", "x": 200, "y": 800,
+                                              "button": "left", "buttons": 1, "clickCount": 1})
+        page.cdp("Input.insertText", {"text": "Jörg\U0001F600€x"})  # no byte for the face
+        page.key("", "Backspace", 8)  # its keys have no place on a keyboard
+        page.cdp("Input.dispatchKeyEvent", {"type": "keyDown", "key": "Enter", "code": "",
+                                            "windowsVirtualKeyCode": 13, "text": "\r"})
+        page.wait_for(lambda: page.storage("TopList") is not None, "the saved TopList")
+        self.assertEqual(top_list_entries(page.storage("TopList"))[0][0], b"J\xf6rg\x80")
+        self.assertEqual(page.js("return document.activeElement.id"), "game")
+
+    def test_settings_outlive_a_background_tab_that_is_ended(self):
+        first = self.open()
+        first.start_round(1)
+        first.d.switch_to.new_window("tab")  # the first tab is hidden
+        second = Page(first.d, self.url, started=False)
+        mittel = prefs_record(0, 0, 0, 0, 20, 15, 35, 0, 0)
+        second.wait_for(lambda: second.storage("Prefs") == mittel, "the hidden tab's settings")
+        with self.assertRaises(Exception):
+            first.cdp("Page.crash", {})  # ended without a word
+        self.assertEqual(second.storage("Prefs"), mittel)
+
+    def test_a_full_storage_is_said_in_german_naming_no_path(self):
+        page = self.open()
+        page.js("localStorage.setItem('room', 'x'.repeat(600)); for (let n = 1 << 20, i = 0;"
+                " n > 0; i++) try { localStorage.setItem('f' + i, 'x'.repeat(n)); } catch (e) {"
+                " n >>= 1; } localStorage.removeItem('room');")  # room for an empty list only
+        page.start_round(0)
+        page.win_round()
+        page.open_top_ten()
+        page.type_name("Jörg")
+        note = page.wait_for(lambda: page.js("return note.hidden ? '' : note.textContent"), "note")
+        self.assertRegex(note, r"^Tessaroc: Bestzeit nicht gespeichert: Deine Zeit [\d.]+ \(Jörg, "
+                         r"1\. Platz\) konnte nicht in diesem Browser gespeichert werden: er nimmt")
 
     def test_offline_after_the_first_visit(self):
         page = self.open()

@@ -309,6 +309,10 @@ bool OsHasStandardStream(bool standardError) {
     return fcntl(standardError ? STDERR_FILENO : STDOUT_FILENO, F_GETFD) != -1;
 }
 
+bool OsDataFolderIsBrowser() {
+    return false;
+}
+
 std::string OsUserDataFolder() {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     if (dataHome != nullptr && dataHome[0] == '/') return std::string(dataHome) + "/tessaroc/";

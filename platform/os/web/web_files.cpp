@@ -245,6 +245,10 @@ bool OsHasStandardStream(bool) {
     return true;
 }
 
+bool OsDataFolderIsBrowser() {
+    return InBrowser();
+}
+
 // In a page the storage is the per-user folder: the bundle's own folder is never writable,
 // so the data folder is always the storage. Under Node (the tests) the machine's per-user
 // folder, as on POSIX systems.

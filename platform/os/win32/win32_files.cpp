@@ -406,6 +406,10 @@ bool OsHasStandardStream(bool standardError) {
            GetFileType(stream) != FILE_TYPE_UNKNOWN;
 }
 
+bool OsDataFolderIsBrowser() {
+    return false;
+}
+
 std::string OsUserDataFolder() {
     wchar_t buffer[MAX_PATH];
     const DWORD length = GetEnvironmentVariableW(L"LOCALAPPDATA", buffer, MAX_PATH);

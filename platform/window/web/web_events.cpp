@@ -1,5 +1,5 @@
 // Events of the browser window backend: the page's events posted to the core, the waits,
-// the pointer, the window's move and the keyboard.
+// the pointer, the window's move, the keyboard and the text field.
 #include "backend.h"
 #include "web_page.h"
 #include "web_state.h"
@@ -33,6 +33,12 @@ void Post(const WebEvent& event) {
     case WebFocusLost:
         ReleaseAllKeys();
         break;
+    case WebCharacter:
+        PostTypedCharacter(char32_t(event.a));
+        break;
+    case WebViewport:
+        KeepWebWindowInside();
+        break;
     default:
         break;
     }
@@ -41,6 +47,10 @@ void Post(const WebEvent& event) {
 } // namespace
 
 void PumpPageEvents() {
+    if (TypedTextWanted() != WebWindow.textOffered) {
+        WebWindow.textOffered = TypedTextWanted();
+        OfferTextInput(WebWindow.textOffered);
+    }
     WebEvent events[64];
     int32_t count = 0;
     while ((count = TakePageEvents(events, 64)) > 0)

@@ -7,13 +7,18 @@
 
 // Takes the canvas #game inside the desktop #desk and listens to the page: pointer, touch and
 // keyboard events become queued events of web_page.h (5 numbers each). A touch that ends
-// within half a second is a left click; one held still for half a second is a right click.
+// within half a second is a left click; one held still for half a second is a right click
+// then; one that moves, gets a second finger or is cancelled by the browser is a gesture
+// (a scroll, a pinch), which opens and marks nothing. The keys are the page's whatever on it
+// has the focus; while the game wants text the text field #typing holds the focus (so a
+// phone shows its keyboard), and what is typed into it becomes characters.
 EM_JS(int, web_open_page, (), {
     const canvas = document.getElementById("game");
     const desk = document.getElementById("desk");
-    if (!canvas || !desk) return 0;
+    const typing = document.getElementById("typing");
+    if (!canvas || !desk || !typing) return 0;
     const page = { canvas: canvas, desk: desk, context: canvas.getContext("2d"), queue: [],
-                   wake: null, scale: 1, touch: null,
+                   wake: null, scale: 1, touch: null, fingers: 0, wantsText: false,
                    work: { frames: 0, ms: 0 }, firstFrameMs: 0 };
     Module.tessarocPage = page;
     // The program waiting for an event goes on once the handler has queued all of its own.
@@ -24,6 +29,7 @@ EM_JS(int, web_open_page, (), {
         page.queue.push(kind, a | 0, b | 0, c | 0, d | 0);
         if (page.wake) queueMicrotask(wakeProgram);
     };
+    page.push = push;
     const at = function(event) {
         const box = desk.getBoundingClientRect();
         return [Math.floor((event.clientX - box.left) / page.scale),
@@ -39,36 +45,67 @@ EM_JS(int, web_open_page, (), {
         const p = at(event);
         push(1, p[0], p[1], 0, 0);
     };
-    const touchHoldMs = 500, touchSlop = 8;
+    // A touch on the title bar (the window's top 27 rows, where the frame takes presses) is a
+    // press there at once, as a mouse's, and drags the window; one moved elsewhere is a
+    // scroll, which posts nothing.
+    const touchHoldMs = 500, touchSlop = 8, captionRows = 27;
     const touchDown = function(event) {
         move(event);
-        const touch = { x: event.clientX, y: event.clientY, pressed: 0, event: event };
-        touch.timer = setTimeout(function() { touch.pressed = 2; button(touch.event, 2, 1); },
-                                 touchHoldMs);
+        const row = (event.clientY - canvas.getBoundingClientRect().top) / page.scale;
+        const touch = { x: event.clientX, y: event.clientY, pressed: 0, event: event,
+                        id: event.pointerId, gesture: false };
         page.touch = touch;
+        if (row >= 0 && row < captionRows) { touch.pressed = 1; button(event, 1, 1); return; }
+        touch.timer = setTimeout(function() {
+            touch.pressed = 2;
+            button(touch.event, 2, 1);
+            button(touch.event, 2, 0);
+        }, touchHoldMs);
+    };
+    // The touch becomes a gesture: a drag of the title bar lets go where it got to.
+    const gesture = function(touch) {
+        if (touch.gesture) return;
+        touch.gesture = true;
+        clearTimeout(touch.timer);
+        if (touch.pressed === 1) button(touch.event, 1, 0);
     };
     const touchMove = function(event) {
         const touch = page.touch;
+        if (touch.gesture || event.pointerId !== touch.id) return;
         if (touch.pressed === 0 && Math.hypot(event.clientX - touch.x, event.clientY - touch.y) > touchSlop) {
-            clearTimeout(touch.timer);
-            touch.pressed = 1;
-            button(touch.event, 1, 1);
+            gesture(touch);
+            return;
         }
+        if (touch.pressed === 1) touch.event = event;
         move(event);
     };
     const touchUp = function(event) {
         const touch = page.touch;
-        page.touch = null;
+        if (page.fingers === 0) page.touch = null;
+        if (touch.gesture || event.pointerId !== touch.id) return;
         clearTimeout(touch.timer);
         move(event);
         if (touch.pressed === 0) button(event, 1, 1);
-        button(event, touch.pressed === 2 ? 2 : 1, 0);
+        if (touch.pressed !== 2) button(event, 1, 0);
+        page.touch = null;
     };
+    page.focusGame = function() {
+        (page.wantsText ? typing : canvas).focus({ preventScroll: true });
+    };
+    // Every finger on the page counts, on the canvas or beside it.
+    window.addEventListener("pointerdown", function(event) {
+        if (event.pointerType !== "touch") return;
+        page.fingers++;
+        if (page.touch) gesture(page.touch);
+    }, true);
     canvas.addEventListener("pointerdown", function(event) {
         event.preventDefault();
-        canvas.focus({ preventScroll: true });
+        page.focusGame();
         try { canvas.setPointerCapture(event.pointerId); } catch (e) {}
-        if (event.pointerType === "touch") { if (!page.touch) touchDown(event); return; }
+        if (event.pointerType === "touch") {
+            if (!page.touch && page.fingers === 1) touchDown(event);
+            return;
+        }
         move(event);
         if (event.button >= 0 && event.button <= 2) button(event, buttonOf[event.button], 1);
     });
@@ -82,20 +119,31 @@ EM_JS(int, web_open_page, (), {
         }
     });
     const up = function(event) {
-        if (event.pointerType === "touch") { if (page.touch) touchUp(event); return; }
+        if (event.pointerType === "touch") {
+            page.fingers = Math.max(0, page.fingers - 1);
+            if (page.touch) touchUp(event);
+            return;
+        }
         move(event);
         if (event.button >= 0 && event.button <= 2) button(event, buttonOf[event.button], 0);
     };
     window.addEventListener("pointerup", up);
     window.addEventListener("pointercancel", function(event) {
-        if (event.pointerType === "touch" && page.touch) touchUp(event);
+        if (event.pointerType !== "touch") return;
+        if (page.touch) gesture(page.touch);
+        up(event);
     });
     desk.addEventListener("contextmenu", function(event) { event.preventDefault(); });
     desk.addEventListener("selectstart", function(event) { event.preventDefault(); });
+    // A press elsewhere on the page leaves the focus where it is (buttons still work).
+    desk.addEventListener("mousedown", function(event) {
+        if (event.target.tagName !== "BUTTON") event.preventDefault();
+    });
     const codes = Module.tessarocScanCodes;
+    // Keys the text field's keyboard composes come as its input, not as keys.
     const key = function(event, down) {
         const code = codes[event.code];
-        if (!code) return;
+        if (!code || page.ended || event.isComposing || event.keyCode === 229) return;
         // Function keys and the browser's shortcuts stay the browser's.
         if (!(code >= 0x3B && code <= 0x44) && code !== 0x57 && code !== 0x58 &&
             !event.metaKey && !(event.ctrlKey && code !== 0x1D && code !== 0x9D))
@@ -103,19 +151,40 @@ EM_JS(int, web_open_page, (), {
         push(3, event.shiftKey, event.ctrlKey, 0, 0);
         push(4, code, down, 0, 0);
     };
-    canvas.addEventListener("keydown", function(event) { key(event, 1); });
-    canvas.addEventListener("keyup", function(event) { key(event, 0); });
-    canvas.addEventListener("blur", function() { push(5, 0, 0, 0, 0); });
+    window.addEventListener("keydown", function(event) { key(event, 1); });
+    window.addEventListener("keyup", function(event) { key(event, 0); });
+    window.addEventListener("blur", function() { push(5, 0, 0, 0, 0); });
+    // The text field holds one blank: a Backspace on an empty name still has it to delete.
+    // What follows the blank once nothing is being composed is typed; a missing blank is a
+    // Backspace; the keyboard's Enter submits the field's form.
+    page.blank = " ";
+    const typed = function() {
+        const text = typing.value;
+        typing.value = page.blank;
+        if (!text.startsWith(page.blank)) { push(6, 8, 0, 0, 0); return; }
+        for (const character of text.slice(page.blank.length))
+            push(6, character.codePointAt(0), 0, 0, 0);
+    };
+    typing.addEventListener("input", function(event) { if (!event.isComposing) typed(); });
+    typing.addEventListener("compositionend", typed);
+    typing.form.addEventListener("submit", function(event) {
+        event.preventDefault();
+        typed();
+        push(6, 13, 0, 0, 0);
+    });
+    // The program saves its settings when the page is hidden (a phone may end a background
+    // tab without a word) and when it goes away, then without waiting for locks (nothing can
+    // wait any more, and the settings' last change wins).
+    const save = function(exported) {
+        Module.tessarocLeaving = true;
+        try { Module[exported](); } finally { Module.tessarocLeaving = false; }
+    };
     document.addEventListener("visibilitychange", function() {
         wakeProgram();
         if (document.hidden && page.frameStep) page.frameStep();
+        if (document.hidden) save("_tessaroc_page_hidden");
     });
-    // The page going away is the display going away: the program saves what it must now,
-    // without waiting for locks (nothing can wait any more).
-    page.leaving = function() {
-        Module.tessarocLeaving = true;
-        try { Module["_tessaroc_page_leaving"](); } finally { Module.tessarocLeaving = false; }
-    };
+    page.leaving = function() { save("_tessaroc_page_leaving"); };
     window.addEventListener("pagehide", page.leaving);
     canvas.focus({ preventScroll: true });
     return 1;
@@ -174,6 +243,14 @@ EM_JS(void, web_wait_frame, (double untilMs), {
     });
 });
 
+// The name entry asks for text (or has it): the text field or the canvas takes the focus.
+EM_JS(void, web_offer_text, (int on), {
+    const page = Module.tessarocPage;
+    page.wantsText = on !== 0;
+    document.getElementById("typing").value = page.blank;
+    if (!page.ended) page.focusGame();
+});
+
 EM_JS(int, web_page_hidden, (), {
     return document.hidden ? 1 : 0;
 });
@@ -225,6 +302,10 @@ void WaitForPageEvent(int32_t ms) {
 
 void WaitForFrame(double untilMs) {
     web_wait_frame(untilMs);
+}
+
+void OfferTextInput(bool on) {
+    web_offer_text(on ? 1 : 0);
 }
 
 bool PageHidden() {

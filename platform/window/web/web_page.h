@@ -18,7 +18,9 @@ enum WebEventKind : int32_t {
     WebButton = 2,      // a = button (1 left, 2 right, 3 middle), b = down, c = x, d = y
     WebModifiers = 3,   // a = shift, b = control
     WebKey = 4,         // a = set-1 scan code (extended + 0x80), b = down
-    WebFocusLost = 5,   // the canvas lost the keyboard
+    WebFocusLost = 5,   // the page lost the keyboard
+    WebCharacter = 6,   // a = a character typed into the text field (8 Backspace, 13 Enter)
+    WebViewport = 7,    // the viewport changed its size (rotated, resized)
 };
 
 // Start-up: takes the page's canvas and starts listening; false without a canvas.
@@ -30,5 +32,7 @@ void WaitForPageEvent(int32_t ms);
 // Sleeps until an animation frame at or after the time (ms of TickCountMs) has come, or
 // until that time in a hidden tab, which has no animation frames.
 void WaitForFrame(double untilMs);
+// While the game wants text the page's text field holds the focus, else the canvas.
+void OfferTextInput(bool on);
 // Whether the tab is hidden (nothing it draws is seen).
 bool PageHidden();

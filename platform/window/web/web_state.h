@@ -12,6 +12,7 @@ struct WebWindowRecord {
     int32_t height = 0;        //
     double lastReturnMs = 0;   // when the last present returned (pacing)
     bool pacing = false;       // a back buffer is attached: presents keep the frame rate
+    bool textOffered = false;  // the page's text field holds the focus (TypedTextWanted)
     std::vector<uint8_t> rgba; // rows on their way to the canvas, 4 bytes a pixel
 };
 extern WebWindowRecord WebWindow;
@@ -29,3 +30,5 @@ extern WebPointerRecord WebPointer;
 void PumpPageEvents();
 // Puts the canvas at (x, y) on the page (web_window.cpp).
 void MoveWebWindow(int32_t x, int32_t y);
+// Moves the canvas only as far as keeps it inside the page where it fits (web_window.cpp).
+void KeepWebWindowInside();

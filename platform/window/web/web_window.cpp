@@ -13,23 +13,23 @@ WebPointerRecord WebPointer;
 // clang-format off
 
 // The page scale (CSS pixels per game pixel): a whole number of device pixels a game pixel
-// where the viewport has room for the window, else whatever fits its width. Chosen again for
-// each new size of the window and of the viewport.
-EM_JS(void, web_choose_scale, (int width), {
+// where the viewport has room for the window, else whatever fits its width and height.
+// Chosen again for each new size of the window and of the viewport.
+EM_JS(void, web_choose_scale, (int width, int height), {
     const page = Module.tessarocPage;
-    page.chooseScale = function(w) {
+    page.chooseScale = function(w, h) {
         const ratio = window.devicePixelRatio || 1;
         let scale = Math.max(1, Math.round(ratio)) / ratio;
-        const room = page.desk.clientWidth;
-        if (w * scale > room && room > 0) scale = room / w;
+        const roomX = page.desk.clientWidth, roomY = page.desk.clientHeight;
+        if (roomX > 0 && roomY > 0) scale = Math.min(scale, roomX / w, roomY / h);
         page.scale = scale;
     };
-    page.chooseScale(width);
+    page.chooseScale(width, height);
 });
 
 // Sizes the canvas (its backing store is the client area in game pixels) and puts it at
 // (x, y) desktop pixels; the note under it follows. A new size of the viewport places it
-// again at the scale chosen for it.
+// again at the scale chosen for it, and tells the program, which keeps it inside.
 EM_JS(void, web_place_canvas, (int x, int y, int width, int height, int visible), {
     const page = Module.tessarocPage;
     page.place = function() {
@@ -50,7 +50,11 @@ EM_JS(void, web_place_canvas, (int x, int y, int width, int height, int visible)
     };
     page.place();
     if (!page.onResize) {
-        page.onResize = function() { page.chooseScale(page.canvas.width); page.place(); };
+        page.onResize = function() {
+            page.chooseScale(page.canvas.width, page.canvas.height);
+            page.place();
+            page.push(7, 0, 0, 0, 0);
+        };
         window.addEventListener("resize", page.onResize);
     }
 });
@@ -77,6 +81,7 @@ EM_JS(void, web_close_page, (), {
     const page = Module.tessarocPage;
     if (page) {
         page.canvas.style.visibility = "hidden";
+        page.ended = true;
         window.removeEventListener("pagehide", page.leaving);
     }
     if (Module["tessarocEnded"]) Module["tessarocEnded"]();
@@ -154,7 +159,7 @@ int32_t OpenScreenSystem() {
     if (WebWindow.open) return 1;
     if (!OpenPage()) return 0;
     WebWindow.open = true;
-    web_choose_scale(370);
+    web_choose_scale(370, 310);
     return 1;
 }
 
@@ -164,7 +169,7 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
                          int32_t style, const Text& title) {
     (void)number, (void)title;
     if (!WebWindow.open && !OpenScreenSystem()) return 0;
-    web_choose_scale(std::max(width, 1));
+    web_choose_scale(std::max(width, 1), std::max(height, 1));
     int32_t deskWidth = 0, deskHeight = 0;
     web_desk_size(&deskWidth, &deskHeight);
     if (style & (StyleCentreDesktop | StyleCentreActive)) {
@@ -194,12 +199,14 @@ int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, in
 }
 
 // Roll-up, unroll and a round's size: the canvas takes the new client size at the same
-// corner (a new backing store holds nothing: the next present sends it whole).
+// corner, moved only as far as keeps it inside the page (a new backing store holds nothing:
+// the next present sends it whole).
 void ResizeMainWindow(int32_t width, int32_t height) {
     if (!WebWindow.open) return;
     WebWindow.width = width;
     WebWindow.height = height;
-    web_choose_scale(std::max(width, 1));
+    web_choose_scale(std::max(width, 1), std::max(height, 1));
+    KeepInside(WebWindow.x, WebWindow.y, width, height);
     PlaceCanvas();
     ForgetWindowCopy();
 }
@@ -233,6 +240,12 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *top = WebWindow.y;
 }
 
+// Called at a new size of the viewport (web_events.cpp).
+void KeepWebWindowInside() {
+    KeepInside(WebWindow.x, WebWindow.y, WebWindow.width, WebWindow.height);
+    PlaceCanvas();
+}
+
 // Called by the window's move (web_events.cpp): the canvas at a new place on the page.
 void MoveWebWindow(int32_t x, int32_t y) {
     WebWindow.x = x;
@@ -250,6 +263,12 @@ int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int
     *x = 0;
     *y = 0;
     return 1;
+}
+
+// The page's visibilitychange to hidden: a phone may end a hidden tab without a word, so the
+// program's handler saves the preferences now and stays for the next time.
+extern "C" EMSCRIPTEN_KEEPALIVE void tessaroc_page_hidden() {
+    RunDisplayHiddenHandler();
 }
 
 // The page's pagehide event: the page is closed, reloaded or left while the program runs, as
