@@ -109,12 +109,6 @@ void CloseAllDataFiles();
 
 // AttachBackBuffer: allocates the back buffer (black) at width x height.
 void CreateBackBuffer(int32_t width, int32_t height);
-// Called by a backend whose window system takes frames straight from memory of its own (the
-// shared image of the SDL backend at scale 1), after it made that memory and before it gives
-// it up: the back buffer's pixels move there (BackBufferSize's width x height, rows of width
-// pixels) and are drawn there from now on; null moves them back into the core's own memory.
-// The pixels and what the frames left out stay as they are.
-void MoveBackBuffer(uint32_t* memory);
 // The back buffer's pixels, 0x00RRGGBB, BackBufferSize (platform.h) columns a row, top row
 // first, with the frame's drawing so far in them; null before one is attached.
 const uint32_t* BackBufferPixels();
@@ -145,25 +139,14 @@ const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height);
 const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32_t width,
                                            int32_t height, bool whole);
 
-// Called by a present that sends straight from the back buffer (MoveBackBuffer): the runs of
-// rows drawn on since the last present within the top-left width x height (all rows when
-// whole), top to bottom, which may not all differ from what was sent. The runs stay valid
-// until the next call.
-const std::vector<RowRun>& TakeTouchedRows(int32_t width, int32_t height, bool whole);
-
 // Called by a present that keeps what the window shows in its own surface and compares with
-// it through UpdateShownRows, or that sends straight from the back buffer (TakeTouchedRows):
-// true when the window is to be brought up to date whole (nothing was sent yet, or
+// it through UpdateShownRows: true when the window is to be brought up to date whole (nothing was sent yet, or
 // ForgetWindowCopy was called since). The core keeps no copy of its own from here on, so a
 // later TakeChangedRows starts whole.
 bool KeepWindowCopyInSurface();
 
-// Called by every present before it compares the frame (UpdateShownRows calls it itself):
-// the frame's drawing is complete from here on.
-void BeginFrameCompare();
-
-// Called by every present once the window is up to date (UpdateShownRows calls it itself):
-// from here on only new drawing is compared.
+// Called by a present that sent the whole frame without comparing it (UpdateShownRows and
+// TakeChangedRows do it themselves): from here on only new drawing is compared.
 void EndFrameCompare();
 
 // Called by a backend when the window system lost what the window showed (the window was

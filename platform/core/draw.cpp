@@ -22,11 +22,6 @@ void WritePixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
 void PutPixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
     if (x < 0 || y < 0 || x >= BackBuffer.width || y >= BackBuffer.height) return;
     NoteWatchedWrite(x, y, x + 1, y + 1);
-    if (RepeatListing()) {
-        const uint32_t record[PixelRecordWords] = {uint32_t(DrawRecordKind::Pixel), uint32_t(x),
-                                                   uint32_t(y), pixel, invert ? 1u : 0u};
-        if (LeaveOutRepeatedDrawing(record, PixelRecordWords)) return;
-    }
     WritePixel(x, y, pixel, invert);
 }
 
@@ -59,19 +54,6 @@ void FillInside(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, 
 
 } // namespace
 
-void ReplayPixel(const uint32_t* record, const BufferBox& clip) {
-    const int64_t x = record[1], y = record[2];
-    if (x >= clip.x0 && x < clip.x1 && y >= clip.y0 && y < clip.y1)
-        WritePixel(x, y, record[3], record[4] != 0);
-}
-
-void ReplayBox(const uint32_t* record, const BufferBox& clip) {
-    const BufferBox box{
-        std::max<int64_t>(record[1], clip.x0), std::max<int64_t>(record[2], clip.y0),
-        std::min<int64_t>(record[3], clip.x1), std::min<int64_t>(record[4], clip.y1)};
-    if (!box.Empty()) FillInside(box.x0, box.y0, box.x1, box.y1, record[5], record[6] != 0);
-}
-
 void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, bool invert) {
     x0 = std::max<int64_t>(x0, 0);
     y0 = std::max<int64_t>(y0, 0);
@@ -79,16 +61,6 @@ void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, b
     y1 = std::min<int64_t>(y1, BackBuffer.height);
     if (x0 >= x1 || y0 >= y1) return;
     NoteWatchedWrite(x0, y0, x1, y1);
-    if (RepeatListing()) {
-        const uint32_t record[BoxRecordWords] = {uint32_t(DrawRecordKind::Box),
-                                                 uint32_t(x0),
-                                                 uint32_t(y0),
-                                                 uint32_t(x1),
-                                                 uint32_t(y1),
-                                                 pixel,
-                                                 invert ? 1u : 0u};
-        if (LeaveOutRepeatedDrawing(record, BoxRecordWords)) return;
-    }
     FillInside(x0, y0, x1, y1, pixel, invert);
 }
 
@@ -105,24 +77,12 @@ void CreateBackBuffer(int32_t width, int32_t height) {
     }
     BackBuffer.width = width;
     BackBuffer.height = height;
-    BackBuffer.own.assign(size_t(width) * size_t(height), 0u);
-    BackBuffer.pixels = BackBuffer.own;
-    DrawReplay = DrawReplayRecord{}; // what was left out belonged to the old pixels
+    BackBuffer.pixels.assign(size_t(width) * size_t(height), 0u);
     // The fewest columns per mask bit (a power of two, at least 16) that fit a row in 64 bits.
     BackBuffer.touchShift = 4;
     while (width > 0 && ((width - 1) >> BackBuffer.touchShift) >= 64)
         ++BackBuffer.touchShift;
     TouchWholeBackBuffer();
-}
-
-void MoveBackBuffer(uint32_t* memory) {
-    BackBufferRecord& buffer = BackBuffer;
-    const std::span<uint32_t> from = buffer.pixels;
-    const std::span<uint32_t> to =
-        memory ? std::span<uint32_t>(memory, from.size()) : std::span<uint32_t>(buffer.own);
-    if (to.data() == from.data()) return;
-    std::copy(from.begin(), from.end(), to.begin());
-    buffer.pixels = to;
 }
 
 // Called by the frame toolkit to cut drawing to the buffer, and by the backends' presents.
@@ -132,16 +92,13 @@ void BackBufferSize(int32_t* width, int32_t* height) {
 }
 
 // Called by the backends' presents, which send these pixels to the window, and by the
-// scripted backend's pixel look-up: what the frame left out so far is drawn first.
+// scripted backend's pixel look-up.
 const uint32_t* BackBufferPixels() {
-    FinishRepeatedDrawing();
     return BackBuffer.pixels.empty() ? nullptr : BackBuffer.pixels.data();
 }
 
-// Called by CreateBackBuffer, and by tests that write pixels directly: what the buffer holds
-// is no longer what the listed drawing left in it, so the list is forgotten too.
+// Called by CreateBackBuffer, and by tests that write pixels directly.
 void TouchWholeBackBuffer() {
-    ForgetRepeatedDrawing();
     BackBuffer.touched.assign(size_t(BackBuffer.height), ~uint64_t{0});
     WatchedBox.touched = true;
 }

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "draw_replay.h"
 #include "platform_state.h"
 
 // The value BackBufferOutput names the back buffer by.
@@ -19,15 +18,14 @@ inline uint32_t ColourToPixel(int32_t colour) {
     return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
 
-// Notes a write into columns x0 to x1 - 1 of rows y0 to y1 - 1 for the watched box. The
-// pixel-writing operations call it before LeaveOut: one left out of a repeated frame still
-// counts, as it is drawn after all once the frame stops repeating the last one.
+// Notes a write into columns x0 to x1 - 1 of rows y0 to y1 - 1 for the watched box; every
+// pixel-writing operation calls it.
 inline void NoteWatchedWrite(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
     const WatchedBoxRecord& box = WatchedBox;
     if (x0 < box.x1 && box.x0 < x1 && y0 < box.y1 && box.y0 < y1) WatchedBox.touched = true;
 }
 
-// The mask bits (touched masks, draw_replay.cpp's damage masks) of columns x0 to x1 - 1; the
+// The touched masks' bits of columns x0 to x1 - 1; the
 // range is already cut to the buffer and not empty.
 inline uint64_t ColumnBits(int64_t x0, int64_t x1) {
     const int32_t shift = BackBuffer.touchShift;
@@ -49,38 +47,6 @@ inline void TouchRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
 // The whole back buffer, the clip of an operation drawn as it comes.
 inline BufferBox WholeBackBuffer() {
     return BufferBox{0, 0, BackBuffer.width, BackBuffer.height};
-}
-
-// Lengths in words of the records of draw_replay.h, and the operations that draw them
-// again: a box (kind, x0, y0, x1, y1, pixel, invert), a pixel (kind, x, y, pixel, invert),
-// a glyph (kind, the picture's address, x and y in two words each, low first, pixel) and a
-// blit (kind, slot, first source pixel's index in two words, left, top, right, bottom).
-constexpr size_t BoxRecordWords = 7;
-// A 64-bit value of a record as its two words, low first, and back.
-inline uint32_t LowWord(uint64_t value) {
-    return uint32_t(value);
-}
-inline uint32_t HighWord(uint64_t value) {
-    return uint32_t(value >> 32);
-}
-inline uint64_t JoinWords(const uint32_t* low) {
-    return uint64_t{low[0]} | uint64_t{low[1]} << 32;
-}
-constexpr size_t PixelRecordWords = 5;
-constexpr size_t GlyphRecordWords = 8;
-constexpr size_t BlitRecordWords = 8;
-// Each draws its record's pixels that lie in clip (within the back buffer).
-void ReplayBox(const uint32_t* record, const BufferBox& clip);
-void ReplayPixel(const uint32_t* record, const BufferBox& clip);
-void ReplayGlyph(const uint32_t* record, const BufferBox& clip);
-void ReplayBlit(const uint32_t* record, const BufferBox& clip);
-// The box a glyph record covers, cut to the back buffer (the other kinds hold theirs).
-BufferBox GlyphRecordBox(const uint32_t* record);
-
-// Whether the pixel-writing operations hand their records to LeaveOutRepeatedDrawing now;
-// while not (the first frame after the list was forgotten) they make none.
-inline bool RepeatListing() {
-    return DrawReplay.recording || DrawReplay.leavingOut;
 }
 
 // Paints (or, with invert, inverts) the pixels of columns x0 to x1 - 1 and rows y0 to

@@ -5,7 +5,6 @@
 
 BackBufferRecord BackBuffer;
 WatchedBoxRecord WatchedBox;
-DrawReplayRecord DrawReplay;
 WindowCopyRecord WindowCopy;
 DrawingStateRecord DrawingState;
 SpriteSlot Sprites[SpriteSlotCount];
@@ -53,7 +52,6 @@ void ResetPlatformState() {
 
     BackBuffer = BackBufferRecord{};
     WatchedBox = WatchedBoxRecord{};
-    DrawReplay = DrawReplayRecord{};
     WindowCopy = WindowCopyRecord{};
     DrawingState = DrawingStateRecord{};
     for (SpriteSlot& slot : Sprites)

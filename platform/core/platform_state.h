@@ -6,7 +6,6 @@
 #include <deque>
 #include <memory>
 #include <random>
-#include <span>
 #include <string>
 #include <vector>
 
@@ -23,9 +22,7 @@
 // A part not noted holds what the window was last sent, so a present compares only the
 // noted parts (draw_internal.h, window_copy.cpp).
 struct BackBufferRecord {
-    std::span<uint32_t> pixels;    // width * height pixels, in own or in the window system's
-                                   // memory (MoveBackBuffer); empty until attached
-    std::vector<uint32_t> own;     // the core's own memory for them
+    std::vector<uint32_t> pixels;  // width * height pixels; empty until attached
     int32_t width = 0;             // 850 once attached
     int32_t height = 0;            // 600 once attached
     std::vector<uint64_t> touched; // one mask per row, as above
@@ -55,30 +52,6 @@ struct BufferBox {
     }
 };
 
-// A list of drawing records (draw_replay.h): the first length words of words, which only
-// grows, so that listing a frame seldom allocates.
-struct DrawListRecord {
-    std::vector<uint32_t> words;
-    size_t length = 0;
-};
-
-// The drawing operations of the last frame and of this one, so that what this frame draws
-// as the last one did can be left out (draw_replay.h). A list is records of 32-bit words.
-struct DrawReplayRecord {
-    bool recording = false;            // this frame's operations are listed (none were lost)
-    bool leavingOut = false;           // this frame's operations so far are listed, not drawn
-    DrawListRecord previous;           // the last frame's whole list; empty when there is none
-    DrawListRecord current;            // this frame's list so far
-    std::vector<uint64_t> damage;      // per row, the parts to draw at the present (touched's bits)
-    std::vector<BufferBox> covers;     // boxes this frame so far painted over whole
-    bool currentPaintedUnder = false;  // this frame's present found each blended or inverted
-                                       // operation painted under (the boxes in covers)
-    bool previousPaintedUnder = false; // the same of the last frame's list
-    size_t differing = 0;       // records found different between this frame's list and the last
-    bool linedUp = false;       // this frame's list was lined up with the last one's at its present
-    int32_t unlistedFrames = 0; // frames still to draw as they come, unlisted, after a busy one
-};
-extern DrawReplayRecord DrawReplay;
 
 // ---------------------------------------------------------------- what the window shows
 

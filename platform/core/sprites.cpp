@@ -90,7 +90,6 @@ void CopyRows(const SpriteSlot& sprite, uint64_t first, int64_t left, int64_t to
 int32_t LoadSpriteSheet(int32_t slot, const Text& fileName, int32_t /*mode*/) {
     if (!ValidSlot(slot)) return 0;
     // Blits from the slot may now give other pictures.
-    ForgetRepeatedDrawing();
     WatchedBox.touched = true;
     SpriteSlot& sprite = Sprites[slot];
     sprite = SpriteSlot{};
@@ -170,30 +169,5 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y) {
     const uint64_t first =
         uint64_t((sprite.srcY + (top - y)) * sprite.width + (sprite.srcX + (left - x)));
     NoteWatchedWrite(left, top, right, bottom);
-    if (RepeatListing()) {
-        const uint32_t record[BlitRecordWords] = {uint32_t(DrawRecordKind::Blit),
-                                                  uint32_t(slot),
-                                                  LowWord(first),
-                                                  HighWord(first),
-                                                  uint32_t(left),
-                                                  uint32_t(top),
-                                                  uint32_t(right),
-                                                  uint32_t(bottom)};
-        if (LeaveOutRepeatedDrawing(record, BlitRecordWords)) return;
-    }
-    CopyRows(sprite, first, left, top, right, bottom);
-}
-
-// Called by draw_replay.cpp for a blit left out of a frame; sheets are not replaced while a
-// list is kept.
-void ReplayBlit(const uint32_t* record, const BufferBox& clip) {
-    const SpriteSlot& sprite = Sprites[record[1]];
-    const int64_t left = std::max<int64_t>(record[4], clip.x0);
-    const int64_t top = std::max<int64_t>(record[5], clip.y0);
-    const int64_t right = std::min<int64_t>(record[6], clip.x1);
-    const int64_t bottom = std::min<int64_t>(record[7], clip.y1);
-    if (left >= right || top >= bottom) return;
-    const uint64_t first = JoinWords(record + 2) + uint64_t((top - record[5]) * sprite.width) +
-                           uint64_t(left - record[4]);
     CopyRows(sprite, first, left, top, right, bottom);
 }

@@ -140,24 +140,10 @@ void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
     }
 }
 
-// Called by DrawTextAtCursor for each glyph with ink, placed by `place`: WriteGlyph, or
-// listed to be drawn at the present where it differs from the last frame (draw_replay.h),
-// which reads no picture.
+// Called by DrawTextAtCursor for each glyph with ink, placed by `place`.
 void BlendGlyph(const FontFace::Picture& picture, const FontFace::Placement& place, int64_t x,
                 int64_t y, uint32_t pixel) {
-    const uint64_t address = reinterpret_cast<uintptr_t>(&picture);
     NoteWatchedWrite(x, y, x + place.width, y + place.rows);
-    if (RepeatListing()) {
-        const uint32_t record[GlyphRecordWords] = {uint32_t(DrawRecordKind::Glyph),
-                                                   LowWord(address),
-                                                   HighWord(address),
-                                                   LowWord(uint64_t(x)),
-                                                   HighWord(uint64_t(x)),
-                                                   LowWord(uint64_t(y)),
-                                                   HighWord(uint64_t(y)),
-                                                   pixel};
-        if (LeaveOutRepeatedDrawing(record, GlyphRecordWords)) return;
-    }
     WriteGlyph(picture, x, y, pixel, WholeBackBuffer());
 }
 
@@ -172,31 +158,12 @@ void ReportMissingFont(const SystemFontRequest& request, const std::string& fail
 
 } // namespace
 
-// Called by draw_replay.cpp for a glyph left out of a frame: the glyph's picture lives as
-// long as its font, and fonts are not replaced while a list is kept.
-void ReplayGlyph(const uint32_t* record, const BufferBox& clip) {
-    const auto address = uintptr_t(JoinWords(record + 1));
-    const auto x = int64_t(JoinWords(record + 3));
-    const auto y = int64_t(JoinWords(record + 5));
-    WriteGlyph(*reinterpret_cast<const FontFace::Picture*>(address), x, y, record[7], clip);
-}
-
-BufferBox GlyphRecordBox(const uint32_t* record) {
-    const auto& picture = *reinterpret_cast<const FontFace::Picture*>(JoinWords(record + 1));
-    const auto x = int64_t(JoinWords(record + 3));
-    const auto y = int64_t(JoinWords(record + 5));
-    return BufferBox{std::max<int64_t>(x, 0), std::max<int64_t>(y, 0),
-                     std::min<int64_t>(x + picture.glyph.width, BackBuffer.width),
-                     std::min<int64_t>(y + picture.glyph.rows, BackBuffer.height)};
-}
-
 // Called at start-up for each of the program's fonts. The em height in pixels is the size in
 // points at 96 dots per inch, rounded. Returns the slot number, or 0 when the slot number is
 // not 1 to FontSlotCount - 1, the size is not 1 to 1000 points or no face file could be read
 // (the slot is then empty).
 int32_t LoadFontSlot(int32_t slot, const Text& face, int32_t size, int32_t flags) {
     if (slot <= 0 || slot >= FontSlotCount) return 0;
-    ForgetRepeatedDrawing(); // listed glyphs may belong to the font replaced here
     Fonts[slot].face.reset();
     if (size <= 0 || size > 1000 || face.empty()) return 0;
     SystemFontRequest request;

@@ -5,7 +5,6 @@
 
 #include "backend.h"
 #include "draw_internal.h"
-#include "draw_replay.h"
 #include "platform_state.h"
 
 namespace {
@@ -44,20 +43,14 @@ void AddRow(std::vector<RowRun>& runs, int32_t row) {
 
 } // namespace
 
-void BeginFrameCompare() {
-    FinishRepeatedDrawing();
-}
-
 void EndFrameCompare() {
     std::fill(BackBuffer.touched.begin(), BackBuffer.touched.end(), uint64_t{0});
-    NoteFrameCompared();
 }
 
 const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32_t width,
                                            int32_t height, bool whole) {
     std::vector<RowRun>& runs = WindowCopy.runs;
     runs.clear();
-    BeginFrameCompare();
     width = std::clamp(width, 0, BackBuffer.width);
     height = std::clamp(height, 0, BackBuffer.height);
     if (width == 0 || height == 0) {
@@ -72,21 +65,6 @@ const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32
         } else if (!CopyTouchedParts(row, width, before)) {
             continue;
         }
-        AddRow(runs, row);
-    }
-    EndFrameCompare();
-    return runs;
-}
-
-const std::vector<RowRun>& TakeTouchedRows(int32_t width, int32_t height, bool whole) {
-    std::vector<RowRun>& runs = WindowCopy.runs;
-    runs.clear();
-    BeginFrameCompare();
-    width = std::clamp(width, 0, BackBuffer.width);
-    height = std::clamp(height, 0, BackBuffer.height);
-    const uint64_t columns = width == 0 ? 0 : ColumnBits(0, width);
-    for (int32_t row = 0; row < height; ++row) {
-        if (!whole && (BackBuffer.touched[size_t(row)] & columns) == 0) continue;
         AddRow(runs, row);
     }
     EndFrameCompare();

@@ -33,11 +33,9 @@ uint64_t ShownHash() {
 }
 
 // Called after every present of the run without shortcuts: the next present compares
-// every pixel, no frame is taken for a repeat of the last, and the board's tiles are all
-// copied again.
+// every pixel, and the board's tiles are all copied again.
 void ForgetEveryShortcut() {
     TouchWholeBackBuffer();
-    DrawReplay = DrawReplayRecord{};
     BoardPicture = BoardPictureRecord{};
 }
 

@@ -105,7 +105,6 @@ bool BackendPumpEvents() {
         SDL_PumpEvents();
         SdlInput.lastSdlPump = now;
         if (sent) ForgetServerAnswers();
-        NoteConnectionRead();
     }
     SDL_Event events[64];
     int n = 0;

@@ -45,11 +45,6 @@ struct SdlInputRecord {
                                     // positions relative to the window)
     int32_t originY = 0;            // desktop row of the client origin
     int32_t lastSdlPump = 0;        // TickCountMs of the last SDL_PumpEvents
-    bool serverQuiet = false;       // the last question found the X server silent and nothing
-                                    // read the connection since
-    int64_t quietSinceNs = 0;       // CLOCK_MONOTONIC nanoseconds of that question
-    unsigned long quietRequest = 0; // NextRequest at that question: a request since then
-                                    // may have read from the connection
 };
 extern SdlInputRecord SdlInput;
 
@@ -98,9 +93,6 @@ void PhysicalWindowPosition(int32_t* left, int32_t* top);
 // whenever the server sent something, SDL queued an event, or the program moved or resized
 // the window, this is called, so the next question asks the server again.
 void ForgetServerAnswers();
-// Every call that may read from the connection to the X server (a round trip, a present,
-// SDL's pump) calls this: events may wait in Xlib's buffers, so the next poll asks.
-void NoteConnectionRead();
 // Blocks until the X server has sent something (or the window system has an event) or ms
 // milliseconds have passed; reads nothing. Sends what waits in the output buffer first.
 void WaitForWindowSystem(int32_t ms);
@@ -142,12 +134,7 @@ bool IsDesktopChange(const SDL_SysWMmsg* message);
 void FollowDisplay(bool fitWhole);
 
 // sdl_xshm.cpp:
-// At scale 1 on X11 the presents send the back buffer's own pixels: true once it lies in an
-// image of its size in memory shared with the X server (made on first use, and again when
-// the buffer was made anew; the shown frame is then forgotten); false where the server
-// cannot share one.
-bool SharedBackBuffer();
-// The target of the enlarged presents on X11: an image of the window's size in memory shared
+// The target of the presents on X11: an image of the window's size in memory shared
 // with the X server, made on first use and again when the size changed (the shown frame is
 // then forgotten); null where the server cannot share one, and presents use SDL's window
 // surface.
@@ -155,11 +142,8 @@ SDL_Surface* SharedFrameSurface();
 // Sends rectangles of the shared image to the window, at the same place, without waiting for
 // the server.
 void SendSharedRects(const SDL_Rect* rects, int count);
-// Paints black what a window of w x h desktop pixels shows beyond the shared image.
-void ClearBeyondSharedImage(int w, int h);
 // Called by the present before it returns: waits, if need be, until the X server has read
 // the last send, so that the next frame may draw into the image.
 void FinishSharedSend();
-// Frees the shared image (ClosePlatform, a size change, a new back buffer); the back buffer
-// moves out of it first.
+// Frees the shared image (ClosePlatform, a size change).
 void DropSharedFrame();

@@ -222,7 +222,6 @@ int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, in
                          int32_t stretch, int32_t rightMargin, int32_t bottomMargin) {
     (void)window, (void)x, (void)y, (void)stretch, (void)rightMargin, (void)bottomMargin;
     if (!SdlWindow.window || width <= 0 || height <= 0) return 0;
-    DropSharedFrame(); // the old buffer's pixels may lie in it
     CreateBackBuffer(width, height);
     SdlPacing.on = true;
     SdlPacing.lastReturn = MonotonicNow();
@@ -325,32 +324,11 @@ static void SendWindowRects(bool shared, const std::vector<SDL_Rect>& rects) {
     }
 }
 
-// At scale 1 on X11 the back buffer lies in the shared image: the rows drawn on since the last
-// present (all of them when the window lost what it showed) are sent straight from it, the
-// part of a larger window beyond the buffer painted black. Returns whether it sent anything.
-static bool SendSharedBackBuffer() {
-    int w = 0, h = 0;
-    SDL_GetWindowSize(SdlWindow.window, &w, &h);
-    int32_t bufferWidth = 0, bufferHeight = 0;
-    BackBufferSize(&bufferWidth, &bufferHeight);
-    const int sendW = std::min(w, int(bufferWidth)), sendH = std::min(h, int(bufferHeight));
-    const bool whole = KeepWindowCopyInSurface();
-    SdlWindow.surface = nullptr;
-    SdlWindow.sendRects.clear();
-    for (const RowRun& run : TakeTouchedRows(sendW, sendH, whole))
-        AddSendRows(run.first, run.count, sendW);
-    if (whole && (w > sendW || h > sendH)) ClearBeyondSharedImage(w, h);
-    if (SdlWindow.sendRects.empty()) return whole && (w > sendW || h > sendH);
-    SendWindowRects(true, SdlWindow.sendRects);
-    return true;
-}
-
 // Copies the top-left part of the back buffer (0x00RRGGBB rows) into the window surface,
 // enlarged by the scale, black where the window is larger than the buffer. Sends only the
 // rows that changed since the last present, so a frame equal to the last one costs no copy
 // and no call of X. Returns whether it sent anything to the window.
 static bool CopyBackBufferToWindow() {
-    if (SharedBackBuffer()) return SendSharedBackBuffer();
     SDL_Surface* shared = SharedFrameSurface();
     SDL_Surface* surface = shared ? shared : SDL_GetWindowSurface(SdlWindow.window);
     if (!surface) return false;
@@ -365,7 +343,6 @@ static bool CopyBackBufferToWindow() {
     if (w < surface->w || h < surface->h) { // a window larger than the buffer: all of it
         SDL_FillRect(surface, nullptr, 0);
         ForgetWindowCopy();
-        BeginFrameCompare();
         if (w > 0 && h > 0) SendRows(surface, 0, h, w);
         EndFrameCompare();
         SendWindowRects(shared != nullptr, {SDL_Rect{0, 0, surface->w, surface->h}});
@@ -397,7 +374,6 @@ static bool CopyBackBufferToWindow() {
 void PresentBackBuffer() {
     if (!SdlWindow.window) return;
     const bool sent = CopyBackBufferToWindow();
-    if (sent) NoteConnectionRead();
     if (EndFrame(sent)) {
         SdlPacing.lastReturn = MonotonicNow();
         return;

@@ -15,66 +15,15 @@
 // once).
 constexpr int32_t PointerRefreshMs = 100;
 
-// How long a finding that the X server sent nothing holds while nothing read the connection
-// since: a frame polls two or three times within a fraction of a millisecond, and each
-// question costs the kernel several calls.
-constexpr int64_t QuietHoldsNs = 500000;
-
 static Display* XDisplayOfWindow() {
     return static_cast<Display*>(SdlWindow.xDisplay);
 }
 
-// Whether the last question found the X server silent, and since then nothing read the
-// connection and no request went out (a request may have read replies and events into
-// Xlib's buffers, or wait unsent in its output buffer). Xlib's request count and queue
-// length are read as its macros read them, without its lock, which costs more than the rest
-// of a poll: only this thread talks to the X server.
-static bool QuietUntouched(Display* d) {
-    return SdlInput.serverQuiet && NextRequest(d) == SdlInput.quietRequest;
-}
-
-// Notes that the X server was found silent now, with nothing unread in Xlib's buffers and
-// nothing unsent in its output buffer.
-static void NoteQuiet(Display* d) {
-    SdlInput.serverQuiet = true;
-    SdlInput.quietSinceNs = MonotonicNs();
-    SdlInput.quietRequest = NextRequest(d);
-}
-
-// Whether the X server was found silent less than QuietHoldsNs ago, the connection untouched
-// since.
-static bool KnownQuiet(Display* d) {
-    return QuietUntouched(d) && MonotonicNs() - SdlInput.quietSinceNs < QuietHoldsNs;
-}
-
-void NoteConnectionRead() {
-    SdlInput.serverQuiet = false;
-}
-
-// Whether bytes from the X server wait on the socket, not read yet.
-static bool SocketReadable(Display* d) {
-    pollfd connection{ConnectionNumber(d), POLLIN, 0};
-    return poll(&connection, 1, 0) > 0;
-}
-
 // Whether the X server has sent something not read yet (sending what waits in the output
-// buffer first); true off X11, where there is no cheaper way to know than to pump. While the
-// connection is untouched since the server was found silent and Xlib holds no event, all it
-// may have sent since waits on the socket: a look at the socket answers (one system call,
-// where XPending takes Xlib's locks and reads twice), as in the first poll of every frame at
-// rest.
+// buffer first); true off X11, where there is no cheaper way to know than to pump.
 bool ServerHasSent() {
     Display* d = XDisplayOfWindow();
-    if (!d) return true;
-    if (KnownQuiet(d)) return false;
-    const bool onlySocket = QuietUntouched(d) && QLength(d) == 0;
-    const bool sent = onlySocket ? SocketReadable(d) : XPending(d) > 0;
-    if (sent) {
-        NoteConnectionRead();
-    } else {
-        NoteQuiet(d);
-    }
-    return sent;
+    return !d || XPending(d) > 0;
 }
 
 void WaitForWindowSystem(int32_t ms) {
@@ -83,7 +32,7 @@ void WaitForWindowSystem(int32_t ms) {
         SDL_WaitEventTimeout(nullptr, ms);
         return;
     }
-    if (!KnownQuiet(d) && XPending(d) > 0) return;
+    if (XPending(d) > 0) return;
     // Bytes of signals that were already seen go first; a signal after the look at the quit
     // flag leaves a new one, which ends the wait.
     char seen[16];
@@ -92,19 +41,12 @@ void WaitForWindowSystem(int32_t ms) {
     if (QuitRequested() != 0) return;
     // A quit signal ends the wait through its pipe, also one that came just before it.
     pollfd watched[2] = {{ConnectionNumber(d), POLLIN, 0}, {QuitSignalFd(), POLLIN, 0}};
-    // A wait that ran out read nothing and found the server silent, which the polls right
-    // after it need not ask again.
-    if (poll(watched, watched[1].fd >= 0 ? 2 : 1, ms) == 0) {
-        NoteQuiet(d);
-    } else {
-        NoteConnectionRead();
-    }
+    poll(watched, watched[1].fd >= 0 ? 2 : 1, ms);
 }
 
 void ForgetServerAnswers() {
     SdlInput.pointerKnown = false;
     SdlInput.originKnown = false;
-    NoteConnectionRead();
 }
 
 // Asks the X server where the pointer is, whether the left button is down and where the
@@ -118,7 +60,6 @@ static bool AskServer() {
     unsigned int mask = 0;
     const bool answered =
         XQueryPointer(d, SdlWindow.xWindow, &root, &child, &rx, &ry, &wx, &wy, &mask);
-    NoteConnectionRead();
     if (!answered) return false;
     SdlInput.pointerKnown = true;
     SdlInput.pointerTick = TickCountMs();
@@ -137,7 +78,6 @@ static void AskOriginAlone(int32_t* left, int32_t* top) {
     int x = 0, y = 0;
     ::Window child = 0;
     Display* d = static_cast<Display*>(SdlWindow.xDisplay);
-    NoteConnectionRead();
     if (!d ||
         !XTranslateCoordinates(d, SdlWindow.xWindow, DefaultRootWindow(d), 0, 0, &x, &y, &child))
         SDL_GetWindowPosition(SdlWindow.window, &x, &y);

@@ -1,11 +1,9 @@
-// The window's frames in a shared-memory image of our own (X11 with MIT-SHM). SDL's window
-// surface waits for the X server's answer after every send, a round trip each frame; this
-// image is sent without waiting. At scale 1 the image is the back buffer itself (its size,
-// not the window's): frames are drawn straight into it and their changed rows sent from it,
-// with no copy. The server tells when it has read a send; the present makes sure it has
-// before the next frame draws into the image, so the window never shows a frame half drawn.
-// Enlarged frames are copied into an image of the window's size, each row only to be sent
-// right after.
+// The window's frames in a shared-memory image of our own (X11 with MIT-SHM), of the window's
+// size. SDL's window surface waits for the X server's answer after every send, a round trip
+// each frame; this image is sent without waiting. The present copies the changed rows into it
+// (enlarged by the scale), so at scale 1 it also is the copy of what the window shows. The
+// server tells when it has read a send; the present makes sure it has before the next frame
+// is copied into the image, so the window never shows a frame half drawn.
 #include <SDL.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -24,7 +22,6 @@ struct SdlSharedImage {
                                     // back buffer's
     GC gc = nullptr;                // the context of the sends
     SDL_Surface* surface = nullptr; // the image's pixels, the present's target
-    bool holdsBackBuffer = false;   // the back buffer's pixels lie in it (MoveBackBuffer)
     bool sendPending = false;       // the server may not have read the last send yet
     int completion = 0;             // type of the event that says the server read a send
 };
@@ -43,11 +40,9 @@ Display* XDisplay() {
     return static_cast<Display*>(SdlWindow.xDisplay);
 }
 
-// Frees what MakeSharedImage got so far; the X server lets go of an attached segment first,
-// and the back buffer moves out of it.
+// Frees what MakeSharedImage got so far; the X server lets go of an attached segment first.
 void FreeSharedImage(SdlSharedImage* shared, bool attached) {
     Display* display = XDisplay();
-    if (shared->holdsBackBuffer) MoveBackBuffer(nullptr);
     if (attached) {
         XShmDetach(display, &shared->segment);
         XSync(display, False);
@@ -123,36 +118,13 @@ SdlSharedImage* MakeSharedImage(int w, int h) {
 
 } // namespace
 
-bool SharedBackBuffer() {
-    if (!SdlWindow.xDisplay || !SdlWindow.sharingAllowed || SdlWindow.scale != 1) return false;
-    int32_t w = 0, h = 0;
-    BackBufferSize(&w, &h);
-    if (w <= 0 || h <= 0) return false;
-    SdlSharedImage* shared = SdlWindow.shared;
-    if (shared && shared->holdsBackBuffer &&
-        reinterpret_cast<const uint32_t*>(shared->image->data) == BackBufferPixels())
-        return true;
-    DropSharedFrame();
-    shared = MakeSharedImage(w, h);
-    if (!shared || shared->image->bytes_per_line != w * 4) {
-        if (shared) FreeSharedImage(shared, true);
-        SdlWindow.sharingAllowed = false;
-        return false;
-    }
-    SdlWindow.shared = shared;
-    shared->holdsBackBuffer = true;
-    MoveBackBuffer(reinterpret_cast<uint32_t*>(shared->image->data));
-    ForgetWindowCopy();
-    return true;
-}
-
 SDL_Surface* SharedFrameSurface() {
     if (!SdlWindow.xDisplay || !SdlWindow.sharingAllowed) return nullptr;
     int w = 0, h = 0;
     SDL_GetWindowSize(SdlWindow.window, &w, &h);
     if (w <= 0 || h <= 0) return nullptr;
     SdlSharedImage* shared = SdlWindow.shared;
-    if (shared && !shared->holdsBackBuffer && shared->surface->w == w && shared->surface->h == h)
+    if (shared && shared->surface->w == w && shared->surface->h == h)
         return shared->surface;
     DropSharedFrame();
     SdlWindow.shared = MakeSharedImage(w, h);
@@ -177,18 +149,6 @@ void SendSharedRects(const SDL_Rect* rects, int count) {
     XFlush(display);
 }
 
-void ClearBeyondSharedImage(int w, int h) {
-    const SdlSharedImage* shared = SdlWindow.shared;
-    const int iw = shared->image->width, ih = shared->image->height;
-    Display* display = XDisplay();
-    if (w > iw)
-        XFillRectangle(display, SdlWindow.xWindow, shared->gc, iw, 0, unsigned(w - iw),
-                       unsigned(h));
-    if (h > ih)
-        XFillRectangle(display, SdlWindow.xWindow, shared->gc, 0, ih, unsigned(iw),
-                       unsigned(h - ih));
-}
-
 void FinishSharedSend() {
     SdlSharedImage* shared = SdlWindow.shared;
     if (!shared || !shared->sendPending) return;
@@ -200,7 +160,6 @@ void FinishSharedSend() {
         XSync(display, False);
         XCheckTypedEvent(display, shared->completion, &event);
     }
-    NoteConnectionRead();
 }
 
 void DropSharedFrame() {
