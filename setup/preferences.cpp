@@ -7,7 +7,6 @@
 //   20..28  BoardSettings: width, height, mines
 //   32, 36  QuibWindow.X, QuibWindow.Y: the window's top-left corner on the desktop
 // The file is never truncated: bytes after offset 39 and byte 0 keep what they held.
-#include <array>
 #include <cstdint>
 
 #include "frame.h"
@@ -67,19 +66,6 @@ bool LacksTag() {
     return DataFileLength() > 0 && ReadTag() != "xst";
 }
 
-// The record's fields in the file's order.
-std::array<int32_t*, PrefsFieldCount> Fields() {
-    return {&Options.starBackground,
-            &Options.emptyTransparent,
-            &Options.titleAnimation,
-            &Options.titleGradient,
-            &BoardSettings.width,
-            &BoardSettings.height,
-            &BoardSettings.mines,
-            &QuibWindow.X,
-            &QuibWindow.Y};
-}
-
 } // namespace
 
 // Called once by start-up after the defaults are set and before the window opens. Fields that
@@ -90,12 +76,19 @@ void LoadPreferences() {
     if (!OpenDataFile(PrefsFileNumber, "Prefs")) return;
     int32_t length = DataFileLength();
     if (ReadTag() == "xst" && length >= PrefsFirstField) {
-        const std::array<int32_t*, PrefsFieldCount> fields = Fields();
+        int32_t* const fields[PrefsFieldCount] = {&Options.starBackground,
+                                                  &Options.emptyTransparent,
+                                                  &Options.titleAnimation,
+                                                  &Options.titleGradient,
+                                                  &BoardSettings.width,
+                                                  &BoardSettings.height,
+                                                  &BoardSettings.mines,
+                                                  &QuibWindow.X,
+                                                  &QuibWindow.Y};
         for (int32_t i = 0; i < PrefsFieldCount; ++i) {
             if (PrefsFirstField + 4 * (i + 1) > length) break;
-            *fields[i] = PrefsValues[i] = ReadInt32();
+            *fields[i] = ReadInt32();
         }
-        PrefsKnown = length >= PrefsFirstField + 4 * PrefsFieldCount ? 1 : 0;
         Options.starBackground = FlagFrom(Options.starBackground);
         Options.emptyTransparent = FlagFrom(Options.emptyTransparent);
         Options.titleAnimation = FlagFrom(Options.titleAnimation);
@@ -109,28 +102,25 @@ void LoadPreferences() {
 }
 
 // Called once as the first step of the ordinary end of the program, from every screen, and
-// when the window system ends it (the display or the window gone, the session ending, the
-// browser's tab hidden). A file without the tag is kept as a copy before the record is
-// written over it. Values this instance read or saved last time leave a whole tagged record
-// as it is: another instance may have saved a later change there.
+// when the window system ends it (the display or the window gone, the session ending). A
+// file without the tag is kept as a copy before the record is written over it.
 void SavePreferences() {
     if (!PreferencesLoaded) return;
     if (!OpenDataFile(PrefsFileNumber, "Prefs")) return;
-    const std::array<int32_t*, PrefsFieldCount> fields = Fields();
-    bool same = PrefsKnown != 0;
-    for (int32_t i = 0; i < PrefsFieldCount; ++i)
-        same = same && *fields[i] == PrefsValues[i];
-    if ((same && DataFileLength() >= PrefsFirstField + 4 * PrefsFieldCount && !LacksTag()) ||
-        (LacksTag() && !KeepDamagedDataFile())) {
+    if (LacksTag() && !KeepDamagedDataFile()) {
         CloseDataFile(PrefsFileNumber);
         return;
     }
     SeekDataFile(1);
     WriteText("xst");
-    for (int32_t* field : fields)
-        WriteInt32(*field);
-    if (CloseDataFile(PrefsFileNumber) == 0) return;
-    for (int32_t i = 0; i < PrefsFieldCount; ++i)
-        PrefsValues[i] = *fields[i];
-    PrefsKnown = 1;
+    WriteInt32(Options.starBackground);
+    WriteInt32(Options.emptyTransparent);
+    WriteInt32(Options.titleAnimation);
+    WriteInt32(Options.titleGradient);
+    WriteInt32(BoardSettings.width);
+    WriteInt32(BoardSettings.height);
+    WriteInt32(BoardSettings.mines);
+    WriteInt32(QuibWindow.X);
+    WriteInt32(QuibWindow.Y);
+    CloseDataFile(PrefsFileNumber);
 }

@@ -10,11 +10,6 @@ struct SetupStateRecord {
     // 1 once LoadPreferences has run; SavePreferences writes nothing before that, so an
     // early end of start-up never replaces the player's file with unread defaults.
     int32_t PreferencesLoaded = 0;
-    // The record's nine values as this instance last read or saved them whole (PrefsKnown 1):
-    // a save that would write them again leaves a tagged file alone, so that another
-    // instance's later change is not undone by one that changed nothing.
-    int32_t PrefsKnown = 0;
-    int32_t PrefsValues[9] = {};
     // The settings screen's values being edited, kept as floats so that dragging and
     // rounding see fractions; rebuilt from BoardSettings on every entry of the screen.
     float WidthSlider = 0.0f;  // behind BoardSettings.width
@@ -33,8 +28,6 @@ extern SetupStateRecord SetupState;
 // The records' own names, as the flow, the preferences and the settings screen use them.
 inline int32_t& FirstSettingsVisit = SetupState.FirstSettingsVisit;
 inline int32_t& PreferencesLoaded = SetupState.PreferencesLoaded;
-inline int32_t& PrefsKnown = SetupState.PrefsKnown;
-inline int32_t (&PrefsValues)[9] = SetupState.PrefsValues;
 inline float& WidthSlider = SetupState.WidthSlider;
 inline float& HeightSlider = SetupState.HeightSlider;
 inline float& MinesSlider = SetupState.MinesSlider;

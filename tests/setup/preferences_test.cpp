@@ -137,17 +137,6 @@ TEST_F(Preferences, SaveWritesFortyBytesWithoutTruncating) {
     EXPECT_EQ(bytes.substr(40), std::string(11, 'z'));
 }
 
-// A record another instance saved after this one read its own stays unless this one changed.
-TEST_F(Preferences, AnUnchangedRecordLeavesAnotherInstancesLaterOne) {
-    Load(PrefsRecord(0, 0, 0, 0, 20, 15, 35, 5, 5));
-    WriteWholeFile(folder + "Prefs", PrefsRecord(1, 0, 0, 0, 25, 20, 80, 9, 9));
-    SavePreferences();
-    EXPECT_EQ(PrefsOf(folder), PrefsRecord(1, 0, 0, 0, 25, 20, 80, 9, 9));
-    BoardSettings = {40, 25, 200};
-    SavePreferences();
-    EXPECT_EQ(PrefsOf(folder), PrefsRecord(0, 0, 0, 0, 40, 25, 200, 5, 5));
-}
-
 // A file without the tag (one changed byte) is kept in a copy beside it before the record is
 // written over it; a file that has the tag makes no copy.
 TEST_F(Preferences, AnUntaggedFileIsKeptBesideItBeforeTheRecordIsSaved) {
