@@ -219,6 +219,11 @@ click() { # x y button
   sleep 0.3
 }
 
+# Times the program's threads were woken (context switches, given up and taken), summed.
+wakeups() {
+  cat /proc/"$pid"/task/*/status 2>/dev/null |
+    awk '/^(voluntary|nonvoluntary)_ctxt_switches/ {n += $2} END {print n + 0}'
+}
 # Nanoseconds the program's threads have run, as the scheduler counts them.
 runtime() { cat /proc/"$pid"/task/*/schedstat 2>/dev/null | awk '{ns += $1} END {print ns + 0}'; }
 # "presents sends read-ms frame-ms" from the shim's file, read again while a present is being
@@ -237,28 +242,41 @@ counts() {
   echo "0 0 -1 -1"
 }
 
-# Measures the process over `seconds`; prints "cpu% presents/s sends/s".
+# Measures the process over `seconds`; prints "cpu% presents/s sends/s wake-ups/s".
 measure() { # seconds
-  local r0 r1 c0 c1
+  local r0 r1 c0 c1 w0 w1
   r0=$(runtime)
   c0=$(counts)
+  w0=$(wakeups)
   sleep "$1"
   r1=$(runtime)
   c1=$(counts)
-  awk -v a="$r1" -v b="$r0" -v s="$1" -v c0="$c0" -v c1="$c1" 'BEGIN {
+  w1=$(wakeups)
+  awk -v a="$r1" -v b="$r0" -v s="$1" -v c0="$c0" -v c1="$c1" -v w0="$w0" -v w1="$w1" 'BEGIN {
     split(c0, x, " "); split(c1, y, " ");
-    printf "%.2f %.0f %.0f", (a - b) / 1e9 / s * 100, (y[1] - x[1]) / s, (y[2] - x[2]) / s }'
+    printf "%.2f %.0f %.0f %.1f", (a - b) / 1e9 / s * 100, (y[1] - x[1]) / s, (y[2] - x[2]) / s,
+      (w1 - w0) / s }'
 }
 
 # The game screen of a 40 x 25 round with stars whose clock runs: Start, then a mark on a
 # cell and a left press on it (the clock starts, nothing opens).
-start_game() { # exe
-  start "$1" 1 40 25 150
+start_game() { # exe [star]
+  start "$1" "${2:-1}" 40 25 150
   sleep 1
   click 327 234 1
   sleep 1
   click 35 83 3
   click 35 83 1
+}
+
+# An instant click (press and release together, as a touchpad's tap) on the first check box,
+# measured as holds are: the time from the release to the next present.
+tap() {
+  point 28 228
+  xdotool click 1
+  sleep 0.3
+  echo -n "- - - -"
+  counts | awk '{ if ($4 < 0) print " - -"; else printf " %.2f %.2f\n", $3, $4 }'
 }
 
 hold() { # x y button: press and measure 5 s, then slide off to an empty spot and release;
@@ -275,7 +293,8 @@ hold() { # x y button: press and measure 5 s, then slide off to an empty spot an
 
 scenarios=("settings plain" "settings, stars" "game 40x25, clock, stars" "hold: board cell, left"
   "hold: board cell, right" "hold: push button" "hold: check box" "hold: title-bar button"
-  "hold: slider" "hold: title-bar drag")
+  "hold: slider" "hold: title-bar drag" "game 40x25, clock" "game 40x25, before a click"
+  "tap: check box")
 
 scenario() { # exe n: runs scenario n (0-based, in the order above), prints its line
   case $2 in
@@ -289,11 +308,14 @@ scenario() { # exe n: runs scenario n (0-based, in the order above), prints its 
     7) start "$1" 0 15 10 12; sleep 2; hold 335 15 1 ;;
     8) start "$1" 0 15 10 12; sleep 2; hold 200 77 1 ;;
     9) start "$1" 0 15 10 12; sleep 2; hold 150 12 1 ;;
+    10) start_game "$1" 0; sleep 3; measure 10; echo " - -" ;;
+    11) start "$1" 0 40 25 150; sleep 1; click 327 234 1; sleep 3; measure 10; echo " - -" ;;
+    12) start "$1" 0 15 10 12; sleep 2; tap ;;
   esac
   stop
 }
 
-# $TESSAROC_MEASURE_ONLY: the scenario numbers to run (0 to 9, blank-separated); all when
+# $TESSAROC_MEASURE_ONLY: the scenario numbers to run (0 to 12, blank-separated); all when
 # unset. The others print as "-". Each run appends one line per build to
 # figures<build>-<scenario>.
 runs=${TESSAROC_MEASURE_RUNS:-1}
@@ -310,9 +332,9 @@ done
 
 # The median of each column of a scenario's lines ("-" where there is none).
 medians() { # file
-  [ -s "$1" ] || { echo "- - - - -"; return; }
+  [ -s "$1" ] || { echo "- - - - - -"; return; }
   local column
-  for column in 1 2 3 4 5; do
+  for column in 1 2 3 4 5 6; do
     awk -v c="$column" '$c != "-" {print $c}' "$1" | sort -g |
       awk '{v[NR] = $1} END {
         if (NR == 0) printf "- "; else if (NR % 2) printf "%s ", v[(NR + 1) / 2];
@@ -321,16 +343,17 @@ medians() { # file
   echo
 }
 
-echo "processor use in % of one core, presents/s, sends to the window/s, ms from a release's"
-echo "time stamp to its read / to the next present (medians of $runs run(s))"
-header=$(printf "%-26s %33s" "" "this build")
-[ ${#exes[@]} -gt 1 ] && header+=$(printf " %33s" "previous build")
+echo "processor use in % of one core, presents/s, sends to the window/s, wake-ups/s, ms from a"
+echo "release's time stamp to its read / to the next present (medians of $runs run(s))"
+header=$(printf "%-28s %40s" "" "this build")
+[ ${#exes[@]} -gt 1 ] && header+=$(printf " %40s" "previous build")
 echo "$header"
 for n in "${!scenarios[@]}"; do
-  line=$(printf "%-26s" "${scenarios[$n]}")
+  line=$(printf "%-28s" "${scenarios[$n]}")
   for i in "${!exes[@]}"; do
-    read -r cpu presents sends read frame < <(medians "$work/figures$i-$n")
-    line+=$(printf " %5s%% %3s/s %3s/s %5s / %5s" "$cpu" "$presents" "$sends" "$read" "$frame")
+    read -r cpu presents sends wakes read frame < <(medians "$work/figures$i-$n")
+    line+=$(printf " %5s%% %3s/s %3s/s %5s/s %5s / %5s" "$cpu" "$presents" "$sends" "$wakes" \
+      "$read" "$frame")
   done
   echo "$line"
 done
