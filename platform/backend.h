@@ -1,7 +1,8 @@
 // What a window-system backend gives the shared event core, and what the core gives it back.
 //
 // The core (platform/core/events.cpp) owns the event queue, motion coalescing, the held-button
-// and modifier masks, the quick-tap gate, the key table with its latch and the poll pacing;
+// and modifier masks, the quick-tap gate, the key table with its latch, the poll pacing and
+// the end of every frame (EndFrame: whether it is still and may sleep until the player acts);
 // it implements PollWindowEvent, LastEventParam, SnapshotKeyboard and KeyDown once for every
 // backend. A backend only reports what its window system says, one Post call per system
 // event, in the order the system delivered them, and provides the three hooks at the end.
@@ -96,7 +97,7 @@ bool EventsWaiting();
 // by a whole frame (every real window); off, a release is taken at once (the scripted
 // platform, unless a test asks for the gate).
 void SetQuickTapGate(bool on);
-// The backends' resets: empties the event queue and the key table.
+// The backends' resets: empties the event queue, the key table and the frame's record.
 void ResetEventState();
 // A SIGINT or SIGTERM handler, or the end of a script: sets the flag QuitRequested reports.
 // Only stores to a lock-free atomic, so it is safe inside a signal handler.

@@ -190,13 +190,15 @@ constexpr int32_t StaleClickMs = 1000;
 // a little), so clicks the game keeps up with are all taken.
 constexpr int32_t BacklogClickMs = 40;
 // Empty polls in a row, without a present or a taken event in between, that answer at once.
-// A frame polls up to three times (the screen's own tests, the title bar) and then sleeps in
+// A frame polls up to three times (the screen's own tests, the title bar) and then ends in
 // its present; a wait in each of those polls would wake the program twice more per frame.
+// More polls than this without a present are a loop waiting for a release: the quick-tap
+// gate lets the release through to it.
 constexpr int32_t IdleFreePolls = 6;
 // Longest wait of each empty poll after the free ones: the loop presents nothing, so it is
 // waiting for a release.
 constexpr int32_t IdleWaitMs = 1;
-// After this many such waits in a row (about MinPressMs) its polls wait up to
+// After this many such waits in a row (about 50 ms) its polls wait up to
 // IdleLongWaitMs. An event ends either wait at once, so only a loop that waits on the clock
 // alone would notice the difference.
 constexpr int32_t IdleShortWaits = 50;

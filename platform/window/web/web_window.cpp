@@ -213,7 +213,8 @@ void ResizeMainWindow(int32_t width, int32_t height) {
 
 // Every frame of every screen: the changed rows go to the canvas (none in a hidden tab, which
 // gets them all once it shows again), then the present waits for the browser's animation
-// frame at least 1/61 s after the last present returned (no catch-up after a slow frame).
+// frame at least 1/61 s after the last present returned (no catch-up after a slow frame); a
+// still frame instead waits for the page's next event, asking for no animation frames.
 // What the page reported meanwhile goes to the core before the next frame begins, so the
 // frame's hit tests, which look at the core's queue before they poll, judge a click just made
 // where it was made.
