@@ -286,3 +286,32 @@ TEST(Settings, EscapeEndsTheProgramAndSaves) {
 }
 
 } // namespace
+
+// A settings screen that nothing moves on sleeps in nearly every present; the star field, the
+// title bar's colour animation and the falling mine count never let a present wait.
+TEST(Settings, OnlyAScreenWithNothingMovingWaitsForThePlayer) {
+    struct Run {
+        std::string prefs;
+        bool still;
+    };
+    for (const Run& run : {Run{PrefsRecord(0, 0, 0, 0, 15, 10, 12, 0, 0), true},
+                           Run{PrefsRecord(1, 0, 0, 0, 15, 10, 12, 0, 0), false},
+                           Run{PrefsRecord(0, 0, 1, 0, 15, 10, 12, 0, 0), false},
+                           Run{PrefsRecord(0, 0, 0, 0, 4, 4, 200, 0, 0), false}}) {
+        SCOPED_TRACE(run.still ? "still" : "moving");
+        FreshMachineWithPrefs("still", run.prefs);
+        ScriptClick(RunStartMs + 100, 250, 300); // takes the remembered title effects
+        int64_t stillFrames = -1;
+        EachPresent([&] {
+            if (stillFrames < 0 && ScriptClock() >= RunStartMs + 1000)
+                stillFrames = ScriptStillFrames();
+        });
+        ScriptEndAt(RunStartMs + 2000);
+        ASSERT_EQ(RunTessaroc(), 0);
+        if (run.still) {
+            EXPECT_GT(ScriptStillFrames() - stillFrames, 55) << "a second of frames, nearly all";
+        } else {
+            EXPECT_EQ(ScriptStillFrames() - stillFrames, 0);
+        }
+    }
+}
