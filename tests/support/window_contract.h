@@ -259,17 +259,24 @@ TYPED_TEST_P(WindowContract, AStillFrameSleepsUntilInputOrItsWakeTime) {
     const uint64_t waits = FrameMotion.stillWaits;
     PresentMovingFrame();
     EXPECT_EQ(FrameMotion.stillWaits, waits) << "a moving frame paces";
+    // Still frames until 150 ms have passed: a few at most, as the window system may wake the
+    // wait for something of its own; paced frames would be nine.
     const int32_t start = TickCountMs();
-    WakeAfterMs(150);
-    PresentBackBuffer();
-    EXPECT_EQ(FrameMotion.stillWaits, waits + 1) << "a still frame waits";
+    int32_t presents = 0;
+    for (int32_t passed = 0; passed < 150 && presents < 5; passed = TickCountMs() - start) {
+        WakeAfterMs(150 - passed);
+        PresentBackBuffer();
+        presents++;
+    }
+    EXPECT_GT(FrameMotion.stillWaits, waits) << "a still frame waits";
     if (D::RealClock) {
-        EXPECT_GE(uint32_t(TickCountMs() - start), 150u) << "until its wake time";
+        EXPECT_LT(presents, 5) << "until its wake time, not frame by frame";
     }
     D::MoveTo(40, 30);
     EXPECT_EQ(D::Take(1).size(), 1u);
+    const uint64_t before = FrameMotion.stillWaits;
     PresentBackBuffer();
-    EXPECT_EQ(FrameMotion.stillWaits, waits + 1) << "input came: the next frame shows it";
+    EXPECT_EQ(FrameMotion.stillWaits, before) << "input came: the next frame shows it";
 }
 
 REGISTER_TYPED_TEST_SUITE_P(WindowContract, OpensWhereAskedAtItsSizeAndStaysThereWhenResized,
