@@ -229,9 +229,10 @@ static bool ReleaseHeldBack(const PlatformEvent& e) {
 
 constexpr int32_t ButtonBits = MaskLeft | MaskRight | MaskMiddle;
 
-// Position in the queue of the newest press of any button; the queue's length when none.
-static size_t NewestPress(const std::deque<PlatformEvent>& q) {
-    for (size_t i = q.size(); i > 0; i--) {
+// Position in the queue of the newest press of any button before position `before`; the
+// queue's length when none.
+static size_t NewestPress(const std::deque<PlatformEvent>& q, size_t before) {
+    for (size_t i = before; i > 0; i--) {
         if (PressIndex(q[i - 1].kind) >= 0 && !IsRelease(q[i - 1].kind)) return i - 1;
     }
     return q.size();
@@ -239,22 +240,26 @@ static size_t NewestPress(const std::deque<PlatformEvent>& q) {
 
 // PollWindowEvent, before it takes an event: drops the longest run of mouse events at the
 // head of the queue that ends with every button up and that is all backlog: events that
-// came before a newer press and waited more than BacklogClickMs (the player clicked again
-// while the game was that far behind: they came faster than it takes clicks), or that
-// waited more than StaleClickMs. One pointer move to where the run ended is left in their
-// place. Only whole clicks go: nothing is dropped while the game holds a press whose release
-// it has not taken, and a close request stays. Without this a burst of clicks replays at one
-// click per MinPressMs, and the click after it acts only once the burst has been worked off.
+// came before two newer presses (the player clicked twice more before the game took them:
+// they came faster than it takes clicks, about one a frame), that came before a newer press
+// and waited more than BacklogClickMs, or that waited more than StaleClickMs. One pointer
+// move to where the run ended is left in their place. Only whole clicks go: nothing is
+// dropped while the game holds a press whose release it has not taken, and a close request
+// stays. Without this a burst of clicks replays at one click a frame, and the click after it
+// acts only once the burst has been worked off; with it, at most one click of the burst
+// comes before it.
 static void DropStaleClicks() {
     std::deque<PlatformEvent>& q = EventQueue.events;
     if ((EventQueue.takenButtons & ButtonBits) != 0) return;
     const uint32_t now = uint32_t(TickCountMs());
-    const size_t newestPress = NewestPress(q);
+    const size_t newestPress = NewestPress(q, q.size());
+    const size_t pressBefore = newestPress == q.size() ? q.size() : NewestPress(q, newestPress);
     size_t end = 0;
     for (size_t i = 0; i < q.size(); i++) {
         const PlatformEvent& e = q[i];
         const uint32_t waited = now - uint32_t(e.tick);
-        const bool behind = i < newestPress && waited > uint32_t(BacklogClickMs);
+        const bool behind = (i < newestPress && waited > uint32_t(BacklogClickMs)) ||
+                            (pressBefore < q.size() && i < pressBefore);
         if (!e.hasPoint || !(behind || waited > uint32_t(StaleClickMs))) break;
         if ((e.param & ButtonBits) == 0) end = i + 1;
     }

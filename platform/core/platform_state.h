@@ -186,9 +186,9 @@ constexpr size_t EventQueueLimit = 4096;
 // backlog (a burst of clicks faster than the screens take them) is gone within that time.
 constexpr int32_t StaleClickMs = 1000;
 // Clicks that waited longer than this when a newer press follows them are dropped as well,
-// so the click after a burst acts at once: longer than a click takes the game (two frames and
-// a little), so clicks the game keeps up with are all taken.
-constexpr int32_t BacklogClickMs = 40;
+// so the click after a burst acts at once: longer than a click takes the game (a frame or
+// two), so clicks the game keeps up with are all taken.
+constexpr int32_t BacklogClickMs = 100;
 // Empty polls in a row, without a present or a taken event in between, that answer at once.
 // A frame polls up to three times (the screen's own tests, the title bar) and then ends in
 // its present; a wait in each of those polls would wake the program twice more per frame.
