@@ -88,7 +88,7 @@ void FinishWindowMove(int32_t x, int32_t y);
 // system may end the process before the ordinary end: the handler saves first.
 void RunDisplayLostHandler();
 // Called by a backend whose program may be ended without a word from now on (a browser tab
-// gone to the background): runs the program's handler and keeps it for later.
+// gone to the background): runs the program's handler for that (SetDisplayHiddenHandler).
 void RunDisplayHiddenHandler();
 
 // Whether events the backend posted wait in the queue, not yet taken by the game.

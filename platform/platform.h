@@ -119,10 +119,13 @@ void ClosePlatform();
 int32_t QuitRequested();
 // Start-up: what to run when the window system's connection breaks for good (the display
 // went away, another program destroyed the window), just before the program ends with a
-// non-zero code, when the session ends (Windows) and each time the browser's tab is hidden
-// (a hidden tab may be ended without a word); null for nothing. Lets the program save its
-// preferences, which an ordinary end would have saved.
+// non-zero code, and when the session ends (Windows); null for nothing. Lets the program
+// save its preferences and a name being typed, which an ordinary end would have kept.
 void SetDisplayLostHandler(void (*handler)());
+// Start-up: what to run each time the browser's tab is hidden (a hidden tab may be ended
+// without a word, or come back and play on); null for nothing. Saves what can be saved
+// without ending anything: the preferences.
+void SetDisplayHiddenHandler(void (*handler)());
 
 // ---------------------------------------------------------------- keyboard (backend)
 

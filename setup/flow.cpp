@@ -189,6 +189,7 @@ int RunTessaroc() {
     SetDefaults();
     LoadPreferences();
     SetDisplayLostHandler(SaveAtLostDisplay);
+    SetDisplayHiddenHandler(SavePreferences);
     OpenMainWindow();
     LoadScreenFonts();
     LoadCellSheets();

@@ -7,10 +7,15 @@
 #include "platform_state.h"
 
 void (*DisplayLostHandler)() = nullptr;
+void (*DisplayHiddenHandler)() = nullptr;
 
 // Called by a backend when the program may be ended without a word from now on.
 void RunDisplayHiddenHandler() {
-    if (DisplayLostHandler) DisplayLostHandler();
+    if (DisplayHiddenHandler) DisplayHiddenHandler();
+}
+
+void SetDisplayHiddenHandler(void (*handler)()) {
+    DisplayHiddenHandler = handler;
 }
 
 void SetDisplayLostHandler(void (*handler)()) {
@@ -191,7 +196,8 @@ void WakeAfterMs(int32_t ms) {
 // shown nothing new.
 bool EndFrame(bool changed) {
     EventQueue.idlePolls = 0;
-    std::fill(std::begin(EventQueue.pressUnseen), std::end(EventQueue.pressUnseen), false);
+    for (int32_t& frames : EventQueue.pressFrames)
+        frames = std::max(frames - 1, 0);
     FrameMotionRecord& frame = FrameMotion;
     const bool moving = frame.moving || changed;
     const int32_t wakeMs = frame.wakeMs;
@@ -219,11 +225,12 @@ static bool IsRelease(int32_t kind) {
 }
 
 // Whether the release at the head of the queue must still wait: its press was taken during
-// this frame, and the polls since have not yet shown a loop that waits for the release
-// without presenting (IdleFreePolls polls in a row found nothing else to take).
+// this frame or the one before (a press taken by the last caller of a frame is seen by every
+// caller of the next), and the polls since have not yet shown a loop that waits for the
+// release without presenting (IdleFreePolls polls in a row found nothing else to take).
 static bool ReleaseHeldBack(const PlatformEvent& e) {
     const int index = PressIndex(e.kind);
-    if (index < 0 || !IsRelease(e.kind) || !EventQueue.pressUnseen[index]) return false;
+    if (index < 0 || !IsRelease(e.kind) || EventQueue.pressFrames[index] == 0) return false;
     return EventQueue.idlePolls < IdleFreePolls;
 }
 
@@ -295,7 +302,7 @@ int32_t PollWindowEvent() {
         return 0;
     }
     const int index = PressIndex(e.kind);
-    if (index >= 0) EventQueue.pressUnseen[index] = !IsRelease(e.kind);
+    if (index >= 0) EventQueue.pressFrames[index] = IsRelease(e.kind) ? 0 : 2;
     q.pop_front();
     EventQueue.last = e;
     if (e.hasPoint) EventQueue.takenButtons = e.param;

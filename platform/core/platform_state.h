@@ -210,8 +210,8 @@ struct EventQueueRecord {
     int32_t takenButtons = 0;         // held buttons as the last taken mouse event said
     int32_t buttons = 0;              // held buttons from the posted presses and releases
     int32_t modifiers = 0;            // MaskShift and MaskControl as last posted
-    bool pressUnseen[3] = {};         // the left, right, middle press was taken during this
-                                      // frame: its release waits (the quick-tap gate)
+    int32_t pressFrames[3] = {};      // frames still to end before the release of the taken
+                                      // left, right, middle press may come (quick-tap gate)
     int32_t idlePolls = 0;            // empty polls in a row since a present or a taken event
                                       // (counted up to IdleFreePolls + IdleShortWaits + 1)
     bool tapGate = true;              // the quick-tap gate is on (the scripted platform runs
@@ -229,8 +229,10 @@ struct FrameMotionRecord {
 };
 extern FrameMotionRecord FrameMotion;
 
-// What the program runs when the display goes away for good (SetDisplayLostHandler).
+// What the program runs when the display goes away for good (SetDisplayLostHandler), and
+// when the browser's tab is hidden (SetDisplayHiddenHandler).
 extern void (*DisplayLostHandler)();
+extern void (*DisplayHiddenHandler)();
 
 // ---------------------------------------------------------------- keyboard
 
