@@ -110,33 +110,27 @@ Text ShiftedKeyText(Text keyText) {
 // an earlier key is still held. Shift going down or up while the key is held delivers
 // nothing (the repeat goes on with the changed text): typing fast, Shift is often let go a
 // moment before the letter, which must not type the letter a second time. Ticks are compared
-// by unsigned difference, so the repeat keeps working when the tick counter wraps. The fast
-// repeat is not looked at in the call that began it: its fresh stamp may lie past `now`,
-// which the unsigned difference would take for a long wait.
+// by unsigned difference, so the repeat keeps working when the tick counter wraps. While a
+// key is held a still screen wakes when it is due to type again.
 Text RepeatKeyText(const Text& pressed) {
+    const uint32_t now = uint32_t(TickCountMs());
+    const auto wait = [] { return KeyRepeat.phase == 1 ? RepeatDelayMs : RepeatIntervalMs; };
+    Text typed;
     if (!pressed.empty()) {
-        KeyRepeat.lastKey = pressed;
+        KeyRepeat.lastKey = typed = pressed;
         KeyRepeat.phase = 1;
-        KeyRepeat.stamp = uint32_t(TickCountMs());
-        WakeAfterMs(int32_t(RepeatDelayMs) + 1);
-        return pressed;
-    }
-    if (KeyRepeat.lastKey.empty() || !KeyTextHeld(KeyRepeat.lastKey)) {
+        KeyRepeat.stamp = now;
+    } else if (KeyRepeat.lastKey.empty() || !KeyTextHeld(KeyRepeat.lastKey)) {
         KeyRepeat.lastKey.clear();
         KeyRepeat.phase = 0;
-        return Text();
+        return typed;
+    } else if (now - KeyRepeat.stamp > wait()) {
+        typed = KeyRepeat.lastKey;
+        KeyRepeat.phase = 2;
+        KeyRepeat.stamp = now;
     }
-    const uint32_t now = uint32_t(TickCountMs());
-    const uint32_t wait = KeyRepeat.phase == 1 ? RepeatDelayMs : RepeatIntervalMs;
-    if (now - KeyRepeat.stamp <= wait) {
-        // The held key types again by the clock: a still screen wakes for it.
-        WakeAfterMs(int32_t(wait - (now - KeyRepeat.stamp)) + 1);
-        return Text();
-    }
-    KeyRepeat.phase = 2;
-    KeyRepeat.stamp = uint32_t(TickCountMs());
-    WakeAfterMs(int32_t(RepeatIntervalMs) + 1);
-    return KeyRepeat.lastKey;
+    WakeAfterMs(int32_t(wait() - (now - KeyRepeat.stamp)) + 1);
+    return typed;
 }
 
 // The name entry, when Enter's save of the list failed: the screen's first line stops saying
@@ -147,15 +141,15 @@ void TellUnsavedTime() {
     const TopListEntry& entry = TopList.place[PlaceReached];
     const bool browser = DataFilesInBrowser();
     // Without a data folder there is no file to name.
-    const Text where = browser               ? Text(" in diesem Browser")
+    const Text where = browser                ? Text(" in diesem Browser")
                        : DataFolder().empty() ? Text()
                                               : " in " + SystemText(DataFolder() + TopListFileName);
     const Text why = browser ? Text("er nimmt keine Daten mehr an") : SystemText(DataFileFailure());
     MessageText = "Bestzeit konnte nicht gespeichert werden !";
-    TellPlayer("Bestzeit nicht gespeichert",
-               "Deine Zeit " + entry.time + " (" + entry.name + ", " + IntToText(PlaceReached) +
-                   ". Platz) konnte nicht" + where + " gespeichert werden: " + why +
-                   ". Sie wird nicht behalten.");
+    TellPlayer("Bestzeit nicht gespeichert", "Deine Zeit " + entry.time + " (" + entry.name + ", " +
+                                                 IntToText(PlaceReached) + ". Platz) konnte nicht" +
+                                                 where + " gespeichert werden: " + why +
+                                                 ". Sie wird nicht behalten.");
 }
 
 // Enter, or an end of the program the player did not choose: the name typed so far

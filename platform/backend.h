@@ -141,9 +141,9 @@ const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32
                                            int32_t height, bool whole);
 
 // Called by a present that keeps what the window shows in its own surface and compares with
-// it through UpdateShownRows: true when the window is to be brought up to date whole (nothing was sent yet, or
-// ForgetWindowCopy was called since). The core keeps no copy of its own from here on, so a
-// later TakeChangedRows starts whole.
+// it through UpdateShownRows: true when the window is to be brought up to date whole (nothing was
+// sent yet, or ForgetWindowCopy was called since). The core keeps no copy of its own from here on,
+// so a later TakeChangedRows starts whole.
 bool KeepWindowCopyInSurface();
 
 // Called by a present that sent the whole frame without comparing it (UpdateShownRows and
@@ -191,8 +191,8 @@ struct DesktopArea {
 // The backends, for each display: the factor of a window on it. `asked` is the desktop's own
 // factor (from its dots per inch); the answer is the largest factor from 1 up to `asked` at
 // which the largest window the program opens (SetLargestWindowSize, game pixels) fits the
-// display's work area. 1 when even that does not fit. The player's TESSAROC_SCALE is not passed here:
-// it is taken as it is.
+// display's work area. 1 when even that does not fit. The player's TESSAROC_SCALE is not passed
+// here: it is taken as it is.
 int32_t FittingScaleFactor(int32_t asked, const DesktopArea& workArea);
 
 // The backends, when the window opens at a given place and when it grows: the work area

@@ -25,8 +25,8 @@ inline void NoteWatchedWrite(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
     if (x0 < box.x1 && box.x0 < x1 && y0 < box.y1 && box.y0 < y1) WatchedBox.touched = true;
 }
 
-// The touched masks' bits of columns x0 to x1 - 1; the
-// range is already cut to the buffer and not empty.
+// The touched masks' bits of columns x0 to x1 - 1; the range is already cut to the buffer and
+// not empty.
 inline uint64_t ColumnBits(int64_t x0, int64_t x1) {
     const int32_t shift = BackBuffer.touchShift;
     const uint64_t first = uint64_t(x0) >> shift, last = uint64_t(x1 - 1) >> shift;
@@ -42,11 +42,6 @@ inline void TouchRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1) {
     uint64_t* const masks = BackBuffer.touched.data();
     for (int64_t y = y0; y < y1; ++y)
         masks[y] |= bits;
-}
-
-// The whole back buffer, the clip of an operation drawn as it comes.
-inline BufferBox WholeBackBuffer() {
-    return BufferBox{0, 0, BackBuffer.width, BackBuffer.height};
 }
 
 // Paints (or, with invert, inverts) the pixels of columns x0 to x1 - 1 and rows y0 to

@@ -176,8 +176,6 @@ void ReleaseAllKeys() {
     KeyTable.fresh.clear();
 }
 
-// ---------------------------------------------------------------- taking events
-
 // ---------------------------------------------------------------- frames
 
 void KeepFrameMoving() {
@@ -212,7 +210,9 @@ bool EndFrame(bool changed) {
     return true;
 }
 
-// Index into EventQueue.pressTick of a press or release kind, -1 for the other kinds.
+// ---------------------------------------------------------------- taking events
+
+// Index into EventQueue.pressFrames of a press or release kind, -1 for the other kinds.
 static int PressIndex(int32_t kind) {
     if (kind == EventLeftDown || kind == EventLeftUp) return 0;
     if (kind == EventRightDown || kind == EventRightUp) return 1;

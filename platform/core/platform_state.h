@@ -43,16 +43,6 @@ struct WatchedBoxRecord {
 };
 extern WatchedBoxRecord WatchedBox;
 
-// A box of the back buffer: columns x0 to x1 - 1 of rows y0 to y1 - 1.
-struct BufferBox {
-    int64_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
-    bool Empty() const { return x0 >= x1 || y0 >= y1; }
-    bool Holds(const BufferBox& inner) const {
-        return x0 <= inner.x0 && y0 <= inner.y0 && inner.x1 <= x1 && inner.y1 <= y1;
-    }
-};
-
-
 // ---------------------------------------------------------------- what the window shows
 
 // The client area as the backend last sent it to the window (window_copy.cpp).

@@ -104,13 +104,13 @@ uint32_t Blend(uint32_t p, uint32_t ink, uint32_t a) {
 }
 
 // Blends one grey-level picture into the back buffer in the given pixel colour, its first
-// row and column at (x, y); parts outside clip (within the buffer) are cut off. A picture
-// wholly inside (nearly every one) is drawn from its lists of inked pixels.
-void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel,
-                const BufferBox& clip) {
+// row and column at (x, y); parts outside the buffer are cut off. A picture wholly inside
+// (nearly every one) is drawn from its lists of inked pixels.
+void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel) {
     const SystemGlyph& glyph = picture.glyph;
     const size_t stride = size_t(BackBuffer.width);
-    if (clip.Holds(BufferBox{x, y, x + glyph.width, y + glyph.rows})) {
+    const int64_t width = BackBuffer.width, height = BackBuffer.height;
+    if (x >= 0 && y >= 0 && x + glyph.width <= width && y + glyph.rows <= height) {
         if (glyph.width <= 0 || glyph.rows <= 0) return;
         TouchRect(x, y, x + glyph.width, y + glyph.rows);
         uint32_t* const corner = BackBuffer.pixels.data() + size_t(y) * stride + size_t(x);
@@ -122,10 +122,8 @@ void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
         }
         return;
     }
-    const int64_t c0 = std::max<int64_t>(0, clip.x0 - x),
-                  c1 = std::min<int64_t>(glyph.width, clip.x1 - x);
-    const int64_t r0 = std::max<int64_t>(0, clip.y0 - y),
-                  r1 = std::min<int64_t>(glyph.rows, clip.y1 - y);
+    const int64_t c0 = std::max<int64_t>(0, -x), c1 = std::min<int64_t>(glyph.width, width - x);
+    const int64_t r0 = std::max<int64_t>(0, -y), r1 = std::min<int64_t>(glyph.rows, height - y);
     if (c0 >= c1 || r0 >= r1) return;
     TouchRect(x + c0, y + r0, x + c1, y + r1);
     for (int64_t r = r0; r < r1; ++r) {
@@ -144,7 +142,7 @@ void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t
 void BlendGlyph(const FontFace::Picture& picture, const FontFace::Placement& place, int64_t x,
                 int64_t y, uint32_t pixel) {
     NoteWatchedWrite(x, y, x + place.width, y + place.rows);
-    WriteGlyph(picture, x, y, pixel, WholeBackBuffer());
+    WriteGlyph(picture, x, y, pixel);
 }
 
 // Says once per face and style on stderr that a font could not be loaded and why; its texts

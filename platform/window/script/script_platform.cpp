@@ -234,9 +234,8 @@ void PresentBackBuffer() {
     if (whole) ScriptScreen.shown.assign(size_t(w) * size_t(h), 0);
     ScriptScreen.shownWidth = w;
     ScriptScreen.shownHeight = h;
-    const bool changed = !UpdateShownRows(ScriptScreen.shown.data(), size_t(w), cw, ch, whole)
-                              .empty() ||
-                         whole;
+    const bool changed =
+        !UpdateShownRows(ScriptScreen.shown.data(), size_t(w), cw, ch, whole).empty();
     ScriptScreen.presentCount++;
     if (ScriptScreen.onPresent) ScriptScreen.onPresent(ScriptScreen.presentCount);
     ScriptScreen.inPresent = true;
@@ -272,10 +271,7 @@ bool BackendPumpEvents() {
 // spent, so the fake time of every frame stays what the script says. After ScriptIdleWaitLimit
 // waits in a row without a present or sleep the loop is waiting on the clock alone: skip ahead.
 void BackendWaitForEvent(int32_t ms) {
-    if (ScriptScreen.inPresent) {
-        ScriptScreen.stillFrames++;
-        return;
-    }
+    if (ScriptScreen.inPresent) return; // a still frame: the present moves the clock on
     ScriptIdle.totalWaits++;
     ScriptIdle.totalWaitMs += ms;
     if (++ScriptIdle.waits >= ScriptIdleWaitLimit) SkipIdleTime();
@@ -366,10 +362,6 @@ const ScriptWindowInfo& ScriptWindow() {
 const std::vector<ScriptMessage>& ScriptMessages() {
     return ScriptScreen.messages;
 }
-int64_t ScriptStillFrames() {
-    return ScriptScreen.stillFrames;
-}
-
 int64_t ScriptPresentCount() {
     return ScriptScreen.presentCount;
 }

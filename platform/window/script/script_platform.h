@@ -79,12 +79,11 @@ struct ScriptWindowInfo {
     bool closed = false;  // ClosePlatform has run
 };
 const ScriptWindowInfo& ScriptWindow();
-// Number of PresentBackBuffer calls since ScriptReset.
+// Number of PresentBackBuffer calls since ScriptReset. A present that finds its frame still
+// (the core counts them, FrameMotion.stillWaits) moves the fake clock on by a frame all the
+// same, where a real window would sleep until the player acts, so a script's timeline means
+// the same frames whether the screen is still or not.
 int64_t ScriptPresentCount();
-// Number of those presents that found their frame still: a real window would have slept there
-// until the player acted. The fake clock moves on by a frame all the same, so a script's
-// timeline means the same frames whether the screen is still or not.
-int64_t ScriptStillFrames();
 // Number of times since ScriptReset that a poll waited for the next event (an empty poll
 // after IdleFreePolls empty polls with no present or taken event between them), and the
 // milliseconds they asked for.

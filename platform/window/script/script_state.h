@@ -57,7 +57,6 @@ struct ScriptScreenRecord {
     int32_t shownWidth = 0;      // size of the shown image
     int32_t shownHeight = 0;
     int64_t presentCount = 0;               // PresentBackBuffer calls since the reset
-    int64_t stillFrames = 0;                // presents since the reset that would have waited
     bool inPresent = false;                 // a present's end of the frame is under way
     std::function<void(int64_t)> onPresent; // test hook called after each present
     std::vector<ScriptMessage> messages;    // boxes TellPlayer showed (BackendShowMessage)

@@ -35,16 +35,16 @@ extern SdlWindowRecord SdlWindow;
 // ---------------------------------------------------------------- input
 
 struct SdlInputRecord {
-    bool pointerKnown = false;      // pointerX/Y and leftHeld hold an answer of the X server
-    int32_t pointerTick = 0;        // TickCountMs of that answer
-    int32_t pointerX = 0;           // the pointer's desktop column, desktop pixels
-    int32_t pointerY = 0;           // the pointer's desktop row, desktop pixels
-    bool leftHeld = false;          // button 1 was down when the server answered
-    bool originKnown = false;       // originX/Y hold the client origin the X server told
-    int32_t originX = 0;            // desktop column of the client origin (X reports pointer
-                                    // positions relative to the window)
-    int32_t originY = 0;            // desktop row of the client origin
-    int32_t lastSdlPump = 0;        // TickCountMs of the last SDL_PumpEvents
+    bool pointerKnown = false; // pointerX/Y and leftHeld hold an answer of the X server
+    int32_t pointerTick = 0;   // TickCountMs of that answer
+    int32_t pointerX = 0;      // the pointer's desktop column, desktop pixels
+    int32_t pointerY = 0;      // the pointer's desktop row, desktop pixels
+    bool leftHeld = false;     // button 1 was down when the server answered
+    bool originKnown = false;  // originX/Y hold the client origin the X server told
+    int32_t originX = 0;       // desktop column of the client origin (X reports pointer
+                               // positions relative to the window)
+    int32_t originY = 0;       // desktop row of the client origin
+    int32_t lastSdlPump = 0;   // TickCountMs of the last SDL_PumpEvents
 };
 extern SdlInputRecord SdlInput;
 

@@ -124,8 +124,7 @@ SDL_Surface* SharedFrameSurface() {
     SDL_GetWindowSize(SdlWindow.window, &w, &h);
     if (w <= 0 || h <= 0) return nullptr;
     SdlSharedImage* shared = SdlWindow.shared;
-    if (shared && shared->surface->w == w && shared->surface->h == h)
-        return shared->surface;
+    if (shared && shared->surface->w == w && shared->surface->h == h) return shared->surface;
     DropSharedFrame();
     SdlWindow.shared = MakeSharedImage(w, h);
     if (!SdlWindow.shared) {
