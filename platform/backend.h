@@ -207,6 +207,10 @@ const DesktopArea* WorkAreaOfWindow(const std::vector<DesktopArea>& areas,
 // its buttons are what stays in reach.
 DesktopArea FitWindowIntoArea(DesktopArea window, const DesktopArea& workArea);
 
+// A display's rectangle of desktop pixels in the game's pixels at the display's own factor
+// (DisplayBounds, and finding the display a window of the game's pixels belongs to).
+DesktopArea InGamePixels(const DesktopArea& desktop, int32_t scale);
+
 // ---------------------------------------------------------------- hooks (backend, called by
 // the core)
 

@@ -62,3 +62,8 @@ DesktopArea FitWindowIntoArea(DesktopArea window, const DesktopArea& workArea) {
     window.y = FitAxis(window.y, window.height, workArea.y, workArea.height);
     return window;
 }
+
+DesktopArea InGamePixels(const DesktopArea& desktop, int32_t scale) {
+    return DesktopArea{FloorDivide(desktop.x, scale), FloorDivide(desktop.y, scale),
+                       desktop.width / scale, desktop.height / scale};
+}

@@ -102,16 +102,23 @@ std::vector<SdlDisplay> CurrentDisplays() {
     return displays;
 }
 
+// The growing window and FollowDisplay: the work area of the display a window of desktop
+// pixels belongs to (WorkAreaOfWindow); false without displays.
+bool WorkAreaOfDesktopWindow(const DesktopArea& window, DesktopArea* work) {
+    std::vector<DesktopArea> works;
+    for (const SdlDisplay& display : CurrentDisplays())
+        works.push_back(display.work);
+    const DesktopArea* area = WorkAreaOfWindow(works, window);
+    if (area) *work = *area;
+    return area != nullptr;
+}
+
 // CreateMainWindow: the game's position is stored in the game's pixels of the display it was on.
 const SdlDisplay* DisplayOfGameWindow(const std::vector<SdlDisplay>& displays, int32_t x, int32_t y,
                                       int32_t w, int32_t h) {
     std::vector<DesktopArea> inGamePixels;
-    for (const SdlDisplay& display : displays) {
-        const DesktopArea& b = display.bounds;
-        const int32_t s = display.scale;
-        inGamePixels.push_back(
-            DesktopArea{FloorDivide(b.x, s), FloorDivide(b.y, s), b.width / s, b.height / s});
-    }
+    for (const SdlDisplay& display : displays)
+        inGamePixels.push_back(InGamePixels(display.bounds, display.scale));
     const DesktopArea* area = WorkAreaOfWindow(inGamePixels, DesktopArea{x, y, w, h});
     return area ? &displays[size_t(area - inGamePixels.data())] : nullptr;
 }
@@ -146,12 +153,9 @@ void FollowDisplay(bool fitWhole) {
     PhysicalWindowPosition(&left, &top);
     int w = 0, h = 0;
     SDL_GetWindowSize(SdlWindow.window, &w, &h);
-    std::vector<DesktopArea> works;
-    for (const SdlDisplay& display : CurrentDisplays())
-        works.push_back(display.work);
-    const DesktopArea* work = WorkAreaOfWindow(works, DesktopArea{left, top, w, h});
-    if (!work) return;
-    const int32_t scale = DisplayScaleFactor(*work);
+    DesktopArea work;
+    if (!WorkAreaOfDesktopWindow(DesktopArea{left, top, w, h}, &work)) return;
+    const int32_t scale = DisplayScaleFactor(work);
     if (scale != SdlWindow.scale) {
         w = std::max(w / SdlWindow.scale, 1) * scale;
         h = std::max(h / SdlWindow.scale, 1) * scale;
@@ -160,7 +164,7 @@ void FollowDisplay(bool fitWhole) {
         ForgetWindowCopy();
         fitWhole = true;
     }
-    const DesktopArea placed = FitWindowIntoArea(DesktopArea{left, top, w, h}, *work);
+    const DesktopArea placed = FitWindowIntoArea(DesktopArea{left, top, w, h}, work);
     if (fitWhole && (placed.x != left || placed.y != top))
         SDL_SetWindowPosition(SdlWindow.window, placed.x, placed.y);
     ForgetServerAnswers();

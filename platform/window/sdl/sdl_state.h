@@ -118,6 +118,9 @@ struct SdlDisplay {
 // screen as a whole (all outputs switched off, or no RandR), each less the work area the
 // window manager announces; off X11 SDL's displays. Empty before the video is open.
 std::vector<SdlDisplay> CurrentDisplays();
+// The work area of the display a window of desktop pixels belongs to (the one it overlaps
+// most, else the nearest); false without displays.
+bool WorkAreaOfDesktopWindow(const DesktopArea& window, DesktopArea* work);
 // The display a window of the game's w x h pixels at game pixel (x, y) belongs to, each
 // display's rectangle counted in the game's pixels at its own factor; null without displays.
 const SdlDisplay* DisplayOfGameWindow(const std::vector<SdlDisplay>& displays, int32_t x, int32_t y,

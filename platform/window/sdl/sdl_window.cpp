@@ -165,12 +165,9 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
 // area of its display (FitWindowIntoArea); where it is without a known display.
 static SDL_Point PlaceInWorkArea(int left, int top, int w, int h) {
     const DesktopArea window{left, top, w, h};
-    std::vector<DesktopArea> areas;
-    for (const SdlDisplay& display : CurrentDisplays())
-        areas.push_back(display.work);
-    const DesktopArea* area = WorkAreaOfWindow(areas, window);
-    if (!area) return SDL_Point{left, top};
-    const DesktopArea placed = FitWindowIntoArea(window, *area);
+    DesktopArea work;
+    if (!WorkAreaOfDesktopWindow(window, &work)) return SDL_Point{left, top};
+    const DesktopArea placed = FitWindowIntoArea(window, work);
     return SDL_Point{placed.x, placed.y};
 }
 
@@ -402,11 +399,12 @@ int32_t DisplayCount() {
 int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
     const std::vector<SdlDisplay> displays = CurrentDisplays();
     if (index < 0 || size_t(index) >= displays.size()) return 0;
-    const SdlDisplay& display = displays[size_t(index)];
-    *x = FloorDivide(display.bounds.x, display.scale);
-    *y = FloorDivide(display.bounds.y, display.scale);
-    *width = display.bounds.width / display.scale;
-    *height = display.bounds.height / display.scale;
+    const DesktopArea game =
+        InGamePixels(displays[size_t(index)].bounds, displays[size_t(index)].scale);
+    *x = game.x;
+    *y = game.y;
+    *width = game.width;
+    *height = game.height;
     return 1;
 }
 

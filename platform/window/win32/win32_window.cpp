@@ -250,11 +250,7 @@ static std::vector<Win32Display> Displays() {
 // A display's rectangle in the game's pixels: desktop pixels divided by its own factor, so that
 // a window placed in it at that factor lies on it.
 static DesktopArea GameBounds(const Win32Display& display) {
-    const int32_t scale = display.scale;
-    return DesktopArea{FloorDivide<int32_t>(display.bounds.left, scale),
-                       FloorDivide<int32_t>(display.bounds.top, scale),
-                       (display.bounds.right - display.bounds.left) / scale,
-                       (display.bounds.bottom - display.bounds.top) / scale};
+    return InGamePixels(AreaOf(display.bounds), display.scale);
 }
 
 // Where a window with the outer rectangle r goes when it opens or grows: inside the work
