@@ -7,6 +7,8 @@
 //   20..28  BoardSettings: width, height, mines
 //   32, 36  QuibWindow.X, QuibWindow.Y: the window's top-left corner on the desktop
 // The file is never truncated: bytes after offset 39 and byte 0 keep what they held.
+#include <algorithm>
+#include <array>
 #include <cstdint>
 
 #include "frame.h"
@@ -66,6 +68,25 @@ bool LacksTag() {
     return DataFileLength() > 0 && ReadTag() != "xst";
 }
 
+// The values the record holds, in the file's order; the window position comes last.
+std::array<int32_t*, PrefsFieldCount> PrefsValues() {
+    return {&Options.starBackground, &Options.emptyTransparent, &Options.titleAnimation,
+            &Options.titleGradient,  &BoardSettings.width,      &BoardSettings.height,
+            &BoardSettings.mines,    &QuibWindow.X,             &QuibWindow.Y};
+}
+constexpr int32_t PrefsPositionField = 7;
+
+// Reads the fields that the open file holds into `fields`, from the first; answers how many
+// (none without the tag). A field past a short file's end keeps what `fields` held.
+int32_t ReadPrefsFields(int32_t* fields) {
+    int32_t length = DataFileLength();
+    if (length < PrefsFirstField || ReadTag() != "xst") return 0;
+    int32_t count = 0;
+    while (count < PrefsFieldCount && PrefsFirstField + 4 * (count + 1) <= length)
+        fields[count++] = ReadInt32();
+    return count;
+}
+
 } // namespace
 
 // Called once by start-up after the defaults are set and before the window opens. Fields that
@@ -73,26 +94,13 @@ bool LacksTag() {
 // return the stale transfer value).
 void LoadPreferences() {
     PreferencesLoaded = 1;
+    const auto values = PrefsValues();
+    for (int32_t i = 0; i < PrefsFieldCount; ++i)
+        PrefsAsSynced[i] = *values[i];
     if (!OpenDataFile(PrefsFileNumber, "Prefs")) return;
-    int32_t length = DataFileLength();
-    if (ReadTag() == "xst" && length >= PrefsFirstField) {
-        int32_t* const fields[PrefsFieldCount] = {&Options.starBackground,
-                                                  &Options.emptyTransparent,
-                                                  &Options.titleAnimation,
-                                                  &Options.titleGradient,
-                                                  &BoardSettings.width,
-                                                  &BoardSettings.height,
-                                                  &BoardSettings.mines,
-                                                  &QuibWindow.X,
-                                                  &QuibWindow.Y};
-        for (int32_t i = 0; i < PrefsFieldCount; ++i) {
-            if (PrefsFirstField + 4 * (i + 1) > length) break;
-            *fields[i] = ReadInt32();
-        }
-        Options.starBackground = FlagFrom(Options.starBackground);
-        Options.emptyTransparent = FlagFrom(Options.emptyTransparent);
-        Options.titleAnimation = FlagFrom(Options.titleAnimation);
-        Options.titleGradient = FlagFrom(Options.titleGradient);
+    if (ReadPrefsFields(PrefsAsSynced) > 0) {
+        for (int32_t i = 0; i < PrefsFieldCount; ++i)
+            *values[i] = i < 4 ? FlagFrom(PrefsAsSynced[i]) : PrefsAsSynced[i];
         if (!TitleBarOnSomeDisplay(QuibWindow.X, QuibWindow.Y)) {
             QuibWindow.X = 0;
             QuibWindow.Y = 0;
@@ -101,9 +109,30 @@ void LoadPreferences() {
     CloseDataFile(PrefsFileNumber);
 }
 
+// Called by the settings screen on each entry, before it shows the values: options and board
+// settings that another instance saved since this one last read or wrote the file, and that
+// this one has not changed since, are taken.
+// The window position is left out: the window stays where this instance has it.
+void ReadOthersPreferences() {
+    if (!PreferencesLoaded || !OpenDataFile(PrefsFileNumber, "Prefs")) return;
+    int32_t file[PrefsFieldCount] = {};
+    const int32_t count = std::min(ReadPrefsFields(file), PrefsPositionField);
+    const auto values = PrefsValues();
+    for (int32_t i = 0; i < count; ++i) {
+        if (*values[i] == PrefsAsSynced[i] && file[i] != PrefsAsSynced[i]) {
+            *values[i] = i < 4 ? FlagFrom(file[i]) : file[i];
+            PrefsAsSynced[i] = file[i];
+        }
+    }
+    CloseDataFile(PrefsFileNumber);
+}
+
 // Called once as the first step of the ordinary end of the program, from every screen, and
-// when the window system ends it (the display or the window gone, the session ending). A
-// file without the tag is kept as a copy before the record is written over it.
+// when the window system ends it (the display or the window gone, the session ending), and
+// when a browser page is hidden. What another instance (a second window, another browser tab)
+// saved meanwhile in a field that this one has not changed since is kept, not written over
+// with a stale value: the last change wins, field by field. A file without the
+// tag is kept as a copy before the record is written over it.
 void SavePreferences() {
     if (!PreferencesLoaded) return;
     if (!OpenDataFile(PrefsFileNumber, "Prefs")) return;
@@ -111,16 +140,18 @@ void SavePreferences() {
         CloseDataFile(PrefsFileNumber);
         return;
     }
+    int32_t file[PrefsFieldCount] = {};
+    const int32_t count = ReadPrefsFields(file);
     SeekDataFile(1);
     WriteText("xst");
-    WriteInt32(Options.starBackground);
-    WriteInt32(Options.emptyTransparent);
-    WriteInt32(Options.titleAnimation);
-    WriteInt32(Options.titleGradient);
-    WriteInt32(BoardSettings.width);
-    WriteInt32(BoardSettings.height);
-    WriteInt32(BoardSettings.mines);
-    WriteInt32(QuibWindow.X);
-    WriteInt32(QuibWindow.Y);
+    const auto values = PrefsValues();
+    for (int32_t i = 0; i < PrefsFieldCount; ++i) {
+        if (i < count && *values[i] == PrefsAsSynced[i]) {
+            WriteInt32(file[i]); // the current values stay: the screen shown keeps its own
+        } else {
+            WriteInt32(*values[i]);
+            PrefsAsSynced[i] = *values[i];
+        }
+    }
     CloseDataFile(PrefsFileNumber);
 }

@@ -319,6 +319,7 @@ void SettingsScreen() {
         ResizeMainWindow(ScreenWidth, ScreenHeight);
     }
     FirstSettingsVisit = 0;
+    ReadOthersPreferences();
     WidthSlider = static_cast<float>(BoardSettings.width);
     HeightSlider = static_cast<float>(BoardSettings.height);
     MinesSlider = static_cast<float>(BoardSettings.mines);

@@ -18,7 +18,11 @@ int RunTessaroc();
 // Start-up, after the defaults: reads "Prefs" into Options, BoardSettings and the window
 // position when the file carries its tag.
 void LoadPreferences();
-// End of the program: writes the current values into "Prefs" (not before LoadPreferences).
+// Each entry of the settings screen: takes the options and board settings that another
+// instance saved since, where this one has not changed them.
+void ReadOthersPreferences();
+// End of the program and a hidden browser page: writes the current values into "Prefs"
+// (not before LoadPreferences), keeping another instance's newer changes.
 void SavePreferences();
 
 // ---------------------------------------------------------------- settings screen

@@ -10,6 +10,9 @@ struct SetupStateRecord {
     // 1 once LoadPreferences has run; SavePreferences writes nothing before that, so an
     // early end of start-up never replaces the player's file with unread defaults.
     int32_t PreferencesLoaded = 0;
+    // The nine values of "Prefs" as this instance last read or wrote them: a current value
+    // that differs was changed here since; a file value that differs, by another instance.
+    int32_t PrefsAsSynced[9] = {};
     // The settings screen's values being edited, kept as floats so that dragging and
     // rounding see fractions; rebuilt from BoardSettings on every entry of the screen.
     float WidthSlider = 0.0f;  // behind BoardSettings.width
@@ -28,6 +31,7 @@ extern SetupStateRecord SetupState;
 // The records' own names, as the flow, the preferences and the settings screen use them.
 inline int32_t& FirstSettingsVisit = SetupState.FirstSettingsVisit;
 inline int32_t& PreferencesLoaded = SetupState.PreferencesLoaded;
+inline int32_t (&PrefsAsSynced)[9] = SetupState.PrefsAsSynced;
 inline float& WidthSlider = SetupState.WidthSlider;
 inline float& HeightSlider = SetupState.HeightSlider;
 inline float& MinesSlider = SetupState.MinesSlider;

@@ -181,6 +181,28 @@ TEST_F(Preferences, AReadOnlyFileIsReadAndSavedPerUser) {
     EXPECT_EQ(BoardSettings.width, 25);
 }
 
+// Two instances (windows, browser tabs) on one file: each save keeps the fields that the
+// other changed and this one did not, and the settings screen's entry shows them.
+TEST_F(Preferences, TwoInstancesKeepEachOthersLastChanges) {
+    Load(PrefsRecord(0, 0, 0, 0, 20, 15, 35, 40, 30));
+    WriteWholeFile(folder + "Prefs", PrefsRecord(1, 0, 0, 0, 20, 15, 35, 90, 30)); // the other
+    BoardSettings.mines = 50;
+    SavePreferences();
+    EXPECT_EQ(PrefsOf(folder), PrefsRecord(1, 0, 0, 0, 20, 15, 50, 90, 30));
+
+    WriteWholeFile(folder + "Prefs", PrefsRecord(1, 1, 0, 0, 30, 15, 60, 500, 30));
+    Options.titleAnimation = 1;
+    BoardSettings.height = 12;
+    ReadOthersPreferences();
+    EXPECT_EQ(Options.emptyTransparent, 1);
+    EXPECT_EQ(BoardSettings.width, 30);
+    EXPECT_EQ(BoardSettings.height, 12);
+    EXPECT_EQ(BoardSettings.mines, 60);
+    EXPECT_EQ(QuibWindow.X, 40); // the window stays where it is
+    SavePreferences();
+    EXPECT_EQ(PrefsOf(folder), PrefsRecord(1, 1, 1, 0, 30, 12, 60, 500, 30));
+}
+
 TEST_F(Preferences, NothingIsSavedBeforeLoading) {
     WriteWholeFile(folder + "Prefs", "player's file");
     SavePreferences();
