@@ -41,6 +41,13 @@ int32_t OpenQuibWindow(const QuibWindowRecord& window);
 // `covered` is a box the caller covers with opaque pictures later in the same frame: the
 // background fill leaves it out.
 int32_t DrawQuibFrame(const PixelBox& covered = NoPixelBox);
+// What DrawQuibFrame does first, for a frame that keeps the frame it drew last: the window's
+// desktop position into QuibWindow.X and Y.
+void FollowWindowPosition();
+// Whether the title bar's colours move from frame to frame (TitleEffects bit 1).
+inline bool TitleAnimates() {
+    return (QuibWindow.TitleEffects & 1) != 0;
+}
 void DrawTitleButton(int32_t x, int32_t y, int32_t kind, int32_t state);
 // Every screen, once per frame after presenting: 0, or the kind of the clicked button.
 int32_t HandleTitleBar();

@@ -48,13 +48,6 @@ bool TitleButtonPressCounts(int32_t kind) {
            tick - uint32_t(RollPress.tick) >= CloseAfterRollMs;
 }
 
-// Start of every frame: the record takes the window's position on the desktop, wherever it
-// was moved from (the title-bar drag, the window manager's own move or placement), so that
-// the hit tests and the position stored at the end follow the window.
-void FollowWindowPosition() {
-    WindowDesktopPosition(&QuibWindow.X, &QuibWindow.Y);
-}
-
 // One animated component: the base moved by 50 x the wave, as a 32-bit float, truncated
 // toward zero and clamped to 0..255.
 int32_t AnimatedComponent(int32_t base, double wave) {
@@ -92,6 +85,14 @@ void FillClientAround(int64_t w, int64_t h, const PixelBox& covered, int32_t col
 }
 
 } // namespace
+
+// Start of every frame (DrawQuibFrame, or a screen that keeps the frame it drew last): the
+// record takes the window's position on the desktop, wherever it was moved from (the
+// title-bar drag, the window manager's own move or placement), so that the hit tests and the
+// position stored at the end follow the window.
+void FollowWindowPosition() {
+    WindowDesktopPosition(&QuibWindow.X, &QuibWindow.Y);
+}
 
 // Program start, before anything else of the toolkit: the title font.
 void InitQuibToolkit() {

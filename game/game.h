@@ -55,8 +55,11 @@ int32_t RoundWindowHeight(int32_t rows);
 // FaceAction or BackAction.
 void EndScreen();
 
-// Game and end screen, every frame: the board's cells with their tiles, rows outer.
-void DrawBoard(int32_t width, int32_t height);
+// Game and end screen, every frame: the board's cells with their tiles, rows outer; with
+// `kept`, only those whose tile changed since the last call.
+void DrawBoard(int32_t width, int32_t height, bool kept);
+// Game and end screen, every frame: the band above the board (clock, counter, buttons).
+void DrawRoundPanel(int32_t faceCell);
 // Modal press loop of the face button showing Smileys cell `faceCell`: 1 when released over
 // it, 0 when released elsewhere or when a quit ended the press.
 int32_t TrackFaceButton(int32_t faceCell);

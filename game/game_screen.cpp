@@ -1,6 +1,7 @@
 // The game screen: round set-up, the play loop, the board's tiles, face and back buttons,
 // the clock and the rolling mines-left counter.
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include "board_grid.h"
@@ -169,13 +170,38 @@ void StartRound() {
     } while (TitleBarResult != CloseButton && RoundState == Running && ButtonAction == NoAction);
 }
 
-// The board's tiles hide the background fill and the stars under them: those are left out,
-// which leaves every shown pixel as it was and the board untouched until the tiles come.
+// A round frame draws only its panel and the board's changed tiles when the back buffer
+// still holds the last round frame (nothing drew on it since: the watch over the whole
+// buffer) and nothing else on the screen can differ from it: no stars, no title colour
+// animation, every cell an opaque tile. Otherwise the window's frame is drawn again, leaving
+// out the board while its tiles are opaque (they hide the fill and the stars under them);
+// the tiles drawn last are kept then as well.
 void DrawRoundScreen(int32_t faceCell) {
+    const int32_t columns = RoundColumns();
+    const int32_t rows = RoundRows();
     const PixelBox covered = BoardCoveredByTiles();
-    DrawQuibFrame(covered);
+    const bool tilesCover = covered.right >= covered.left;
+    const bool lastFrameKept = WatchedBoxUntouched() != 0 && BoardPicture.columns == columns &&
+                               BoardPicture.rows == rows && tilesCover;
+    if (lastFrameKept && Options.starBackground == 0 && !TitleAnimates()) {
+        FollowWindowPosition();
+    } else {
+        DrawQuibFrame(covered);
+        if (Options.starBackground != 0) {
+            BeginDrawing(BackBufferOutput());
+            DrawStarField(covered);
+            EndDrawing();
+        }
+    }
+    DrawRoundPanel(faceCell);
+    DrawBoard(columns, rows, lastFrameKept);
+    WatchBackBufferBox(0, 0, INT32_MAX, INT32_MAX);
+    PresentBackBuffer();
+}
+
+// The band above the board (rows 28 to 71): clock, mines-left counter, face and back button.
+void DrawRoundPanel(int32_t faceCell) {
     BeginDrawing(BackBufferOutput());
-    if (Options.starBackground != 0) DrawStarField(covered);
     FillBox(5, 28, QuibWindow.Width - 9, 44, MakeColour(PanelRed, PanelGreen, PanelBlue));
     const PixelBox& face = FaceButtonBox;
     DrawBevelBox(face.left, face.top, face.right, face.bottom, PanelRed, PanelGreen, PanelBlue, 0);
@@ -189,25 +215,20 @@ void DrawRoundScreen(int32_t faceCell) {
     EndDrawing();
 
     DrawSmileysCell(face.left + FaceInset, face.top + FaceInset, faceCell);
-    DrawBoard(RoundColumns(), RoundRows());
     BlitSprite(PointTableSlot, 20, 32);
     DrawPointsStrip(97, 37, CounterShown[0]);
     DrawPointsStrip(115, 37, CounterShown[1]);
     DrawPointsStrip(133, 37, CounterShown[2]);
     DrawButtons5Cell(BackButtonBox.left, BackButtonBox.top, 1);
-    PresentBackBuffer();
 }
 
-// When nothing else drew on the board's box since the last call (the round screen leaves it
-// out of the fill and the stars while every tile is opaque), the box still shows the tiles
-// of that call and only the cells whose tile changed are copied. A cell without a tile (an
-// open empty cell drawn transparent) is never left out of the fill, so it cannot keep an
-// old tile this way.
-void DrawBoard(int32_t width, int32_t height) {
+// With `kept` (the board's box still shows the tiles of the last call) only the cells whose
+// tile changed are copied. A cell without a tile (an open empty cell drawn transparent) is
+// never kept this way: the round screen then fills the board's box first.
+void DrawBoard(int32_t width, int32_t height, bool kept) {
     width = ClampColumns(width);
     height = ClampRows(height);
-    const bool kept =
-        WatchedBoxUntouched() != 0 && BoardPicture.columns == width && BoardPicture.rows == height;
+    kept = kept && BoardPicture.columns == width && BoardPicture.rows == height;
     for (int32_t y = 0; y < height; ++y) {
         for (int32_t x = 0; x < width; ++x) {
             int32_t i = CellIndex(x, y);
@@ -219,7 +240,6 @@ void DrawBoard(int32_t width, int32_t height) {
     }
     BoardPicture.columns = width;
     BoardPicture.rows = height;
-    WatchBackBufferBox(BoardLeft, BoardTop, TileSize * width, TileSize * height);
 }
 
 int32_t TrackFaceButton(int32_t faceCell) {

@@ -70,9 +70,15 @@ bool LacksTag() {
 
 // The values the record holds, in the file's order; the window position comes last.
 std::array<int32_t*, PrefsFieldCount> PrefsValues() {
-    return {&Options.starBackground, &Options.emptyTransparent, &Options.titleAnimation,
-            &Options.titleGradient,  &BoardSettings.width,      &BoardSettings.height,
-            &BoardSettings.mines,    &QuibWindow.X,             &QuibWindow.Y};
+    return {&Options.starBackground,
+            &Options.emptyTransparent,
+            &Options.titleAnimation,
+            &Options.titleGradient,
+            &BoardSettings.width,
+            &BoardSettings.height,
+            &BoardSettings.mines,
+            &QuibWindow.X,
+            &QuibWindow.Y};
 }
 constexpr int32_t PrefsPositionField = 7;
 

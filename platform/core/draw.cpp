@@ -103,7 +103,7 @@ void TouchWholeBackBuffer() {
     WatchedBox.touched = true;
 }
 
-// Called by the game screen after it drew the board: from now on any write into the box
+// Called by the round screen after it drew a frame: from now on any write into the box
 // (cut to the buffer) ends WatchedBoxUntouched. A new box replaces the old one.
 void WatchBackBufferBox(int32_t x, int32_t y, int32_t width, int32_t height) {
     WatchedBox.x0 = std::max<int64_t>(x, 0);

@@ -124,10 +124,12 @@ uint32_t RollUpAndRestore(uint32_t at) {
 } // namespace
 
 // The settings screen with every title effect and the stars: options switched, a step
-// button held, the window dragged and rolled up; then the largest round: a flood, marks, a
+// button held, the window dragged and rolled up; then the largest round, without stars and
+// title animation (its frames draw the panel only): a flood, marks, a
 // press held on a cell, the face and back buttons pressed and left, the window dragged and
 // rolled up, a lost round's end screen and its face button; the next round left for the
-// settings, transparent empty cells switched on, and a won small round with its top ten.
+// settings, transparent empty cells, stars and animation switched on, and a won small round
+// with its top ten.
 TEST(PresentShortcuts, EveryShownFrameIsWhatAFullPresentShows) {
     int s = 0;
     uint32_t u = 0;
@@ -140,6 +142,8 @@ TEST(PresentShortcuts, EveryShownFrameIsWhatAFullPresentShows) {
         t = ScriptClick(t + 300, CheckBoxX, CheckBoxY[3], 1, 30);       // gradient off
         t = ScriptClick(t + 300, CheckBoxX, CheckBoxY[0], 1, 30);       // stars on
         t = ScriptClick(t + 300, CheckBoxX, CheckBoxY[3], 1, 30);       // gradient on
+        t = ScriptClick(t + 300, CheckBoxX, CheckBoxY[0], 1, 30);       // stars off
+        t = ScriptClick(t + 300, CheckBoxX, CheckBoxY[2], 1, 30);       // animation off
         t = ScriptClick(t + 300, MinusX, SliderRowY[2], 1, 400);        // fewer mines
         t = ScriptClick(t + 300, PlusX, SliderRowY[2], 1, 400);         // and back
         t = DragThereAndBack(t + 300, 150, 12, 60, 40);
@@ -190,6 +194,8 @@ TEST(PresentShortcuts, EveryShownFrameIsWhatAFullPresentShows) {
         } else if (s == 7 && now > u && ScriptWindow().height == 310) {
             s = 8;
             uint32_t at = ScriptClick(now + 300, CheckBoxX, CheckBoxY[1], 1, 30);
+            at = ScriptClick(at + 300, CheckBoxX, CheckBoxY[0], 1, 30); // stars on
+            at = ScriptClick(at + 300, CheckBoxX, CheckBoxY[2], 1, 30); // animation on
             at = ScriptClick(at + 300, PresetX[0], PresetY, 1, 30);
             ScriptClick(at + 300, StartX, StartY, 1, 30);
         } else if (s == 8 && OnGameScreen() && RoundState == Running && BoardSettings.width < 40) {
