@@ -437,6 +437,18 @@ class BrowserTest(unittest.TestCase):
         self.assertIn(b"Anna", names)
         self.assertIn(b"Bert", names)
 
+    def test_two_tabs_keep_each_others_settings_changes(self):
+        first = self.open()
+        first.d.switch_to.new_window("tab")  # the first tab is hidden
+        second = Page(first.d, self.url)
+        second.click(28, 268)  # the title animation on
+        first.click(28, 228)  # the second tab is hidden, its change saved; the stars on here
+        first.wait_for(lambda: first.storage("Prefs") == prefs_record(0, 0, 1, 0, 15, 10, 12, 0, 0),
+                       "the second tab's settings")
+        second.js("return 0")  # the first tab is hidden: its save keeps the second's change
+        second.wait_for(lambda: second.storage("Prefs") == prefs_record(1, 0, 1, 0, 15, 10, 12, 0, 0),
+                        "both tabs' settings")
+
     def test_the_title_bar_moves_the_window_which_comes_back_where_it_was_left(self):
         page = self.open()
         def mouse(kind, x, y, buttons):  # page pixels: the window moves under the pointer
