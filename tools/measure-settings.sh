@@ -2,8 +2,9 @@
 # Measures the running program's processor use under X, at rest and while a button is held,
 # with the presents and the sends to the window per second.
 #
-# At rest (10 s after a 3 s settle): the settings screen plain and with the star field, and
-# the largest game screen (40 x 25) with stars and a running clock. Held (5 s each, the
+# At rest (10 s after a 3 s settle): the settings screen plain and with the star field, the
+# largest game screen (40 x 25) with and without stars, its clock running or not yet started,
+# and the end screen of a lost round. Held (5 s each, the
 # figures taken from 0.5 s after the press): the left and the right button on a board cell,
 # a push button, a check box, a title-bar button, a slider and the title bar (a drag that
 # does not move). Processor use is the time the process's threads ran over the interval, as
@@ -269,6 +270,22 @@ start_game() { # exe [star]
   click 35 83 1
 }
 
+# The end screen of a 15 x 10 round with half its cells mines: cells are opened one after
+# another until a frame passes without a present (the clock stopped: the round is over).
+start_end_screen() { # exe
+  start "$1" 0 15 10 75
+  sleep 1
+  click 327 234 1
+  sleep 1
+  local cell p0
+  for cell in $(seq 0 149); do
+    click $((15 + 20 * (cell % 15))) $((83 + 20 * (cell / 15))) 1
+    p0=$(counts | cut -d' ' -f1)
+    sleep 0.5
+    [ "$(counts | cut -d' ' -f1)" = "$p0" ] && return
+  done
+}
+
 # An instant click (press and release together, as a touchpad's tap) on the first check box,
 # measured as holds are: the time from the release to the next present.
 tap() {
@@ -294,7 +311,7 @@ hold() { # x y button: press and measure 5 s, then slide off to an empty spot an
 scenarios=("settings plain" "settings, stars" "game 40x25, clock, stars" "hold: board cell, left"
   "hold: board cell, right" "hold: push button" "hold: check box" "hold: title-bar button"
   "hold: slider" "hold: title-bar drag" "game 40x25, clock" "game 40x25, before a click"
-  "tap: check box")
+  "tap: check box" "end screen, still")
 
 scenario() { # exe n: runs scenario n (0-based, in the order above), prints its line
   case $2 in
@@ -311,11 +328,12 @@ scenario() { # exe n: runs scenario n (0-based, in the order above), prints its 
     10) start_game "$1" 0; sleep 3; measure 10; echo " - -" ;;
     11) start "$1" 0 40 25 150; sleep 1; click 327 234 1; sleep 3; measure 10; echo " - -" ;;
     12) start "$1" 0 15 10 12; sleep 2; tap ;;
+    13) start_end_screen "$1"; sleep 3; measure 10; echo " - -" ;;
   esac
   stop
 }
 
-# $TESSAROC_MEASURE_ONLY: the scenario numbers to run (0 to 12, blank-separated); all when
+# $TESSAROC_MEASURE_ONLY: the scenario numbers to run (0 to 13, blank-separated); all when
 # unset. The others print as "-". Each run appends one line per build to
 # figures<build>-<scenario>.
 runs=${TESSAROC_MEASURE_RUNS:-1}
