@@ -712,24 +712,4 @@ TEST_F(ScriptPlatform, SavedPngIsAValidImageOfTheShownFrame) {
     }
 }
 
-TEST_F(ScriptPlatform, SavedBmpHoldsBottomUpPaddedRows) {
-    OpenWindow();
-    ResizeMainWindow(3, 2);                  // 9 bytes a row, padded to 12
-    BackBuffer.pixels[0] = 0x00112233;       // top-left
-    BackBuffer.pixels[850 + 2] = 0x00AABBCC; // bottom-right
-    PresentBackBuffer();
-    const std::string path = MakeTempFolder("bmp") + "frame.bmp";
-    ASSERT_TRUE(ScriptSaveFrame(path));
-    const std::string bmp = ReadWholeFile(path);
-    ASSERT_EQ(bmp.size(), 54u + 24u);
-    EXPECT_EQ(bmp.substr(0, 2), "BM");
-    EXPECT_EQ(uint8_t(bmp[28]), 24);
-    // Bottom row first: its last pixel is B, G, R = CC BB AA.
-    EXPECT_EQ(uint8_t(bmp[54 + 6]), 0xCC);
-    EXPECT_EQ(uint8_t(bmp[54 + 8]), 0xAA);
-    // Top row second, at offset 54 + 12: 33 22 11.
-    EXPECT_EQ(uint8_t(bmp[66]), 0x33);
-    EXPECT_EQ(uint8_t(bmp[68]), 0x11);
-}
-
 } // namespace

@@ -1,4 +1,4 @@
-// Saving the last presented frame as a PNG (stored zlib blocks, no compression) or 24-bit BMP.
+// Saving the last presented frame as a PNG (stored zlib blocks, no compression).
 #include <algorithm>
 #include <cstdio>
 #include <string>
@@ -90,45 +90,12 @@ static Bytes EncodePng(const std::vector<uint32_t>& px, int32_t w, int32_t h) {
     return out;
 }
 
-// Windows bitmap: 40-byte info header, bottom-up rows of B, G, R padded to 4 bytes.
-static Bytes EncodeBmp(const std::vector<uint32_t>& px, int32_t w, int32_t h) {
-    const uint32_t stride = (uint32_t(w) * 3 + 3) & ~3u;
-    const uint32_t imageSize = stride * uint32_t(h);
-    Bytes out = {'B', 'M'};
-    PutLittleEndian(out, 54 + imageSize, 4);
-    PutLittleEndian(out, 0, 4);
-    PutLittleEndian(out, 54, 4);
-    PutLittleEndian(out, 40, 4);
-    PutLittleEndian(out, uint32_t(w), 4);
-    PutLittleEndian(out, uint32_t(h), 4);
-    PutLittleEndian(out, 1, 2);  // planes
-    PutLittleEndian(out, 24, 2); // bits per pixel
-    PutLittleEndian(out, 0, 4);  // no compression
-    PutLittleEndian(out, imageSize, 4);
-    PutLittleEndian(out, 2835, 4); // 72 dpi
-    PutLittleEndian(out, 2835, 4);
-    PutLittleEndian(out, 0, 4);
-    PutLittleEndian(out, 0, 4);
-    for (int32_t y = h - 1; y >= 0; y--) {
-        const size_t rowStart = out.size();
-        for (int32_t x = 0; x < w; x++) {
-            const uint32_t p = px[size_t(y) * size_t(w) + size_t(x)];
-            out.insert(out.end(), {uint8_t(p), uint8_t(p >> 8), uint8_t(p >> 16)});
-        }
-        out.resize(rowStart + stride, 0);
-    }
-    return out;
-}
-
-// Tests, after a run: writes the last presented client area; false when nothing was
+// Tests, after a run: writes the last presented client area as a PNG; false when nothing was
 // presented yet or the file cannot be written.
 bool ScriptSaveFrame(const std::string& path) {
     const int32_t w = ScriptScreen.shownWidth, h = ScriptScreen.shownHeight;
     if (w <= 0 || h <= 0) return false;
-    const bool png = path.size() >= 4 && (path.compare(path.size() - 4, 4, ".png") == 0 ||
-                                          path.compare(path.size() - 4, 4, ".PNG") == 0);
-    const Bytes bytes =
-        png ? EncodePng(ScriptScreen.shown, w, h) : EncodeBmp(ScriptScreen.shown, w, h);
+    const Bytes bytes = EncodePng(ScriptScreen.shown, w, h);
     FILE* f = std::fopen(path.c_str(), "wb");
     if (!f) return false;
     const bool written = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();

@@ -106,5 +106,5 @@ const std::vector<ScriptMessage>& ScriptMessages();
 int32_t ScriptPixel(int32_t x, int32_t y);
 // Colour of a pixel as last presented in the window (client coordinates); -1 outside.
 int32_t ScriptShownPixel(int32_t x, int32_t y);
-// Saves the client area as last presented as a PNG (".png") or 24-bit BMP (otherwise).
+// Saves the client area as last presented as a PNG.
 bool ScriptSaveFrame(const std::string& path);
