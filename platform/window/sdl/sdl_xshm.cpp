@@ -1,9 +1,9 @@
 // The window's frames in a shared-memory image of our own (X11 with MIT-SHM), of the window's
 // size. SDL's window surface waits for the X server's answer after every send, a round trip
 // each frame; this image is sent without waiting. The present copies the changed rows into it
-// (enlarged by the scale), so at scale 1 it also is the copy of what the window shows. The
-// server tells when it has read a send; the present makes sure it has before the next frame
-// is copied into the image, so the window never shows a frame half drawn.
+// (enlarged by the scale). The server tells when it has read a send; the present makes sure
+// it has before the next frame is copied into the image, so the window never shows a frame
+// half drawn.
 #include <SDL.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
