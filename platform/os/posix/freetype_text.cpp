@@ -49,9 +49,8 @@ FT_Face OpenFaceFile(FontMachinery& machinery, const std::string& file, int inde
     const auto found = machinery.files.find(key);
     if (found != machinery.files.end()) return found->second;
     FT_Face face = nullptr;
-    if (FT_New_Face(machinery.library, file.c_str(), index, &face) != 0) {
-        face = nullptr;
-    } else if (!FT_IS_SCALABLE(face)) { // fixed-size bitmap fonts cannot take our sizes
+    if (FT_New_Face(machinery.library, file.c_str(), index, &face) != 0) face = nullptr;
+    if (face && !FT_IS_SCALABLE(face)) { // fixed-size bitmap fonts cannot take our sizes
         FT_Done_Face(face);
         face = nullptr;
     }
