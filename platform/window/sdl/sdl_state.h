@@ -30,6 +30,8 @@ struct SdlWindowRecord {
     SdlSharedImage* shared = nullptr; // the image presents send on X11, null when none yet
     bool sharingAllowed = true;       // false once the X server refused a shared image (or a
                                       // test switched it off): presents use SDL's surface
+    bool paced = false;               // presents pace the frames (set by AttachBackBuffer)
+    timespec presentReturn{};         // CLOCK_MONOTONIC time at which the last present returned
 };
 extern SdlWindowRecord SdlWindow;
 
@@ -48,14 +50,6 @@ struct SdlInputRecord {
     int32_t lastSdlPump = 0;   // TickCountMs of the last SDL_PumpEvents
 };
 extern SdlInputRecord SdlInput;
-
-// ---------------------------------------------------------------- frame pacing
-
-struct SdlPacingRecord {
-    bool on = false;       // set by AttachBackBuffer
-    timespec lastReturn{}; // CLOCK_MONOTONIC time at which the last present returned
-};
-extern SdlPacingRecord SdlPacing;
 
 // Clears the records (does not close SDL; ClosePlatform does).
 void ResetSdlState();

@@ -17,12 +17,10 @@
 
 SdlWindowRecord SdlWindow;
 SdlInputRecord SdlInput;
-SdlPacingRecord SdlPacing;
 
 void ResetSdlState() {
     SdlWindow = SdlWindowRecord();
     SdlInput = SdlInputRecord();
-    SdlPacing = SdlPacingRecord();
     ResetEventState();
 }
 
@@ -318,15 +316,15 @@ void PresentBackBuffer() {
     if (!SdlWindow.window) return;
     constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s
     if (!EndFrame(CopyBackBufferToWindow())) {
-        if (SdlPacing.on) SleepUntil(AddNanoseconds(SdlPacing.lastReturn, FrameNs));
+        if (SdlWindow.paced) SleepUntil(AddNanoseconds(SdlWindow.presentReturn, FrameNs));
         FinishSharedSend();
     }
-    SdlPacing.lastReturn = MonotonicNow();
+    SdlWindow.presentReturn = MonotonicNow();
 }
 
 void SdlPaceFrames(bool on) {
-    SdlPacing.on = on;
-    SdlPacing.lastReturn = MonotonicNow();
+    SdlWindow.paced = on;
+    SdlWindow.presentReturn = MonotonicNow();
 }
 
 // ---------------------------------------------------------------- desktop
