@@ -29,18 +29,17 @@ struct ResolvedFace {
 // cleared with the platform state. Made on the first font opened and never destroyed, so
 // fonts released at program exit still find their faces.
 struct FontMachinery {
-    bool started = false;                                 // start-up attempted
     FT_Library library = nullptr;                         // null when FreeType failed
     std::map<std::pair<std::string, int>, FT_Face> files; // file and face index -> face
     std::map<std::tuple<std::string, bool, bool>, ResolvedFace> names; // name, bold, italic
 };
 
 FontMachinery& Machinery() {
-    static FontMachinery* machinery = new FontMachinery;
-    if (!machinery->started) {
-        machinery->started = true;
-        if (!FcInit() || FT_Init_FreeType(&machinery->library) != 0) machinery->library = nullptr;
-    }
+    static FontMachinery* machinery = [] {
+        auto* made = new FontMachinery;
+        if (!FcInit() || FT_Init_FreeType(&made->library) != 0) made->library = nullptr;
+        return made;
+    }();
     return *machinery;
 }
 
@@ -50,9 +49,8 @@ FT_Face OpenFaceFile(FontMachinery& machinery, const std::string& file, int inde
     const auto found = machinery.files.find(key);
     if (found != machinery.files.end()) return found->second;
     FT_Face face = nullptr;
-    if (FT_New_Face(machinery.library, file.c_str(), index, &face) != 0) {
-        face = nullptr;
-    } else if (!FT_IS_SCALABLE(face)) { // fixed-size bitmap fonts cannot take our sizes
+    if (FT_New_Face(machinery.library, file.c_str(), index, &face) != 0) face = nullptr;
+    if (face && !FT_IS_SCALABLE(face)) { // fixed-size bitmap fonts cannot take our sizes
         FT_Done_Face(face);
         face = nullptr;
     }
@@ -187,9 +185,8 @@ SystemGlyph RasteriseCharacter(SystemFont& font, char32_t character) {
     SystemGlyph glyph;
     FT_Activate_Size(font.size);
     const FT_Face face = font.face;
-    if (FT_Load_Glyph(face, FT_Get_Char_Index(face, character), FT_LOAD_NO_BITMAP) != 0) {
+    if (FT_Load_Glyph(face, FT_Get_Char_Index(face, character), FT_LOAD_NO_BITMAP) != 0)
         return glyph;
-    }
     FT_GlyphSlot slot = face->glyph;
     FT_Pos advance = slot->advance.x;
     if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
@@ -208,9 +205,8 @@ SystemGlyph RasteriseCharacter(SystemFont& font, char32_t character) {
     glyph.advance = int32_t((advance + 32) >> 6);
     if (FT_Render_Glyph(slot, FT_RENDER_MODE_NORMAL) != 0) return glyph;
     const FT_Bitmap& bitmap = slot->bitmap;
-    if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.width == 0 || bitmap.rows == 0) {
+    if (bitmap.pixel_mode != FT_PIXEL_MODE_GRAY || bitmap.width == 0 || bitmap.rows == 0)
         return glyph;
-    }
     glyph.left = slot->bitmap_left;
     glyph.top = slot->bitmap_top;
     glyph.width = int32_t(bitmap.width);

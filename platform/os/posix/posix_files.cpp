@@ -69,10 +69,9 @@ void SyncFolder(const std::string& folder) {
     close(fd);
 }
 
-// Writes the bytes over the file's own content through a descriptor of it; a link is refused.
-bool CommitInPlace(const std::string& path, const std::vector<uint8_t>& bytes,
-                   std::string& reason) {
-    int fd = open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+// Writes the bytes over the whole file through fd, brings them to the disk and closes fd;
+// false with the reason when fd is not open (the reason of the open) or any step failed.
+bool WriteAndClose(int fd, const std::vector<uint8_t>& bytes, std::string& reason) {
     if (fd < 0) {
         reason = Reason(errno);
         return false;
@@ -80,8 +79,18 @@ bool CommitInPlace(const std::string& path, const std::vector<uint8_t>& bytes,
     bool ok = WriteAll(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
               SyncToDisk(fd);
     if (!ok) reason = Reason(errno);
-    close(fd);
+    if (close(fd) != 0 && ok) {
+        ok = false;
+        reason = Reason(errno);
+    }
     return ok;
+}
+
+// Writes the bytes over the file's own content through a descriptor of it; a link is refused.
+bool CommitInPlace(const std::string& path, const std::vector<uint8_t>& bytes,
+                   std::string& reason) {
+    return WriteAndClose(open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC), bytes,
+                         reason);
 }
 
 // Writes a temporary file beside the file and renames it over the file. Returns false with
@@ -95,12 +104,7 @@ bool CommitByRename(const std::string& path, const std::vector<uint8_t>& bytes, 
     if (!made) return false;
     struct stat info;
     if (stat(path.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
-    bool ok = WriteAll(fd, bytes) && SyncToDisk(fd);
-    if (!ok) reason = Reason(errno);
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        reason = Reason(errno);
-    }
+    bool ok = WriteAndClose(fd, bytes, reason);
     if (ok && CommitStopsBeforeMove()) {
         ok = false;
         reason = "stopped before the rename";
@@ -256,21 +260,12 @@ bool OsMoveAside(const std::string& path, const std::string& newPath, bool& exis
 
 bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,
                      std::string& reason) {
-    int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
     exists = fd < 0 && errno == EEXIST;
-    if (fd < 0) {
-        reason = Reason(errno);
-        return false;
-    }
-    bool ok = WriteAll(fd, bytes) && SyncToDisk(fd);
-    if (!ok) reason = Reason(errno);
-    if (close(fd) != 0 && ok) {
-        ok = false;
-        reason = Reason(errno);
-    }
+    const bool ok = WriteAndClose(fd, bytes, reason);
     if (ok)
         SyncFolder(FolderOf(path));
-    else
+    else if (fd >= 0)
         unlink(path.c_str());
     return ok;
 }

@@ -63,14 +63,10 @@ void SleepUntil(const timespec& deadline) {
     }
 }
 
-int64_t MonotonicNs() {
-    const timespec now = MonotonicNow();
-    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
-}
-
 // Milliseconds of the monotonic clock (time since the system started), wrapping at 2^32.
 int32_t TickCountMs() {
-    return int32_t(uint32_t(uint64_t(MonotonicNs()) / 1000000u));
+    const timespec now = MonotonicNow();
+    return int32_t(uint32_t(uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u));
 }
 
 void SleepMs(int32_t ms) {

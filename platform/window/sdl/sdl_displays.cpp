@@ -1,5 +1,6 @@
-// The real window's displays as the window system tells them now, and the window following the
-// display it is on: its scale factor and its place in the work area.
+// The real window's displays as the window system tells them now, the scale factor on each (how
+// many desktop pixels show one pixel of the game), and the window following the display it is
+// on: its scale factor and its place in the work area.
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xatom.h>
@@ -7,6 +8,8 @@
 #include <X11/extensions/Xrandr.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <cstring>
 
 #include "backend.h"
 #include "sdl_platform.h"
@@ -15,8 +18,26 @@
 
 namespace {
 
-Display* XDisplayOfWindow() {
-    return static_cast<Display*>(SdlWindow.xDisplay);
+constexpr double HighDensityDpi = 144; // 150 % of the 96 dots per inch of an ordinary screen
+
+// The value of "Xft.dpi" in the X resources (lines "name:<blanks>value"), 0 when absent.
+double XftDpi(const char* resources) {
+    static const char Name[] = "Xft.dpi:";
+    for (const char* line = resources; line && *line;) {
+        if (std::strncmp(line, Name, sizeof Name - 1) == 0)
+            return std::strtod(line + sizeof Name - 1, nullptr);
+        line = std::strchr(line, '\n');
+        if (line) line++;
+    }
+    return 0;
+}
+
+// CurrentDisplays and FollowDisplay, for each display they look at: the factor on a display
+// with this work area, the player's TESSAROC_SCALE as it is, else the desktop's factor
+// lowered until the largest window fits the work area.
+int32_t DisplayScaleFactor(const DesktopArea& workArea) {
+    if (SdlWindow.scaleChosen) return SdlWindow.askedScale;
+    return FittingScaleFactor(SdlWindow.askedScale, workArea);
 }
 
 // The part of a that lies in b; no width or height when they do not meet.
@@ -75,18 +96,40 @@ std::vector<DesktopArea> MonitorsOfScreen(Display* d, DesktopArea* screen) {
 
 } // namespace
 
+int32_t ChooseScaleFactor(const char* scaleSetting, const char* gdkScale, const char* xResources) {
+    if (const int32_t chosen = ParseScaleSetting(scaleSetting)) return chosen;
+    if (XftDpi(xResources) >= HighDensityDpi) return 2;
+    if (gdkScale && std::strtol(gdkScale, nullptr, 10) >= 2) return 2;
+    return 1;
+}
+
+// OpenScreenSystem, once the display is open: TESSAROC_SCALE is the player's choice and
+// taken as it is; otherwise the desktop asks for its factor through the X server's resources
+// (as they were when the display was opened). A TESSAROC_SCALE that is no number from 1 to 4
+// is reported and left out.
+void ReadAskedScaleFactor() {
+    const int32_t chosen = ParseScaleSetting(ScaleSettingOfEnvironment());
+    const char* resources =
+        SdlWindow.xDisplay ? XResourceManagerString(SdlWindow.xDisplay) : nullptr;
+    SdlWindow.scaleChosen = chosen != 0;
+    SdlWindow.askedScale =
+        chosen ? chosen : ChooseScaleFactor(nullptr, std::getenv("GDK_SCALE"), resources);
+}
+
 // OpenScreenSystem, the window's placement, DisplayBounds and FollowDisplay: asked anew each
 // time, as a change of the screen reaches SDL's own list late or never.
 std::vector<SdlDisplay> CurrentDisplays() {
     std::vector<SdlDisplay> displays;
-    Display* d = XDisplayOfWindow();
+    Display* d = SdlWindow.xDisplay;
     if (!d) {
-        const int count = SdlWindow.videoReady ? SDL_GetNumVideoDisplays() : 0;
-        const std::vector<DesktopArea> works = DisplayWorkAreas();
-        for (int i = 0; i < count && size_t(i) < works.size(); i++) {
-            SDL_Rect r;
-            if (SDL_GetDisplayBounds(i, &r) == 0)
-                displays.push_back(SdlDisplay{{r.x, r.y, r.w, r.h}, works[size_t(i)], 1});
+        // SDL reads the work areas the window manager announces (_NET_WORKAREA).
+        const int count = SdlWindow.window ? SDL_GetNumVideoDisplays() : 0;
+        for (int i = 0; i < count; i++) {
+            SDL_Rect r, work;
+            if (SDL_GetDisplayBounds(i, &r) != 0) continue;
+            if (SDL_GetDisplayUsableBounds(i, &work) != 0 || work.w <= 0 || work.h <= 0) work = r;
+            displays.push_back(
+                SdlDisplay{{r.x, r.y, r.w, r.h}, {work.x, work.y, work.w, work.h}, 1});
         }
     } else {
         DesktopArea screen;
@@ -125,7 +168,7 @@ const SdlDisplay* DisplayOfGameWindow(const std::vector<SdlDisplay>& displays, i
 
 // OpenScreenSystem, once the window is made (events of the root come on the same connection).
 void WatchDesktopChanges() {
-    Display* d = XDisplayOfWindow();
+    Display* d = SdlWindow.xDisplay;
     if (!d) return;
     XWindowAttributes root;
     if (XGetWindowAttributes(d, DefaultRootWindow(d), &root))
@@ -137,7 +180,7 @@ void WatchDesktopChanges() {
 // The root window's ConfigureNotify (the screen has a new size) and the change of its
 // _NET_WORKAREA.
 bool IsDesktopChange(const SDL_SysWMmsg* message) {
-    Display* d = XDisplayOfWindow();
+    Display* d = SdlWindow.xDisplay;
     if (!d || !message || message->subsystem != SDL_SYSWM_X11) return false;
     const XEvent& e = message->msg.x11.event;
     if (e.type == ConfigureNotify) return e.xconfigure.window == DefaultRootWindow(d);

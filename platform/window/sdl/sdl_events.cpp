@@ -23,22 +23,12 @@ static void DesktopPoint(int32_t windowX, int32_t windowY, int32_t* x, int32_t* 
     *y = GameCoordinate(originY + windowY, originY);
 }
 
-// Our button number of an SDL button; 0 for buttons the game does not read.
+// Our button number of an SDL button (left 1, right 2, middle 3); 0 for buttons the game
+// does not read.
 static int32_t ButtonNumber(uint8_t button) {
-    switch (button) {
-    case SDL_BUTTON_LEFT:
-        return 1;
-    case SDL_BUTTON_RIGHT:
-        return 2;
-    case SDL_BUTTON_MIDDLE:
-        return 3;
-    default:
-        return 0;
-    }
-}
-
-static void PostKeyModifiers(uint16_t mod) {
-    PostModifiers((mod & KMOD_SHIFT) != 0, (mod & KMOD_CTRL) != 0);
+    static_assert(SDL_BUTTON_LEFT == 1 && SDL_BUTTON_MIDDLE == 2 && SDL_BUTTON_RIGHT == 3);
+    constexpr int32_t Ours[] = {0, 1, 3, 2};
+    return button < 4 ? Ours[button] : 0;
 }
 
 // Posts one SDL event to the core: pointer moves, presses and releases, keys (which also
@@ -49,7 +39,7 @@ static void Translate(const SDL_Event& ev) {
     switch (ev.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP:
-        PostKeyModifiers(ev.key.keysym.mod);
+        PostModifiers((ev.key.keysym.mod & KMOD_SHIFT) != 0, (ev.key.keysym.mod & KMOD_CTRL) != 0);
         PostKey(SdlSet1ScanCode(ev.key.keysym.scancode), ev.type == SDL_KEYDOWN);
         break;
     case SDL_MOUSEMOTION:
@@ -98,7 +88,7 @@ constexpr int32_t SdlPumpRefreshMs = 250;
 // server sent may have moved the pointer or the window: the server is asked again. A pump
 // after its silence may still read what came meanwhile, which SDL then queues as events.
 bool BackendPumpEvents() {
-    if (!SdlWindow.videoReady || !SdlWindow.window) return false;
+    if (!SdlWindow.window) return false;
     const int32_t now = TickCountMs();
     const bool sent = ServerHasSent();
     if (sent || uint32_t(now - SdlInput.lastSdlPump) >= uint32_t(SdlPumpRefreshMs)) {
@@ -119,8 +109,7 @@ bool BackendPumpEvents() {
 // The core, at an empty poll after a run of them (see PollWindowEvent): sleeps until the X
 // server sends something or ms pass.
 void BackendWaitForEvent(int32_t ms) {
-    if (!SdlWindow.videoReady || !SdlWindow.window) return;
-    WaitForWindowSystem(ms);
+    if (SdlWindow.window) WaitForWindowSystem(ms);
 }
 
 // The pointer in the game's pixels, counted from where the window is now.

@@ -26,12 +26,9 @@ struct BoxWatch {
     std::atomic<bool> quit{false}; // the program was asked to end while the box was shown
 };
 
-// The one global of the box: set only while BackendShowMessage waits for SDL's box, so there
-// is nothing to reset between runs.
-struct SdlMessageBoxRecord {
-    std::atomic<BoxWatch*> watch{nullptr}; // read by the signal handlers
-};
-SdlMessageBoxRecord SdlMessageBox;
+// The one global of the box, read by the signal handlers: set only while BackendShowMessage
+// waits for SDL's box, so there is nothing to reset between runs.
+std::atomic<BoxWatch*> BoxWatching{nullptr};
 
 constexpr int QuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
 
@@ -40,7 +37,7 @@ constexpr int QuitSignals[] = {SIGINT, SIGTERM, SIGHUP};
 // ordinary end. A box process not yet running sees the quit itself (OnForkedChild).
 void OnQuitSignalDuringBox(int) {
     RequestQuit();
-    BoxWatch* watch = SdlMessageBox.watch;
+    BoxWatch* watch = BoxWatching;
     if (!watch) return;
     watch->quit = true;
     const pid_t box = watch->box;
@@ -51,9 +48,9 @@ void OnQuitSignalDuringBox(int) {
 // the system's ordinary quit signals (the program's handlers would only set a flag in it) and
 // is ended by the system when the program ends, however it ends.
 void OnForkedChild() {
-    BoxWatch* watch = SdlMessageBox.watch;
+    BoxWatch* watch = BoxWatching;
     if (!watch) return;
-    SdlMessageBox.watch = nullptr;
+    BoxWatching = nullptr;
     for (int signal : QuitSignals)
         std::signal(signal, SIG_DFL);
     prctl(PR_SET_PDEATHSIG, SIGKILL);
@@ -112,17 +109,17 @@ void BackendShowMessage(const Text& title, const Text& text) {
     sigemptyset(&duringBox.sa_mask);
     if (watch && forkHooked) {
         watch->parent = getpid();
-        SdlMessageBox.watch = watch;
+        BoxWatching = watch;
         for (size_t i = 0; i < std::size(QuitSignals); ++i)
             sigaction(QuitSignals[i], &duringBox, &before[i]);
     }
     const int shown = SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, BoxText(title).c_str(),
                                                WrappedMessage(BoxText(text)).c_str(), nullptr);
     const bool quit = watch && watch->quit;
-    if (SdlMessageBox.watch) {
+    if (BoxWatching) {
         for (size_t i = 0; i < std::size(QuitSignals); ++i)
             sigaction(QuitSignals[i], &before[i], nullptr);
-        SdlMessageBox.watch = nullptr;
+        BoxWatching = nullptr;
     }
     if (watch) munmap(shared, sizeof(BoxWatch));
     if (shown != 0 && !quit)

@@ -11,12 +11,13 @@
 
 // ---------------------------------------------------------------- window
 
-struct SdlSharedImage; // the present's own shared-memory image (sdl_xshm.cpp)
+struct SdlSharedImage;            // the present's own shared-memory image (sdl_xshm.cpp)
+typedef struct _XDisplay Display; // as Xlib names it, without Xlib's macros here
 
 struct SdlWindowRecord {
-    SDL_Window* window = nullptr;     // the one window, made hidden by OpenScreenSystem
-    bool videoReady = false;          // SDL's video subsystem is initialised
-    void* xDisplay = nullptr;         // X11 Display* of SDL's connection (null off X11)
+    SDL_Window* window = nullptr;     // the one window, made hidden by OpenScreenSystem (SDL's
+                                      // video is open while there is one)
+    Display* xDisplay = nullptr;      // X11 connection of SDL's (null off X11)
     unsigned long xWindow = 0;        // X11 window id of the window (0 off X11)
     SDL_Surface* surface = nullptr;   // the window surface the last present drew into
     std::vector<SDL_Rect> sendRects;  // rows the present sends (storage kept between frames)
@@ -29,6 +30,8 @@ struct SdlWindowRecord {
     SdlSharedImage* shared = nullptr; // the image presents send on X11, null when none yet
     bool sharingAllowed = true;       // false once the X server refused a shared image (or a
                                       // test switched it off): presents use SDL's surface
+    bool paced = false;               // presents pace the frames (set by AttachBackBuffer)
+    timespec presentReturn{};         // CLOCK_MONOTONIC time at which the last present returned
 };
 extern SdlWindowRecord SdlWindow;
 
@@ -48,42 +51,26 @@ struct SdlInputRecord {
 };
 extern SdlInputRecord SdlInput;
 
-// ---------------------------------------------------------------- frame pacing
-
-struct SdlPacingRecord {
-    bool on = false;       // set by AttachBackBuffer
-    timespec lastReturn{}; // CLOCK_MONOTONIC time at which the last present returned
-};
-extern SdlPacingRecord SdlPacing;
-
 // Clears the records (does not close SDL; ClosePlatform does).
 void ResetSdlState();
 
 // ---------------------------------------------------------------- shared inside the backend
 //
 // The files call one way: sdl_window and sdl_events call sdl_displays, sdl_xserver, sdl_xshm,
-// sdl_scale, sdl_keyboard and sdl_clock; sdl_displays calls sdl_scale and
-// sdl_xserver; sdl_xserver and sdl_keyboard call sdl_clock; none calls back.
+// sdl_keyboard and sdl_clock; sdl_displays calls sdl_xserver; sdl_xserver and sdl_keyboard
+// call sdl_clock; none calls back.
 
 // sdl_clock.cpp: installs the SIGINT/SIGTERM/SIGHUP handlers that request the quit.
 void InstallQuitSignals();
 // sdl_clock.cpp: a descriptor that turns readable once a quit signal came (-1 when none could
 // be made), for the waits on the X server.
 int QuitSignalFd();
-// sdl_clock.cpp: the monotonic clock now, a time ns nanoseconds after t, and a sleep until an
-// absolute time of that clock (resuming after signals).
+// sdl_clock.cpp: the monotonic clock now (TickCountMs counts on it too), a time ns
+// nanoseconds after t, and a sleep until an absolute time of that clock (resuming after
+// signals).
 timespec MonotonicNow();
 timespec AddNanoseconds(timespec t, int64_t ns);
 void SleepUntil(const timespec& deadline);
-// Nanoseconds of the monotonic clock (time since the system started); TickCountMs and the
-// pacing count on the same clock.
-int64_t MonotonicNs();
-// sdl_scale.cpp: OpenScreenSystem, once the display is open: reads the factor asked for (the
-// player's TESSAROC_SCALE, else the desktop's) into askedScale and scaleChosen.
-void ReadAskedScaleFactor();
-// sdl_scale.cpp: the factor on a display with this work area: the player's TESSAROC_SCALE as
-// it is, else the desktop's factor lowered until the largest window fits the work area.
-int32_t DisplayScaleFactor(const DesktopArea& workArea);
 
 // sdl_xserver.cpp, the questions to the X server:
 // Top-left corner of the window's client area in desktop pixels (not divided by the scale),
@@ -100,15 +87,15 @@ void WaitForWindowSystem(int32_t ms);
 // buffer first); true off X11, where there is no cheaper way to know than to pump.
 bool ServerHasSent();
 // The pointer's position in desktop pixels and whether the left button is down, as the X
-// server answered since it last sent something, at most a moment ago (SDL's own record
-// would lag behind a warped pointer).
+// server answered since it last sent something: while the pointer is over the window that
+// answer stands, elsewhere it is at most PointerRefreshMs old (SDL's own record would lag
+// behind a warped pointer).
 bool QueryPointer(int32_t* x, int32_t* y);
-// The work area of every display SDL knows, desktop pixels, the first display first: the
-// display less what the window manager keeps for its panels (_NET_WORKAREA), or the whole
-// display without one. Empty before the video is open.
-std::vector<DesktopArea> DisplayWorkAreas();
 
 // sdl_displays.cpp, the displays as the window system tells them now:
+// OpenScreenSystem, once the display is open: reads the factor asked for (the player's
+// TESSAROC_SCALE, else the desktop's) into askedScale and scaleChosen.
+void ReadAskedScaleFactor();
 struct SdlDisplay {
     DesktopArea bounds; // the display's rectangle, desktop pixels
     DesktopArea work;   // the part of it the window manager leaves to windows

@@ -17,12 +17,10 @@
 
 SdlWindowRecord SdlWindow;
 SdlInputRecord SdlInput;
-SdlPacingRecord SdlPacing;
 
 void ResetSdlState() {
     SdlWindow = SdlWindowRecord();
     SdlInput = SdlInputRecord();
-    SdlPacing = SdlPacingRecord();
     ResetEventState();
 }
 
@@ -119,7 +117,6 @@ int32_t OpenScreenSystem() {
     SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
     SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
     if (!OpenVideo()) return 0;
-    SdlWindow.videoReady = true;
     XSetIOErrorHandler(OnDisplayLost);
     SDL_StopTextInput();
     SDL_Window* window =
@@ -128,7 +125,6 @@ int32_t OpenScreenSystem() {
         ReportFailure("cannot create the window");
         if (window) SDL_DestroyWindow(window);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        SdlWindow.videoReady = false;
         return 0;
     }
     SdlWindow.window = window;
@@ -161,16 +157,6 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *top = FloorDivide(y, SdlWindow.scale);
 }
 
-// Where a window of w x h desktop pixels at (left, top) goes when it grows: inside the work
-// area of its display (FitWindowIntoArea); where it is without a known display.
-static SDL_Point PlaceInWorkArea(int left, int top, int w, int h) {
-    const DesktopArea window{left, top, w, h};
-    DesktopArea work;
-    if (!WorkAreaOfDesktopWindow(window, &work)) return SDL_Point{left, top};
-    const DesktopArea placed = FitWindowIntoArea(window, work);
-    return SDL_Point{placed.x, placed.y};
-}
-
 // Start-up, through the frame toolkit: places the window made by OpenScreenSystem with its
 // client area at (x, y), at the factor of the display that place lies on and moved into that
 // display's work area (centred in the first display's work area for flags 1 and 2: there is
@@ -200,13 +186,12 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
         placed.y = display->work.y + (display->work.height - outerH) / 2;
     }
     if (display) placed = FitWindowIntoArea(placed, display->work);
-    const SDL_Point at{placed.x, placed.y};
-    SDL_SetWindowPosition(w, at.x, at.y);
+    SDL_SetWindowPosition(w, placed.x, placed.y);
     if (!(style & StyleInvisible)) {
         SDL_ShowWindow(w);
         // Without a window manager X honours the position given before mapping; with one,
         // the manager may have placed the window itself: put it back where it was asked.
-        SDL_SetWindowPosition(w, at.x, at.y);
+        SDL_SetWindowPosition(w, placed.x, placed.y);
         SDL_RaiseWindow(w);
         SDL_SetWindowInputFocus(w);
     }
@@ -220,8 +205,7 @@ int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, in
     (void)window, (void)x, (void)y, (void)stretch, (void)rightMargin, (void)bottomMargin;
     if (!SdlWindow.window || width <= 0 || height <= 0) return 0;
     CreateBackBuffer(width, height);
-    SdlPacing.on = true;
-    SdlPacing.lastReturn = MonotonicNow();
+    SdlPaceFrames(true);
     return 1;
 }
 
@@ -239,8 +223,9 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     SDL_SetWindowSize(SdlWindow.window, newW, newH);
     ForgetServerAnswers();
     ForgetWindowCopy();
-    SDL_Point target{left, top};
-    if (newW > oldW || newH > oldH) target = PlaceInWorkArea(left, top, newW, newH);
+    DesktopArea target{left, top, newW, newH}, work;
+    if ((newW > oldW || newH > oldH) && WorkAreaOfDesktopWindow(target, &work))
+        target = FitWindowIntoArea(target, work);
     int32_t nowLeft = 0, nowTop = 0;
     PhysicalWindowPosition(&nowLeft, &nowTop);
     if (nowLeft != target.x || nowTop != target.y) {
@@ -249,82 +234,45 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     }
 }
 
-// Desktop rows first to first + count - 1 of the back buffer enlarged by the scale (each
-// pixel repeated scale times across and down, no smoothing), w pixels wide, 0x00RRGGBB; first
-// is a multiple of the scale. At scale 1 these are the back buffer's own rows.
-static const uint32_t* EnlargedRows(int first, int count, int w, int* pitch) {
+// Converts desktop rows first to first + count - 1 of the back buffer enlarged by the scale
+// (each pixel repeated scale times across and down, no smoothing), w pixels wide, into the
+// surface; first is a multiple of the scale. At scale 1 the back buffer's own rows are
+// converted.
+static void SendRows(SDL_Surface* surface, int first, int count, int w) {
     const int scale = SdlWindow.scale;
     int32_t bufferWidth = 0, bufferHeight = 0;
     BackBufferSize(&bufferWidth, &bufferHeight);
-    if (scale == 1) {
-        *pitch = int(bufferWidth) * 4;
-        return BackBufferPixels() + size_t(first) * size_t(bufferWidth);
-    }
-    std::vector<uint32_t>& out = SdlWindow.scaled;
-    if (out.size() < size_t(w) * size_t(count)) out.resize(size_t(w) * size_t(count));
-    for (int y = 0; y < count; y++) {
-        uint32_t* row = out.data() + size_t(y) * size_t(w);
-        if ((first + y) % scale != 0) {
-            std::copy(row - w, row, row);
-            continue;
+    const uint32_t* pixels = BackBufferPixels() + size_t(first / scale) * size_t(bufferWidth);
+    int pitch = int(bufferWidth) * 4;
+    if (scale > 1) {
+        std::vector<uint32_t>& out = SdlWindow.scaled;
+        if (out.size() < size_t(w) * size_t(count)) out.resize(size_t(w) * size_t(count));
+        for (int y = 0; y < count; y++) {
+            uint32_t* row = out.data() + size_t(y) * size_t(w);
+            if (y % scale != 0) {
+                std::copy(row - w, row, row);
+                continue;
+            }
+            const uint32_t* source = pixels + size_t(y / scale) * size_t(bufferWidth);
+            for (int x = 0; x < w; x++)
+                row[x] = source[x / scale];
         }
-        const uint32_t* source =
-            BackBufferPixels() + size_t((first + y) / scale) * size_t(bufferWidth);
-        for (int x = 0; x < w; x++)
-            row[x] = source[x / scale];
+        pixels = out.data();
+        pitch = w * 4;
     }
-    *pitch = w * 4;
-    return out.data();
-}
-
-// Converts desktop rows first to first + count - 1 of the enlarged back buffer, w pixels
-// wide, into the window surface.
-static void SendRows(SDL_Surface* surface, int first, int count, int w) {
-    int pitch = 0;
-    const uint32_t* pixels = EnlargedRows(first, count, w, &pitch);
     SDL_ConvertPixels(w, count, SDL_PIXELFORMAT_RGB888, pixels, pitch, surface->format->format,
                       static_cast<uint8_t*>(surface->pixels) + first * surface->pitch,
                       surface->pitch);
 }
 
-// Adds desktop rows first to first + count - 1, the full width w, to the rectangles the
-// present sends, joined to the last one when they continue it.
-static void AddSendRows(int first, int count, int w) {
-    std::vector<SDL_Rect>& rects = SdlWindow.sendRects;
-    if (!rects.empty() && rects.back().y + rects.back().h == first) {
-        rects.back().h += count;
-        return;
-    }
-    rects.push_back(SDL_Rect{0, first, w, count});
-}
-
-// At scale 1 with a surface in the back buffer's own pixel format the surface itself holds
-// what the window was last sent: the parts of the back buffer drawn on since the last
-// present that differ from it are copied into it and their rows sent, with no copy of the
-// frame kept besides (all rows when the window lost what it showed). The core only
-// remembers that the surface is current.
-static bool SendChangedRowsDirectly(SDL_Surface* surface, int w, int h) {
-    if (SdlWindow.scale != 1 || surface->format->format != SDL_PIXELFORMAT_RGB888) return false;
-    const bool whole = KeepWindowCopyInSurface();
-    auto* shown = static_cast<uint32_t*>(surface->pixels);
-    for (const RowRun& run : UpdateShownRows(shown, size_t(surface->pitch) / 4, w, h, whole))
-        AddSendRows(run.first, run.count, w);
-    return true;
-}
-
-// Sends rectangles of the present's target to the window: the shared image, or SDL's surface.
-static void SendWindowRects(bool shared, const std::vector<SDL_Rect>& rects) {
-    if (shared) {
-        SendSharedRects(rects.data(), int(rects.size()));
-    } else {
-        SDL_UpdateWindowSurfaceRects(SdlWindow.window, rects.data(), int(rects.size()));
-    }
-}
-
-// Copies the top-left part of the back buffer (0x00RRGGBB rows) into the window surface,
-// enlarged by the scale, black where the window is larger than the buffer. Sends only the
-// rows that changed since the last present, so a frame equal to the last one costs no copy
-// and no call of X. Returns whether it sent anything to the window.
+// Copies the top-left part of the back buffer (0x00RRGGBB rows) into the present's target
+// (the shared image, else SDL's window surface), enlarged by the scale, black where the
+// window is larger than the buffer, and sends it. Only the rows that changed since the last
+// present are copied and sent (in the game's rows, each scale desktop rows high), so a frame
+// equal to the last one costs no copy and no call of X. A window manager may give the window
+// a size that is not a multiple of the scale: its last desktop column and row then show a
+// game column and row of their own, which are compared too. Returns whether it sent
+// anything to the window.
 static bool CopyBackBufferToWindow() {
     SDL_Surface* shared = SharedFrameSurface();
     SDL_Surface* surface = shared ? shared : SDL_GetWindowSurface(SdlWindow.window);
@@ -337,30 +285,26 @@ static bool CopyBackBufferToWindow() {
     BackBufferSize(&bufferWidth, &bufferHeight);
     const int w = std::min(surface->w, int(bufferWidth) * scale);
     const int h = std::min(surface->h, int(bufferHeight) * scale);
-    if (w < surface->w || h < surface->h) { // a window larger than the buffer: all of it
+    const bool larger = w < surface->w || h < surface->h;
+    if (larger) { // a window larger than the buffer: all of it, black beyond the buffer
         SDL_FillRect(surface, nullptr, 0);
         ForgetWindowCopy();
-        if (w > 0 && h > 0) SendRows(surface, 0, h, w);
-        EndFrameCompare();
-        SendWindowRects(shared != nullptr, {SDL_Rect{0, 0, surface->w, surface->h}});
-        return true;
     }
-    // Only the rows that changed since the last present (in the game's rows, each scale
-    // desktop rows high); none when the frame is the same. A window manager may give the
-    // window a size that is not a multiple of the scale: its last desktop column and row
-    // then show a game column and row of their own, which are compared too.
-    SdlWindow.sendRects.clear();
-    if (!SendChangedRowsDirectly(surface, w, h)) {
-        for (const RowRun& run :
-             TakeChangedRows((w + scale - 1) / scale, (h + scale - 1) / scale)) {
-            const int first = run.first * scale;
-            const int count = std::min(run.count * scale, h - first);
-            SendRows(surface, first, count, w);
-            AddSendRows(first, count, w);
-        }
+    std::vector<SDL_Rect>& rects = SdlWindow.sendRects;
+    rects.clear();
+    for (const RowRun& run : TakeChangedRows((w + scale - 1) / scale, (h + scale - 1) / scale)) {
+        const int first = run.first * scale;
+        const int count = std::min(run.count * scale, h - first);
+        SendRows(surface, first, count, w);
+        rects.push_back(SDL_Rect{0, first, w, count});
     }
-    if (SdlWindow.sendRects.empty()) return false;
-    SendWindowRects(shared != nullptr, SdlWindow.sendRects);
+    if (larger) rects.assign(1, SDL_Rect{0, 0, surface->w, surface->h});
+    if (rects.empty()) return false;
+    if (shared) {
+        SendSharedRects(rects.data(), int(rects.size()));
+    } else {
+        SDL_UpdateWindowSurfaceRects(SdlWindow.window, rects.data(), int(rects.size()));
+    }
     return true;
 }
 
@@ -370,22 +314,17 @@ static bool CopyBackBufferToWindow() {
 // player acts (EndFrame); the next frame then comes at once. Takes no events.
 void PresentBackBuffer() {
     if (!SdlWindow.window) return;
-    const bool sent = CopyBackBufferToWindow();
-    if (EndFrame(sent)) {
-        SdlPacing.lastReturn = MonotonicNow();
-        return;
+    constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s
+    if (!EndFrame(CopyBackBufferToWindow())) {
+        if (SdlWindow.paced) SleepUntil(AddNanoseconds(SdlWindow.presentReturn, FrameNs));
+        FinishSharedSend();
     }
-    if (SdlPacing.on) {
-        constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s
-        SleepUntil(AddNanoseconds(SdlPacing.lastReturn, FrameNs));
-    }
-    FinishSharedSend();
-    if (SdlPacing.on) SdlPacing.lastReturn = MonotonicNow();
+    SdlWindow.presentReturn = MonotonicNow();
 }
 
 void SdlPaceFrames(bool on) {
-    SdlPacing.on = on;
-    SdlPacing.lastReturn = MonotonicNow();
+    SdlWindow.paced = on;
+    SdlWindow.presentReturn = MonotonicNow();
 }
 
 // ---------------------------------------------------------------- desktop
@@ -414,8 +353,10 @@ int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int
 void ClosePlatform() {
     CloseAllDataFiles();
     DropSharedFrame();
-    if (SdlWindow.window) SDL_DestroyWindow(SdlWindow.window);
-    if (SdlWindow.videoReady) SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    if (SdlWindow.window) {
+        SDL_DestroyWindow(SdlWindow.window);
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    }
     SDL_Quit();
     ResetSdlState();
 }

@@ -1,9 +1,9 @@
 // The window's frames in a shared-memory image of our own (X11 with MIT-SHM), of the window's
 // size. SDL's window surface waits for the X server's answer after every send, a round trip
 // each frame; this image is sent without waiting. The present copies the changed rows into it
-// (enlarged by the scale), so at scale 1 it also is the copy of what the window shows. The
-// server tells when it has read a send; the present makes sure it has before the next frame
-// is copied into the image, so the window never shows a frame half drawn.
+// (enlarged by the scale). The server tells when it has read a send; the present makes sure
+// it has before the next frame is copied into the image, so the window never shows a frame
+// half drawn.
 #include <SDL.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
@@ -36,13 +36,9 @@ int OnAttachError(Display*, XErrorEvent*) {
     return 0;
 }
 
-Display* XDisplay() {
-    return static_cast<Display*>(SdlWindow.xDisplay);
-}
-
 // Frees what MakeSharedImage got so far; the X server lets go of an attached segment first.
 void FreeSharedImage(SdlSharedImage* shared, bool attached) {
-    Display* display = XDisplay();
+    Display* display = SdlWindow.xDisplay;
     if (attached) {
         XShmDetach(display, &shared->segment);
         XSync(display, False);
@@ -61,7 +57,7 @@ void FreeSharedImage(SdlSharedImage* shared, bool attached) {
 // cannot take one: not on this machine, no MIT-SHM, or a window whose pixels are not 32-bit
 // 0x00RRGGBB.
 SdlSharedImage* MakeSharedImage(int w, int h) {
-    Display* display = XDisplay();
+    Display* display = SdlWindow.xDisplay;
     const Window window = SdlWindow.xWindow;
     XWindowAttributes attributes{};
     if (!XShmQueryExtension(display) || !XGetWindowAttributes(display, window, &attributes))
@@ -70,24 +66,19 @@ SdlSharedImage* MakeSharedImage(int w, int h) {
     if (visual->red_mask != 0xFF0000 || visual->green_mask != 0xFF00 || visual->blue_mask != 0xFF)
         return nullptr;
     auto* shared = new SdlSharedImage;
-    shared->image = XShmCreateImage(display, attributes.visual, unsigned(attributes.depth), ZPixmap,
+    XImage* image = XShmCreateImage(display, attributes.visual, unsigned(attributes.depth), ZPixmap,
                                     nullptr, &shared->segment, unsigned(w), unsigned(h));
-    if (!shared->image || shared->image->bits_per_pixel != 32 ||
-        shared->image->byte_order != LSBFirst) {
-        FreeSharedImage(shared, false);
-        return nullptr;
-    }
-    const size_t bytes = size_t(shared->image->bytes_per_line) * size_t(h);
-    shared->segment.shmid = shmget(IPC_PRIVATE, bytes, IPC_CREAT | 0600);
-    if (shared->segment.shmid < 0) {
-        FreeSharedImage(shared, false);
-        return nullptr;
-    }
-    void* address = shmat(shared->segment.shmid, nullptr, 0);
+    shared->image = image;
+    const bool usable = image && image->bits_per_pixel == 32 && image->byte_order == LSBFirst;
+    const int id =
+        usable ? shmget(IPC_PRIVATE, size_t(image->bytes_per_line) * size_t(h), IPC_CREAT | 0600)
+               : -1;
+    void* address = id < 0 ? nullptr : shmat(id, nullptr, 0);
     if (address == reinterpret_cast<void*>(-1)) address = nullptr;
+    shared->segment.shmid = id;
     shared->segment.shmaddr = static_cast<char*>(address);
     shared->segment.readOnly = False;
-    shared->image->data = shared->segment.shmaddr;
+    if (image) image->data = shared->segment.shmaddr;
     bool attached = false;
     if (address) {
         // A server elsewhere refuses the attach with an error, which comes only after a sync.
@@ -100,20 +91,16 @@ SdlSharedImage* MakeSharedImage(int w, int h) {
         attached = attached && !attachRefused;
     }
     // The segment goes away once both sides let go of it, also if the program is killed.
-    shmctl(shared->segment.shmid, IPC_RMID, nullptr);
-    if (!attached) {
-        FreeSharedImage(shared, false);
-        return nullptr;
+    if (id >= 0) shmctl(id, IPC_RMID, nullptr);
+    if (attached) {
+        shared->completion = XShmGetEventBase(display) + ShmCompletion;
+        shared->gc = XCreateGC(display, window, 0, nullptr);
+        shared->surface = SDL_CreateRGBSurfaceWithFormatFrom(
+            address, w, h, 32, image->bytes_per_line, SDL_PIXELFORMAT_RGB888);
     }
-    shared->completion = XShmGetEventBase(display) + ShmCompletion;
-    shared->gc = XCreateGC(display, window, 0, nullptr);
-    shared->surface = SDL_CreateRGBSurfaceWithFormatFrom(
-        address, w, h, 32, shared->image->bytes_per_line, SDL_PIXELFORMAT_RGB888);
-    if (!shared->gc || !shared->surface) {
-        FreeSharedImage(shared, true);
-        return nullptr;
-    }
-    return shared;
+    if (attached && shared->gc && shared->surface) return shared;
+    FreeSharedImage(shared, attached);
+    return nullptr;
 }
 
 } // namespace
@@ -137,7 +124,7 @@ SDL_Surface* SharedFrameSurface() {
 
 void SendSharedRects(const SDL_Rect* rects, int count) {
     SdlSharedImage* shared = SdlWindow.shared;
-    Display* display = XDisplay();
+    Display* display = SdlWindow.xDisplay;
     for (int i = 0; i < count; ++i) {
         const bool last = i == count - 1; // the server tells when it has read the last one
         XShmPutImage(display, SdlWindow.xWindow, shared->gc, shared->image, rects[i].x, rects[i].y,
@@ -152,7 +139,7 @@ void FinishSharedSend() {
     SdlSharedImage* shared = SdlWindow.shared;
     if (!shared || !shared->sendPending) return;
     shared->sendPending = false;
-    Display* display = XDisplay();
+    Display* display = SdlWindow.xDisplay;
     XEvent event;
     // Mostly read long ago, during the pacing sleep; else the server is asked to catch up.
     if (!XCheckTypedEvent(display, shared->completion, &event)) {
