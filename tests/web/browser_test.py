@@ -620,7 +620,8 @@ class BrowserTest(unittest.TestCase):
                                             "windowsVirtualKeyCode": 13, "text": "\r"})
         page.wait_for(lambda: page.storage("TopList") is not None, "the saved TopList")
         self.assertEqual(top_list_entries(page.storage("TopList"))[0][0], b"J\xf6rg\x80")
-        self.assertEqual(page.js("return document.activeElement.id"), "game")
+        # The field gives the focus back to the game with the frame after the name is kept.
+        page.wait_for(lambda: page.js("return document.activeElement.id") == "game", "focus back")
 
     def test_settings_outlive_a_background_tab_that_is_ended(self):
         first = self.open()
