@@ -142,29 +142,25 @@ EM_JS(int, web_open_page, (), {
     });
     // The set-1 scan code of each KeyboardEvent.code (the physical key, named by its place on
     // a US keyboard, as set-1 codes are): the key a German keyboard labels Z is "KeyY", 0x15.
-    const codes = {};
-    const table = [[0x10, "QWERTYUIOP"], [0x1E, "ASDFGHJKL"], [0x2C, "ZXCVBNM"]];
-    table.forEach(function(row) {
-        for (let i = 0; i < row[1].length; i++) codes["Key" + row[1][i]] = row[0] + i;
-    });
-    for (let i = 1; i <= 9; i++) codes["Digit" + i] = 0x01 + i;
-    codes["Digit0"] = 0x0B;
-    for (let i = 1; i <= 10; i++) codes["F" + i] = 0x3A + i;
-    const others = {
-        Escape: 0x01, Minus: 0x0C, Equal: 0x0D, Backspace: 0x0E, Tab: 0x0F, BracketLeft: 0x1A,
-        BracketRight: 0x1B, Enter: 0x1C, ControlLeft: 0x1D, Semicolon: 0x27, Quote: 0x28,
-        Backquote: 0x29, ShiftLeft: 0x2A, Backslash: 0x2B, Comma: 0x33, Period: 0x34, Slash: 0x35,
-        ShiftRight: 0x36, NumpadMultiply: 0x37, AltLeft: 0x38, Space: 0x39, CapsLock: 0x3A,
-        NumLock: 0x45, ScrollLock: 0x46, Numpad7: 0x47, Numpad8: 0x48, Numpad9: 0x49,
-        NumpadSubtract: 0x4A, Numpad4: 0x4B, Numpad5: 0x4C, Numpad6: 0x4D, NumpadAdd: 0x4E,
-        Numpad1: 0x4F, Numpad2: 0x50, Numpad3: 0x51, Numpad0: 0x52, NumpadDecimal: 0x53,
-        IntlBackslash: 0x56, F11: 0x57, F12: 0x58, NumpadEnter: 0x9C, ControlRight: 0x9D,
-        NumpadDivide: 0xB5, PrintScreen: 0xB7, AltRight: 0xB8, Pause: 0xC5, Home: 0xC7,
-        ArrowUp: 0xC8, PageUp: 0xC9, ArrowLeft: 0xCB, ArrowRight: 0xCD, End: 0xCF,
+    const codes = {
+        Escape: 0x01, Digit0: 0x0B, Minus: 0x0C, Equal: 0x0D, Backspace: 0x0E, Tab: 0x0F,
+        BracketLeft: 0x1A, BracketRight: 0x1B, Enter: 0x1C, ControlLeft: 0x1D, Semicolon: 0x27,
+        Quote: 0x28, Backquote: 0x29, ShiftLeft: 0x2A, Backslash: 0x2B, Comma: 0x33, Period: 0x34,
+        Slash: 0x35, ShiftRight: 0x36, NumpadMultiply: 0x37, AltLeft: 0x38, Space: 0x39,
+        CapsLock: 0x3A, NumLock: 0x45, ScrollLock: 0x46, Numpad7: 0x47, Numpad8: 0x48,
+        Numpad9: 0x49, NumpadSubtract: 0x4A, Numpad4: 0x4B, Numpad5: 0x4C, Numpad6: 0x4D,
+        NumpadAdd: 0x4E, Numpad1: 0x4F, Numpad2: 0x50, Numpad3: 0x51, Numpad0: 0x52,
+        NumpadDecimal: 0x53, IntlBackslash: 0x56, F11: 0x57, F12: 0x58, NumpadEnter: 0x9C,
+        ControlRight: 0x9D, NumpadDivide: 0xB5, PrintScreen: 0xB7, AltRight: 0xB8, Pause: 0xC5,
+        Home: 0xC7, ArrowUp: 0xC8, PageUp: 0xC9, ArrowLeft: 0xCB, ArrowRight: 0xCD, End: 0xCF,
         ArrowDown: 0xD0, PageDown: 0xD1, Insert: 0xD2, Delete: 0xD3, MetaLeft: 0xDB,
         MetaRight: 0xDC, ContextMenu: 0xDD
     };
-    for (const name in others) codes[name] = others[name];
+    [[0x10, "QWERTYUIOP"], [0x1E, "ASDFGHJKL"], [0x2C, "ZXCVBNM"]].forEach(function(row) {
+        for (let i = 0; i < row[1].length; i++) codes["Key" + row[1][i]] = row[0] + i;
+    });
+    for (let i = 1; i <= 9; i++) codes["Digit" + i] = 0x01 + i;
+    for (let i = 1; i <= 10; i++) codes["F" + i] = 0x3A + i;
     // Keys the text field's keyboard composes come as its input, not as keys.
     const key = function(event, down) {
         const code = codes[event.code];
