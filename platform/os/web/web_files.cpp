@@ -178,29 +178,6 @@ bool WriteAndClose(int fd, const std::vector<uint8_t>& bytes, std::string& reaso
     return ok;
 }
 
-// A file of the file system: a temporary file beside it written whole, then renamed over it.
-bool CommitByRename(const std::string& path, const std::vector<uint8_t>& bytes,
-                    std::string& reason) {
-    std::string temp =
-        FolderOf(path) + "." + NameOf(path) + "." + std::string(TemporarySuffixLength, 'X');
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    bool ok = WriteAndClose(fd, bytes, reason);
-    if (ok && CommitStopsBeforeMove()) {
-        ok = false;
-        reason = "stopped before the rename";
-    }
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        reason = std::strerror(errno);
-    }
-    if (!ok) unlink(temp.c_str());
-    return ok;
-}
-
 bool ReadFromFileSystem(const std::string& path, OsOpenMode mode, int64_t maxBytes,
                         std::vector<uint8_t>& bytes, std::string& reason) {
     const int flags = mode == OsOpenMode::ReadOnly ? O_RDONLY : O_RDWR | O_CREAT;
@@ -261,9 +238,28 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
     return false;
 }
 
+// The storage's entry is replaced in one step; a file of the file system gets a temporary file
+// beside it written whole, then renamed over it.
 bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason) {
-    return IsStoragePath(path) ? CommitStorageFile(path, bytes, reason)
-                               : CommitByRename(path, bytes, reason);
+    if (IsStoragePath(path)) return CommitStorageFile(path, bytes, reason);
+    std::string temp =
+        FolderOf(path) + "." + NameOf(path) + "." + std::string(TemporarySuffixLength, 'X');
+    const int fd = mkstemp(temp.data());
+    if (fd < 0) {
+        reason = std::strerror(errno);
+        return false;
+    }
+    bool ok = WriteAndClose(fd, bytes, reason);
+    if (ok && CommitStopsBeforeMove()) {
+        ok = false;
+        reason = "stopped before the rename";
+    }
+    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        reason = std::strerror(errno);
+    }
+    if (!ok) unlink(temp.c_str());
+    return ok;
 }
 
 // Only the storage's files are shared with other instances (the other tabs of the page).

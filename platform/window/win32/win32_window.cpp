@@ -231,8 +231,8 @@ static std::vector<Win32Display> Displays() {
         [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
             auto* displays = reinterpret_cast<std::vector<Win32Display>*>(data);
             const Win32Display display = DisplayOf(monitor);
-            if (display.scale == 0) return TRUE;
-            displays->insert(display.primary ? displays->begin() : displays->end(), display);
+            if (display.scale != 0)
+                displays->insert(display.primary ? displays->begin() : displays->end(), display);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&found));
