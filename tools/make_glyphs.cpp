@@ -52,15 +52,10 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: make_glyphs <glyph file>\n");
         return 2;
     }
-    std::vector<uint8_t> fonts;
-    uint32_t count = 0;
-    for (const ProgramFont& wanted : ProgramFonts) {
-        GlyphFont font;
-        if (!Rasterise(wanted, font)) return 1;
-        AppendGlyphFont(fonts, font);
-        ++count;
-    }
-    const std::vector<uint8_t> bytes = GlyphFileBytes(fonts, count);
+    std::vector<GlyphFont> fonts(std::size(ProgramFonts));
+    for (size_t i = 0; i < fonts.size(); ++i)
+        if (!Rasterise(ProgramFonts[i], fonts[i])) return 1;
+    const std::vector<uint8_t> bytes = GlyphFileBytes(fonts);
     std::FILE* out = std::fopen(argv[1], "wb");
     if (!out || std::fwrite(bytes.data(), 1, bytes.size(), out) != bytes.size() ||
         std::fclose(out) != 0) {

@@ -25,10 +25,7 @@ GlyphFont SmallFont() {
 }
 
 std::vector<uint8_t> FileOf(const std::vector<GlyphFont>& fonts) {
-    std::vector<uint8_t> body;
-    for (const GlyphFont& font : fonts)
-        AppendGlyphFont(body, font);
-    return GlyphFileBytes(body, uint32_t(fonts.size()));
+    return GlyphFileBytes(fonts);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 
 namespace {
 
+constexpr uint32_t GlyphFileMagic = 0x594C4754; // "TGLY" read as a little-endian u32
 constexpr uint32_t GlyphFileVersion = 1;
 // Sizes no font of the program comes near; a larger field means a damaged file.
 constexpr int32_t MaxPictureSide = 4096;
@@ -90,9 +91,7 @@ bool ReadFont(Reader& in, GlyphFont& font) {
     return true;
 }
 
-} // namespace
-
-void AppendGlyphFont(std::vector<uint8_t>& out, const GlyphFont& font) {
+void PutFont(std::vector<uint8_t>& out, const GlyphFont& font) {
     const std::string& face = font.request.face;
     out.push_back(uint8_t(face.size()));
     out.push_back(uint8_t(face.size() >> 8));
@@ -113,21 +112,21 @@ void AppendGlyphFont(std::vector<uint8_t>& out, const GlyphFont& font) {
     }
 }
 
-std::vector<uint8_t> GlyphFileBytes(const std::vector<uint8_t>& fonts, uint32_t fontCount) {
-    std::vector<uint8_t> out = {'T', 'G', 'L', 'Y'};
-    PutU32(out, GlyphFileVersion);
-    PutU32(out, fontCount);
-    out.insert(out.end(), fonts.begin(), fonts.end());
+} // namespace
+
+std::vector<uint8_t> GlyphFileBytes(const std::vector<GlyphFont>& fonts) {
+    std::vector<uint8_t> out;
+    for (uint32_t value : {GlyphFileMagic, GlyphFileVersion, uint32_t(fonts.size())})
+        PutU32(out, value);
+    for (const GlyphFont& font : fonts)
+        PutFont(out, font);
     return out;
 }
 
 bool ParseGlyphFile(const std::vector<uint8_t>& bytes, std::vector<GlyphFont>& fonts) {
     fonts.clear();
     Reader in{bytes};
-    const bool magic =
-        in.Has(4) && bytes[0] == 'T' && bytes[1] == 'G' && bytes[2] == 'L' && bytes[3] == 'Y';
-    in.at = magic ? 4 : 0;
-    if (!magic || in.U32() != GlyphFileVersion) return false;
+    if (in.U32() != GlyphFileMagic || in.U32() != GlyphFileVersion) return false;
     const uint32_t count = in.U32();
     for (uint32_t i = 0; in.ok && i < count; ++i) {
         GlyphFont font;

@@ -21,10 +21,8 @@ struct GlyphFont {
     std::map<char32_t, SystemGlyph> glyphs;
 };
 
-// Called by the glyph generator: appends the font to the file's fonts.
-void AppendGlyphFont(std::vector<uint8_t>& fonts, const GlyphFont& font);
-// Called by the generator once every font is appended: the whole file.
-std::vector<uint8_t> GlyphFileBytes(const std::vector<uint8_t>& fonts, uint32_t fontCount);
+// Called by the glyph generator: the whole file holding the fonts.
+std::vector<uint8_t> GlyphFileBytes(const std::vector<GlyphFont>& fonts);
 
 // Called by the browser's text service when it opens its first font: the file's fonts; false
 // (and no fonts) when the bytes are not a whole glyph file of this version.

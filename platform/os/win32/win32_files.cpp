@@ -42,27 +42,25 @@ constexpr DWORD MoveRetryPauseMs = 10;
 // File times count 100 ns steps.
 constexpr int64_t FileTimeStepsPerSecond = 10000000;
 
+// A UTF-8 path with '/' as the system's UTF-16 with '\' (no more units than it has bytes).
 std::wstring Wide(const std::string& utf8) {
-    if (utf8.empty()) return std::wstring();
-    const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring wide(size_t(length > 0 ? length : 0), L'\0');
-    if (length > 0)
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), length);
-    for (wchar_t& c : wide)
-        if (c == L'/') c = L'\\';
+    std::wstring wide(utf8.size(), L'\0');
+    if (!utf8.empty())
+        wide.resize(
+            size_t(std::max(0, MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()),
+                                                   wide.data(), int(wide.size())))));
+    std::replace(wide.begin(), wide.end(), L'/', L'\\');
     return wide;
 }
 
+// The other way round (a UTF-16 unit is at most three bytes of UTF-8).
 std::string Utf8(const std::wstring& wide) {
-    if (wide.empty()) return std::string();
-    const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string utf8(size_t(length > 0 ? length : 0), '\0');
-    if (length > 0)
-        WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), utf8.data(), length, nullptr,
-                            nullptr);
-    for (char& c : utf8)
-        if (c == '\\') c = '/';
+    std::string utf8(wide.size() * 3, '\0');
+    if (!wide.empty())
+        utf8.resize(size_t(
+            std::max(0, WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), utf8.data(),
+                                            int(utf8.size()), nullptr, nullptr))));
+    std::replace(utf8.begin(), utf8.end(), '\\', '/');
     return utf8;
 }
 
@@ -100,20 +98,20 @@ std::string NameOf(const std::string& path) {
 // Every instance may read, write, and move a file over it while this handle is open.
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-bool WriteAll(HANDLE file, const std::vector<uint8_t>& bytes) {
-    size_t done = 0;
-    while (done < bytes.size()) {
+// Makes bytes the whole content of the file opened for writing, syncs it (unless a fuzzer
+// switched durability off) and closes it; false with the system's reason.
+bool WriteAndClose(HANDLE file, const std::vector<uint8_t>& bytes, std::string& reason) {
+    bool ok = true;
+    for (size_t done = 0; ok && done < bytes.size();) {
         const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 20));
         DWORD put = 0;
-        if (!WriteFile(file, bytes.data() + done, chunk, &put, nullptr) || put == 0) return false;
+        ok = WriteFile(file, bytes.data() + done, chunk, &put, nullptr) && put != 0;
         done += put;
     }
-    return true;
-}
-
-// FlushFileBuffers unless a fuzzer switched durability off; true when the data is on disk.
-bool SyncToDisk(HANDLE file) {
-    return CommitSkipsDiskSync() || FlushFileBuffers(file);
+    ok = ok && SetEndOfFile(file) && (CommitSkipsDiskSync() || FlushFileBuffers(file));
+    if (!ok) reason = Reason(GetLastError());
+    CloseHandle(file);
+    return ok;
 }
 
 // Whether the name itself is a symbolic link (by its reparse tag: other reparse points, such
@@ -140,10 +138,7 @@ bool CommitInPlace(const std::string& path, const std::vector<uint8_t>& bytes,
         reason = Reason(GetLastError());
         return false;
     }
-    const bool ok = WriteAll(file, bytes) && SetEndOfFile(file) && SyncToDisk(file);
-    if (!ok) reason = Reason(GetLastError());
-    CloseHandle(file);
-    return ok;
+    return WriteAndClose(file, bytes, reason);
 }
 
 // A fresh temporary file beside the file, created exclusively; its name in `temp`.
@@ -182,32 +177,9 @@ bool MoveOver(const std::wstring& from, const std::wstring& to) {
     }
 }
 
-// Writes a temporary file beside the file, flushes it and moves it over the file. Returns
-// false with made = false when no temporary file could be made (the caller then writes in
-// place).
-bool CommitByMove(const std::string& path, const std::vector<uint8_t>& bytes, bool& made,
-                  std::string& reason) {
-    std::string temp;
-    HANDLE file = CreateTemporary(path, temp);
-    made = file != INVALID_HANDLE_VALUE;
-    if (!made) return false;
-    bool ok = WriteAll(file, bytes) && SyncToDisk(file);
-    if (!ok) reason = Reason(GetLastError());
-    CloseHandle(file);
-    if (ok && CommitStopsBeforeMove()) {
-        ok = false;
-        reason = "stopped before the rename";
-    }
-    if (ok && !MoveOver(Wide(temp), Wide(path))) {
-        ok = false;
-        reason = Reason(GetLastError());
-    }
-    if (!ok) DeleteFileW(Wide(temp).c_str());
-    return ok;
-}
-
-int64_t FileTimeSteps(const FILETIME& time) {
-    return int64_t(uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime);
+// A number the system hands over in two 32-bit halves (file sizes, file times).
+int64_t Whole(DWORD high, DWORD low) {
+    return int64_t(uint64_t(high) << 32 | low);
 }
 
 } // namespace
@@ -236,43 +208,48 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
         reason = Reason(GetLastError());
         return false;
     }
-    LARGE_INTEGER size = {};
     BY_HANDLE_FILE_INFORMATION info = {};
+    const bool known =
+        GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info);
+    const int64_t size = Whole(info.nFileSizeHigh, info.nFileSizeLow);
     bool ok = false;
-    if (GetFileType(file) != FILE_TYPE_DISK || !GetFileInformationByHandle(file, &info) ||
-        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         reason = "not a regular file";
     else if (write && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
         reason = "read-only"; // an administrator may open it for writing all the same
-    else if (!GetFileSizeEx(file, &size))
-        reason = Reason(GetLastError());
-    else if (size.QuadPart > maxBytes)
+    else if (size > maxBytes)
         reason = "too large";
     else
         ok = true;
-    bytes.clear();
-    if (ok) {
-        bytes.resize(size_t(size.QuadPart));
-        size_t done = 0;
-        while (ok && done < bytes.size()) {
-            DWORD got = 0;
-            const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 20));
-            if (!ReadFile(file, bytes.data() + done, chunk, &got, nullptr) || got == 0) {
-                reason = "read failed";
-                ok = false;
-            }
-            done += got;
-        }
+    bytes.assign(ok ? size_t(size) : 0, 0);
+    for (size_t done = 0; ok && done < bytes.size();) {
+        DWORD got = 0;
+        const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 20));
+        ok = ReadFile(file, bytes.data() + done, chunk, &got, nullptr) && got != 0;
+        if (!ok) reason = "read failed";
+        done += got;
     }
     CloseHandle(file);
     return ok;
 }
 
+// A temporary file beside the file is written, flushed and moved over the file; where none can
+// be made the file is written in place.
 bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason) {
-    bool made = false;
-    if (CommitByMove(path, bytes, made, reason)) return true;
-    if (made) return false;
-    return CommitInPlace(path, bytes, reason);
+    std::string temp;
+    HANDLE file = CreateTemporary(path, temp);
+    if (file == INVALID_HANDLE_VALUE) return CommitInPlace(path, bytes, reason);
+    bool ok = WriteAndClose(file, bytes, reason);
+    if (ok && CommitStopsBeforeMove()) {
+        ok = false;
+        reason = "stopped before the rename";
+    }
+    if (ok && !MoveOver(Wide(temp), Wide(path))) {
+        ok = false;
+        reason = Reason(GetLastError());
+    }
+    if (!ok) DeleteFileW(Wide(temp).c_str());
+    return ok;
 }
 
 std::shared_ptr<OsFileLock> OsLockFile(const std::string& path) {
@@ -303,12 +280,14 @@ void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds) {
     if (search == INVALID_HANDLE_VALUE) return;
     FILETIME now;
     GetSystemTimeAsFileTime(&now);
+    const int64_t latest =
+        Whole(now.dwHighDateTime, now.dwLowDateTime) - minAgeSeconds * FileTimeStepsPerSecond;
     do {
         const std::string entry = Utf8(found.cFileName);
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsCommitTemporary(entry, name))
-            continue;
-        if (FileTimeSteps(now) - FileTimeSteps(found.ftLastWriteTime) >=
-            minAgeSeconds * FileTimeStepsPerSecond)
+        const FILETIME& written = found.ftLastWriteTime;
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+            IsCommitTemporary(entry, name) &&
+            Whole(written.dwHighDateTime, written.dwLowDateTime) <= latest)
             DeleteFileW(Wide(folder + entry).c_str());
     } while (FindNextFileW(search, &found));
     FindClose(search);
@@ -328,7 +307,7 @@ OsEntry OsLookAt(const std::string& path) {
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
         return OsEntry{OsEntryKind::Other, false, 0, link};
     return OsEntry{OsEntryKind::File, (attributes & FILE_ATTRIBUTE_READONLY) == 0,
-                   int64_t(uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow), link};
+                   Whole(data.nFileSizeHigh, data.nFileSizeLow), link};
 }
 
 // A move within the folder that does not replace: a link is moved, not what it leads to.
@@ -354,11 +333,9 @@ bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes,
         reason = Reason(GetLastError());
         return false;
     }
-    const bool ok = WriteAll(file, bytes) && SyncToDisk(file);
-    if (!ok) reason = Reason(GetLastError());
-    CloseHandle(file);
-    if (!ok) DeleteFileW(Wide(path).c_str());
-    return ok;
+    if (WriteAndClose(file, bytes, reason)) return true;
+    DeleteFileW(Wide(path).c_str());
+    return false;
 }
 
 bool OsFolderExists(const std::string& folder) {

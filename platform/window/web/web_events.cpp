@@ -1,10 +1,62 @@
 // Events of the browser window backend: the page's events posted to the core, the waits,
 // the pointer, the window's move, the keyboard and the text field.
+#include <emscripten.h>
+
 #include "backend.h"
-#include "web_page.h"
 #include "web_state.h"
 
+// clang-format off
+
+// Moves the page's events into events (at most capacity, 5 numbers each); their count.
+EM_JS(int, web_take_events, (int* events, int capacity), {
+    const page = Module.tessarocPage;
+    const count = Math.min(capacity, page.queue.length / 5);
+    for (let i = 0; i < count * 5; i++) HEAP32[(events >> 2) + i] = page.queue[i];
+    page.queue.splice(0, count * 5);
+    return count;
+});
+
+// Sleeps until the page has an event or ms pass (the browser runs meanwhile). The program
+// goes on where it slept by running this again (Asyncify's rewind), which then only ends the
+// sleep: everything else belongs inside the start of the sleep.
+EM_JS(void, web_wait_event, (int ms), {
+    const page = Module.tessarocPage;
+    Asyncify.handleSleep(function(wakeUp) {
+        if (page.queue.length > 0) { wakeUp(); return; }
+        let done = false;
+        const finish = function() { if (!done) { done = true; page.wake = null; wakeUp(); } };
+        page.wake = finish;
+        if (ms >= 0) setTimeout(finish, ms);
+    });
+});
+
+// The name entry asks for text (or has it): the text field or the canvas takes the focus.
+EM_JS(void, web_offer_text, (int on), {
+    const page = Module.tessarocPage;
+    page.wantsText = on !== 0;
+    document.getElementById("typing").value = page.blank;
+    if (!page.ended) page.focusGame();
+});
+
+// clang-format on
+
 namespace {
+
+// One event the page reported, in the order of the browser's events.
+struct WebEvent {
+    int32_t kind = 0; // a WebEventKind
+    int32_t a = 0, b = 0, c = 0, d = 0;
+};
+
+enum WebEventKind : int32_t {
+    WebPointerMove = 1, // a = x, b = y
+    WebButton = 2,      // a = button (1 left, 2 right, 3 middle), b = down, c = x, d = y
+    WebModifiers = 3,   // a = shift, b = control
+    WebKey = 4,         // a = set-1 scan code (extended + 0x80), b = down
+    WebFocusLost = 5,   // the page lost the keyboard
+    WebCharacter = 6,   // a = a character typed into the text field (8 Backspace, 13 Enter)
+    WebViewport = 7,    // the viewport changed its size (rotated, resized)
+};
 
 // Posts one page event to the core and keeps the pointer's record.
 void Post(const WebEvent& event) {
@@ -49,11 +101,12 @@ void Post(const WebEvent& event) {
 void PumpPageEvents() {
     if (TypedTextWanted() != WebWindow.textOffered) {
         WebWindow.textOffered = TypedTextWanted();
-        OfferTextInput(WebWindow.textOffered);
+        web_offer_text(WebWindow.textOffered ? 1 : 0);
     }
+    static_assert(sizeof(WebEvent) == 5 * sizeof(int32_t), "five numbers an event");
     WebEvent events[64];
     int32_t count = 0;
-    while ((count = TakePageEvents(events, 64)) > 0)
+    while ((count = web_take_events(reinterpret_cast<int*>(events), 64)) > 0)
         for (int32_t i = 0; i < count; ++i)
             Post(events[i]);
 }
@@ -68,7 +121,7 @@ bool BackendPumpEvents() {
 // The core, at an empty poll after a run of them: the browser runs until the page has an
 // event or ms pass.
 void BackendWaitForEvent(int32_t ms) {
-    if (WebWindow.open) WaitForPageEvent(ms);
+    if (WebWindow.open) web_wait_event(ms);
 }
 
 // The pointer where it is now, as a window system answers: what the page reported since the
@@ -92,7 +145,7 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
     int32_t anchorX = WebPointer.x, anchorY = WebPointer.y;
     LastTakenPoint(&anchorX, &anchorY);
     while (WebPointer.leftHeld && !QuitRequested()) {
-        WaitForPageEvent(100);
+        web_wait_event(100);
         PumpPageEvents();
         const int32_t x = startX + WebPointer.x - anchorX, y = startY + WebPointer.y - anchorY;
         if (x != WebWindow.x || y != WebWindow.y) MoveWebWindow(x, y);

@@ -1,14 +1,15 @@
-// The page's canvas, events and waits for the browser window backend, through EM_JS.
-#include "web_page.h"
+// The page of the browser window backend: its canvas, and the listeners that queue the page's
+// events for web_events.cpp.
+#include "web_state.h"
 
 #include <emscripten.h>
 
 // clang-format off
 
 // Takes the canvas #game inside the desktop #desk and listens to the page: pointer, touch and
-// keyboard events become queued events of web_page.h (5 numbers each). A touch that ends
-// within half a second is a left click; one held still for half a second is a right click
-// then; one that moves, gets a second finger or is cancelled by the browser is a gesture
+// keyboard events become queued events (5 numbers each, web_events.cpp's WebEvent). A touch
+// that ends within half a second is a left click; one held still for half a second is a right
+// click then; one that moves, gets a second finger or is cancelled by the browser is a gesture
 // (a scroll, a pinch), which opens and marks nothing. The keys are the page's whatever on it
 // has the focus; while the game wants text the text field #typing holds the focus (so a
 // phone shows its keyboard), and what is typed into it becomes characters.
@@ -139,7 +140,27 @@ EM_JS(int, web_open_page, (), {
     desk.addEventListener("mousedown", function(event) {
         if (event.target.tagName !== "BUTTON") event.preventDefault();
     });
-    const codes = Module.tessarocScanCodes;
+    // The set-1 scan code of each KeyboardEvent.code (the physical key, named by its place on
+    // a US keyboard, as set-1 codes are): the key a German keyboard labels Z is "KeyY", 0x15.
+    const codes = {
+        Escape: 0x01, Digit0: 0x0B, Minus: 0x0C, Equal: 0x0D, Backspace: 0x0E, Tab: 0x0F,
+        BracketLeft: 0x1A, BracketRight: 0x1B, Enter: 0x1C, ControlLeft: 0x1D, Semicolon: 0x27,
+        Quote: 0x28, Backquote: 0x29, ShiftLeft: 0x2A, Backslash: 0x2B, Comma: 0x33, Period: 0x34,
+        Slash: 0x35, ShiftRight: 0x36, NumpadMultiply: 0x37, AltLeft: 0x38, Space: 0x39,
+        CapsLock: 0x3A, NumLock: 0x45, ScrollLock: 0x46, Numpad7: 0x47, Numpad8: 0x48,
+        Numpad9: 0x49, NumpadSubtract: 0x4A, Numpad4: 0x4B, Numpad5: 0x4C, Numpad6: 0x4D,
+        NumpadAdd: 0x4E, Numpad1: 0x4F, Numpad2: 0x50, Numpad3: 0x51, Numpad0: 0x52,
+        NumpadDecimal: 0x53, IntlBackslash: 0x56, F11: 0x57, F12: 0x58, NumpadEnter: 0x9C,
+        ControlRight: 0x9D, NumpadDivide: 0xB5, PrintScreen: 0xB7, AltRight: 0xB8, Pause: 0xC5,
+        Home: 0xC7, ArrowUp: 0xC8, PageUp: 0xC9, ArrowLeft: 0xCB, ArrowRight: 0xCD, End: 0xCF,
+        ArrowDown: 0xD0, PageDown: 0xD1, Insert: 0xD2, Delete: 0xD3, MetaLeft: 0xDB,
+        MetaRight: 0xDC, ContextMenu: 0xDD
+    };
+    [[0x10, "QWERTYUIOP"], [0x1E, "ASDFGHJKL"], [0x2C, "ZXCVBNM"]].forEach(function(row) {
+        for (let i = 0; i < row[1].length; i++) codes["Key" + row[1][i]] = row[0] + i;
+    });
+    for (let i = 1; i <= 9; i++) codes["Digit" + i] = 0x01 + i;
+    for (let i = 1; i <= 10; i++) codes["F" + i] = 0x3A + i;
     // Keys the text field's keyboard composes come as its input, not as keys.
     const key = function(event, down) {
         const code = codes[event.code];
@@ -190,124 +211,8 @@ EM_JS(int, web_open_page, (), {
     return 1;
 });
 
-EM_JS(int, web_take_events, (int* events, int capacity), {
-    const page = Module.tessarocPage;
-    const count = Math.min(capacity, page.queue.length / 5);
-    for (let i = 0; i < count * 5; i++) HEAP32[(events >> 2) + i] = page.queue[i];
-    page.queue.splice(0, count * 5);
-    return count;
-});
-
-// The program goes on where it slept by running this again (Asyncify's rewind), which then
-// only ends the sleep: everything else belongs inside the start of the sleep.
-EM_JS(void, web_wait_event, (int ms), {
-    const page = Module.tessarocPage;
-    Asyncify.handleSleep(function(wakeUp) {
-        if (page.queue.length > 0) { wakeUp(); return; }
-        let done = false;
-        const finish = function() { if (!done) { done = true; page.wake = null; wakeUp(); } };
-        page.wake = finish;
-        if (ms >= 0) setTimeout(finish, ms);
-    });
-});
-
-// Also counts the program's own work per frame (from the end of one wait to the start of the
-// next) in tessarocPage.work, for measurements.
-EM_JS(void, web_wait_frame, (double untilMs), {
-    const page = Module.tessarocPage;
-    Asyncify.handleSleep(function(wakeUp) {
-        if (page.lastWake !== undefined) {
-            page.work.frames++;
-            page.work.ms += performance.now() - page.lastWake;
-        }
-        let done = false, timer = 0;
-        // A tab hidden meanwhile has no more animation frames: the wait goes on by the clock.
-        const step = function() {
-            if (done) return;
-            clearTimeout(timer);
-            const now = performance.now();
-            if (now >= untilMs - 0.5) {
-                done = true;
-                page.frameStep = null;
-                page.lastWake = performance.now();
-                wakeUp();
-            } else if (document.hidden) {
-                timer = setTimeout(step, untilMs - now);
-            } else {
-                requestAnimationFrame(step);
-            }
-        };
-        page.frameStep = step;
-        if (document.hidden) timer = setTimeout(step, Math.max(0, untilMs - performance.now()));
-        else requestAnimationFrame(step);
-    });
-});
-
-// The name entry asks for text (or has it): the text field or the canvas takes the focus.
-EM_JS(void, web_offer_text, (int on), {
-    const page = Module.tessarocPage;
-    page.wantsText = on !== 0;
-    document.getElementById("typing").value = page.blank;
-    if (!page.ended) page.focusGame();
-});
-
-EM_JS(int, web_page_hidden, (), {
-    return document.hidden ? 1 : 0;
-});
-
-// The set-1 scan code of each KeyboardEvent.code (the physical key, named by its place on a
-// US keyboard, as set-1 codes are): the key a German keyboard labels Z is "KeyY", 0x15.
-EM_JS(void, web_install_scan_codes, (), {
-    const codes = {};
-    const table = [[0x10, "QWERTYUIOP"], [0x1E, "ASDFGHJKL"], [0x2C, "ZXCVBNM"]];
-    table.forEach(function(row) {
-        for (let i = 0; i < row[1].length; i++) codes["Key" + row[1][i]] = row[0] + i;
-    });
-    for (let i = 1; i <= 9; i++) codes["Digit" + i] = 0x01 + i;
-    codes["Digit0"] = 0x0B;
-    for (let i = 1; i <= 10; i++) codes["F" + i] = 0x3A + i;
-    const others = {
-        Escape: 0x01, Minus: 0x0C, Equal: 0x0D, Backspace: 0x0E, Tab: 0x0F, BracketLeft: 0x1A,
-        BracketRight: 0x1B, Enter: 0x1C, ControlLeft: 0x1D, Semicolon: 0x27, Quote: 0x28,
-        Backquote: 0x29, ShiftLeft: 0x2A, Backslash: 0x2B, Comma: 0x33, Period: 0x34, Slash: 0x35,
-        ShiftRight: 0x36, NumpadMultiply: 0x37, AltLeft: 0x38, Space: 0x39, CapsLock: 0x3A,
-        NumLock: 0x45, ScrollLock: 0x46, Numpad7: 0x47, Numpad8: 0x48, Numpad9: 0x49,
-        NumpadSubtract: 0x4A, Numpad4: 0x4B, Numpad5: 0x4C, Numpad6: 0x4D, NumpadAdd: 0x4E,
-        Numpad1: 0x4F, Numpad2: 0x50, Numpad3: 0x51, Numpad0: 0x52, NumpadDecimal: 0x53,
-        IntlBackslash: 0x56, F11: 0x57, F12: 0x58, NumpadEnter: 0x9C, ControlRight: 0x9D,
-        NumpadDivide: 0xB5, PrintScreen: 0xB7, AltRight: 0xB8, Pause: 0xC5, Home: 0xC7,
-        ArrowUp: 0xC8, PageUp: 0xC9, ArrowLeft: 0xCB, ArrowRight: 0xCD, End: 0xCF,
-        ArrowDown: 0xD0, PageDown: 0xD1, Insert: 0xD2, Delete: 0xD3, MetaLeft: 0xDB,
-        MetaRight: 0xDC, ContextMenu: 0xDD
-    };
-    for (const name in others) codes[name] = others[name];
-    Module.tessarocScanCodes = codes;
-});
-
 // clang-format on
 
 bool OpenPage() {
-    web_install_scan_codes();
     return web_open_page() != 0;
-}
-
-int32_t TakePageEvents(WebEvent* events, int32_t capacity) {
-    static_assert(sizeof(WebEvent) == 5 * sizeof(int32_t), "five numbers an event");
-    return web_take_events(reinterpret_cast<int*>(events), capacity);
-}
-
-void WaitForPageEvent(int32_t ms) {
-    web_wait_event(ms);
-}
-
-void WaitForFrame(double untilMs) {
-    web_wait_frame(untilMs);
-}
-
-void OfferTextInput(bool on) {
-    web_offer_text(on ? 1 : 0);
-}
-
-bool PageHidden() {
-    return web_page_hidden() != 0;
 }

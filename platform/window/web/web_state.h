@@ -1,4 +1,7 @@
-// State of the browser window backend (platform/window/web).
+// State of the browser window backend (platform/window/web), and what its files share.
+//
+// Positions are desktop pixels: the page's CSS pixels divided by the page scale, which shows
+// one game pixel as a whole number of device pixels where the viewport has room.
 #pragma once
 
 #include <cstdint>
@@ -26,6 +29,8 @@ struct WebPointerRecord {
 };
 extern WebPointerRecord WebPointer;
 
+// Start-up: takes the page's canvas and starts listening; false without a canvas (web_page.cpp).
+bool OpenPage();
 // Hands the page's pending events to the core (web_events.cpp); also keeps WebPointer.
 void PumpPageEvents();
 // Puts the canvas at (x, y) on the page (web_window.cpp).

@@ -4,7 +4,6 @@
 #include <emscripten.h>
 
 #include "backend.h"
-#include "web_page.h"
 #include "web_state.h"
 
 WebWindowRecord WebWindow;
@@ -60,12 +59,10 @@ EM_JS(void, web_place_canvas, (int x, int y, int width, int height, int visible)
 });
 
 // The desktop's size in desktop pixels: the page's viewport.
-EM_JS(int, web_desk_size, (int* width, int* height), {
+EM_JS(void, web_desk_size, (int* width, int* height), {
     const page = Module.tessarocPage;
-    if (!page) return 0;
     HEAP32[width >> 2] = Math.floor(page.desk.clientWidth / page.scale);
     HEAP32[height >> 2] = Math.floor(page.desk.clientHeight / page.scale);
-    return 1;
 });
 
 // Rows first to first + count - 1 of the canvas from RGBA bytes, width pixels a row.
@@ -79,11 +76,9 @@ EM_JS(void, web_put_rows, (const uint8_t* rgba, int first, int count, int width)
 // The program ended: the canvas goes, and the page offers to start it again.
 EM_JS(void, web_close_page, (), {
     const page = Module.tessarocPage;
-    if (page) {
-        page.canvas.style.visibility = "hidden";
-        page.ended = true;
-        window.removeEventListener("pagehide", page.leaving);
-    }
+    page.canvas.style.visibility = "hidden";
+    page.ended = true;
+    window.removeEventListener("pagehide", page.leaving);
     if (Module["tessarocEnded"]) Module["tessarocEnded"]();
 });
 
@@ -94,22 +89,71 @@ EM_JS(void, web_show_message, (const char* title, const char* text), {
     if (show) show(UTF8ToString(title), UTF8ToString(text));
 });
 
+// Sleeps until an animation frame at or after the time (ms of TickCountMs) has come, or until
+// that time in a hidden tab, which has no animation frames. Also counts the program's own work
+// per frame (from the end of one wait to the start of the next) in tessarocPage.work, for
+// measurements.
+EM_JS(void, web_wait_frame, (double untilMs), {
+    const page = Module.tessarocPage;
+    Asyncify.handleSleep(function(wakeUp) {
+        if (page.lastWake !== undefined) {
+            page.work.frames++;
+            page.work.ms += performance.now() - page.lastWake;
+        }
+        let done = false, timer = 0;
+        // A tab hidden meanwhile has no more animation frames: the wait goes on by the clock.
+        const step = function() {
+            if (done) return;
+            clearTimeout(timer);
+            const now = performance.now();
+            if (now >= untilMs - 0.5) {
+                done = true;
+                page.frameStep = null;
+                page.lastWake = performance.now();
+                wakeUp();
+            } else if (document.hidden) {
+                timer = setTimeout(step, untilMs - now);
+            } else {
+                requestAnimationFrame(step);
+            }
+        };
+        page.frameStep = step;
+        if (document.hidden) timer = setTimeout(step, Math.max(0, untilMs - performance.now()));
+        else requestAnimationFrame(step);
+    });
+});
+
+EM_JS(int, web_page_hidden, (), {
+    return document.hidden ? 1 : 0;
+});
+
 // clang-format on
 
 namespace {
 
-// Keeps the window inside the desktop where it fits: a position kept from a larger page
-// comes back into view.
-void KeepInside(int32_t& x, int32_t& y, int32_t width, int32_t height) {
-    int32_t deskWidth = 0, deskHeight = 0;
-    if (!web_desk_size(&deskWidth, &deskHeight)) return;
-    x = std::clamp(x, 0, std::max(0, deskWidth - width));
-    y = std::clamp(y, 0, std::max(0, deskHeight - height));
-}
-
 void PlaceCanvas() {
     web_place_canvas(WebWindow.x, WebWindow.y, std::max(WebWindow.width, 1),
                      std::max(WebWindow.height, 1), WebWindow.placed ? 1 : 0);
+}
+
+// The canvas with the client size width x height at the scale chosen for it, its client area at
+// (x, y) or centred on the page, moved only as far as keeps it inside the page where it fits (a
+// position kept from a larger page comes back into view).
+void PlaceWindow(int32_t x, int32_t y, int32_t width, int32_t height, bool centre) {
+    web_choose_scale(std::max(width, 1), std::max(height, 1));
+    int32_t deskWidth = 0, deskHeight = 0;
+    web_desk_size(&deskWidth, &deskHeight);
+    if (centre) {
+        x = (deskWidth - width) / 2;
+        y = (deskHeight - height) / 2;
+    }
+    x = std::clamp(x, 0, std::max(0, deskWidth - width));
+    y = std::clamp(y, 0, std::max(0, deskHeight - height));
+    WebWindow.x = x;
+    WebWindow.y = y;
+    WebWindow.width = width;
+    WebWindow.height = height;
+    PlaceCanvas();
 }
 
 // Sends the rows of the back buffer that changed since the last present to the canvas, as
@@ -169,20 +213,8 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
                          int32_t style, const Text& title) {
     (void)number, (void)title;
     if (!WebWindow.open && !OpenScreenSystem()) return 0;
-    web_choose_scale(std::max(width, 1), std::max(height, 1));
-    int32_t deskWidth = 0, deskHeight = 0;
-    web_desk_size(&deskWidth, &deskHeight);
-    if (style & (StyleCentreDesktop | StyleCentreActive)) {
-        x = (deskWidth - width) / 2;
-        y = (deskHeight - height) / 2;
-    }
-    KeepInside(x, y, width, height);
-    WebWindow.x = x;
-    WebWindow.y = y;
-    WebWindow.width = width;
-    WebWindow.height = height;
     WebWindow.placed = (style & StyleInvisible) == 0;
-    PlaceCanvas();
+    PlaceWindow(x, y, width, height, (style & (StyleCentreDesktop | StyleCentreActive)) != 0);
     ForgetWindowCopy();
     return 1;
 }
@@ -203,11 +235,7 @@ int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, in
 // the next present sends it whole).
 void ResizeMainWindow(int32_t width, int32_t height) {
     if (!WebWindow.open) return;
-    WebWindow.width = width;
-    WebWindow.height = height;
-    web_choose_scale(std::max(width, 1), std::max(height, 1));
-    KeepInside(WebWindow.x, WebWindow.y, width, height);
-    PlaceCanvas();
+    PlaceWindow(WebWindow.x, WebWindow.y, width, height, false);
     ForgetWindowCopy();
 }
 
@@ -221,17 +249,13 @@ void ResizeMainWindow(int32_t width, int32_t height) {
 void PresentBackBuffer() {
     if (!WebWindow.open) return;
     bool sent = false;
-    if (PageHidden())
+    if (web_page_hidden())
         ForgetWindowCopy();
     else
         sent = SendChangedRows();
-    if (EndFrame(sent)) {
-        WebWindow.lastReturnMs = emscripten_get_now();
-        PumpPageEvents();
-        return;
-    }
-    if (!WebWindow.pacing) return;
-    WaitForFrame(WebWindow.lastReturnMs + 1000.0 / 61);
+    const bool waited = EndFrame(sent);
+    if (!waited && !WebWindow.pacing) return;
+    if (!waited) web_wait_frame(WebWindow.lastReturnMs + 1000.0 / 61);
     WebWindow.lastReturnMs = emscripten_get_now();
     PumpPageEvents();
 }
@@ -241,10 +265,9 @@ void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *top = WebWindow.y;
 }
 
-// Called at a new size of the viewport (web_events.cpp).
+// Called at a new size of the viewport (web_events.cpp): the window stays inside the page.
 void KeepWebWindowInside() {
-    KeepInside(WebWindow.x, WebWindow.y, WebWindow.width, WebWindow.height);
-    PlaceCanvas();
+    PlaceWindow(WebWindow.x, WebWindow.y, WebWindow.width, WebWindow.height, false);
 }
 
 // Called by the window's move (web_events.cpp): the canvas at a new place on the page.
@@ -260,7 +283,8 @@ int32_t DisplayCount() {
 
 // The page's viewport, in desktop pixels.
 int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
-    if (index != 0 || !WebWindow.open || !web_desk_size(width, height)) return 0;
+    if (index != 0 || !WebWindow.open) return 0;
+    web_desk_size(width, height);
     *x = 0;
     *y = 0;
     return 1;

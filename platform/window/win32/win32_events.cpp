@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "backend.h"
+#include "whole_numbers.h"
 #include "win32_platform.h"
 #include "win32_state.h"
 
@@ -14,6 +15,18 @@ int32_t Win32ScanCodeOfKeyData(intptr_t keyData) {
     return (keyData & (intptr_t(1) << 24)) ? (code | 0x80) : code;
 }
 
+// The game point of a desktop point (the scale's pixels): counted from the client area's
+// origin, so that a point inside the window lands on the game pixel drawn there, whatever the
+// origin's remainder by the scale.
+static POINT GamePoint(POINT desktop) {
+    POINT origin = {0, 0};
+    if (Win32Window.window) ClientToScreen(Win32Window.window, &origin);
+    const int32_t scale = Win32Window.scale;
+    return POINT{
+        FloorDivide<int32_t>(origin.x, scale) + FloorDivide<int32_t>(desktop.x - origin.x, scale),
+        FloorDivide<int32_t>(origin.y, scale) + FloorDivide<int32_t>(desktop.y - origin.y, scale)};
+}
+
 // Client position of a mouse message on the desktop, in the game's pixels. The coordinates
 // are signed 16-bit (negative left of or above the client area while the mouse is captured).
 static POINT DesktopPoint(HWND window, LPARAM lParam) {
@@ -22,36 +35,17 @@ static POINT DesktopPoint(HWND window, LPARAM lParam) {
     return GamePoint(p);
 }
 
-// Button number (1 left, 2 right, 3 middle) and direction of a mouse button message.
-static bool ButtonOfMessage(UINT message, int32_t* button, bool* down) {
-    switch (message) {
-    case WM_LBUTTONDOWN:
-    case WM_LBUTTONUP:
-        *button = 1;
-        *down = message == WM_LBUTTONDOWN;
-        return true;
-    case WM_RBUTTONDOWN:
-    case WM_RBUTTONUP:
-        *button = 2;
-        *down = message == WM_RBUTTONDOWN;
-        return true;
-    case WM_MBUTTONDOWN:
-    case WM_MBUTTONUP:
-        *button = 3;
-        *down = message == WM_MBUTTONDOWN;
-        return true;
-    default:
-        return false;
-    }
+// The pointer where it is now, in the game's pixels.
+static POINT CursorGamePoint() {
+    POINT p = {};
+    GetCursorPos(&p);
+    return GamePoint(p);
 }
 
-// A press captures the mouse so that its release reaches us wherever it happens (a modal
-// loop waiting for a release outside the window would otherwise wait for the next press);
-// the capture ends with the last held button.
-static void PostMouseButton(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    int32_t button = 0;
-    bool down = false;
-    if (!ButtonOfMessage(message, &button, &down)) return;
+// Button 1 (left), 2 (right) or 3 (middle) went down or up. A press captures the mouse so that
+// its release reaches us wherever it happens (a modal loop waiting for a release outside the
+// window would otherwise wait for the next press); the capture ends with the last held button.
+static void PostMouseButton(HWND window, int32_t button, bool down, WPARAM wParam, LPARAM lParam) {
     const POINT p = DesktopPoint(window, lParam);
     PostModifiers((wParam & MK_SHIFT) != 0, (wParam & MK_CONTROL) != 0);
     PostButton(button, down, p.x, p.y);
@@ -68,9 +62,7 @@ static void PostMouseButton(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 static void ReleaseHeldButtons() {
     if (Win32Window.moving) return;
     const int32_t held = HeldButtons();
-    POINT p = {};
-    GetCursorPos(&p);
-    p = GamePoint(p);
+    const POINT p = CursorGamePoint();
     const int32_t masks[3] = {MaskLeft, MaskRight, MaskMiddle};
     for (int32_t i = 0; i < 3; i++)
         if (held & masks[i]) PostButton(i + 1, false, p.x, p.y);
@@ -93,11 +85,15 @@ LRESULT CALLBACK TessarocWindowProc(HWND window, UINT message, WPARAM wParam, LP
     }
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
+        PostMouseButton(window, 1, message == WM_LBUTTONDOWN, wParam, lParam);
+        return 0;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
+        PostMouseButton(window, 2, message == WM_RBUTTONDOWN, wParam, lParam);
+        return 0;
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
-        PostMouseButton(window, message, wParam, lParam);
+        PostMouseButton(window, 3, message == WM_MBUTTONDOWN, wParam, lParam);
         return 0;
     case WM_CAPTURECHANGED:
         if (HWND(lParam) != window) ReleaseHeldButtons();
@@ -176,9 +172,7 @@ void BackendWaitForEvent(int32_t ms) {
 
 // The pointer in the game's pixels, counted from where the window is now.
 void CursorScreenPosition(int32_t* x, int32_t* y) {
-    POINT p = {};
-    GetCursorPos(&p);
-    p = GamePoint(p);
+    const POINT p = CursorGamePoint();
     *x = p.x;
     *y = p.y;
 }
@@ -209,9 +203,8 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
         FollowMonitor();
     }
     BackendPumpEvents();
-    int32_t px = 0, py = 0;
-    CursorScreenPosition(&px, &py);
-    FinishWindowMove(px, py);
+    const POINT p = CursorGamePoint();
+    FinishWindowMove(p.x, p.y);
 }
 
 // Start-up: keys arrive as window messages, so there is nothing to open.

@@ -31,13 +31,13 @@ extern Win32PacingRecord Win32Pacing;
 // ---------------------------------------------------------------- session end
 
 struct Win32SessionRecord {
-    HANDLE ended = nullptr;      // manual-reset event set by ClosePlatform (a console handler
-                                 // waits on it so the ordinary end can finish first)
-    bool consoleHandler = false; // SetConsoleCtrlHandler has installed ours
+    HANDLE ended = nullptr; // manual-reset event set by ClosePlatform (a console handler waits
+                            // on it so the ordinary end can finish first); made with the handler
 };
 extern Win32SessionRecord Win32Session;
 
-// Clears the records (does not destroy the window; ClosePlatform does).
+// ClosePlatform: clears the window's and the pacing's records (it destroyed the window
+// first); the session's stays, as a console handler's thread may be waiting on its event.
 void ResetWin32State();
 
 // ---------------------------------------------------------------- shared inside the backend
@@ -60,7 +60,3 @@ LRESULT CALLBACK TessarocWindowProc(HWND window, UINT message, WPARAM wParam, LP
 bool CopyBackBufferToWindow(HDC dc, bool whole);
 // Installs the console control handler that requests the quit (once).
 void InstallQuitHandler();
-// A desktop point in the game's pixels (the scale's): counted from the client area's origin,
-// so that a point inside the window lands on the game pixel drawn there, whatever the
-// origin's remainder by the scale.
-POINT GamePoint(POINT desktop);

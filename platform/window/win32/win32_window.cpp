@@ -19,7 +19,6 @@ Win32SessionRecord Win32Session;
 void ResetWin32State() {
     Win32Window = Win32WindowRecord();
     Win32Pacing = Win32PacingRecord();
-    Win32Session = Win32SessionRecord();
     ResetEventState();
 }
 
@@ -58,9 +57,9 @@ static BOOL WINAPI OnConsoleControl(DWORD event) {
 // OpenKeyboardDevice and OpenScreenSystem: the console events only request the quit, so the
 // program ends through its ordinary end. Installing it again changes nothing.
 void InstallQuitHandler() {
-    if (!Win32Session.ended) Win32Session.ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (Win32Session.consoleHandler) return;
-    Win32Session.consoleHandler = SetConsoleCtrlHandler(OnConsoleControl, TRUE) != 0;
+    if (Win32Session.ended) return;
+    Win32Session.ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    SetConsoleCtrlHandler(OnConsoleControl, TRUE);
 }
 
 // ---------------------------------------------------------------- clock and pauses
@@ -82,12 +81,14 @@ static int64_t CounterNow() {
 
 // ---------------------------------------------------------------- set-up
 
-// One line on stderr and one message box naming what failed (start-up then ends with a
-// non-zero code). The box's text is the player's language; the stderr line is English.
-static void ReportFailure(const char* what, const Text& message) {
+// One line on stderr naming what failed and one message box saying that no window can be made
+// (start-up then ends with a non-zero code). The box's text is the player's language; the
+// stderr line is English.
+static void ReportFailure(const char* what) {
     const DWORD error = GetLastError();
     std::fprintf(stderr, "tessaroc: %s (error %lu)\n", what, static_cast<unsigned long>(error));
-    const std::wstring text = Wide(message + " (Fehler " + IntToText(int32_t(error)) + ")");
+    const std::wstring text =
+        Wide(Text("Tessaroc kann kein Fenster anlegen (Fehler ") + IntToText(int32_t(error)) + ")");
     MessageBoxW(nullptr, text.c_str(), L"Tessaroc", MB_OK | MB_ICONERROR);
 }
 
@@ -152,15 +153,6 @@ int32_t Win32ScaleFactor() {
     return Win32Window.scale;
 }
 
-POINT GamePoint(POINT desktop) {
-    POINT origin = {0, 0};
-    if (Win32Window.window) ClientToScreen(Win32Window.window, &origin);
-    const int32_t scale = Win32Window.scale;
-    return POINT{
-        FloorDivide<int32_t>(origin.x, scale) + FloorDivide<int32_t>(desktop.x - origin.x, scale),
-        FloorDivide<int32_t>(origin.y, scale) + FloorDivide<int32_t>(desktop.y - origin.y, scale)};
-}
-
 // The program's icon, resource 1 of tessaroc.rc (Explorer shows it for the file), at a
 // size the system names (SM_CXICON, SM_CXSMICON): loaded once and kept by the system. Null
 // in a program without it, which then shows the system's default icon.
@@ -198,7 +190,7 @@ int32_t OpenScreenSystem() {
     HMONITOR main = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     Win32Window.scale = std::max(DisplayOf(main).scale, 1);
     if (!RegisterWindowClass()) {
-        ReportFailure("cannot register the window class", "Tessaroc kann kein Fenster anlegen");
+        ReportFailure("cannot register the window class");
         return 0;
     }
     // An application window: a taskbar button although it has no caption, and under Wine a
@@ -206,7 +198,7 @@ int32_t OpenScreenSystem() {
     HWND window = CreateWindowExW(WS_EX_APPWINDOW, WindowClassName, L"Tessaroc", WS_POPUP, 0, 0,
                                   370, 310, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!window) {
-        ReportFailure("cannot create the window", "Tessaroc kann kein Fenster anlegen");
+        ReportFailure("cannot create the window");
         return 0;
     }
     // The window's own icons, the class's as well: the taskbar and Alt+Tab ask the window.
@@ -239,8 +231,8 @@ static std::vector<Win32Display> Displays() {
         [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
             auto* displays = reinterpret_cast<std::vector<Win32Display>*>(data);
             const Win32Display display = DisplayOf(monitor);
-            if (display.scale == 0) return TRUE;
-            displays->insert(display.primary ? displays->begin() : displays->end(), display);
+            if (display.scale != 0)
+                displays->insert(display.primary ? displays->begin() : displays->end(), display);
             return TRUE;
         },
         reinterpret_cast<LPARAM>(&found));
@@ -251,6 +243,15 @@ static std::vector<Win32Display> Displays() {
 // a window placed in it at that factor lies on it.
 static DesktopArea GameBounds(const Win32Display& display) {
     return InGamePixels(AreaOf(display.bounds), display.scale);
+}
+
+// The outer rectangle of a window of style ws whose client area, at the origin, shows width x
+// height game pixels at the window's scale.
+static RECT OuterRect(DWORD ws, int32_t width, int32_t height) {
+    RECT r = {0, 0, std::max(width, 1) * Win32Window.scale,
+              std::max(height, 1) * Win32Window.scale};
+    AdjustWindowRectEx(&r, ws, FALSE, 0);
+    return r;
 }
 
 // Where a window with the outer rectangle r goes when it opens or grows: inside the work
@@ -291,21 +292,20 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     for (const Win32Display& display : displays)
         inGamePixels.push_back(GameBounds(display));
     const DesktopArea* own =
-        WorkAreaOfWindow(inGamePixels, DesktopArea{x, y, std::max(width, 1), std::max(height, 1)});
-    if (centre && !displays.empty()) own = inGamePixels.data();
+        centre && !displays.empty()
+            ? inGamePixels.data()
+            : WorkAreaOfWindow(inGamePixels,
+                               DesktopArea{x, y, std::max(width, 1), std::max(height, 1)});
     if (own) Win32Window.scale = displays[size_t(own - inGamePixels.data())].scale;
     const int32_t scale = Win32Window.scale;
-    RECT r = {0, 0, std::max(width, 1) * scale, std::max(height, 1) * scale};
-    AdjustWindowRectEx(&r, ws, FALSE, 0);
+    const RECT r = OuterRect(ws, width, height);
     const int32_t outerW = r.right - r.left, outerH = r.bottom - r.top;
-    const POINT at = PlaceInWorkArea(
-        RECT{x * scale + r.left, y * scale + r.top, x * scale + r.right, y * scale + r.bottom});
-    int32_t left = at.x, top = at.y;
-    if (centre) {
-        left = (GetSystemMetrics(SM_CXSCREEN) - outerW) / 2;
-        top = (GetSystemMetrics(SM_CYSCREEN) - outerH) / 2;
-    }
-    SetWindowPos(w, nullptr, left, top, outerW, outerH,
+    POINT at = {(GetSystemMetrics(SM_CXSCREEN) - outerW) / 2,
+                (GetSystemMetrics(SM_CYSCREEN) - outerH) / 2};
+    if (!centre)
+        at = PlaceInWorkArea(
+            RECT{x * scale + r.left, y * scale + r.top, x * scale + r.right, y * scale + r.bottom});
+    SetWindowPos(w, nullptr, at.x, at.y, outerW, outerH,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     if (!(style & StyleInvisible)) {
         ShowWindow(w, SW_SHOW);
@@ -349,10 +349,7 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     HWND w = Win32Window.window;
     RECT old;
     if (!w || !GetWindowRect(w, &old)) return;
-    const DWORD ws = DWORD(GetWindowLongPtrW(w, GWL_STYLE));
-    const int32_t scale = Win32Window.scale;
-    RECT r = {0, 0, std::max(width, 1) * scale, std::max(height, 1) * scale};
-    AdjustWindowRectEx(&r, ws, FALSE, 0);
+    const RECT r = OuterRect(DWORD(GetWindowLongPtrW(w, GWL_STYLE)), width, height);
     const int32_t outerW = r.right - r.left, outerH = r.bottom - r.top;
     POINT at{old.left, old.top};
     if (outerW > old.right - old.left || outerH > old.bottom - old.top)
@@ -375,30 +372,6 @@ void FollowMonitor() {
     InvalidateRect(w, nullptr, FALSE);
 }
 
-// Rows first to first + count - 1 of the back buffer (0x00RRGGBB, top row first: they form
-// a top-down 32-bit DIB of their own), width columns, at the same rows of the client area
-// enlarged by the scale (each pixel repeated across and down: GDI stretches by repeating
-// pixels when it enlarges).
-static void SendRows(HDC dc, int32_t width, int32_t first, int32_t count) {
-    int32_t bufferWidth = 0, bufferHeight = 0;
-    BackBufferSize(&bufferWidth, &bufferHeight);
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = bufferWidth;
-    info.bmiHeader.biHeight = -count; // negative: rows run from the top
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    const uint32_t* rows = BackBufferPixels() + size_t(first) * size_t(bufferWidth);
-    const int32_t scale = Win32Window.scale;
-    if (scale == 1)
-        SetDIBitsToDevice(dc, 0, first, DWORD(width), DWORD(count), 0, 0, 0, UINT(count), rows,
-                          &info, DIB_RGB_COLORS);
-    else
-        StretchDIBits(dc, 0, first * scale, width * scale, count * scale, 0, 0, width, count, rows,
-                      &info, DIB_RGB_COLORS, SRCCOPY);
-}
-
 // The client-sized top-left part of the back buffer (the client area divided by the scale),
 // whole (WM_PAINT: the system lost what the window showed) or only the rows that changed
 // since the last present. A paint reaches only the region the system names, and between two
@@ -414,9 +387,22 @@ bool CopyBackBufferToWindow(HDC dc, bool whole) {
     const int32_t height = std::min<int32_t>(client.bottom / scale, bufferHeight);
     if (width <= 0 || height <= 0) return false;
     if (whole) ForgetWindowCopy();
+    // Each run of rows (0x00RRGGBB, top row first) is a top-down 32-bit DIB of its own, sent to
+    // the same rows of the client area enlarged by the scale (GDI stretches by repeating pixels
+    // when it enlarges, and copies them as they are at scale 1).
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = bufferWidth;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
     const std::vector<RowRun>& runs = TakeChangedRows(width, height);
-    for (const RowRun& run : runs)
-        SendRows(dc, width, run.first, run.count);
+    for (const RowRun& run : runs) {
+        info.bmiHeader.biHeight = -run.count; // negative: rows run from the top
+        StretchDIBits(dc, 0, run.first * scale, width * scale, run.count * scale, 0, 0, width,
+                      run.count, BackBufferPixels() + size_t(run.first) * size_t(bufferWidth),
+                      &info, DIB_RGB_COLORS, SRCCOPY);
+    }
     if (whole) ForgetWindowCopy();
     return !runs.empty();
 }
@@ -443,15 +429,12 @@ static void WaitForCounter(int64_t target) {
 // since the previous present returned (no catch-up after a slow frame). Takes no events.
 void PresentBackBuffer() {
     if (!Win32Window.window) return;
-    const bool sent = CopyBackBufferToWindow(Win32Window.dc, false);
-    if (EndFrame(sent)) {
-        Win32Pacing.lastReturn = CounterNow();
-        return;
-    }
-    if (!Win32Pacing.on) return;
+    const bool waited = EndFrame(CopyBackBufferToWindow(Win32Window.dc, false));
+    if (!waited && !Win32Pacing.on) return;
     // 50 us beyond 1/61 s: a caller timing its frames after each return still sees more.
-    WaitForCounter(Win32Pacing.lastReturn + Win32Pacing.frequency / 61 +
-                   Win32Pacing.frequency / 20000);
+    if (!waited)
+        WaitForCounter(Win32Pacing.lastReturn + Win32Pacing.frequency / 61 +
+                       Win32Pacing.frequency / 20000);
     Win32Pacing.lastReturn = CounterNow();
 }
 
@@ -488,10 +471,6 @@ void ClosePlatform() {
     if (Win32Window.classRegistered) UnregisterClassW(WindowClassName, GetModuleHandleW(nullptr));
     if (Win32Pacing.timer) CloseHandle(Win32Pacing.timer);
     if (Win32Pacing.coarse) timeEndPeriod(1);
-    HANDLE ended = Win32Session.ended;
-    const bool handler = Win32Session.consoleHandler;
     ResetWin32State();
-    Win32Session.ended = ended; // kept: a handler thread may be waiting on it
-    Win32Session.consoleHandler = handler;
-    if (ended) SetEvent(ended);
+    if (Win32Session.ended) SetEvent(Win32Session.ended);
 }
