@@ -76,7 +76,6 @@ struct SpriteSlot {
     int32_t height = 0;
     int32_t srcX = 0, srcY = 0; // source rectangle used by BlitSprite
     int32_t srcWidth = 0, srcHeight = 0;
-    std::string fileName; // name it was loaded from, as given
 };
 extern SpriteSlot Sprites[SpriteSlotCount];
 
