@@ -200,34 +200,26 @@ void DrawSegment(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour)
         }
         return;
     }
-    if (first > last) return;
-    // Step i lies i * d / n (rounded to the nearest, halves upward) off the start along the
-    // minor axis: floor((2 * i * d + n) / (2 * n)). The quotient and its remainder are
-    // computed once for the first visible step and then carried from step to step. With
-    // i * d = q * n + r (0 <= r < n) that is q, plus 1 when 2 * r >= n. Coordinates are
-    // 32-bit, so i <= 2^31 and |d| <= n < 2^32: i * d stays within 64 bits, 2 * i * d might not.
-    const int64_t twoN = 2 * n;
+    // Step i lies i * d / n off the start along the minor axis, rounded to the nearest with
+    // halves upward: with i * d = q * n + r (0 <= r < n), q plus 1 when 2 * r >= n. q and r are
+    // divided out once for the first visible step (coordinates are 32-bit, so i <= 2^31 and
+    // |d| <= n < 2^32: i * d stays within 64 bits) and then carried from step to step.
     const int64_t product = (first - ax) * d;
-    int64_t quotient = FloorDivide(product, n);
-    int64_t remainder = 2 * (product - quotient * n) + n; // n <= remainder < 3n
-    if (remainder >= twoN) {
-        remainder -= twoN;
-        ++quotient;
-    }
-    int64_t minor = ay + quotient;
+    int64_t quotient = FloorDivide(product, n), remainder = product - quotient * n;
     for (int64_t major = first; major <= last; ++major) {
+        const int64_t minor = ay + quotient + (2 * remainder >= n ? 1 : 0);
         if (alongX) {
             PutPixel(major, minor, pixel, invert);
         } else {
             PutPixel(minor, major, pixel, invert);
         }
-        remainder += 2 * d; // |d| <= n: at most one carry per step
-        if (remainder >= twoN) {
-            remainder -= twoN;
-            ++minor;
+        remainder += d; // |d| <= n: at most one carry per step
+        if (remainder >= n) {
+            remainder -= n;
+            ++quotient;
         } else if (remainder < 0) {
-            remainder += twoN;
-            --minor;
+            remainder += n;
+            --quotient;
         }
     }
 }
