@@ -101,8 +101,8 @@ bool ProgramFolderIsPortable() {
 // The per-user folder, made on its first use; "" when it cannot be had, which is said once:
 // the game then saves nothing (beside a read-only portable folder, it still reads its files).
 const std::string& UserFolder() {
-    if (DataFiles.userFolderChosen) return DataFiles.userFolder;
-    DataFiles.userFolderChosen = true;
+    if (DataFiles.userFolder) return *DataFiles.userFolder;
+    DataFiles.userFolder = "";
     const std::string user = OsUserDataFolder();
     std::string reason;
     if (user.empty())
@@ -111,27 +111,12 @@ const std::string& UserFolder() {
         ;
     else if (!OsFolderWritable(user))
         reason = "not writable";
-    else {
-        DataFiles.userFolder = user;
-        return DataFiles.userFolder;
-    }
-    const std::string where = user.empty() ? "per-user folder" : user;
-    if (ProgramFolderIsPortable())
-        SayNothingSaved(ProgramFolder() + " is read-only, " + where, reason);
     else
-        SayNothingSaved(where, reason);
-    return DataFiles.userFolder;
-}
-
-// Chooses the data folder once: a portable program folder when this process may write
-// there, else the per-user folder.
-void ChooseDataFolder() {
-    DataFiles.dataFolderChosen = true;
-    const std::string& program = ProgramFolder();
-    if (ProgramFolderIsPortable() && !DataFiles.programFolderReadOnly && OsFolderWritable(program))
-        DataFiles.dataFolder = program;
-    else
-        DataFiles.dataFolder = UserFolder();
+        return *(DataFiles.userFolder = user);
+    const std::string besideProgram =
+        ProgramFolderIsPortable() ? ProgramFolder() + " is read-only, " : "";
+    SayNothingSaved(besideProgram + (user.empty() ? "per-user folder" : user), reason);
+    return *DataFiles.userFolder;
 }
 
 // Where one data file is read from and saved to.
@@ -464,19 +449,23 @@ const std::string& ProgramFolder() {
 void SetProgramFolder(const std::string& folder) {
     DataFiles.programFolder = folder;
     if (!folder.empty() && folder.back() != '/') DataFiles.programFolder += '/';
-    DataFiles.dataFolder.clear();
-    DataFiles.dataFolderChosen = false;
-    DataFiles.userFolder.clear();
-    DataFiles.userFolderChosen = false;
+    DataFiles.dataFolder.reset();
+    DataFiles.userFolder.reset();
     SheetFiles.folderChosen = false;
 }
 
-// Where "Prefs" and "TopList" are kept ("/" at the end); "" when nowhere can be written.
 bool DataFilesInBrowser() {
     return OsDataFolderIsBrowser();
 }
 
+// Where "Prefs" and "TopList" are kept ("/" at the end), chosen once: a portable program
+// folder when this process may write there, else the per-user folder; "" when neither can be
+// written.
 const std::string& DataFolder() {
-    if (!DataFiles.dataFolderChosen) ChooseDataFolder();
-    return DataFiles.dataFolder;
+    if (!DataFiles.dataFolder) {
+        const bool portable = ProgramFolderIsPortable() && !DataFiles.programFolderReadOnly &&
+                              OsFolderWritable(ProgramFolder());
+        DataFiles.dataFolder = portable ? ProgramFolder() : UserFolder();
+    }
+    return *DataFiles.dataFolder;
 }

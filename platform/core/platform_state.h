@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -120,16 +121,15 @@ struct DataFilesRecord {
     int32_t current = -1;                // index of the file the operations act on, -1 none
     int32_t transfer = 0;                // the 4-byte transfer cell, shared by every read and write
     std::string programFolder;           // ends in '/'
-    std::string dataFolder;              // where the data files live, ends in '/'; "" nowhere
-    bool dataFolderChosen = false;       // dataFolder has been decided in this run
-    std::string userFolder;              // the per-user folder once made, ends in '/'; "" none
-    bool userFolderChosen = false;       // userFolder has been looked for (and made) in this run
-    std::vector<std::string> saidPaths;  // files whose refusal was said on stderr in this run
-    int64_t opened = 0;                  // number of successful opens in the run
-    bool failBeforeRename = false;       // for tests: a commit stops after writing the temporary
-                                         // file, before the rename, as a crash there would
-    bool programFolderReadOnly = false;  // for tests: the program folder counts as not writable
-    std::string failure;                 // why the last failed save failed (DataFileFailure)
+    // The two folders below are unset until they are chosen (the per-user one made) in a run.
+    std::optional<std::string> dataFolder; // where the data files live, ends in '/'; "" nowhere
+    std::optional<std::string> userFolder; // the per-user folder, ends in '/'; "" none
+    std::vector<std::string> saidPaths;    // files whose refusal was said on stderr in this run
+    int64_t opened = 0;                    // number of successful opens in the run
+    bool failBeforeRename = false;         // for tests: a commit stops after writing the temporary
+                                           // file, before the rename, as a crash there would
+    bool programFolderReadOnly = false;    // for tests: the program folder counts as not writable
+    std::string failure;                   // why the last failed save failed (DataFileFailure)
 };
 extern DataFilesRecord DataFiles;
 // For fuzzing: commits skip fsync (same bytes, no durability), so thousands of runs a second
