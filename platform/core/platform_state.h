@@ -24,8 +24,8 @@
 // noted parts (draw_internal.h, window_copy.cpp).
 struct BackBufferRecord {
     std::vector<uint32_t> pixels;  // width * height pixels; empty until attached
-    int32_t width = 0;             // 850 once attached
-    int32_t height = 0;            // 600 once attached
+    int32_t width = 0;             // columns; 0 until attached
+    int32_t height = 0;            // rows; 0 until attached
     std::vector<uint64_t> touched; // one mask per row, as above
     int32_t touchShift = 4;        // columns per mask bit: 16, more for buffers over 1,024 wide
 };
