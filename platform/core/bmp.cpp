@@ -98,25 +98,20 @@ bool DecodeBmp(const uint8_t* data, size_t size, DecodedBitmap& out) {
     const uint64_t rowBytes = (static_cast<uint64_t>(width) * bits + 31) / 32 * 4;
     if (pixelOffset + rowBytes * static_cast<uint64_t>(height) > fileSize) return false;
 
-    Channel red, green, blue;
-    if (compression == CompressionBitFields) {
-        const uint8_t* masks = info + 40; // after the 40-byte header, or inside a longer one
-        if (!MakeChannel(Read32(masks), int(bits), red) ||
-            !MakeChannel(Read32(masks + 4), int(bits), green) ||
-            !MakeChannel(Read32(masks + 8), int(bits), blue))
-            return false;
-        if ((red.mask & green.mask) != 0 || (red.mask & blue.mask) != 0 ||
-            (green.mask & blue.mask) != 0)
-            return false;
-    } else if (bits == 16) {
-        MakeChannel(0x7C00, 16, red); // x-5-5-5
-        MakeChannel(0x03E0, 16, green);
-        MakeChannel(0x001F, 16, blue);
-    } else {
-        MakeChannel(0xFF0000, int(bits), red); // bytes blue, green, red (, unused)
-        MakeChannel(0x00FF00, int(bits), green);
-        MakeChannel(0x0000FF, int(bits), blue);
+    // Red, green and blue: the file's masks (after the 40-byte header, or inside a longer
+    // one), else x-5-5-5, else the bytes blue, green, red (, unused).
+    constexpr uint32_t Masks16[3] = {0x7C00, 0x03E0, 0x001F};
+    constexpr uint32_t Masks24[3] = {0xFF0000, 0x00FF00, 0x0000FF};
+    Channel c[3];
+    for (int i = 0; i < 3; ++i) {
+        const uint32_t mask = compression == CompressionBitFields ? Read32(info + 40 + 4 * i)
+                              : bits == 16                        ? Masks16[i]
+                                                                  : Masks24[i];
+        if (!MakeChannel(mask, int(bits), c[i])) return false;
     }
+    if ((c[0].mask & c[1].mask) != 0 || (c[0].mask & c[2].mask) != 0 ||
+        (c[1].mask & c[2].mask) != 0)
+        return false;
 
     const int32_t w = static_cast<int32_t>(width);
     const int32_t h = static_cast<int32_t>(height);
@@ -131,7 +126,7 @@ bool DecodeBmp(const uint8_t* data, size_t size, DecodedBitmap& out) {
                              : bits == 24
                                  ? uint32_t(src[0]) | uint32_t(src[1]) << 8 | uint32_t(src[2]) << 16
                                  : Read32(src);
-            dst[x] = Expand(red, pixel) << 16 | Expand(green, pixel) << 8 | Expand(blue, pixel);
+            dst[x] = Expand(c[0], pixel) << 16 | Expand(c[1], pixel) << 8 | Expand(c[2], pixel);
         }
     }
     out.width = w;

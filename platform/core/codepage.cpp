@@ -24,6 +24,13 @@ char32_t CodePageCharacter(unsigned char byte) {
     return byte;
 }
 
+// Called by SystemText below and by the typed characters of the name entry.
+unsigned char CodePageByte(char32_t c) {
+    for (unsigned char byte = 0xFF; c != 0 && byte >= 0x20; --byte)
+        if (CodePageCharacter(byte) == c) return byte;
+    return 0;
+}
+
 namespace {
 
 // The code point of the UTF-8 sequence at text[i] and its length in bytes; a byte that does
@@ -42,14 +49,6 @@ char32_t DecodeUtf8(const std::string& text, size_t i, size_t* length) {
     }
     *length = extra + 1;
     return c;
-}
-
-// The byte that stands for the character in the code page; '?' when there is none.
-char CodePageByte(char32_t c) {
-    if (c == 0) return '?';
-    for (int byte = 0x20; byte <= 0xFF; ++byte)
-        if (CodePageCharacter(static_cast<unsigned char>(byte)) == c) return char(byte);
-    return '?';
 }
 
 // The characters of a text for the system's text interfaces: each byte's character of the
@@ -119,14 +118,14 @@ Text SystemText(const std::string& utf8) {
     size_t length = 1;
     for (size_t i = 0; i < utf8.size(); i += length) {
         const char32_t c = DecodeUtf8(utf8, i, &length);
-        const char byte = CodePageByte(c);
+        const char byte = char(CodePageByte(c));
         const bool shown = c >= 0xA0 && c <= 0x10FFFF && (c < 0xD800 || c > 0xDFFF);
-        if (inSystemText != (byte == '?' && c != '?' && shown))
+        if (inSystemText != (byte == 0 && shown))
             out += (inSystemText = !inSystemText) ? SystemTextStart : SystemTextEnd;
         if (inSystemText)
             AppendUtf8(&out, c);
         else
-            out += c == '\n' ? '\n' : byte;
+            out += c == '\n' ? '\n' : byte != 0 ? byte : '?';
     }
     if (inSystemText) out += SystemTextEnd;
     return out;

@@ -101,8 +101,8 @@ bool ProgramFolderIsPortable() {
 // The per-user folder, made on its first use; "" when it cannot be had, which is said once:
 // the game then saves nothing (beside a read-only portable folder, it still reads its files).
 const std::string& UserFolder() {
-    if (DataFiles.userFolderChosen) return DataFiles.userFolder;
-    DataFiles.userFolderChosen = true;
+    if (DataFiles.userFolder) return *DataFiles.userFolder;
+    DataFiles.userFolder = "";
     const std::string user = OsUserDataFolder();
     std::string reason;
     if (user.empty())
@@ -111,27 +111,12 @@ const std::string& UserFolder() {
         ;
     else if (!OsFolderWritable(user))
         reason = "not writable";
-    else {
-        DataFiles.userFolder = user;
-        return DataFiles.userFolder;
-    }
-    const std::string where = user.empty() ? "per-user folder" : user;
-    if (ProgramFolderIsPortable())
-        SayNothingSaved(ProgramFolder() + " is read-only, " + where, reason);
     else
-        SayNothingSaved(where, reason);
-    return DataFiles.userFolder;
-}
-
-// Chooses the data folder once: a portable program folder when this process may write
-// there, else the per-user folder.
-void ChooseDataFolder() {
-    DataFiles.dataFolderChosen = true;
-    const std::string& program = ProgramFolder();
-    if (ProgramFolderIsPortable() && !DataFiles.programFolderReadOnly && OsFolderWritable(program))
-        DataFiles.dataFolder = program;
-    else
-        DataFiles.dataFolder = UserFolder();
+        return *(DataFiles.userFolder = user);
+    const std::string besideProgram =
+        ProgramFolderIsPortable() ? ProgramFolder() + " is read-only, " : "";
+    SayNothingSaved(besideProgram + (user.empty() ? "per-user folder" : user), reason);
+    return *DataFiles.userFolder;
 }
 
 // Where one data file is read from and saved to.
@@ -177,9 +162,21 @@ bool ReadBase(const DataFileRecord& file, std::vector<uint8_t>& bytes, std::stri
     return OsReadWholeFile(file.source, OsOpenMode::ReadOnly, MaxImageBytes, bytes, reason);
 }
 
-// The name of the n-th copy of a damaged file: "<path>.damaged", then "<path>.damaged.2" on.
-std::string DamagedCopyName(const std::string& path, int32_t n) {
-    return path + ".damaged" + (n > 1 ? "." + std::to_string(n) : "");
+// Keeps a damaged file's copy beside path under the first free name, "<path>.damaged", else
+// "<path>.damaged.2" and on, never replacing anything: a new file holding bytes, or without
+// bytes the entry at path itself moved aside. The name kept, or "" with reason set.
+std::string KeepDamagedCopy(const std::string& path, const std::vector<uint8_t>* bytes,
+                            std::string& reason) {
+    for (int32_t n = 1; n <= MaxDamagedCopies; ++n) {
+        const std::string copy = path + ".damaged" + (n > 1 ? "." + std::to_string(n) : "");
+        bool exists = false;
+        if (bytes ? OsCreateNewFile(copy, *bytes, exists, reason)
+                  : OsMoveAside(path, copy, exists, reason))
+            return copy;
+        if (!exists) return "";
+    }
+    reason = "too many earlier copies";
+    return "";
 }
 
 // OpenDataFile: a symbolic link where a file is saved is never written through (another
@@ -188,15 +185,11 @@ std::string DamagedCopyName(const std::string& path, int32_t n) {
 // anew. False when the link stays (said): the file is then neither read nor saved.
 bool MoveLinkAside(const std::string& path) {
     if (!OsLookAt(path).link) return true;
-    std::string reason = "too many earlier copies";
-    for (int32_t n = 1; n <= MaxDamagedCopies; ++n) {
-        bool exists = false;
-        if (OsMoveAside(path, DamagedCopyName(path, n), exists, reason)) {
-            SayLinkKept(path, DamagedCopyName(path, n));
-            return true;
-        }
-        if (!exists) break;
-        reason = "too many earlier copies";
+    std::string reason;
+    const std::string copy = KeepDamagedCopy(path, nullptr, reason);
+    if (!copy.empty()) {
+        SayLinkKept(path, copy);
+        return true;
     }
     SayOnce(SayNotUsed, path, "a symbolic link that cannot be moved aside: " + reason);
     return false;
@@ -352,17 +345,12 @@ int32_t KeepDamagedDataFile() {
     if (file == nullptr || file->image.empty() || file->path.empty() || !file->refusal.empty() ||
         file->damagedKept)
         return 1;
-    std::string reason = "too many earlier copies";
-    for (int32_t n = 1; n <= MaxDamagedCopies; ++n) {
-        const std::string copy = DamagedCopyName(file->path, n);
-        bool exists = false;
-        if (OsCreateNewFile(copy, file->image, exists, reason)) {
-            file->damagedKept = true;
-            SayDamagedKept(file->path, copy);
-            return 1;
-        }
-        if (!exists) break;
-        reason = "too many earlier copies";
+    std::string reason;
+    const std::string copy = KeepDamagedCopy(file->path, &file->image, reason);
+    if (!copy.empty()) {
+        file->damagedKept = true;
+        SayDamagedKept(file->path, copy);
+        return 1;
     }
     SayDamagedLeft(file->path, reason);
     DataFiles.failure = "no copy of the damaged file could be kept (" + reason + ")";
@@ -461,19 +449,23 @@ const std::string& ProgramFolder() {
 void SetProgramFolder(const std::string& folder) {
     DataFiles.programFolder = folder;
     if (!folder.empty() && folder.back() != '/') DataFiles.programFolder += '/';
-    DataFiles.dataFolder.clear();
-    DataFiles.dataFolderChosen = false;
-    DataFiles.userFolder.clear();
-    DataFiles.userFolderChosen = false;
+    DataFiles.dataFolder.reset();
+    DataFiles.userFolder.reset();
     SheetFiles.folderChosen = false;
 }
 
-// Where "Prefs" and "TopList" are kept ("/" at the end); "" when nowhere can be written.
 bool DataFilesInBrowser() {
     return OsDataFolderIsBrowser();
 }
 
+// Where "Prefs" and "TopList" are kept ("/" at the end), chosen once: a portable program
+// folder when this process may write there, else the per-user folder; "" when neither can be
+// written.
 const std::string& DataFolder() {
-    if (!DataFiles.dataFolderChosen) ChooseDataFolder();
-    return DataFiles.dataFolder;
+    if (!DataFiles.dataFolder) {
+        const bool portable = ProgramFolderIsPortable() && !DataFiles.programFolderReadOnly &&
+                              OsFolderWritable(ProgramFolder());
+        DataFiles.dataFolder = portable ? ProgramFolder() : UserFolder();
+    }
+    return *DataFiles.dataFolder;
 }

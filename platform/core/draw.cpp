@@ -11,22 +11,24 @@ namespace {
 // Largest back buffer side accepted; the program asks for 850 x 600.
 constexpr int32_t MaxBackBufferSide = 16384;
 
-// Writes one pixel inside the buffer: the colour, or the inverse of the pixel with invert.
-void WritePixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
+// Puts one pixel of a line or a star: the colour, or the inverse of the pixel with invert.
+void PutPixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
+    if (x < 0 || y < 0 || x >= BackBuffer.width || y >= BackBuffer.height) return;
+    NoteWatchedWrite(x, y, x + 1, y + 1);
     uint32_t& p = BackBuffer.pixels[size_t(y) * size_t(BackBuffer.width) + size_t(x)];
     p = invert ? (p ^ 0xFFFFFFu) : pixel;
     BackBuffer.touched[size_t(y)] |= uint64_t{1} << (x >> BackBuffer.touchShift);
 }
 
-// Puts one pixel of a line or box: the current colour, or the inverse with mode flag 2.
-void PutPixel(int64_t x, int64_t y, uint32_t pixel, bool invert) {
-    if (x < 0 || y < 0 || x >= BackBuffer.width || y >= BackBuffer.height) return;
-    NoteWatchedWrite(x, y, x + 1, y + 1);
-    WritePixel(x, y, pixel, invert);
-}
+} // namespace
 
-// Fills (or inverts) columns x0 to x1 - 1 of rows y0 to y1 - 1, inside the buffer, not empty.
-void FillInside(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, bool invert) {
+void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, bool invert) {
+    x0 = std::max<int64_t>(x0, 0);
+    y0 = std::max<int64_t>(y0, 0);
+    x1 = std::min<int64_t>(x1, BackBuffer.width);
+    y1 = std::min<int64_t>(y1, BackBuffer.height);
+    if (x0 >= x1 || y0 >= y1) return;
+    NoteWatchedWrite(x0, y0, x1, y1);
     TouchRect(x0, y0, x1, y1);
     const size_t stride = size_t(BackBuffer.width);
     uint32_t* const first = BackBuffer.pixels.data() + size_t(y0) * stride + size_t(x0);
@@ -52,18 +54,6 @@ void FillInside(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, 
         std::copy(first, first + length, first + r * stride);
 }
 
-} // namespace
-
-void PaintRect(int64_t x0, int64_t y0, int64_t x1, int64_t y1, uint32_t pixel, bool invert) {
-    x0 = std::max<int64_t>(x0, 0);
-    y0 = std::max<int64_t>(y0, 0);
-    x1 = std::min<int64_t>(x1, BackBuffer.width);
-    y1 = std::min<int64_t>(y1, BackBuffer.height);
-    if (x0 >= x1 || y0 >= y1) return;
-    NoteWatchedWrite(x0, y0, x1, y1);
-    FillInside(x0, y0, x1, y1, pixel, invert);
-}
-
 bool DrawingActive() {
     return DrawingState.active && !BackBuffer.pixels.empty();
 }
@@ -71,10 +61,8 @@ bool DrawingActive() {
 // Called by the backends' AttachBackBuffer: a new buffer of black pixels, all of it noted as
 // touched. Sizes that are not positive give no buffer (drawing then does nothing).
 void CreateBackBuffer(int32_t width, int32_t height) {
-    if (width <= 0 || height <= 0 || width > MaxBackBufferSide || height > MaxBackBufferSide) {
-        width = 0;
-        height = 0;
-    }
+    if (width <= 0 || height <= 0 || width > MaxBackBufferSide || height > MaxBackBufferSide)
+        width = height = 0;
     BackBuffer.width = width;
     BackBuffer.height = height;
     BackBuffer.pixels.assign(size_t(width) * size_t(height), 0u);
@@ -212,34 +200,26 @@ void DrawSegment(int32_t x1, int32_t y1, int32_t x2, int32_t y2, int32_t colour)
         }
         return;
     }
-    if (first > last) return;
-    // Step i lies i * d / n (rounded to the nearest, halves upward) off the start along the
-    // minor axis: floor((2 * i * d + n) / (2 * n)). The quotient and its remainder are
-    // computed once for the first visible step and then carried from step to step. With
-    // i * d = q * n + r (0 <= r < n) that is q, plus 1 when 2 * r >= n. Coordinates are
-    // 32-bit, so i <= 2^31 and |d| <= n < 2^32: i * d stays within 64 bits, 2 * i * d might not.
-    const int64_t twoN = 2 * n;
+    // Step i lies i * d / n off the start along the minor axis, rounded to the nearest with
+    // halves upward: with i * d = q * n + r (0 <= r < n), q plus 1 when 2 * r >= n. q and r are
+    // divided out once for the first visible step (coordinates are 32-bit, so i <= 2^31 and
+    // |d| <= n < 2^32: i * d stays within 64 bits) and then carried from step to step.
     const int64_t product = (first - ax) * d;
-    int64_t quotient = FloorDivide(product, n);
-    int64_t remainder = 2 * (product - quotient * n) + n; // n <= remainder < 3n
-    if (remainder >= twoN) {
-        remainder -= twoN;
-        ++quotient;
-    }
-    int64_t minor = ay + quotient;
+    int64_t quotient = FloorDivide(product, n), remainder = product - quotient * n;
     for (int64_t major = first; major <= last; ++major) {
+        const int64_t minor = ay + quotient + (2 * remainder >= n ? 1 : 0);
         if (alongX) {
             PutPixel(major, minor, pixel, invert);
         } else {
             PutPixel(minor, major, pixel, invert);
         }
-        remainder += 2 * d; // |d| <= n: at most one carry per step
-        if (remainder >= twoN) {
-            remainder -= twoN;
-            ++minor;
+        remainder += d; // |d| <= n: at most one carry per step
+        if (remainder >= n) {
+            remainder -= n;
+            ++quotient;
         } else if (remainder < 0) {
-            remainder += twoN;
-            --minor;
+            remainder += n;
+            --quotient;
         }
     }
 }

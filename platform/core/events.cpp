@@ -75,33 +75,20 @@ void PostPointerMove(int32_t x, int32_t y) {
     QueueMouse(EventMouseMove, x, y);
 }
 
-// Our mask bit and event kinds of button 1, 2 or 3; false for buttons the game does not read.
-static bool ButtonKinds(int32_t button, int32_t* bit, int32_t* down, int32_t* up) {
-    switch (button) {
-    case 1:
-        *bit = MaskLeft, *down = EventLeftDown, *up = EventLeftUp;
-        return true;
-    case 2:
-        *bit = MaskRight, *down = EventRightDown, *up = EventRightUp;
-        return true;
-    case 3:
-        *bit = MaskMiddle, *down = EventMiddleDown, *up = EventMiddleUp;
-        return true;
-    default:
-        return false;
-    }
-}
+// The mask bit and event kinds of buttons 1 (left), 2 (right) and 3 (middle), in the order
+// of EventQueue.pressFrames.
+struct ButtonKinds {
+    int32_t bit, down, up;
+};
+constexpr ButtonKinds Buttons[3] = {{MaskLeft, EventLeftDown, EventLeftUp},
+                                    {MaskRight, EventRightDown, EventRightUp},
+                                    {MaskMiddle, EventMiddleDown, EventMiddleUp}};
 
 void PostButton(int32_t button, bool down, int32_t x, int32_t y) {
-    int32_t bit = 0, downKind = 0, upKind = 0;
-    if (!ButtonKinds(button, &bit, &downKind, &upKind)) return;
-    if (down) {
-        EventQueue.buttons |= bit;
-        QueueMouse(downKind, x, y);
-    } else {
-        EventQueue.buttons &= ~bit;
-        QueueMouse(upKind, x, y);
-    }
+    if (button < 1 || button > 3) return;
+    const ButtonKinds& b = Buttons[button - 1];
+    EventQueue.buttons = down ? EventQueue.buttons | b.bit : EventQueue.buttons & ~b.bit;
+    QueueMouse(down ? b.down : b.up, x, y);
 }
 
 void PostModifiers(bool shift, bool control) {
@@ -141,16 +128,10 @@ void PostKey(int32_t scanCode, bool down) {
 // Only while the name entry wants text; what the code page cannot hold is left out.
 void PostTypedCharacter(char32_t character) {
     EventQueue.posts++;
-    if (!KeyTable.textWanted || KeyTable.typed.size() >= FreshKeyLimit || character == 0) return;
-    if (character == U'\b' || character == U'\r') {
-        KeyTable.typed.push_back(uint8_t(character));
-        return;
-    }
-    for (int32_t byte = 0x20; byte <= 0xFF; ++byte)
-        if (CodePageCharacter(uint8_t(byte)) == character) {
-            KeyTable.typed.push_back(uint8_t(byte));
-            return;
-        }
+    if (!KeyTable.textWanted || KeyTable.typed.size() >= FreshKeyLimit) return;
+    const bool control = character == U'\b' || character == U'\r';
+    const uint8_t byte = control ? uint8_t(character) : CodePageByte(character);
+    if (byte != 0) KeyTable.typed.push_back(byte);
 }
 
 bool TypedTextWanted() {
@@ -212,16 +193,16 @@ bool EndFrame(bool changed) {
 
 // ---------------------------------------------------------------- taking events
 
-// Index into EventQueue.pressFrames of a press or release kind, -1 for the other kinds.
+// Index into Buttons of a press or release kind, -1 for the other kinds.
 static int PressIndex(int32_t kind) {
-    if (kind == EventLeftDown || kind == EventLeftUp) return 0;
-    if (kind == EventRightDown || kind == EventRightUp) return 1;
-    if (kind == EventMiddleDown || kind == EventMiddleUp) return 2;
+    for (int i = 0; i < 3; i++)
+        if (kind == Buttons[i].down || kind == Buttons[i].up) return i;
     return -1;
 }
 
 static bool IsRelease(int32_t kind) {
-    return kind == EventLeftUp || kind == EventRightUp || kind == EventMiddleUp;
+    const int index = PressIndex(kind);
+    return index >= 0 && kind == Buttons[index].up;
 }
 
 // Whether the release at the head of the queue must still wait: its press was taken during
@@ -229,8 +210,7 @@ static bool IsRelease(int32_t kind) {
 // caller of the next), and the polls since have not yet shown a loop that waits for the
 // release without presenting (IdleFreePolls polls in a row found nothing else to take).
 static bool ReleaseHeldBack(const PlatformEvent& e) {
-    const int index = PressIndex(e.kind);
-    if (index < 0 || !IsRelease(e.kind) || EventQueue.pressFrames[index] == 0) return false;
+    if (!IsRelease(e.kind) || EventQueue.pressFrames[PressIndex(e.kind)] == 0) return false;
     return EventQueue.idlePolls < IdleFreePolls;
 }
 
@@ -239,9 +219,8 @@ constexpr int32_t ButtonBits = MaskLeft | MaskRight | MaskMiddle;
 // Position in the queue of the newest press of any button before position `before`; the
 // queue's length when none.
 static size_t NewestPress(const std::deque<PlatformEvent>& q, size_t before) {
-    for (size_t i = before; i > 0; i--) {
+    for (size_t i = before; i > 0; i--)
         if (PressIndex(q[i - 1].kind) >= 0 && !IsRelease(q[i - 1].kind)) return i - 1;
-    }
     return q.size();
 }
 
@@ -325,20 +304,12 @@ bool LastTakenPoint(int32_t* x, int32_t* y) {
     return true;
 }
 
-static bool IsButtonEvent(int32_t kind) {
-    return kind > EventMouseMove && kind <= EventMouseLast;
-}
-
 bool JudgedPointerPoint(int32_t* x, int32_t* y) {
     const std::deque<PlatformEvent>& q = EventQueue.events;
     auto next = std::find_if(q.begin(), q.end(),
-                             [](const PlatformEvent& e) { return IsButtonEvent(e.kind); });
-    const PlatformEvent* e = nullptr;
-    if (next != q.end())
-        e = &*next;
-    else if (q.empty() && IsButtonEvent(EventQueue.last.kind))
-        e = &EventQueue.last;
-    if (!e) return false;
+                             [](const PlatformEvent& e) { return PressIndex(e.kind) >= 0; });
+    const PlatformEvent* e = next != q.end() ? &*next : q.empty() ? &EventQueue.last : nullptr;
+    if (!e || PressIndex(e->kind) < 0) return false;
     *x = e->x;
     *y = e->y;
     return true;
@@ -414,10 +385,8 @@ int32_t SnapshotKeyboard() {
 }
 
 int32_t KeyDown(int32_t scanCode) {
-    if (scanCode == -1)
-        return std::any_of(KeyTable.snapshot, KeyTable.snapshot + 255, [](bool d) { return d; })
-                   ? 1
-                   : 0;
+    const bool *const keys = KeyTable.snapshot, *const end = keys + 255;
+    if (scanCode == -1) return std::find(keys, end, true) != end ? 1 : 0;
     if (scanCode < 0 || scanCode > 255) return 0;
     return KeyTable.snapshot[scanCode] ? 1 : 0;
 }

@@ -1,6 +1,8 @@
 // The platform core's global records, the quit flag and the reset that tests and start-up use.
 #include "platform_state.h"
 
+#include <algorithm>
+
 #include "os_files.h"
 
 BackBufferRecord BackBuffer;
@@ -40,7 +42,7 @@ int32_t QuitRequested() {
     return QuitFlag != 0 ? 1 : 0;
 }
 
-// Called by tests between cases and by the backends before start-up: empties the back buffer
+// Called by tests between cases and by the program at start-up: empties the back buffer
 // and the copy of what the window shows, the drawing state, the sprite and font slots, the
 // largest window size, the data-file table (open files are dropped without commit) and the
 // titles told to the player, reseeds the generator with its default seed and clears the quit
@@ -54,11 +56,9 @@ void ResetPlatformState() {
     WatchedBox = WatchedBoxRecord{};
     WindowCopy = WindowCopyRecord{};
     DrawingState = DrawingStateRecord{};
-    for (SpriteSlot& slot : Sprites)
-        slot = SpriteSlot{};
+    std::fill(std::begin(Sprites), std::end(Sprites), SpriteSlot{});
     SheetFiles = SheetFilesRecord{};
-    for (FontSlot& slot : Fonts)
-        slot = FontSlot{};
+    std::fill(std::begin(Fonts), std::end(Fonts), FontSlot{});
     LargestWindow = LargestWindowRecord{};
     PlayerNotices = PlayerNoticesRecord{};
     RandomGenerator = std::mt19937{};

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -23,8 +24,8 @@
 // noted parts (draw_internal.h, window_copy.cpp).
 struct BackBufferRecord {
     std::vector<uint32_t> pixels;  // width * height pixels; empty until attached
-    int32_t width = 0;             // 850 once attached
-    int32_t height = 0;            // 600 once attached
+    int32_t width = 0;             // columns; 0 until attached
+    int32_t height = 0;            // rows; 0 until attached
     std::vector<uint64_t> touched; // one mask per row, as above
     int32_t touchShift = 4;        // columns per mask bit: 16, more for buffers over 1,024 wide
 };
@@ -76,7 +77,6 @@ struct SpriteSlot {
     int32_t height = 0;
     int32_t srcX = 0, srcY = 0; // source rectangle used by BlitSprite
     int32_t srcWidth = 0, srcHeight = 0;
-    std::string fileName; // name it was loaded from, as given
 };
 extern SpriteSlot Sprites[SpriteSlotCount];
 
@@ -121,16 +121,15 @@ struct DataFilesRecord {
     int32_t current = -1;                // index of the file the operations act on, -1 none
     int32_t transfer = 0;                // the 4-byte transfer cell, shared by every read and write
     std::string programFolder;           // ends in '/'
-    std::string dataFolder;              // where the data files live, ends in '/'; "" nowhere
-    bool dataFolderChosen = false;       // dataFolder has been decided in this run
-    std::string userFolder;              // the per-user folder once made, ends in '/'; "" none
-    bool userFolderChosen = false;       // userFolder has been looked for (and made) in this run
-    std::vector<std::string> saidPaths;  // files whose refusal was said on stderr in this run
-    int64_t opened = 0;                  // number of successful opens in the run
-    bool failBeforeRename = false;       // for tests: a commit stops after writing the temporary
-                                         // file, before the rename, as a crash there would
-    bool programFolderReadOnly = false;  // for tests: the program folder counts as not writable
-    std::string failure;                 // why the last failed save failed (DataFileFailure)
+    // The two folders below are unset until they are chosen (the per-user one made) in a run.
+    std::optional<std::string> dataFolder; // where the data files live, ends in '/'; "" nowhere
+    std::optional<std::string> userFolder; // the per-user folder, ends in '/'; "" none
+    std::vector<std::string> saidPaths;    // files whose refusal was said on stderr in this run
+    int64_t opened = 0;                    // number of successful opens in the run
+    bool failBeforeRename = false;         // for tests: a commit stops after writing the temporary
+                                           // file, before the rename, as a crash there would
+    bool programFolderReadOnly = false;    // for tests: the program folder counts as not writable
+    std::string failure;                   // why the last failed save failed (DataFileFailure)
 };
 extern DataFilesRecord DataFiles;
 // For fuzzing: commits skip fsync (same bytes, no durability), so thousands of runs a second

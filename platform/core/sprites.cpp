@@ -70,18 +70,6 @@ void ReportSheetFailure(const std::string& path, const std::string& reason) {
     std::fprintf(stderr, "tessaroc: sprite sheet %s left out: %s\n", path.c_str(), reason.c_str());
 }
 
-// Copies the sprite's pixels from index first on into columns left to right - 1 of rows top
-// to bottom - 1 of the back buffer (inside it, not empty), one sprite row per buffer row.
-void CopyRows(const SpriteSlot& sprite, uint64_t first, int64_t left, int64_t top, int64_t right,
-              int64_t bottom) {
-    const size_t length = size_t(right - left);
-    const uint32_t* src = sprite.pixels.data() + first;
-    uint32_t* dst = BackBuffer.pixels.data() + top * BackBuffer.width + left;
-    TouchRect(left, top, right, bottom);
-    for (int64_t row = top; row < bottom; ++row, src += sprite.width, dst += BackBuffer.width)
-        CopyPixels(dst, src, length);
-}
-
 } // namespace
 
 // Called by start-up for each sheet (mode 0). Replaces the slot's bitmap with the file's;
@@ -93,7 +81,6 @@ int32_t LoadSpriteSheet(int32_t slot, const Text& fileName, int32_t /*mode*/) {
     WatchedBox.touched = true;
     SpriteSlot& sprite = Sprites[slot];
     sprite = SpriteSlot{};
-    sprite.fileName = fileName;
     const std::string path = SheetPath(fileName);
     std::vector<uint8_t> bytes;
     std::string reason;
@@ -166,8 +153,11 @@ void BlitSprite(int32_t slot, int32_t x, int32_t y) {
     const int64_t right = std::min<int64_t>(int64_t{x} + sprite.srcWidth, BackBuffer.width);
     const int64_t bottom = std::min<int64_t>(int64_t{y} + sprite.srcHeight, BackBuffer.height);
     if (left >= right || top >= bottom) return;
-    const uint64_t first =
-        uint64_t((sprite.srcY + (top - y)) * sprite.width + (sprite.srcX + (left - x)));
     NoteWatchedWrite(left, top, right, bottom);
-    CopyRows(sprite, first, left, top, right, bottom);
+    TouchRect(left, top, right, bottom);
+    const uint32_t* src = sprite.pixels.data() + (sprite.srcY + (top - y)) * sprite.width +
+                          (sprite.srcX + (left - x));
+    uint32_t* dst = BackBuffer.pixels.data() + top * BackBuffer.width + left;
+    for (int64_t row = top; row < bottom; ++row, src += sprite.width, dst += BackBuffer.width)
+        CopyPixels(dst, src, size_t(right - left));
 }

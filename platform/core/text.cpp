@@ -103,46 +103,28 @@ uint32_t Blend(uint32_t p, uint32_t ink, uint32_t a) {
     return (red << 16) | (green << 8) | blue;
 }
 
-// Blends one grey-level picture into the back buffer in the given pixel colour, its first
-// row and column at (x, y); parts outside the buffer are cut off. A picture wholly inside
-// (nearly every one) is drawn from its lists of inked pixels.
-void WriteGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel) {
+// Called by DrawTextAtCursor for each glyph with ink: blends its picture into the back buffer
+// in the given pixel colour, its first row and column at (x, y), visiting only the inked
+// pixels; parts outside the buffer are cut off.
+void BlendGlyph(const FontFace::Picture& picture, int64_t x, int64_t y, uint32_t pixel) {
     const SystemGlyph& glyph = picture.glyph;
-    const size_t stride = size_t(BackBuffer.width);
-    const int64_t width = BackBuffer.width, height = BackBuffer.height;
-    if (x >= 0 && y >= 0 && x + glyph.width <= width && y + glyph.rows <= height) {
-        if (glyph.width <= 0 || glyph.rows <= 0) return;
-        TouchRect(x, y, x + glyph.width, y + glyph.rows);
-        uint32_t* const corner = BackBuffer.pixels.data() + size_t(y) * stride + size_t(x);
-        for (const FontFace::Ink& ink : picture.solid)
-            corner[ink.row * stride + ink.column] = pixel;
-        for (const FontFace::Ink& ink : picture.partial) {
-            uint32_t& p = corner[ink.row * stride + ink.column];
-            p = Blend(p, pixel, ink.cover);
-        }
-        return;
-    }
-    const int64_t c0 = std::max<int64_t>(0, -x), c1 = std::min<int64_t>(glyph.width, width - x);
-    const int64_t r0 = std::max<int64_t>(0, -y), r1 = std::min<int64_t>(glyph.rows, height - y);
+    const int64_t c0 = std::max<int64_t>(0, -x), r0 = std::max<int64_t>(0, -y);
+    const int64_t c1 = std::min<int64_t>(glyph.width, BackBuffer.width - x);
+    const int64_t r1 = std::min<int64_t>(glyph.rows, BackBuffer.height - y);
     if (c0 >= c1 || r0 >= r1) return;
+    NoteWatchedWrite(x + c0, y + r0, x + c1, y + r1);
     TouchRect(x + c0, y + r0, x + c1, y + r1);
-    for (int64_t r = r0; r < r1; ++r) {
-        const uint8_t* cover = glyph.coverage.data() + r * glyph.width;
-        uint32_t* row = BackBuffer.pixels.data() + size_t(y + r) * stride;
-        for (int64_t c = c0; c < c1; ++c) {
-            const uint32_t a = cover[c];
-            if (a == 0) continue;
-            uint32_t& p = row[x + c];
-            p = a == 255 ? pixel : Blend(p, pixel, a);
-        }
-    }
-}
-
-// Called by DrawTextAtCursor for each glyph with ink, placed by `place`.
-void BlendGlyph(const FontFace::Picture& picture, const FontFace::Placement& place, int64_t x,
-                int64_t y, uint32_t pixel) {
-    NoteWatchedWrite(x, y, x + place.width, y + place.rows);
-    WriteGlyph(picture, x, y, pixel);
+    const bool cut = c0 > 0 || r0 > 0 || c1 < glyph.width || r1 < glyph.rows;
+    const auto target = [&](const FontFace::Ink& ink) -> uint32_t* {
+        if (cut && (ink.column < c0 || ink.column >= c1 || ink.row < r0 || ink.row >= r1))
+            return nullptr;
+        return &BackBuffer.pixels[size_t(y + ink.row) * size_t(BackBuffer.width) +
+                                  size_t(x + ink.column)];
+    };
+    for (const FontFace::Ink& ink : picture.solid)
+        if (uint32_t* p = target(ink)) *p = pixel;
+    for (const FontFace::Ink& ink : picture.partial)
+        if (uint32_t* p = target(ink)) *p = Blend(*p, pixel, ink.cover);
 }
 
 // Says once per face and style on stderr that a font could not be loaded and why; its texts
@@ -216,7 +198,7 @@ void DrawTextAtCursor(const Text& text) {
     for (unsigned char byte : text) {
         const FontFace::Placement& place = font->placements[byte]; // placed by TextAdvance
         if (place.inked)
-            BlendGlyph(font->glyphs[byte], place, pen + place.left, baseline - place.top, pixel);
+            BlendGlyph(font->glyphs[byte], pen + place.left, baseline - place.top, pixel);
         pen += place.advance;
     }
     if (font->underline) {

@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <limits>
 #include <string>
 
 #include "platform_state.h"
@@ -66,14 +65,6 @@ double ParseNumber(const char* first, const char* last) {
             copy += *p;
     }
     return std::strtod(copy.c_str(), nullptr);
-}
-
-// Byte-wise comparison as unsigned values; a text that is a prefix of the other is smaller.
-int CompareBytes(const Text& a, const Text& b) {
-    const size_t common = std::min(a.size(), b.size());
-    int order = common > 0 ? std::memcmp(a.data(), b.data(), common) : 0;
-    if (order != 0) return order;
-    return a.size() < b.size() ? -1 : a.size() > b.size() ? 1 : 0;
 }
 
 } // namespace
@@ -174,11 +165,12 @@ Text UpperText(const Text& text) {
     return upper;
 }
 
-// Called by the best-time ranking: 1 when a sorts before b, else 0.
+// Called by the best-time ranking: 1 when a sorts before b, else 0. Texts compare byte by byte
+// as unsigned values (std::string's order), a text that is a prefix of the other first.
 int32_t TextLess(const Text& a, const Text& b) {
-    return CompareBytes(a, b) < 0 ? 1 : 0;
+    return a < b ? 1 : 0;
 }
 // 1 when a sorts after b, else 0.
 int32_t TextGreater(const Text& a, const Text& b) {
-    return CompareBytes(a, b) > 0 ? 1 : 0;
+    return a > b ? 1 : 0;
 }

@@ -52,11 +52,7 @@ const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32
     std::vector<RowRun>& runs = WindowCopy.runs;
     runs.clear();
     width = std::clamp(width, 0, BackBuffer.width);
-    height = std::clamp(height, 0, BackBuffer.height);
-    if (width == 0 || height == 0) {
-        EndFrameCompare();
-        return runs;
-    }
+    height = width > 0 ? std::clamp(height, 0, BackBuffer.height) : 0;
     for (int32_t row = 0; row < height; ++row) {
         uint32_t* before = shown + size_t(row) * stride;
         if (whole) {

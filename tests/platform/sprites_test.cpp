@@ -53,7 +53,6 @@ TEST_F(SpriteTest, LoadsFromTheProgramFolderAndEmptiesTheSlotOnFailure) {
     EXPECT_EQ(Sprites[3].height, 4);
     EXPECT_EQ(Sprites[3].srcWidth, 6);
     EXPECT_EQ(Sprites[3].srcHeight, 4);
-    EXPECT_EQ(Sprites[3].fileName, "GFX\\Sheet.bmp");
     EXPECT_EQ(Sprites[3].pixels, SheetPixels());
 
     // A failed load replaces what the slot held: the slot is empty and blits draw nothing.
