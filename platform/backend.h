@@ -132,23 +132,13 @@ struct RowRun {
 // The returned runs stay valid until the next call.
 const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height);
 
-// Called by a present that keeps what was sent elsewhere (SDL's surface or the shared image
-// at scale 1, the scripted platform's screen), and by TakeChangedRows: brings shown, height
-// rows of width pixels with a row every stride pixels, up to date with the back buffer (all
-// of it when whole, else the parts drawn on since the last present, where they differ) and
-// returns the runs of rows that changed. The runs stay valid until the next call.
+// Called by a present that keeps what was sent itself (the scripted platform's screen), and
+// by TakeChangedRows: brings shown, height rows of width pixels with a row every stride
+// pixels, up to date with the back buffer (all of it when whole, else the parts drawn on
+// since the last present, where they differ) and returns the runs of rows that changed. The
+// runs stay valid until the next call.
 const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32_t width,
                                            int32_t height, bool whole);
-
-// Called by a present that keeps what the window shows in its own surface and compares with
-// it through UpdateShownRows: true when the window is to be brought up to date whole (nothing was
-// sent yet, or ForgetWindowCopy was called since). The core keeps no copy of its own from here on,
-// so a later TakeChangedRows starts whole.
-bool KeepWindowCopyInSurface();
-
-// Called by a present that sent the whole frame without comparing it (UpdateShownRows and
-// TakeChangedRows do it themselves): from here on only new drawing is compared.
-void EndFrameCompare();
 
 // Called by a backend when the window system lost what the window showed (the window was
 // exposed, resized or shown again): the next present sends the whole frame.

@@ -41,11 +41,12 @@ void AddRow(std::vector<RowRun>& runs, int32_t row) {
     }
 }
 
-} // namespace
-
+// The end of every compare: from here on only new drawing is compared.
 void EndFrameCompare() {
     std::fill(BackBuffer.touched.begin(), BackBuffer.touched.end(), uint64_t{0});
 }
+
+} // namespace
 
 const std::vector<RowRun>& UpdateShownRows(uint32_t* shown, size_t stride, int32_t width,
                                            int32_t height, bool whole) {
@@ -79,14 +80,6 @@ const std::vector<RowRun>& TakeChangedRows(int32_t width, int32_t height) {
         shown.valid = true;
     }
     return UpdateShownRows(shown.pixels.data(), size_t(width), width, height, whole);
-}
-
-bool KeepWindowCopyInSurface() {
-    const bool whole = !WindowCopy.valid;
-    WindowCopy.valid = true;
-    WindowCopy.width = 0; // no copy of its own is kept: a compare with it would start whole
-    WindowCopy.height = 0;
-    return whole;
 }
 
 void ForgetWindowCopy() {
