@@ -82,6 +82,11 @@ std::array<int32_t*, PrefsFieldCount> PrefsValues() {
 }
 constexpr int32_t PrefsPositionField = 7;
 
+// Field i of the file as the game takes it: the four flags (the first fields) as 0 or 1.
+int32_t ValueOfField(int32_t i, int32_t stored) {
+    return i < 4 ? FlagFrom(stored) : stored;
+}
+
 // Reads the fields that the open file holds into `fields`, from the first; answers how many
 // (none without the tag). A field past a short file's end keeps what `fields` held.
 int32_t ReadPrefsFields(int32_t* fields) {
@@ -106,7 +111,7 @@ void LoadPreferences() {
     if (!OpenDataFile(PrefsFileNumber, "Prefs")) return;
     if (ReadPrefsFields(PrefsAsSynced) > 0) {
         for (int32_t i = 0; i < PrefsFieldCount; ++i)
-            *values[i] = i < 4 ? FlagFrom(PrefsAsSynced[i]) : PrefsAsSynced[i];
+            *values[i] = ValueOfField(i, PrefsAsSynced[i]);
         if (!TitleBarOnSomeDisplay(QuibWindow.X, QuibWindow.Y)) {
             QuibWindow.X = 0;
             QuibWindow.Y = 0;
@@ -117,8 +122,8 @@ void LoadPreferences() {
 
 // Called by the settings screen on each entry, before it shows the values: options and board
 // settings that another instance saved since this one last read or wrote the file, and that
-// this one has not changed since, are taken.
-// The window position is left out: the window stays where this instance has it.
+// this one has not changed since, are taken. The window position is left out: the window
+// stays where this instance has it.
 void ReadOthersPreferences() {
     if (!PreferencesLoaded || !OpenDataFile(PrefsFileNumber, "Prefs")) return;
     int32_t file[PrefsFieldCount] = {};
@@ -126,7 +131,7 @@ void ReadOthersPreferences() {
     const auto values = PrefsValues();
     for (int32_t i = 0; i < count; ++i) {
         if (*values[i] == PrefsAsSynced[i] && file[i] != PrefsAsSynced[i]) {
-            *values[i] = i < 4 ? FlagFrom(file[i]) : file[i];
+            *values[i] = ValueOfField(i, file[i]);
             PrefsAsSynced[i] = file[i];
         }
     }
@@ -137,8 +142,8 @@ void ReadOthersPreferences() {
 // when the window system ends it (the display or the window gone, the session ending), and
 // when a browser page is hidden. What another instance (a second window, another browser tab)
 // saved meanwhile in a field that this one has not changed since is kept, not written over
-// with a stale value: the last change wins, field by field. A file without the
-// tag is kept as a copy before the record is written over it.
+// with a stale value: the last change wins, field by field. A file without the tag is kept
+// as a copy before the record is written over it.
 void SavePreferences() {
     if (!PreferencesLoaded) return;
     if (!OpenDataFile(PrefsFileNumber, "Prefs")) return;
