@@ -33,16 +33,12 @@ constexpr int32_t EventClose = 16;
 constexpr int32_t EventMouseMove = 0x200;
 constexpr int32_t EventLeftDown = 0x201;
 constexpr int32_t EventLeftUp = 0x202;
-constexpr int32_t EventLeftDouble = 0x203;
 constexpr int32_t EventRightDown = 0x204;
 constexpr int32_t EventRightUp = 0x205;
-constexpr int32_t EventRightDouble = 0x206;
 constexpr int32_t EventMiddleDown = 0x207;
 constexpr int32_t EventMiddleUp = 0x208;
-constexpr int32_t EventMiddleDouble = 0x209;
-constexpr int32_t EventMouseFirst =
-    EventMouseMove; // mouse kinds are EventMouseFirst..EventMouseLast
-constexpr int32_t EventMouseLast = EventMiddleDouble;
+constexpr int32_t EventMouseFirst = EventMouseMove; // mouse kinds: EventMouseFirst..EventMouseLast
+constexpr int32_t EventMouseLast = EventMiddleUp;
 
 // Bits of the held-button mask (LastEventParam of a mouse event).
 constexpr int32_t MaskLeft = 1;

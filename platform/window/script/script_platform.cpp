@@ -10,14 +10,12 @@ ScriptTimelineRecord ScriptTimeline;
 ScriptIdleRecord ScriptIdle;
 ScriptInputRecord ScriptInput;
 ScriptScreenRecord ScriptScreen;
-ScriptClockRecord ScriptClockState;
 
 void ResetScriptState() {
     ScriptTimeline = ScriptTimelineRecord();
     ScriptIdle = ScriptIdleRecord();
     ScriptInput = ScriptInputRecord();
     ScriptScreen = ScriptScreenRecord();
-    ScriptClockState = ScriptClockRecord();
 }
 
 void ScriptReset() {
@@ -70,36 +68,36 @@ static void ApplyEvent(const ScriptEvent& ev) {
 // moves or is read.
 static void ReleaseDueEvents() {
     auto& pending = ScriptTimeline.pending;
-    const uint32_t now = ScriptClockState.now;
+    const uint32_t now = ScriptTimeline.now;
     while (!pending.empty() && pending.begin()->first <= now) {
         // The core reads the clock as the event is posted: it reads the event's own time.
-        ScriptClockState.now = pending.begin()->first;
+        ScriptTimeline.now = pending.begin()->first;
         ScriptEvent ev = pending.begin()->second;
         pending.erase(pending.begin());
         ApplyEvent(ev);
     }
-    ScriptClockState.now = now;
-    if (ScriptTimeline.hasEnd && ScriptClockState.now >= ScriptTimeline.endAt) RequestQuit();
+    ScriptTimeline.now = now;
+    if (ScriptTimeline.hasEnd && ScriptTimeline.now >= ScriptTimeline.endAt) RequestQuit();
 }
 
 static void AdvanceClock(uint32_t ms) {
-    ScriptClockState.now += ms;
+    ScriptTimeline.now += ms;
     ReleaseDueEvents();
 }
 
 // ---------------------------------------------------------------- the fake clock
 
 uint32_t ScriptClock() {
-    return ScriptClockState.now;
+    return ScriptTimeline.now;
 }
 
 void ScriptSetClock(uint32_t ms) {
-    ScriptClockState.now = ms;
+    ScriptTimeline.now = ms;
     ReleaseDueEvents();
 }
 
 int32_t TickCountMs() {
-    return int32_t(ScriptClockState.now);
+    return int32_t(ScriptTimeline.now);
 }
 
 void SleepMs(int32_t ms) {
@@ -250,9 +248,9 @@ void PresentBackBuffer() {
 static void SkipIdleTime() {
     ScriptIdle.waits = 0;
     if (!ScriptTimeline.pending.empty()) {
-        ScriptSetClock(std::max(ScriptClockState.now, ScriptTimeline.pending.begin()->first));
+        ScriptSetClock(std::max(ScriptTimeline.now, ScriptTimeline.pending.begin()->first));
     } else if (ScriptTimeline.hasEnd) {
-        ScriptSetClock(std::max(ScriptClockState.now, ScriptTimeline.endAt));
+        ScriptSetClock(std::max(ScriptTimeline.now, ScriptTimeline.endAt));
         RequestQuit();
     } else {
         RequestQuit();

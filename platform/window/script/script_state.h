@@ -1,4 +1,4 @@
-// The scripted test platform's global state: timeline, idle polls, input, window and clock.
+// The scripted test platform's global state: timeline and fake clock, idle polls, input, window.
 #pragma once
 
 #include <cstdint>
@@ -20,6 +20,7 @@ struct ScriptEvent {
 };
 
 struct ScriptTimelineRecord {
+    uint32_t now = 0;                             // the fake clock, milliseconds (TickCountMs)
     std::multimap<uint32_t, ScriptEvent> pending; // not yet released, by time (ties in order)
     bool hasEnd = false;                          // ScriptEndAt was called
     uint32_t endAt = 0;                           // time from which quit is requested
@@ -62,13 +63,6 @@ struct ScriptScreenRecord {
     std::vector<ScriptMessage> messages;    // boxes TellPlayer showed (BackendShowMessage)
 };
 extern ScriptScreenRecord ScriptScreen;
-
-// ---------------------------------------------------------------- fake clock
-
-struct ScriptClockRecord {
-    uint32_t now = 0; // fake milliseconds (TickCountMs)
-};
-extern ScriptClockRecord ScriptClockState;
 
 // Clears every record of the scripted platform (ScriptReset calls it).
 void ResetScriptState();
