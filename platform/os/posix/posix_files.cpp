@@ -1,4 +1,5 @@
 // File services on POSIX systems: reading whole files, crash-safe commits, locks, folders.
+// The browser build compiles it too, renamed, for every path outside its storage (web_files.cpp).
 #include <cerrno>
 #include <chrono>
 #include <climits>

@@ -26,24 +26,25 @@ struct Reader {
     size_t at = 0;
     bool ok = true;
 
-    bool Has(size_t count) {
+    // Where the next count bytes start, then past them; null when the file ends first.
+    const uint8_t* Take(size_t count) {
         ok = ok && bytes.size() - at >= count;
-        return ok;
+        if (!ok) return nullptr;
+        at += count;
+        return bytes.data() + (at - count);
     }
-    uint32_t U32() {
-        if (!Has(4)) return 0;
+    // The next count bytes as a little-endian number; 0 past the end.
+    uint32_t Number(size_t count) {
+        const uint8_t* from = Take(count);
         uint32_t value = 0;
-        for (int i = 0; i < 4; ++i)
-            value |= uint32_t(bytes[at + size_t(i)]) << (8 * i);
-        at += 4;
+        for (size_t i = 0; from && i < count; ++i)
+            value |= uint32_t(from[i]) << (8 * i);
         return value;
     }
-    int32_t I32() { return int32_t(U32()); }
-    uint8_t U8() { return Has(1) ? bytes[at++] : 0; }
-    uint16_t U16() {
-        const uint16_t low = U8();
-        return uint16_t(low | (U8() << 8));
-    }
+    uint32_t U32() { return Number(4); }
+    int32_t I32() { return int32_t(Number(4)); }
+    uint16_t U16() { return uint16_t(Number(2)); }
+    uint8_t U8() { return uint8_t(Number(1)); }
 };
 
 bool ReadGlyph(Reader& in, char32_t& character, SystemGlyph& glyph) {
@@ -57,19 +58,14 @@ bool ReadGlyph(Reader& in, char32_t& character, SystemGlyph& glyph) {
         glyph.rows > MaxPictureSide)
         return false;
     const size_t size = size_t(glyph.width) * size_t(glyph.rows);
-    if (!in.Has(size)) return false;
-    glyph.coverage.assign(in.bytes.begin() + std::ptrdiff_t(in.at),
-                          in.bytes.begin() + std::ptrdiff_t(in.at + size));
-    in.at += size;
+    if (const uint8_t* coverage = in.Take(size)) glyph.coverage.assign(coverage, coverage + size);
     return in.ok;
 }
 
 bool ReadFont(Reader& in, GlyphFont& font) {
     const uint16_t nameLength = in.U16();
-    if (!in.Has(nameLength)) return false;
-    font.request.face.assign(in.bytes.begin() + std::ptrdiff_t(in.at),
-                             in.bytes.begin() + std::ptrdiff_t(in.at + nameLength));
-    in.at += nameLength;
+    if (const uint8_t* name = in.Take(nameLength))
+        font.request.face.assign(name, name + nameLength);
     font.request.emPixels = in.I32();
     font.request.bold = in.U8() != 0;
     font.request.italic = in.U8() != 0;

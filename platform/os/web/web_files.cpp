@@ -5,19 +5,29 @@
 // per-user folder, whose files are entries of the browser's storage for the page's origin: one
 // localStorage entry per data file, its bytes one character each (0 to 255). A commit of the
 // storage replaces the entry in one step, so a closed tab keeps the old or the new content.
-// Under Node (the tests) the file system is the machine's, and files are read and committed
-// as on POSIX systems.
-#include <cerrno>
+// Every other path (under Node, the tests, the machine's file system) goes to the POSIX file
+// services, which this build compiles under the names below (CMakeLists.txt); OsMoveAside,
+// OsUserDataFolderUsage and OsHasStandardStream are theirs as they are, as the storage holds
+// no links and the page's console is its standard stream.
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <dirent.h>
 #include <emscripten.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "os_files.h"
+
+// os/posix/posix_files.cpp's Os* functions of the same arguments.
+bool PosixReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
+                        std::vector<uint8_t>& bytes, std::string& reason);
+bool PosixCommitFile(const std::string& path, const std::vector<uint8_t>& bytes,
+                     std::string& reason);
+void PosixRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds);
+OsEntry PosixLookAt(const std::string& path);
+bool PosixCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,
+                        std::string& reason);
+bool PosixFolderExists(const std::string& folder);
+bool PosixFolderWritable(const std::string& folder);
+bool PosixMakePrivateFolder(const std::string& folder, std::string& reason);
+std::string PosixUserDataFolder();
 
 // clang-format off
 // Whether the page may keep data (not in private modes or with site data blocked); the first
@@ -155,67 +165,6 @@ bool CommitStorageFile(const std::string& path, const std::vector<uint8_t>& byte
     return false;
 }
 
-std::string FolderOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
-}
-
-std::string NameOf(const std::string& path) {
-    const size_t slash = path.rfind('/');
-    return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Writes bytes to the file opened for them and closes it; false with the system's reason.
-bool WriteAndClose(int fd, const std::vector<uint8_t>& bytes, std::string& reason) {
-    bool ok = true;
-    for (size_t done = 0; ok && done < bytes.size();) {
-        const ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
-        ok = put > 0;
-        if (ok) done += size_t(put);
-    }
-    if (close(fd) != 0) ok = false;
-    if (!ok) reason = std::strerror(errno);
-    return ok;
-}
-
-bool ReadFromFileSystem(const std::string& path, OsOpenMode mode, int64_t maxBytes,
-                        std::vector<uint8_t>& bytes, std::string& reason) {
-    const int flags = mode == OsOpenMode::ReadOnly ? O_RDONLY : O_RDWR | O_CREAT;
-    const int fd = open(path.c_str(), flags, 0644);
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    struct stat info;
-    bool ok = false;
-    if (fstat(fd, &info) != 0)
-        reason = std::strerror(errno);
-    else if (!S_ISREG(info.st_mode))
-        reason = "not a regular file";
-    else if (info.st_size > maxBytes)
-        reason = "too large";
-    else
-        ok = true;
-    bytes.clear();
-    uint8_t chunk[4096];
-    while (ok) {
-        const ssize_t got = read(fd, chunk, sizeof chunk);
-        if (got < 0) {
-            reason = std::strerror(errno);
-            ok = false;
-        }
-        if (got <= 0) break;
-        bytes.insert(bytes.end(), chunk, chunk + got);
-        if (int64_t(bytes.size()) > maxBytes) {
-            reason = "too large";
-            ok = false;
-        }
-    }
-    close(fd);
-    if (!ok) bytes.clear();
-    return ok;
-}
-
 } // namespace
 
 std::string OsExecutableFolder() {
@@ -227,7 +176,7 @@ std::string OsExecutableFolder() {
 
 bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
                      std::vector<uint8_t>& bytes, std::string& reason) {
-    if (!IsStoragePath(path)) return ReadFromFileSystem(path, mode, maxBytes, bytes, reason);
+    if (!IsStoragePath(path)) return PosixReadWholeFile(path, mode, maxBytes, bytes, reason);
     if (ReadStorageEntry(path, bytes) < 0) {
         reason = StorageRefused;
         return false;
@@ -238,28 +187,10 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
     return false;
 }
 
-// The storage's entry is replaced in one step; a file of the file system gets a temporary file
-// beside it written whole, then renamed over it.
+// The storage's entry is replaced in one step.
 bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason) {
-    if (IsStoragePath(path)) return CommitStorageFile(path, bytes, reason);
-    std::string temp =
-        FolderOf(path) + "." + NameOf(path) + "." + std::string(TemporarySuffixLength, 'X');
-    const int fd = mkstemp(temp.data());
-    if (fd < 0) {
-        reason = std::strerror(errno);
-        return false;
-    }
-    bool ok = WriteAndClose(fd, bytes, reason);
-    if (ok && CommitStopsBeforeMove()) {
-        ok = false;
-        reason = "stopped before the rename";
-    }
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        reason = std::strerror(errno);
-    }
-    if (!ok) unlink(temp.c_str());
-    return ok;
+    return IsStoragePath(path) ? CommitStorageFile(path, bytes, reason)
+                               : PosixCommitFile(path, bytes, reason);
 }
 
 // Only the storage's files are shared with other instances (the other tabs of the page).
@@ -274,105 +205,50 @@ std::shared_ptr<OsFileLock> OsLockFile(const std::string& path) {
 
 // A commit of the storage is one step and leaves nothing behind.
 void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds) {
-    if (IsStoragePath(path)) return;
-    const std::string folder = FolderOf(path), name = NameOf(path);
-    DIR* dir = opendir(folder.c_str());
-    if (!dir) return;
-    const time_t now = time(nullptr);
-    while (const dirent* entry = readdir(dir)) {
-        if (!IsCommitTemporary(entry->d_name, name)) continue;
-        struct stat info;
-        const std::string entryPath = folder + entry->d_name;
-        if (lstat(entryPath.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
-            now - info.st_mtime >= minAgeSeconds)
-            unlink(entryPath.c_str());
-    }
-    closedir(dir);
+    if (!IsStoragePath(path)) PosixRemoveStaleTemporaries(path, minAgeSeconds);
 }
 
-// A file of the storage is writable wherever the page may keep data.
+// A file of the storage is writable wherever the page may keep data; in a page nothing else is.
 OsEntry OsLookAt(const std::string& path) {
-    if (IsStoragePath(path)) {
-        std::vector<uint8_t> bytes;
-        if (ReadStorageEntry(path, bytes) != 0) return OsEntry{};
-        return OsEntry{OsEntryKind::File, true, int64_t(bytes.size())};
+    if (!IsStoragePath(path)) {
+        OsEntry entry = PosixLookAt(path);
+        entry.writable = entry.writable && !InBrowser();
+        return entry;
     }
-    struct stat info;
-    if (stat(path.c_str(), &info) != 0)
-        return errno == ENOENT || errno == ENOTDIR ? OsEntry{} : OsEntry{OsEntryKind::Other, false};
-    if (!S_ISREG(info.st_mode)) return OsEntry{OsEntryKind::Other, false};
-    return OsEntry{OsEntryKind::File, !InBrowser() && access(path.c_str(), W_OK) == 0,
-                   static_cast<int64_t>(info.st_size)};
-}
-
-// Neither the page's storage nor the bundle's files hold links: OsLookAt never reports one.
-bool OsMoveAside(const std::string&, const std::string&, bool& exists, std::string& reason) {
-    exists = false;
-    reason = "not supported";
-    return false;
+    std::vector<uint8_t> bytes;
+    if (ReadStorageEntry(path, bytes) != 0) return OsEntry{};
+    return OsEntry{OsEntryKind::File, true, int64_t(bytes.size())};
 }
 
 bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,
                      std::string& reason) {
-    if (IsStoragePath(path)) {
-        std::vector<uint8_t> old;
-        exists = ReadStorageEntry(path, old) == 0;
-        if (exists) {
-            reason = "file exists";
-            return false;
-        }
-        return CommitStorageFile(path, bytes, reason);
-    }
-    const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
-    exists = fd < 0 && errno == EEXIST;
-    if (fd < 0) {
-        reason = std::strerror(errno);
+    if (!IsStoragePath(path)) return PosixCreateNewFile(path, bytes, exists, reason);
+    std::vector<uint8_t> old;
+    exists = ReadStorageEntry(path, old) == 0;
+    if (exists) {
+        reason = "file exists";
         return false;
     }
-    if (WriteAndClose(fd, bytes, reason)) return true;
-    unlink(path.c_str());
-    return false;
+    return CommitStorageFile(path, bytes, reason);
 }
 
 bool OsFolderExists(const std::string& folder) {
-    if (IsStoragePath(folder)) return true;
-    struct stat info;
-    return stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return IsStoragePath(folder) || PosixFolderExists(folder);
 }
 
 // In a page only the storage can keep anything: the bundle's folder is the page's own.
 bool OsFolderWritable(const std::string& folder) {
     if (IsStoragePath(folder)) return StorageUsable();
-    return !InBrowser() && access(folder.c_str(), W_OK | X_OK) == 0;
+    return !InBrowser() && PosixFolderWritable(folder);
 }
 
 // The storage needs no folder made; where the page may keep nothing, the refusal is the reason
 // the data files' line on the console gives.
 bool OsMakePrivateFolder(const std::string& folder, std::string& reason) {
-    if (IsStoragePath(folder)) {
-        if (StorageUsable()) return true;
-        reason = StorageRefused;
-        return false;
-    }
-    for (size_t slash = folder.find('/', 1); slash != std::string::npos;
-         slash = folder.find('/', slash + 1)) {
-        if (mkdir(folder.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) {
-            reason = std::strerror(errno);
-            return false;
-        }
-    }
-    return OsFolderExists(folder);
-}
-
-// No page asks for the command line's usage; under Node (the tests) as on POSIX systems.
-std::string OsUserDataFolderUsage() {
-    return "  XDG_DATA_HOME   the settings and best times go to $XDG_DATA_HOME/tessaroc when the\n"
-           "                  program's folder cannot be written (default ~/.local/share)\n";
-}
-
-// The page's console, or Node's streams.
-bool OsHasStandardStream(bool) {
-    return true;
+    if (!IsStoragePath(folder)) return PosixMakePrivateFolder(folder, reason);
+    if (StorageUsable()) return true;
+    reason = StorageRefused;
+    return false;
 }
 
 bool OsDataFolderIsBrowser() {
@@ -383,10 +259,5 @@ bool OsDataFolderIsBrowser() {
 // so the data folder is always the storage. Under Node (the tests) the machine's per-user
 // folder, as on POSIX systems.
 std::string OsUserDataFolder() {
-    if (InBrowser()) return StorageFolder;
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome != nullptr && dataHome[0] == '/') return std::string(dataHome) + "/tessaroc/";
-    const char* home = std::getenv("HOME");
-    if (home != nullptr && home[0] == '/') return std::string(home) + "/.local/share/tessaroc/";
-    return "";
+    return InBrowser() ? StorageFolder : PosixUserDataFolder();
 }

@@ -15,23 +15,20 @@ constexpr int64_t MaxGlyphFileBytes = int64_t{1} << 26;
 // Every font of the glyph file, read on the first font opened and kept for the whole run
 // (like the face files of FreeType); failure says why there are none.
 struct GlyphStore {
-    bool read = false;
     std::vector<GlyphFont> fonts;
     std::string failure;
 };
 
-GlyphStore& Store() {
-    static GlyphStore* store = new GlyphStore;
-    if (store->read) return *store;
-    store->read = true;
+GlyphStore ReadGlyphStore() {
+    GlyphStore store;
     const std::string path = OsExecutableFolder() + GlyphFileName;
     std::vector<uint8_t> bytes;
     std::string reason;
     if (!OsReadWholeFile(path, OsOpenMode::ReadOnly, MaxGlyphFileBytes, bytes, reason))
-        store->failure = "cannot read " + path + ": " + reason;
-    else if (!ParseGlyphFile(bytes, store->fonts))
-        store->failure = path + " is not a glyph file of this program";
-    return *store;
+        store.failure = "cannot read " + path + ": " + reason;
+    else if (!ParseGlyphFile(bytes, store.fonts))
+        store.failure = path + " is not a glyph file of this program";
+    return store;
 }
 
 bool SameRequest(const SystemFontRequest& a, const SystemFontRequest& b) {
@@ -47,7 +44,7 @@ struct SystemFont {
 
 std::shared_ptr<SystemFont> OpenSystemFont(const SystemFontRequest& request,
                                            SystemFontMetrics* metrics, std::string* failure) {
-    GlyphStore& store = Store();
+    static const GlyphStore& store = *new GlyphStore(ReadGlyphStore());
     for (const GlyphFont& font : store.fonts) {
         if (!SameRequest(font.request, request)) continue;
         *metrics = font.metrics;

@@ -91,8 +91,6 @@ void Post(const WebEvent& event) {
     case WebViewport:
         KeepWebWindowInside();
         break;
-    default:
-        break;
     }
 }
 
