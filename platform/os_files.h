@@ -1,6 +1,7 @@
 // The operating system's file services behind the data files and sprite sheets: one
 // implementation per system (os/posix/posix_files.cpp, os/win32/win32_files.cpp, and
-// os/web/web_files.cpp, where the browser's storage holds the data files).
+// os/web/web_files.cpp, where the browser's storage holds the data files and every other
+// path goes to the POSIX implementation, compiled there under other names).
 //
 // Paths are UTF-8 with '/' between folders; folders end in '/'. On failure the calls that
 // take `reason` set it to a short English phrase for a stderr line ("permission denied").
