@@ -1,5 +1,5 @@
 // The real window's messages on Windows: what the system reports, posted to the shared core;
-// the cursor; the window move; the keyboard's set-up.
+// the cursor; the window move.
 #include <windows.h>
 
 #include "backend.h"
@@ -181,10 +181,4 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
     int32_t x = 0, y = 0;
     CursorScreenPosition(&x, &y);
     FinishWindowMove(x, y);
-}
-
-// Start-up: keys arrive as window messages, so there is nothing to open.
-int32_t OpenKeyboardDevice() {
-    InstallQuitHandler();
-    return 1;
 }
