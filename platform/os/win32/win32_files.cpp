@@ -31,24 +31,22 @@ constexpr int TemporaryAttempts = 100;
 // How long a lock is waited for before the commit goes ahead without it: another instance
 // holds it only for the moment of one commit, unless that instance is stopped.
 constexpr int LockAttempts = 200;
-constexpr DWORD LockRetryPauseMs = 10;
 // How long a commit tries to move its temporary file over a file that is open elsewhere:
 // another instance reads it whole without the lock and lets go at once, and a virus scanner
 // or an indexer looks at a changed file for a moment; Windows refuses to replace an open
 // file meanwhile. Shorter than the lock wait above, so an instance waiting for this commit's
 // lock does not give up before the commit ends.
 constexpr int MoveAttempts = 100;
-constexpr DWORD MoveRetryPauseMs = 10;
+// The pause between two attempts at the lock or the move.
+constexpr DWORD RetryPauseMs = 10;
 // File times count 100 ns steps.
 constexpr int64_t FileTimeStepsPerSecond = 10000000;
 
 // A UTF-8 path with '/' as the system's UTF-16 with '\' (no more units than it has bytes).
 std::wstring Wide(const std::string& utf8) {
     std::wstring wide(utf8.size(), L'\0');
-    if (!utf8.empty())
-        wide.resize(
-            size_t(std::max(0, MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()),
-                                                   wide.data(), int(wide.size())))));
+    wide.resize(size_t(std::max(0, MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()),
+                                                       wide.data(), int(wide.size())))));
     std::replace(wide.begin(), wide.end(), L'/', L'\\');
     return wide;
 }
@@ -56,10 +54,9 @@ std::wstring Wide(const std::string& utf8) {
 // The other way round (a UTF-16 unit is at most three bytes of UTF-8).
 std::string Utf8(const std::wstring& wide) {
     std::string utf8(wide.size() * 3, '\0');
-    if (!wide.empty())
-        utf8.resize(size_t(
-            std::max(0, WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()), utf8.data(),
-                                            int(utf8.size()), nullptr, nullptr))));
+    utf8.resize(
+        size_t(std::max(0, WideCharToMultiByte(CP_UTF8, 0, wide.data(), int(wide.size()),
+                                               utf8.data(), int(utf8.size()), nullptr, nullptr))));
     std::replace(utf8.begin(), utf8.end(), '\\', '/');
     return utf8;
 }
@@ -98,17 +95,19 @@ std::string NameOf(const std::string& path) {
 // Every instance may read, write, and move a file over it while this handle is open.
 constexpr DWORD ShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-// Makes bytes the whole content of the file opened for writing, syncs it (unless a fuzzer
-// switched durability off) and closes it; false with the system's reason.
+// Makes bytes (a data file, far below 4 GiB) the whole content of the file opened for writing,
+// syncs it (unless a fuzzer switched durability off) and closes it; false with the system's
+// reason when the file is not open (the reason of the open) or any step failed.
 bool WriteAndClose(HANDLE file, const std::vector<uint8_t>& bytes, std::string& reason) {
-    bool ok = true;
-    for (size_t done = 0; ok && done < bytes.size();) {
-        const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 20));
-        DWORD put = 0;
-        ok = WriteFile(file, bytes.data() + done, chunk, &put, nullptr) && put != 0;
-        done += put;
+    if (file == INVALID_HANDLE_VALUE) {
+        reason = Reason(GetLastError());
+        return false;
     }
-    ok = ok && SetEndOfFile(file) && (CommitSkipsDiskSync() || FlushFileBuffers(file));
+    DWORD put = 0;
+    const bool ok =
+        (bytes.empty() || (WriteFile(file, bytes.data(), DWORD(bytes.size()), &put, nullptr) &&
+                           put == bytes.size())) &&
+        SetEndOfFile(file) && (CommitSkipsDiskSync() || FlushFileBuffers(file));
     if (!ok) reason = Reason(GetLastError());
     CloseHandle(file);
     return ok;
@@ -132,13 +131,9 @@ bool CommitInPlace(const std::string& path, const std::vector<uint8_t>& bytes,
         reason = "a symbolic link";
         return false;
     }
-    HANDLE file = CreateFileW(Wide(path).c_str(), GENERIC_WRITE, ShareAll, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        reason = Reason(GetLastError());
-        return false;
-    }
-    return WriteAndClose(file, bytes, reason);
+    return WriteAndClose(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, ShareAll, nullptr,
+                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+                         bytes, reason);
 }
 
 // A fresh temporary file beside the file, created exclusively; its name in `temp`.
@@ -146,12 +141,11 @@ HANDLE CreateTemporary(const std::string& path, std::string& temp) {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     uint64_t seed = uint64_t(GetTickCount64()) * 2654435761u ^ GetCurrentProcessId();
     for (int attempt = 0; attempt < TemporaryAttempts; ++attempt) {
-        std::string suffix;
+        temp = FolderOf(path) + "." + NameOf(path) + ".";
         for (int i = 0; i < TemporarySuffixLength; ++i) {
             seed = seed * 6364136223846793005u + 1442695040888963407u;
-            suffix += letters[(seed >> 33) % (sizeof letters - 1)];
+            temp += letters[(seed >> 33) % (sizeof letters - 1)];
         }
-        temp = FolderOf(path) + "." + NameOf(path) + "." + suffix;
         HANDLE file = CreateFileW(Wide(temp).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_FILE_EXISTS) return file;
@@ -168,12 +162,10 @@ bool MoveOver(const std::wstring& from, const std::wstring& to) {
                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH))
             return true;
         const DWORD error = GetLastError();
-        const bool held = error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION;
-        if (!held || attempt >= MoveAttempts) {
-            SetLastError(error);
+        if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+            attempt >= MoveAttempts)
             return false;
-        }
-        Sleep(MoveRetryPauseMs);
+        Sleep(RetryPauseMs);
     }
 }
 
@@ -185,16 +177,15 @@ int64_t Whole(DWORD high, DWORD low) {
 } // namespace
 
 std::string OsExecutableFolder() {
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length == 0) return "./";
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
+    // The system cuts the name short, filling the whole buffer, when the buffer is too small.
+    std::wstring path;
+    DWORD length = 0;
+    do {
+        path.resize(path.size() * 2 + MAX_PATH);
+        length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+    } while (length == path.size());
+    if (length == 0) return "./";
+    path.resize(length);
     return FolderOf(Utf8(path));
 }
 
@@ -217,17 +208,16 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
         reason = "not a regular file";
     else if (write && (info.dwFileAttributes & FILE_ATTRIBUTE_READONLY))
         reason = "read-only"; // an administrator may open it for writing all the same
-    else if (size > maxBytes)
+    else if (size > std::min<int64_t>(maxBytes, MAXDWORD))
         reason = "too large";
     else
         ok = true;
     bytes.assign(ok ? size_t(size) : 0, 0);
-    for (size_t done = 0; ok && done < bytes.size();) {
-        DWORD got = 0;
-        const DWORD chunk = DWORD(std::min<size_t>(bytes.size() - done, 1u << 20));
-        ok = ReadFile(file, bytes.data() + done, chunk, &got, nullptr) && got != 0;
-        if (!ok) reason = "read failed";
-        done += got;
+    DWORD got = 0;
+    if (ok && size > 0 &&
+        (!ReadFile(file, bytes.data(), DWORD(size), &got, nullptr) || got != size)) {
+        ok = false;
+        reason = "read failed";
     }
     CloseHandle(file);
     return ok;
@@ -267,7 +257,7 @@ std::shared_ptr<OsFileLock> OsLockFile(const std::string& path) {
                        MAXDWORD, &whole))
             return lock;
         lock.reset();
-        Sleep(LockRetryPauseMs);
+        Sleep(RetryPauseMs);
     }
     return nullptr;
 }
@@ -295,14 +285,12 @@ void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds) {
 
 OsEntry OsLookAt(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data = {};
-    const DWORD attributes = GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)
-                                 ? data.dwFileAttributes
-                                 : INVALID_FILE_ATTRIBUTES;
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+    if (!GetFileAttributesExW(Wide(path).c_str(), GetFileExInfoStandard, &data)) {
         const DWORD error = GetLastError();
         const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
         return missing ? OsEntry{} : OsEntry{OsEntryKind::Other, false};
     }
+    const DWORD attributes = data.dwFileAttributes;
     const bool link = (attributes & FILE_ATTRIBUTE_REPARSE_POINT) && IsSymbolicLink(path);
     if (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_DEVICE))
         return OsEntry{OsEntryKind::Other, false, 0, link};
@@ -329,12 +317,8 @@ bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     exists = file == INVALID_HANDLE_VALUE &&
              (GetLastError() == ERROR_FILE_EXISTS || GetLastError() == ERROR_ALREADY_EXISTS);
-    if (file == INVALID_HANDLE_VALUE) {
-        reason = Reason(GetLastError());
-        return false;
-    }
     if (WriteAndClose(file, bytes, reason)) return true;
-    DeleteFileW(Wide(path).c_str());
+    if (file != INVALID_HANDLE_VALUE) DeleteFileW(Wide(path).c_str());
     return false;
 }
 

@@ -24,18 +24,9 @@ struct SystemFont {
     }
 };
 
-namespace {
-
-// A UTF-8 face name as the UTF-16 field of a LOGFONTW (at most 31 units and the terminator).
-void CopyFaceName(const std::string& face, wchar_t (&field)[LF_FACESIZE]) {
-    const int n =
-        MultiByteToWideChar(CP_UTF8, 0, face.data(), int(face.size()), field, LF_FACESIZE - 1);
-    field[std::clamp(n, 0, LF_FACESIZE - 1)] = L'\0';
-}
-
 // The underline and strike-out from the face's own figures (a face without outlines keeps
 // one-pixel lines under the baseline and at a third of the ascent).
-void ReadLineMetrics(HDC dc, SystemFontMetrics* metrics) {
+static void ReadLineMetrics(HDC dc, SystemFontMetrics* metrics) {
     OUTLINETEXTMETRICW outline = {};
     outline.otmSize = sizeof outline;
     if (!GetOutlineTextMetricsW(dc, sizeof outline, &outline)) {
@@ -50,8 +41,6 @@ void ReadLineMetrics(HDC dc, SystemFontMetrics* metrics) {
     metrics->strikeRow = std::max(1, int32_t(outline.otmsStrikeoutPosition));
 }
 
-} // namespace
-
 // LoadFontSlot: the font mapper picks the family's face in the weight and slant asked for
 // (or its substitute for an unknown family, as any Windows program gets). The ANSI character
 // set keeps the mapper from choosing a face for another script; characters are drawn with
@@ -64,10 +53,11 @@ std::shared_ptr<SystemFont> OpenSystemFont(const SystemFontRequest& request,
     wanted.lfItalic = request.italic ? TRUE : FALSE;
     wanted.lfCharSet = ANSI_CHARSET;
     wanted.lfOutPrecision = OUT_TT_PRECIS;
-    wanted.lfClipPrecision = CLIP_DEFAULT_PRECIS;
     wanted.lfQuality = ANTIALIASED_QUALITY; // grey levels, never the coloured fringes
-    wanted.lfPitchAndFamily = DEFAULT_PITCH | FF_DONTCARE;
-    CopyFaceName(request.face, wanted.lfFaceName);
+    // The UTF-8 face name as UTF-16, at most 31 units and the terminator.
+    const int units = MultiByteToWideChar(CP_UTF8, 0, request.face.data(), int(request.face.size()),
+                                          wanted.lfFaceName, LF_FACESIZE - 1);
+    wanted.lfFaceName[std::clamp(units, 0, LF_FACESIZE - 1)] = L'\0';
 
     auto font = std::make_shared<SystemFont>();
     font->emPixels = request.emPixels;
@@ -89,40 +79,6 @@ std::shared_ptr<SystemFont> OpenSystemFont(const SystemFontRequest& request,
     return font;
 }
 
-namespace {
-
-// A black 32-bit top-down DIB section of width x height selected into the font's context;
-// pixels points at its first row.
-struct Canvas {
-    HBITMAP bitmap = nullptr;
-    HGDIOBJ old = nullptr;
-    HDC dc = nullptr;
-    const uint32_t* pixels = nullptr;
-    int32_t width = 0, height = 0;
-
-    Canvas(HDC target, int32_t w, int32_t h) : dc(target), width(w), height(h) {
-        BITMAPINFO info = {};
-        info.bmiHeader.biSize = sizeof info.bmiHeader;
-        info.bmiHeader.biWidth = w;
-        info.bmiHeader.biHeight = -h; // negative: rows run from the top
-        info.bmiHeader.biPlanes = 1;
-        info.bmiHeader.biBitCount = 32;
-        info.bmiHeader.biCompression = BI_RGB;
-        void* bits = nullptr;
-        bitmap = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-        if (!bitmap) return;
-        std::fill_n(static_cast<uint32_t*>(bits), size_t(w) * size_t(h), 0u);
-        old = SelectObject(dc, bitmap);
-        pixels = static_cast<const uint32_t*>(bits);
-    }
-    ~Canvas() {
-        if (old) SelectObject(dc, old);
-        if (bitmap) DeleteObject(bitmap);
-    }
-};
-
-} // namespace
-
 // The glyph cache, once per character and font: the character is drawn white on black with
 // its pen an em right of the canvas's left edge and its baseline half an em below the cell's
 // top (room for overhangs, slanted and accented characters), and the smallest rectangle
@@ -137,22 +93,38 @@ SystemGlyph RasteriseCharacter(SystemFont& font, char32_t character) {
 
     const int32_t em = std::max<int32_t>(1, font.emPixels);
     const int32_t penX = em, baseline = em / 2 + font.ascent;
-    Canvas canvas(font.dc, glyph.advance + 2 * em, font.ascent + font.descent + em);
-    if (!canvas.pixels) return glyph;
+    const int32_t width = glyph.advance + 2 * em, height = font.ascent + font.descent + em;
+    // The canvas: a black 32-bit top-down DIB section, selected into the font's context while
+    // the character is drawn.
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // negative: rows run from the top
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP canvas = CreateDIBSection(font.dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!canvas) return glyph;
+    uint32_t* pixels = static_cast<uint32_t*>(bits);
+    std::fill_n(pixels, size_t(width) * size_t(height), 0u);
+    HGDIOBJ old = SelectObject(font.dc, canvas);
     SetTextColor(font.dc, RGB(255, 255, 255));
     SetBkMode(font.dc, TRANSPARENT);
     SetTextAlign(font.dc, TA_BASELINE | TA_LEFT | TA_NOUPDATECP);
     ExtTextOutW(font.dc, penX, baseline, 0, nullptr, &unit, 1, nullptr);
     GdiFlush();
-
     // Grey smoothing gives equal red, green and blue; green is the coverage.
-    auto coverageAt = [&](int32_t x, int32_t y) {
-        return uint8_t((canvas.pixels[size_t(y) * size_t(canvas.width) + size_t(x)] >> 8) & 0xFF);
-    };
-    int32_t x0 = canvas.width, y0 = canvas.height, x1 = -1, y1 = -1;
-    for (int32_t y = 0; y < canvas.height; y++)
-        for (int32_t x = 0; x < canvas.width; x++)
-            if (coverageAt(x, y) != 0) {
+    std::vector<uint8_t> coverage(size_t(width) * size_t(height));
+    for (size_t i = 0; i < coverage.size(); i++)
+        coverage[i] = uint8_t(pixels[i] >> 8);
+    if (old) SelectObject(font.dc, old);
+    DeleteObject(canvas);
+
+    int32_t x0 = width, y0 = height, x1 = -1, y1 = -1;
+    for (int32_t y = 0; y < height; y++)
+        for (int32_t x = 0; x < width; x++)
+            if (coverage[size_t(y) * size_t(width) + size_t(x)] != 0) {
                 x0 = std::min(x0, x), x1 = std::max(x1, x);
                 y0 = std::min(y0, y), y1 = std::max(y1, y);
             }
@@ -161,10 +133,9 @@ SystemGlyph RasteriseCharacter(SystemFont& font, char32_t character) {
     glyph.top = baseline - y0;
     glyph.width = x1 - x0 + 1;
     glyph.rows = y1 - y0 + 1;
-    glyph.coverage.resize(size_t(glyph.width) * size_t(glyph.rows));
-    for (int32_t r = 0; r < glyph.rows; r++)
-        for (int32_t c = 0; c < glyph.width; c++)
-            glyph.coverage[size_t(r) * size_t(glyph.width) + size_t(c)] =
-                coverageAt(x0 + c, y0 + r);
+    for (int32_t y = y0; y <= y1; y++) {
+        const auto row = coverage.begin() + ptrdiff_t(y) * width;
+        glyph.coverage.insert(glyph.coverage.end(), row + x0, row + x1 + 1);
+    }
     return glyph;
 }

@@ -1,5 +1,5 @@
 // The real window's messages on Windows: what the system reports, posted to the shared core;
-// the cursor; the window move; the keyboard's set-up.
+// the cursor; the window move.
 #include <windows.h>
 
 #include "backend.h"
@@ -11,44 +11,46 @@
 // the key is one of the extended keys, which the game's tables number from 0x80 on.
 int32_t Win32ScanCodeOfKeyData(intptr_t keyData) {
     const int32_t code = int32_t((keyData >> 16) & 0xFF);
-    if (code == 0) return 0;
-    return (keyData & (intptr_t(1) << 24)) ? (code | 0x80) : code;
+    return (code != 0 && (keyData & (intptr_t(1) << 24))) ? (code | 0x80) : code;
 }
 
-// The game point of a desktop point (the scale's pixels): counted from the client area's
-// origin, so that a point inside the window lands on the game pixel drawn there, whatever the
-// origin's remainder by the scale.
-static POINT GamePoint(POINT desktop) {
+// The game point on the desktop of a point of the client area (desktop pixels from its
+// origin): the client origin and the point each divided by the scale, so that a point inside
+// the window lands on the game pixel drawn there, whatever the origin's remainder by the scale.
+static POINT GamePoint(POINT client) {
     POINT origin = {0, 0};
     if (Win32Window.window) ClientToScreen(Win32Window.window, &origin);
     const int32_t scale = Win32Window.scale;
-    return POINT{
-        FloorDivide<int32_t>(origin.x, scale) + FloorDivide<int32_t>(desktop.x - origin.x, scale),
-        FloorDivide<int32_t>(origin.y, scale) + FloorDivide<int32_t>(desktop.y - origin.y, scale)};
+    return POINT{FloorDivide<int32_t>(origin.x, scale) + FloorDivide<int32_t>(client.x, scale),
+                 FloorDivide<int32_t>(origin.y, scale) + FloorDivide<int32_t>(client.y, scale)};
 }
 
-// Client position of a mouse message on the desktop, in the game's pixels. The coordinates
-// are signed 16-bit (negative left of or above the client area while the mouse is captured).
-static POINT DesktopPoint(HWND window, LPARAM lParam) {
-    POINT p = {int16_t(LOWORD(lParam)), int16_t(HIWORD(lParam))};
-    ClientToScreen(window, &p);
-    return GamePoint(p);
-}
-
-// The pointer where it is now, in the game's pixels.
-static POINT CursorGamePoint() {
+// The pointer where it is now, in the game's pixels, counted from where the window is now.
+void CursorScreenPosition(int32_t* x, int32_t* y) {
     POINT p = {};
     GetCursorPos(&p);
-    return GamePoint(p);
+    if (Win32Window.window) ScreenToClient(Win32Window.window, &p);
+    p = GamePoint(p);
+    *x = p.x;
+    *y = p.y;
 }
 
-// Button 1 (left), 2 (right) or 3 (middle) went down or up. A press captures the mouse so that
-// its release reaches us wherever it happens (a modal loop waiting for a release outside the
-// window would otherwise wait for the next press); the capture ends with the last held button.
-static void PostMouseButton(HWND window, int32_t button, bool down, WPARAM wParam, LPARAM lParam) {
-    const POINT p = DesktopPoint(window, lParam);
+// The pointer moved, or a button went down or up. Windows numbers each button's messages in
+// threes from WM_LBUTTONDOWN (down, up, double click, which the class does not ask for): left,
+// right, middle, the game's buttons 1 to 3. A press captures the mouse so that its release
+// reaches us wherever it happens (a modal loop waiting for a release outside the window would
+// otherwise wait for the next press); the capture ends with the last held button. The
+// message's coordinates are signed 16-bit (negative left of or above the client area while
+// the mouse is captured).
+static void PostMouseMessage(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    const POINT p = GamePoint(POINT{int16_t(LOWORD(lParam)), int16_t(HIWORD(lParam))});
     PostModifiers((wParam & MK_SHIFT) != 0, (wParam & MK_CONTROL) != 0);
-    PostButton(button, down, p.x, p.y);
+    if (message == WM_MOUSEMOVE) {
+        PostPointerMove(p.x, p.y);
+        return;
+    }
+    const bool down = (message - WM_LBUTTONDOWN) % 3 == 0;
+    PostButton(int32_t(message - WM_LBUTTONDOWN) / 3 + 1, down, p.x, p.y);
     if (down)
         SetCapture(window);
     else if ((wParam & (MK_LBUTTON | MK_RBUTTON | MK_MBUTTON)) == 0)
@@ -62,51 +64,37 @@ static void PostMouseButton(HWND window, int32_t button, bool down, WPARAM wPara
 static void ReleaseHeldButtons() {
     if (Win32Window.moving) return;
     const int32_t held = HeldButtons();
-    const POINT p = CursorGamePoint();
+    int32_t x = 0, y = 0;
+    CursorScreenPosition(&x, &y);
     const int32_t masks[3] = {MaskLeft, MaskRight, MaskMiddle};
     for (int32_t i = 0; i < 3; i++)
-        if (held & masks[i]) PostButton(i + 1, false, p.x, p.y);
-}
-
-static void PostKeyMessage(UINT message, LPARAM lParam) {
-    const int32_t code = Win32ScanCodeOfKeyData(intptr_t(lParam));
-    if (code != 0) PostKey(code, message == WM_KEYDOWN || message == WM_SYSKEYDOWN);
+        if (held & masks[i]) PostButton(i + 1, false, x, y);
 }
 
 // Runs inside PeekMessageW and DispatchMessageW, that is inside the core's pump: turns each
 // message into the core's Post calls and answers the system.
 LRESULT CALLBACK TessarocWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_MOUSEMOVE: {
-        const POINT p = DesktopPoint(window, lParam);
-        PostModifiers((wParam & MK_SHIFT) != 0, (wParam & MK_CONTROL) != 0);
-        PostPointerMove(p.x, p.y);
-        return 0;
-    }
+    case WM_MOUSEMOVE:
     case WM_LBUTTONDOWN:
     case WM_LBUTTONUP:
-        PostMouseButton(window, 1, message == WM_LBUTTONDOWN, wParam, lParam);
-        return 0;
     case WM_RBUTTONDOWN:
     case WM_RBUTTONUP:
-        PostMouseButton(window, 2, message == WM_RBUTTONDOWN, wParam, lParam);
-        return 0;
     case WM_MBUTTONDOWN:
     case WM_MBUTTONUP:
-        PostMouseButton(window, 3, message == WM_MBUTTONDOWN, wParam, lParam);
+        PostMouseMessage(window, message, wParam, lParam);
         return 0;
     case WM_CAPTURECHANGED:
         if (HWND(lParam) != window) ReleaseHeldButtons();
         return 0;
     case WM_KEYDOWN:
     case WM_KEYUP:
-        PostKeyMessage(message, lParam);
-        return 0;
     case WM_SYSKEYDOWN:
     case WM_SYSKEYUP:
-        // Alt and F10 would open the (absent) window menu and swallow the next keys; only
-        // Alt+F4 goes on to the system, which turns it into the close request.
-        PostKeyMessage(message, lParam);
+        if (const int32_t code = Win32ScanCodeOfKeyData(intptr_t(lParam)))
+            PostKey(code, message == WM_KEYDOWN || message == WM_SYSKEYDOWN);
+        // The system keys: Alt and F10 would open the (absent) window menu and swallow the next
+        // keys; only Alt+F4 goes on to the system, which turns it into the close request.
         if (message == WM_SYSKEYDOWN && wParam == VK_F4) break;
         return 0;
     case WM_KILLFOCUS:
@@ -153,11 +141,10 @@ bool BackendPumpEvents() {
     if (!Win32Window.window) return false;
     MSG msg;
     while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-        if (msg.message == WM_QUIT) {
+        if (msg.message == WM_QUIT)
             RequestQuit();
-            continue;
-        }
-        DispatchMessageW(&msg);
+        else
+            DispatchMessageW(&msg);
     }
     return true;
 }
@@ -170,30 +157,18 @@ void BackendWaitForEvent(int32_t ms) {
     MsgWaitForMultipleObjectsEx(0, nullptr, timeout, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
-// The pointer in the game's pixels, counted from where the window is now.
-void CursorScreenPosition(int32_t* x, int32_t* y) {
-    const POINT p = CursorGamePoint();
-    *x = p.x;
-    *y = p.y;
-}
-
-// Whether the left button (the primary one, which the system may have swapped) is down now.
-static bool LeftButtonDown() {
-    const int key = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
-    return (GetAsyncKeyState(key) & 0x8000) != 0;
-}
-
 // DragQuibWindow: the window system's own move of the window (it follows the pointer while
 // the left button is held and consumes the release); nothing is presented meanwhile. Once it
-// ends the window takes the factor of the monitor it was dropped on. When the
-// button is already up the move is not started, as the system's move loop would wait for the
-// next press.
+// ends the window takes the factor of the monitor it was dropped on. When the left button
+// (the primary one, which the system may have swapped) is already up the move is not
+// started, as the system's move loop would wait for the next press.
 void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t param2) {
     (void)window, (void)param2;
     HWND w = Win32Window.window;
     if (message != MessageNcLeftDown || param1 != HitCaption || !w) return;
     BackendPumpEvents();
-    if ((HeldButtons() & MaskLeft) && LeftButtonDown()) {
+    const int primary = GetSystemMetrics(SM_SWAPBUTTON) ? VK_RBUTTON : VK_LBUTTON;
+    if ((HeldButtons() & MaskLeft) && (GetAsyncKeyState(primary) & 0x8000)) {
         POINT p = {};
         GetCursorPos(&p);
         Win32Window.moving = true;
@@ -203,12 +178,7 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
         FollowMonitor();
     }
     BackendPumpEvents();
-    const POINT p = CursorGamePoint();
-    FinishWindowMove(p.x, p.y);
-}
-
-// Start-up: keys arrive as window messages, so there is nothing to open.
-int32_t OpenKeyboardDevice() {
-    InstallQuitHandler();
-    return 1;
+    int32_t x = 0, y = 0;
+    CursorScreenPosition(&x, &y);
+    FinishWindowMove(x, y);
 }

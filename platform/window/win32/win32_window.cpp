@@ -13,23 +13,18 @@
 #include "win32_state.h"
 
 Win32WindowRecord Win32Window;
-Win32PacingRecord Win32Pacing;
-Win32SessionRecord Win32Session;
 
-void ResetWin32State() {
+// ClosePlatform, once the window and the timer are released.
+static void ResetWin32State() {
     Win32Window = Win32WindowRecord();
-    Win32Pacing = Win32PacingRecord();
     ResetEventState();
 }
 
 static const wchar_t WindowClassName[] = L"TessarocWindow";
 
-// Windows 10 1803 and later: a waitable timer with sub-millisecond resolution.
-#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
-#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
-#endif
-
-// ---------------------------------------------------------------- texts
+// CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, which the MinGW headers lack: Windows 10 1803 and
+// later give a waitable timer with sub-millisecond resolution.
+constexpr DWORD HighResolutionTimer = 0x00000002;
 
 // A Windows-1252 text as UTF-16 for the W calls, through the shared table (the system's code
 // page plays no part).
@@ -40,6 +35,10 @@ static std::wstring Wide(const Text& text) {
 
 // ---------------------------------------------------------------- session end
 
+// Set by ClosePlatform (manual reset), made with the console handler, which waits on it so that
+// the ordinary end finishes first, maybe after ClosePlatform cleared the window's record.
+static HANDLE SessionEnded = nullptr;
+
 // Ctrl+C, the console window closing, log-off and shut-down of a console the program was
 // started from: the quit is requested, and for the ends that terminate the process when the
 // handler returns, the handler (on its own thread) waits for the ordinary end to finish.
@@ -49,17 +48,23 @@ static BOOL WINAPI OnConsoleControl(DWORD event) {
     if (HWND window = Win32Window.window) PostMessageW(window, WM_NULL, 0, 0);
     if (event == CTRL_CLOSE_EVENT || event == CTRL_LOGOFF_EVENT || event == CTRL_SHUTDOWN_EVENT) {
         constexpr DWORD EndWaitMs = 4000; // the system ends the process after about 5 s
-        if (Win32Session.ended) WaitForSingleObject(Win32Session.ended, EndWaitMs);
+        if (SessionEnded) WaitForSingleObject(SessionEnded, EndWaitMs);
     }
     return TRUE;
 }
 
 // OpenKeyboardDevice and OpenScreenSystem: the console events only request the quit, so the
 // program ends through its ordinary end. Installing it again changes nothing.
-void InstallQuitHandler() {
-    if (Win32Session.ended) return;
-    Win32Session.ended = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+static void InstallQuitHandler() {
+    if (SessionEnded) return;
+    SessionEnded = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     SetConsoleCtrlHandler(OnConsoleControl, TRUE);
+}
+
+// Start-up: keys arrive as window messages, so there is nothing to open.
+int32_t OpenKeyboardDevice() {
+    InstallQuitHandler();
+    return 1;
 }
 
 // ---------------------------------------------------------------- clock and pauses
@@ -92,35 +97,20 @@ static void ReportFailure(const char* what) {
     MessageBoxW(nullptr, text.c_str(), L"Tessaroc", MB_OK | MB_ICONERROR);
 }
 
-// Sizes are pixels whatever the desktop's scale: per-monitor aware where the system knows
-// it (Windows 10 1703 on), else system aware. Looked up at run time so that older systems
-// still start.
-static void BecomeDpiAware() {
-    using SetContext = BOOL(WINAPI*)(DPI_AWARENESS_CONTEXT);
-    HMODULE user32 = GetModuleHandleW(L"user32.dll");
-    const auto setContext = user32 ? reinterpret_cast<SetContext>(reinterpret_cast<void*>(
-                                         GetProcAddress(user32, "SetProcessDpiAwarenessContext")))
-                                   : nullptr;
-    if (setContext && setContext(DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2)) return;
-    SetProcessDPIAware();
-}
-
-// A monitor's dots per inch as the system tells a DPI-aware program: GetDpiForMonitor
-// (Windows 8.1 on, looked up at run time), else the system-wide setting.
+// A monitor's dots per inch as the system tells a DPI-aware program (the manifest makes the
+// program one, per monitor where the system can, so that sizes are pixels whatever the
+// desktop's scale): GetDpiForMonitor, else the system-wide setting. Looked up at run time
+// (Windows 8.1 on) so that older systems still start; shcore stays loaded.
 static int32_t MonitorDpi(HMONITOR monitor) {
     using GetDpiForMonitorCall = HRESULT(WINAPI*)(HMONITOR, int, UINT*, UINT*);
+    static const HMODULE shcore = LoadLibraryW(L"shcore.dll");
+    static const auto getDpi = reinterpret_cast<GetDpiForMonitorCall>(
+        shcore ? reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")) : nullptr);
     constexpr int EffectiveDpi = 0; // MDT_EFFECTIVE_DPI: what the player chose for the display
-    int32_t dpi = 0;
-    if (HMODULE shcore = LoadLibraryW(L"shcore.dll")) {
-        const auto getDpi = reinterpret_cast<GetDpiForMonitorCall>(
-            reinterpret_cast<void*>(GetProcAddress(shcore, "GetDpiForMonitor")));
-        UINT x = 0, y = 0;
-        if (getDpi && getDpi(monitor, EffectiveDpi, &x, &y) == S_OK) dpi = int32_t(x);
-        FreeLibrary(shcore);
-    }
-    if (dpi > 0) return dpi;
+    UINT x = 0, y = 0;
+    if (getDpi && getDpi(monitor, EffectiveDpi, &x, &y) == S_OK && x > 0) return int32_t(x);
     HDC screen = GetDC(nullptr);
-    dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
+    const int32_t dpi = screen ? GetDeviceCaps(screen, LOGPIXELSX) : 0;
     if (screen) ReleaseDC(nullptr, screen);
     return dpi;
 }
@@ -135,17 +125,26 @@ static DesktopArea AreaOf(const RECT& r) {
     return DesktopArea{r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-// A monitor's rectangle, its work area (less the taskbar) and its factor: TESSAROC_SCALE as
-// the player chose it (read once by OpenScreenSystem); otherwise the factor of the monitor's
-// dots per inch, lowered until the largest window fits its work area.
+// A monitor as the window places itself on it.
+struct Win32Display {
+    DesktopArea game; // in the game's pixels at its own factor: a window placed in it lies on it
+    DesktopArea work; // the part left to windows (less the taskbar), desktop pixels
+    int32_t scale;    // the factor on it; 0 for a monitor the system no longer knows
+    bool primary;     // the main display
+};
+
+// A monitor's rectangle, its work area and its factor: TESSAROC_SCALE as the player chose it
+// (read once by OpenScreenSystem); otherwise the factor of the monitor's dots per inch,
+// lowered until the largest window fits its work area.
 static Win32Display DisplayOf(HMONITOR monitor) {
     MONITORINFO info = {};
     info.cbSize = sizeof info;
     if (!GetMonitorInfoW(monitor, &info)) return Win32Display{};
     const int32_t asked = Win32ChooseScaleFactor(nullptr, MonitorDpi(monitor));
-    const int32_t scale = Win32Window.chosenScale ? Win32Window.chosenScale
-                                                  : FittingScaleFactor(asked, AreaOf(info.rcWork));
-    return Win32Display{info.rcMonitor, info.rcWork, scale,
+    const DesktopArea work = AreaOf(info.rcWork);
+    const int32_t scale =
+        Win32Window.chosenScale ? Win32Window.chosenScale : FittingScaleFactor(asked, work);
+    return Win32Display{InGamePixels(AreaOf(info.rcMonitor), scale), work, scale,
                         (info.dwFlags & MONITORINFOF_PRIMARY) != 0};
 }
 
@@ -164,32 +163,28 @@ static HICON ProgramIcon(int sizeMetric) {
                                          size, LR_SHARED));
 }
 
-static bool RegisterWindowClass() {
-    if (Win32Window.classRegistered) return true;
-    WNDCLASSEXW wc = {};
-    wc.cbSize = sizeof wc;
-    wc.style = CS_OWNDC; // no CS_DBLCLKS: a second quick press arrives as a press
-    wc.lpfnWndProc = TessarocWindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hIcon = ProgramIcon(SM_CXICON);
-    wc.hIconSm = ProgramIcon(SM_CXSMICON);
-    wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
-    wc.lpszClassName = WindowClassName;
-    Win32Window.classRegistered = RegisterClassExW(&wc) != 0;
-    return Win32Window.classRegistered;
-}
-
 // Start-up, before any window is placed: makes the window, still hidden, so that every
 // failure of the window system shows here where start-up checks it, and chooses the scale
 // factor the window has until it is placed: TESSAROC_SCALE, or that of the main display.
 int32_t OpenScreenSystem() {
     if (Win32Window.window) return 1;
     InstallQuitHandler();
-    BecomeDpiAware();
     Win32Window.chosenScale = ParseScaleSetting(ScaleSettingOfEnvironment());
     HMONITOR main = MonitorFromPoint(POINT{0, 0}, MONITOR_DEFAULTTOPRIMARY);
     Win32Window.scale = std::max(DisplayOf(main).scale, 1);
-    if (!RegisterWindowClass()) {
+    if (!Win32Window.classRegistered) {
+        WNDCLASSEXW wc = {};
+        wc.cbSize = sizeof wc;
+        wc.style = CS_OWNDC; // no CS_DBLCLKS: a second quick press arrives as a press
+        wc.lpfnWndProc = TessarocWindowProc;
+        wc.hInstance = GetModuleHandleW(nullptr);
+        wc.hIcon = ProgramIcon(SM_CXICON);
+        wc.hIconSm = ProgramIcon(SM_CXSMICON);
+        wc.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512)); // IDC_ARROW
+        wc.lpszClassName = WindowClassName;
+        Win32Window.classRegistered = RegisterClassExW(&wc) != 0;
+    }
+    if (!Win32Window.classRegistered) {
         ReportFailure("cannot register the window class");
         return 0;
     }
@@ -215,10 +210,8 @@ intptr_t Win32NativeWindow() {
 
 // The window's top-left corner in the game's pixels: desktop pixels divided by the scale.
 void WindowDesktopPosition(int32_t* left, int32_t* top) {
-    *left = 0;
-    *top = 0;
     RECT r;
-    if (!Win32Window.window || !GetWindowRect(Win32Window.window, &r)) return;
+    if (!Win32Window.window || !GetWindowRect(Win32Window.window, &r)) r = RECT{};
     *left = FloorDivide<int32_t>(r.left, Win32Window.scale);
     *top = FloorDivide<int32_t>(r.top, Win32Window.scale);
 }
@@ -239,38 +232,23 @@ static std::vector<Win32Display> Displays() {
     return found;
 }
 
-// A display's rectangle in the game's pixels: desktop pixels divided by its own factor, so that
-// a window placed in it at that factor lies on it.
-static DesktopArea GameBounds(const Win32Display& display) {
-    return InGamePixels(AreaOf(display.bounds), display.scale);
-}
-
 // The outer rectangle of a window of style ws whose client area, at the origin, shows width x
 // height game pixels at the window's scale.
-static RECT OuterRect(DWORD ws, int32_t width, int32_t height) {
+static DesktopArea OuterRect(DWORD ws, int32_t width, int32_t height) {
     RECT r = {0, 0, std::max(width, 1) * Win32Window.scale,
               std::max(height, 1) * Win32Window.scale};
     AdjustWindowRectEx(&r, ws, FALSE, 0);
-    return r;
+    return AreaOf(r);
 }
 
-// Where a window with the outer rectangle r goes when it opens or grows: inside the work
+// Where a window with this outer rectangle goes when it opens or grows: inside the work
 // area of its display (FitWindowIntoArea); where it is when no display is known.
-static POINT PlaceInWorkArea(const RECT& r) {
+static DesktopArea PlaceInWorkArea(const DesktopArea& window) {
     std::vector<DesktopArea> areas;
     for (const Win32Display& display : Displays())
-        areas.push_back(AreaOf(display.work));
-    const DesktopArea window = AreaOf(r);
+        areas.push_back(display.work);
     const DesktopArea* area = WorkAreaOfWindow(areas, window);
-    if (!area) return POINT{r.left, r.top};
-    const DesktopArea placed = FitWindowIntoArea(window, *area);
-    return POINT{placed.x, placed.y};
-}
-
-// Window style of CreateMainWindow's flags: borderless pop-up, else a captioned window.
-static DWORD WindowStyle(int32_t style) {
-    if (style & StylePopup) return WS_POPUP;
-    return WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+    return area ? FitWindowIntoArea(window, *area) : window;
 }
 
 // Start-up, through the frame toolkit: places the window made by OpenScreenSystem with its
@@ -283,29 +261,29 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     (void)number;
     if (!Win32Window.window && !OpenScreenSystem()) return 0;
     HWND w = Win32Window.window;
-    const DWORD ws = WindowStyle(style);
+    // A borderless pop-up, else a captioned window.
+    const DWORD ws =
+        (style & StylePopup) ? WS_POPUP : WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     SetWindowLongPtrW(w, GWL_STYLE, LONG_PTR(ws));
     SetWindowTextW(w, Wide(title).c_str());
     const bool centre = (style & (StyleCentreDesktop | StyleCentreActive)) != 0;
     const std::vector<Win32Display> displays = Displays();
     std::vector<DesktopArea> inGamePixels;
     for (const Win32Display& display : displays)
-        inGamePixels.push_back(GameBounds(display));
+        inGamePixels.push_back(display.game);
     const DesktopArea* own =
         centre && !displays.empty()
             ? inGamePixels.data()
             : WorkAreaOfWindow(inGamePixels,
                                DesktopArea{x, y, std::max(width, 1), std::max(height, 1)});
     if (own) Win32Window.scale = displays[size_t(own - inGamePixels.data())].scale;
-    const int32_t scale = Win32Window.scale;
-    const RECT r = OuterRect(ws, width, height);
-    const int32_t outerW = r.right - r.left, outerH = r.bottom - r.top;
-    POINT at = {(GetSystemMetrics(SM_CXSCREEN) - outerW) / 2,
-                (GetSystemMetrics(SM_CYSCREEN) - outerH) / 2};
-    if (!centre)
-        at = PlaceInWorkArea(
-            RECT{x * scale + r.left, y * scale + r.top, x * scale + r.right, y * scale + r.bottom});
-    SetWindowPos(w, nullptr, at.x, at.y, outerW, outerH,
+    DesktopArea at = OuterRect(ws, width, height);
+    at.x += x * Win32Window.scale;
+    at.y += y * Win32Window.scale;
+    at = centre ? DesktopArea{(GetSystemMetrics(SM_CXSCREEN) - at.width) / 2,
+                              (GetSystemMetrics(SM_CYSCREEN) - at.height) / 2, at.width, at.height}
+                : PlaceInWorkArea(at);
+    SetWindowPos(w, nullptr, at.x, at.y, at.width, at.height,
                  SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     if (!(style & StyleInvisible)) {
         ShowWindow(w, SW_SHOW);
@@ -323,23 +301,22 @@ int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, in
     CreateBackBuffer(width, height);
     LARGE_INTEGER frequency;
     QueryPerformanceFrequency(&frequency);
-    Win32Pacing.frequency = frequency.QuadPart;
-    if (!Win32Pacing.timer) {
-        Win32Pacing.timer = CreateWaitableTimerExW(
-            nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, TIMER_ALL_ACCESS);
-        if (!Win32Pacing.timer) {
+    Win32Window.frequency = frequency.QuadPart;
+    if (!Win32Window.timer) {
+        Win32Window.timer =
+            CreateWaitableTimerExW(nullptr, nullptr, HighResolutionTimer, TIMER_ALL_ACCESS);
+        if (!Win32Window.timer) {
             // Older systems: an ordinary timer, with the system tick shortened to 1 ms.
-            Win32Pacing.timer = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
-            Win32Pacing.coarse = timeBeginPeriod(1) == TIMERR_NOERROR;
+            Win32Window.timer = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
+            Win32Window.coarseTimer = timeBeginPeriod(1) == TIMERR_NOERROR;
         }
     }
-    Win32Pacing.on = true;
-    Win32Pacing.lastReturn = CounterNow();
+    Win32Window.lastReturn = CounterNow();
     return 1;
 }
 
 bool Win32HighResolutionPacing() {
-    return Win32Pacing.timer && !Win32Pacing.coarse;
+    return Win32Window.timer && !Win32Window.coarseTimer;
 }
 
 // The screens' size changes, roll-up and unroll: new client size (game pixels), same
@@ -349,13 +326,13 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     HWND w = Win32Window.window;
     RECT old;
     if (!w || !GetWindowRect(w, &old)) return;
-    const RECT r = OuterRect(DWORD(GetWindowLongPtrW(w, GWL_STYLE)), width, height);
-    const int32_t outerW = r.right - r.left, outerH = r.bottom - r.top;
-    POINT at{old.left, old.top};
-    if (outerW > old.right - old.left || outerH > old.bottom - old.top)
-        at = PlaceInWorkArea(RECT{old.left, old.top, old.left + outerW, old.top + outerH});
+    DesktopArea at = OuterRect(DWORD(GetWindowLongPtrW(w, GWL_STYLE)), width, height);
+    at.x = old.left;
+    at.y = old.top;
+    if (at.width > old.right - old.left || at.height > old.bottom - old.top)
+        at = PlaceInWorkArea(at);
     const UINT keep = (at.x == old.left && at.y == old.top) ? SWP_NOMOVE : 0;
-    SetWindowPos(w, nullptr, at.x, at.y, outerW, outerH, keep | SWP_NOZORDER | SWP_NOACTIVATE);
+    SetWindowPos(w, nullptr, at.x, at.y, at.width, at.height, keep | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void FollowMonitor() {
@@ -411,15 +388,15 @@ bool CopyBackBufferToWindow(HDC dc, bool whole) {
 // millisecond (two with the coarse timer) before it, then spinning for the rest, which is
 // what keeps the frames even without holding a processor for the whole wait.
 static void WaitForCounter(int64_t target) {
-    const int64_t margin = Win32Pacing.frequency / (Win32Pacing.coarse ? 500 : 2000);
+    const int64_t margin = Win32Window.frequency / (Win32Window.coarseTimer ? 500 : 2000);
     const int64_t early = target - margin - CounterNow();
-    if (early > 0 && Win32Pacing.timer) {
+    if (early > 0 && Win32Window.timer) {
         LARGE_INTEGER due; // negative: relative, in units of 100 ns
-        due.QuadPart = -std::max<int64_t>(1, early * 10000000 / Win32Pacing.frequency);
-        if (SetWaitableTimer(Win32Pacing.timer, &due, 0, nullptr, nullptr, FALSE))
-            WaitForSingleObject(Win32Pacing.timer, INFINITE);
+        due.QuadPart = -std::max<int64_t>(1, early * 10000000 / Win32Window.frequency);
+        if (SetWaitableTimer(Win32Window.timer, &due, 0, nullptr, nullptr, FALSE))
+            WaitForSingleObject(Win32Window.timer, INFINITE);
     } else if (early > 0) {
-        Sleep(DWORD(early * 1000 / Win32Pacing.frequency));
+        Sleep(DWORD(early * 1000 / Win32Window.frequency));
     }
     while (CounterNow() <= target)
         YieldProcessor();
@@ -429,13 +406,11 @@ static void WaitForCounter(int64_t target) {
 // since the previous present returned (no catch-up after a slow frame). Takes no events.
 void PresentBackBuffer() {
     if (!Win32Window.window) return;
-    const bool waited = EndFrame(CopyBackBufferToWindow(Win32Window.dc, false));
-    if (!waited && !Win32Pacing.on) return;
     // 50 us beyond 1/61 s: a caller timing its frames after each return still sees more.
-    if (!waited)
-        WaitForCounter(Win32Pacing.lastReturn + Win32Pacing.frequency / 61 +
-                       Win32Pacing.frequency / 20000);
-    Win32Pacing.lastReturn = CounterNow();
+    const int64_t frequency = Win32Window.frequency;
+    if (!EndFrame(CopyBackBufferToWindow(Win32Window.dc, false)) && frequency != 0)
+        WaitForCounter(Win32Window.lastReturn + frequency / 61 + frequency / 20000);
+    Win32Window.lastReturn = CounterNow();
 }
 
 // ---------------------------------------------------------------- desktop
@@ -447,7 +422,7 @@ int32_t DisplayCount() {
 int32_t DisplayBounds(int32_t index, int32_t* x, int32_t* y, int32_t* width, int32_t* height) {
     const std::vector<Win32Display> displays = Displays();
     if (index < 0 || index >= int32_t(displays.size())) return 0;
-    const DesktopArea game = GameBounds(displays[size_t(index)]);
+    const DesktopArea game = displays[size_t(index)].game;
     *x = game.x;
     *y = game.y;
     *width = game.width;
@@ -463,14 +438,14 @@ void BackendShowMessage(const Text& title, const Text& text) {
 
 // ---------------------------------------------------------------- end
 
-// End of the program: data files committed, window and timer released; a console handler
-// waiting for this end may now let the system end the process.
+// End of the program: data files committed, window and timer released, records cleared; a
+// console handler waiting for this end may now let the system end the process.
 void ClosePlatform() {
     CloseAllDataFiles();
     if (Win32Window.window) DestroyWindow(Win32Window.window);
     if (Win32Window.classRegistered) UnregisterClassW(WindowClassName, GetModuleHandleW(nullptr));
-    if (Win32Pacing.timer) CloseHandle(Win32Pacing.timer);
-    if (Win32Pacing.coarse) timeEndPeriod(1);
+    if (Win32Window.timer) CloseHandle(Win32Window.timer);
+    if (Win32Window.coarseTimer) timeEndPeriod(1);
     ResetWin32State();
-    if (Win32Session.ended) SetEvent(Win32Session.ended);
+    if (SessionEnded) SetEvent(SessionEnded);
 }
