@@ -20,7 +20,6 @@ struct SdlWindowRecord {
     Display* xDisplay = nullptr;      // X11 connection of SDL's (null off X11)
     unsigned long xWindow = 0;        // X11 window id of the window (0 off X11)
     SDL_Surface* surface = nullptr;   // the window surface the last present drew into
-    std::vector<SDL_Rect> sendRects;  // rows the present sends (storage kept between frames)
     int32_t scale = 1;                // desktop pixels per game pixel, that of the display the
                                       // window is on (FollowDisplay)
     int32_t askedScale = 1;           // the factor TESSAROC_SCALE or the desktop asks for
