@@ -4,7 +4,6 @@
 #include <SDL.h>
 
 #include <cstdint>
-#include <ctime>
 #include <vector>
 
 #include "backend.h"
@@ -30,7 +29,7 @@ struct SdlWindowRecord {
     bool sharingAllowed = true;       // false once the X server refused a shared image (or a
                                       // test switched it off): presents use SDL's surface
     bool paced = false;               // presents pace the frames (set by AttachBackBuffer)
-    timespec presentReturn{};         // CLOCK_MONOTONIC time at which the last present returned
+    int64_t presentReturn = 0;        // MonotonicNs at which the last present returned
 };
 extern SdlWindowRecord SdlWindow;
 
@@ -64,12 +63,10 @@ void InstallQuitSignals();
 // sdl_clock.cpp: a descriptor that turns readable once a quit signal came (-1 when none could
 // be made), for the waits on the X server.
 int QuitSignalFd();
-// sdl_clock.cpp: the monotonic clock now (TickCountMs counts on it too), a time ns
-// nanoseconds after t, and a sleep until an absolute time of that clock (resuming after
-// signals).
-timespec MonotonicNow();
-timespec AddNanoseconds(timespec t, int64_t ns);
-void SleepUntil(const timespec& deadline);
+// sdl_clock.cpp: the monotonic clock now in nanoseconds (TickCountMs counts on it too), and a
+// sleep until an absolute time of that clock (resuming after signals).
+int64_t MonotonicNs();
+void SleepUntilNs(int64_t deadline);
 
 // sdl_xserver.cpp, the questions to the X server:
 // Top-left corner of the window's client area in desktop pixels (not divided by the scale),

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 
 #include "backend.h"
@@ -303,15 +302,15 @@ void PresentBackBuffer() {
     if (!SdlWindow.window) return;
     constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s
     if (!EndFrame(CopyBackBufferToWindow())) {
-        if (SdlWindow.paced) SleepUntil(AddNanoseconds(SdlWindow.presentReturn, FrameNs));
+        if (SdlWindow.paced) SleepUntilNs(SdlWindow.presentReturn + FrameNs);
         FinishSharedSend();
     }
-    SdlWindow.presentReturn = MonotonicNow();
+    SdlWindow.presentReturn = MonotonicNs();
 }
 
 void SdlPaceFrames(bool on) {
     SdlWindow.paced = on;
-    SdlWindow.presentReturn = MonotonicNow();
+    SdlWindow.presentReturn = MonotonicNs();
 }
 
 // ---------------------------------------------------------------- desktop
