@@ -36,16 +36,15 @@ extern SdlWindowRecord SdlWindow;
 // ---------------------------------------------------------------- input
 
 struct SdlInputRecord {
-    bool pointerKnown = false; // pointerX/Y and leftHeld hold an answer of the X server
-    int32_t pointerTick = 0;   // TickCountMs of that answer
-    int32_t pointerX = 0;      // the pointer's desktop column, desktop pixels
-    int32_t pointerY = 0;      // the pointer's desktop row, desktop pixels
-    bool leftHeld = false;     // button 1 was down when the server answered
-    bool originKnown = false;  // originX/Y hold the client origin the X server told
-    int32_t originX = 0;       // desktop column of the client origin (X reports pointer
-                               // positions relative to the window)
-    int32_t originY = 0;       // desktop row of the client origin
-    int32_t lastSdlPump = 0;   // TickCountMs of the last SDL_PumpEvents
+    int32_t lastSdlPump = 0;  // TickCountMs of the last SDL_PumpEvents
+    bool answerKnown = false; // the fields below hold an answer of the X server
+    int32_t answerTick = 0;   // TickCountMs of that answer
+    int32_t pointerX = 0;     // the pointer's desktop column, desktop pixels
+    int32_t pointerY = 0;     // the pointer's desktop row, desktop pixels
+    bool leftHeld = false;    // button 1 was down when the server answered
+    int32_t originX = 0;      // desktop column of the client origin (X reports pointer
+                              // positions relative to the window)
+    int32_t originY = 0;      // desktop row of the client origin
 };
 extern SdlInputRecord SdlInput;
 
@@ -70,7 +69,7 @@ void SleepUntilNs(int64_t deadline);
 
 // sdl_xserver.cpp, the questions to the X server:
 // Top-left corner of the window's client area in desktop pixels (not divided by the scale),
-// as the X server answered since it last sent something (see ForgetServerAnswers).
+// from the same answer of the X server as QueryPointer's.
 void PhysicalWindowPosition(int32_t* left, int32_t* top);
 // The pointer and the client origin are asked of the X server only when it may have changed:
 // whenever the server sent something, SDL queued an event, or the program moved or resized
