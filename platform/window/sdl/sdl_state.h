@@ -94,19 +94,18 @@ void ReadAskedScaleFactor();
 struct SdlDisplay {
     DesktopArea bounds; // the display's rectangle, desktop pixels
     DesktopArea work;   // the part of it the window manager leaves to windows
-    int32_t scale;      // the factor on it (DisplayScaleFactor of work)
+    int32_t scale;      // the factor on it (its work area's for the largest window)
 };
 // Every display, the first first: on X11 the RandR monitors that show something, else the X
 // screen as a whole (all outputs switched off, or no RandR), each less the work area the
 // window manager announces; off X11 SDL's displays. Empty before the video is open.
 std::vector<SdlDisplay> CurrentDisplays();
-// The work area of the display a window of desktop pixels belongs to (the one it overlaps
-// most, else the nearest); false without displays.
-bool WorkAreaOfDesktopWindow(const DesktopArea& window, DesktopArea* work);
-// The display a window of the game's w x h pixels at game pixel (x, y) belongs to, each
-// display's rectangle counted in the game's pixels at its own factor; null without displays.
-const SdlDisplay* DisplayOfGameWindow(const std::vector<SdlDisplay>& displays, int32_t x, int32_t y,
-                                      int32_t w, int32_t h);
+// The display a window belongs to (the one it overlaps most, else the nearest): a window of
+// desktop pixels by the displays' work areas, or with inGamePixels a window of the game's
+// pixels by each display's rectangle counted in the game's pixels at its own factor; null
+// without displays.
+const SdlDisplay* DisplayOfWindow(const std::vector<SdlDisplay>& displays,
+                                  const DesktopArea& window, bool inGamePixels);
 // OpenScreenSystem: asks the X server to tell when the screen changes size or the window
 // manager announces new work areas; SDL hands these on as its window-system events.
 void WatchDesktopChanges();

@@ -161,7 +161,7 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     height = std::max(height, 1);
     const bool centre = (style & (StyleCentreDesktop | StyleCentreActive)) != 0;
     const std::vector<SdlDisplay> displays = CurrentDisplays();
-    const SdlDisplay* display = DisplayOfGameWindow(displays, x, y, width, height);
+    const SdlDisplay* display = DisplayOfWindow(displays, DesktopArea{x, y, width, height}, true);
     if (centre && !displays.empty()) display = &displays.front();
     if (display) SdlWindow.scale = display->scale;
     const int32_t scale = SdlWindow.scale;
@@ -210,9 +210,12 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     SDL_SetWindowSize(SdlWindow.window, newW, newH);
     ForgetServerAnswers();
     ForgetWindowCopy();
-    DesktopArea target{left, top, newW, newH}, work;
-    if ((newW > oldW || newH > oldH) && WorkAreaOfDesktopWindow(target, &work))
-        target = FitWindowIntoArea(target, work);
+    DesktopArea target{left, top, newW, newH};
+    if (newW > oldW || newH > oldH) {
+        const std::vector<SdlDisplay> displays = CurrentDisplays();
+        if (const SdlDisplay* display = DisplayOfWindow(displays, target, false))
+            target = FitWindowIntoArea(target, display->work);
+    }
     int32_t nowLeft = 0, nowTop = 0;
     PhysicalWindowPosition(&nowLeft, &nowTop);
     if (nowLeft != target.x || nowTop != target.y) {
