@@ -125,19 +125,14 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
     bytes.clear();
     uint8_t chunk[4096];
     while (ok) {
-        ssize_t got = read(fd, chunk, sizeof chunk);
+        const ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got == 0) break;
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) {
-            if (got < 0) reason = std::strerror(errno);
-            ok = got == 0;
-            break;
-        }
-        if (static_cast<int64_t>(bytes.size()) + got > maxBytes) {
-            reason = "too large";
-            ok = false;
-            break;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + got);
+        ok = got > 0 && static_cast<int64_t>(bytes.size()) + got <= maxBytes;
+        if (ok)
+            bytes.insert(bytes.end(), chunk, chunk + got);
+        else
+            reason = got < 0 ? std::strerror(errno) : "too large";
     }
     close(fd);
     return ok;
