@@ -3,59 +3,23 @@
 #include <ft2build.h>
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
-#include FT_SIZES_H
 #include FT_TRUETYPE_TABLES_H
 
 #include <algorithm>
-#include <map>
 #include <string>
-#include <tuple>
 
 #include "os_text.h"
 
 namespace {
 
-// A face file and what the font needs added to it: fontconfig's answer for a face name.
-struct ResolvedFace {
-    FT_Face face = nullptr; // null when nothing usable was found
-    bool embolden = false;  // bold asked for, but the family has no bold face
-    bool oblique = false;   // italic asked for, but the family has no italic or oblique face
-    std::string failure;    // why face is null: what was looked for and where
-};
-
-// The process-wide font machinery: the FreeType library, every face file opened so far (each
-// once) and the faces resolved for each name and style. These are caches of resources only:
-// what is drawn depends on the font slots alone, so they are kept for the whole run and not
-// cleared with the platform state. Made on the first font opened and never destroyed, so
-// fonts released at program exit still find their faces.
-struct FontMachinery {
-    FT_Library library = nullptr;                         // null when FreeType failed
-    std::map<std::pair<std::string, int>, FT_Face> files; // file and face index -> face
-    std::map<std::tuple<std::string, bool, bool>, ResolvedFace> names; // name, bold, italic
-};
-
-FontMachinery& Machinery() {
-    static FontMachinery* machinery = [] {
-        auto* made = new FontMachinery;
-        if (!FcInit() || FT_Init_FreeType(&made->library) != 0) made->library = nullptr;
-        return made;
+// The FreeType library, started together with fontconfig on the first font opened and never
+// ended, so that fonts released at program exit still have it; null when either failed.
+FT_Library Library() {
+    static const FT_Library library = [] {
+        FT_Library made = nullptr;
+        return FcInit() && FT_Init_FreeType(&made) == 0 ? made : nullptr;
     }();
-    return *machinery;
-}
-
-// Opens a face file, or finds it open already; null when FreeType cannot read it.
-FT_Face OpenFaceFile(FontMachinery& machinery, const std::string& file, int index) {
-    const auto key = std::make_pair(file, index);
-    const auto found = machinery.files.find(key);
-    if (found != machinery.files.end()) return found->second;
-    FT_Face face = nullptr;
-    if (FT_New_Face(machinery.library, file.c_str(), index, &face) != 0) face = nullptr;
-    if (face && !FT_IS_SCALABLE(face)) { // fixed-size bitmap fonts cannot take our sizes
-        FT_Done_Face(face);
-        face = nullptr;
-    }
-    machinery.files[key] = face;
-    return face;
+    return library;
 }
 
 // The face name with its style, for messages: "Arial" bold italic.
@@ -65,17 +29,13 @@ std::string Described(const std::string& name, bool bold, bool italic) {
 
 // Asks fontconfig for the best face of the family in the wanted weight and slant, so that
 // the family's own bold and italic files are used; unknown names get fontconfig's
-// substitute, as the Windows font mapper would give one. Bold and italic are made by
-// FreeType only when the chosen face lacks them.
-ResolvedFace ResolveFace(const std::string& name, bool bold, bool italic) {
-    FontMachinery& machinery = Machinery();
-    if (!machinery.library) return {nullptr, false, false, "FreeType or fontconfig did not start"};
-    const auto key = std::make_tuple(name, bold, italic);
-    const auto found = machinery.names.find(key);
-    if (found != machinery.names.end()) return found->second;
-
-    ResolvedFace resolved;
-    resolved.failure = "fontconfig has no scalable face for " + Described(name, bold, italic);
+// substitute, as the Windows font mapper would give one. Opens it as a face of its own, or
+// returns null with what was looked for and where.
+FT_Face OpenBestFace(const std::string& name, bool bold, bool italic, std::string* failure) {
+    if (!Library()) {
+        *failure = "FreeType or fontconfig did not start";
+        return nullptr;
+    }
     FcPattern* pattern = FcPatternCreate();
     FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(name.c_str()));
     FcPatternAddInteger(pattern, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
@@ -86,28 +46,26 @@ ResolvedFace ResolveFace(const std::string& name, bool bold, bool italic) {
     FcResult result = FcResultNoMatch;
     FcPattern* match = FcFontMatch(nullptr, pattern, &result);
     FcPatternDestroy(pattern);
-    if (match) {
-        FcChar8* file = nullptr;
-        int index = 0;
+    FT_Face face = nullptr;
+    FcChar8* file = nullptr;
+    int index = 0;
+    std::string path; // the file fontconfig offered
+    if (match && FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
+        path = reinterpret_cast<const char*>(file);
         FcPatternGetInteger(match, FC_INDEX, 0, &index);
-        if (FcPatternGetString(match, FC_FILE, 0, &file) == FcResultMatch) {
-            const std::string path = reinterpret_cast<const char*>(file);
-            resolved.face = OpenFaceFile(machinery, path, index & 0xFFFF);
-            resolved.failure = "fontconfig offered " + path + " for " +
-                               Described(name, bold, italic) +
-                               ", which FreeType cannot read as a scalable face";
+        if (FT_New_Face(Library(), path.c_str(), index & 0xFFFF, &face) != 0) face = nullptr;
+        if (face && !FT_IS_SCALABLE(face)) { // fixed-size bitmap fonts cannot take our sizes
+            FT_Done_Face(face);
+            face = nullptr;
         }
-        FcPatternDestroy(match);
     }
-    // The face file's own style says whether it is bold or italic; fontconfig may report
-    // the requested style for a face it only means to slant or embolden.
-    if (resolved.face) {
-        resolved.embolden = bold && !(resolved.face->style_flags & FT_STYLE_FLAG_BOLD);
-        resolved.oblique = italic && !(resolved.face->style_flags & FT_STYLE_FLAG_ITALIC);
-        resolved.failure.clear();
-    }
-    machinery.names[key] = resolved;
-    return resolved;
+    if (match) FcPatternDestroy(match);
+    if (!face && path.empty())
+        *failure = "fontconfig has no scalable face for " + Described(name, bold, italic);
+    else if (!face)
+        *failure = "fontconfig offered " + path + " for " + Described(name, bold, italic) +
+                   ", which FreeType cannot read as a scalable face";
+    return face;
 }
 
 // Font units scaled to whole pixels at the em size, rounded to the nearest (halves up).
@@ -147,43 +105,37 @@ SystemFontMetrics MetricsOf(FT_Face face, int32_t emPixels) {
 
 } // namespace
 
-// One size of a shared face file and the styles FreeType has to add to it.
+// A face of its own at the font's size, and the styles FreeType has to add to it.
 struct SystemFont {
-    FT_Face face = nullptr; // the face file (owned by the font machinery)
-    FT_Size size = nullptr; // this font's size object of that face (owned)
-    bool embolden = false;  // synthetic bold
-    bool oblique = false;   // synthetic italic
+    FT_Face face = nullptr; // owned
+    bool embolden = false;  // bold asked for, but the family has no bold face
+    bool oblique = false;   // italic asked for, but the family has no italic or oblique face
 
     ~SystemFont() {
-        if (size) FT_Done_Size(size);
+        if (face) FT_Done_Face(face);
     }
 };
 
 std::shared_ptr<SystemFont> OpenSystemFont(const SystemFontRequest& request,
                                            SystemFontMetrics* metrics, std::string* failure) {
-    const ResolvedFace resolved = ResolveFace(request.face, request.bold, request.italic);
-    if (!resolved.face) {
-        *failure = resolved.failure;
-        return nullptr;
-    }
     auto font = std::make_shared<SystemFont>();
-    font->face = resolved.face;
-    font->embolden = resolved.embolden;
-    font->oblique = resolved.oblique;
-    if (FT_New_Size(resolved.face, &font->size) != 0) font->size = nullptr;
-    if (!font->size || FT_Activate_Size(font->size) != 0 ||
-        FT_Set_Pixel_Sizes(resolved.face, 0, FT_UInt(request.emPixels)) != 0) {
+    font->face = OpenBestFace(request.face, request.bold, request.italic, failure);
+    if (!font->face) return nullptr;
+    // The face file's own style says whether it is bold or italic; fontconfig may report
+    // the requested style for a face it only means to slant or embolden.
+    font->embolden = request.bold && !(font->face->style_flags & FT_STYLE_FLAG_BOLD);
+    font->oblique = request.italic && !(font->face->style_flags & FT_STYLE_FLAG_ITALIC);
+    if (FT_Set_Pixel_Sizes(font->face, 0, FT_UInt(request.emPixels)) != 0) {
         *failure = "FreeType cannot size " + Described(request.face, request.bold, request.italic) +
                    " to " + std::to_string(request.emPixels) + " pixels";
         return nullptr;
     }
-    *metrics = MetricsOf(resolved.face, request.emPixels);
+    *metrics = MetricsOf(font->face, request.emPixels);
     return font;
 }
 
 SystemGlyph RasteriseCharacter(SystemFont& font, char32_t character) {
     SystemGlyph glyph;
-    FT_Activate_Size(font.size);
     const FT_Face face = font.face;
     if (FT_Load_Glyph(face, FT_Get_Char_Index(face, character), FT_LOAD_NO_BITMAP) != 0)
         return glyph;
@@ -192,7 +144,7 @@ SystemGlyph RasteriseCharacter(SystemFont& font, char32_t character) {
     if (slot->format == FT_GLYPH_FORMAT_OUTLINE) {
         if (font.embolden) {
             // The stroke widening FreeType's own synthetic bold uses: 1/24 em.
-            const FT_Pos strength = FT_MulFix(face->units_per_EM, font.size->metrics.y_scale) / 24;
+            const FT_Pos strength = FT_MulFix(face->units_per_EM, face->size->metrics.y_scale) / 24;
             FT_Outline_Embolden(&slot->outline, strength);
             advance += strength;
         }

@@ -31,10 +31,6 @@ namespace {
 constexpr int LockAttempts = 200;
 constexpr auto LockRetryPause = std::chrono::milliseconds(10);
 
-std::string Reason(int error) {
-    return std::strerror(error);
-}
-
 std::string FolderOf(const std::string& path) {
     size_t slash = path.rfind('/');
     return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
@@ -57,11 +53,8 @@ bool WriteAll(int fd, const std::vector<uint8_t>& bytes) {
     return true;
 }
 
-// fsync unless a fuzzer switched durability off; true when the data reached the disk.
-bool SyncToDisk(int fd) {
-    return CommitSkipsDiskSync() || fsync(fd) == 0;
-}
-
+// fsync of the folder, so that a new name in it reaches the disk (unless a fuzzer switched
+// durability off, as for the files).
 void SyncFolder(const std::string& folder) {
     if (CommitSkipsDiskSync()) return;
     int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -74,50 +67,16 @@ void SyncFolder(const std::string& folder) {
 // false with the reason when fd is not open (the reason of the open) or any step failed.
 bool WriteAndClose(int fd, const std::vector<uint8_t>& bytes, std::string& reason) {
     if (fd < 0) {
-        reason = Reason(errno);
+        reason = std::strerror(errno);
         return false;
     }
     bool ok = WriteAll(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
-              SyncToDisk(fd);
-    if (!ok) reason = Reason(errno);
+              (CommitSkipsDiskSync() || fsync(fd) == 0);
+    if (!ok) reason = std::strerror(errno);
     if (close(fd) != 0 && ok) {
         ok = false;
-        reason = Reason(errno);
+        reason = std::strerror(errno);
     }
-    return ok;
-}
-
-// Writes the bytes over the file's own content through a descriptor of it; a link is refused.
-bool CommitInPlace(const std::string& path, const std::vector<uint8_t>& bytes,
-                   std::string& reason) {
-    return WriteAndClose(open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC), bytes,
-                         reason);
-}
-
-// Writes a temporary file beside the file and renames it over the file. Returns false with
-// made = false when no temporary file could be made (the caller then writes in place).
-bool CommitByRename(const std::string& path, const std::vector<uint8_t>& bytes, bool& made,
-                    std::string& reason) {
-    const std::string folder = FolderOf(path);
-    std::string temp = folder + "." + NameOf(path) + "." + std::string(TemporarySuffixLength, 'X');
-    int fd = mkostemp(temp.data(), O_CLOEXEC);
-    made = fd >= 0;
-    if (!made) return false;
-    struct stat info;
-    if (stat(path.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
-    bool ok = WriteAndClose(fd, bytes, reason);
-    if (ok && CommitStopsBeforeMove()) {
-        ok = false;
-        reason = "stopped before the rename";
-    }
-    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
-        ok = false;
-        reason = Reason(errno);
-    }
-    if (ok)
-        SyncFolder(folder);
-    else
-        unlink(temp.c_str());
     return ok;
 }
 
@@ -151,13 +110,13 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
     const int flags = mode == OsOpenMode::ReadOnly ? O_RDONLY : O_RDWR | O_CREAT | O_NOFOLLOW;
     int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, 0644);
     if (fd < 0) {
-        reason = Reason(errno);
+        reason = std::strerror(errno);
         return false;
     }
     struct stat info;
     bool ok = false;
     if (fstat(fd, &info) != 0)
-        reason = Reason(errno);
+        reason = std::strerror(errno);
     else if (!S_ISREG(info.st_mode))
         reason = "not a regular file";
     else if (info.st_size > maxBytes)
@@ -167,29 +126,45 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
     bytes.clear();
     uint8_t chunk[4096];
     while (ok) {
-        ssize_t got = read(fd, chunk, sizeof chunk);
+        const ssize_t got = read(fd, chunk, sizeof chunk);
+        if (got == 0) break;
         if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) {
-            if (got < 0) reason = Reason(errno);
-            ok = got == 0;
-            break;
-        }
-        if (static_cast<int64_t>(bytes.size()) + got > maxBytes) {
-            reason = "too large";
-            ok = false;
-            break;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + got);
+        ok = got > 0 && static_cast<int64_t>(bytes.size()) + got <= maxBytes;
+        if (ok)
+            bytes.insert(bytes.end(), chunk, chunk + got);
+        else
+            reason = got < 0 ? std::strerror(errno) : "too large";
     }
     close(fd);
     return ok;
 }
 
+// A temporary file beside the file, renamed over it.
 bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason) {
-    bool made = false;
-    if (CommitByRename(path, bytes, made, reason)) return true;
-    if (made) return false;
-    return CommitInPlace(path, bytes, reason);
+    const std::string folder = FolderOf(path);
+    std::string temp = folder + "." + NameOf(path) + "." + std::string(TemporarySuffixLength, 'X');
+    const int fd = mkostemp(temp.data(), O_CLOEXEC);
+    // Where no temporary file can be made, the bytes go over the file's own content through a
+    // descriptor of it; a link is refused.
+    if (fd < 0)
+        return WriteAndClose(open(path.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC),
+                             bytes, reason);
+    struct stat info;
+    if (stat(path.c_str(), &info) == 0) fchmod(fd, info.st_mode & 07777);
+    bool ok = WriteAndClose(fd, bytes, reason);
+    if (ok && CommitStopsBeforeMove()) {
+        ok = false;
+        reason = "stopped before the rename";
+    }
+    if (ok && rename(temp.c_str(), path.c_str()) != 0) {
+        ok = false;
+        reason = std::strerror(errno);
+    }
+    if (ok)
+        SyncFolder(folder);
+    else
+        unlink(temp.c_str());
+    return ok;
 }
 
 std::shared_ptr<OsFileLock> OsLockFile(const std::string& path) {
@@ -247,11 +222,11 @@ bool OsMoveAside(const std::string& path, const std::string& newPath, bool& exis
     exists = false;
     if (linkat(AT_FDCWD, path.c_str(), AT_FDCWD, newPath.c_str(), 0) != 0) {
         exists = errno == EEXIST;
-        reason = Reason(errno);
+        reason = std::strerror(errno);
         return false;
     }
     if (unlink(path.c_str()) != 0) {
-        reason = Reason(errno);
+        reason = std::strerror(errno);
         unlink(newPath.c_str());
         return false;
     }
@@ -285,7 +260,7 @@ bool OsMakePrivateFolder(const std::string& folder, std::string& reason) {
          slash = folder.find('/', slash + 1)) {
         const std::string part = folder.substr(0, slash);
         if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            reason = Reason(errno);
+            reason = std::strerror(errno);
             return false;
         }
     }

@@ -45,31 +45,23 @@ void InstallQuitSignals() {
 
 // ---------------------------------------------------------------- clock and pauses
 
-timespec MonotonicNow() {
+int64_t MonotonicNs() {
     timespec now{};
     clock_gettime(CLOCK_MONOTONIC, &now);
-    return now;
+    return int64_t(now.tv_sec) * 1000000000 + now.tv_nsec;
 }
 
-timespec AddNanoseconds(timespec t, int64_t ns) {
-    int64_t total = int64_t(t.tv_nsec) + ns;
-    t.tv_sec += time_t(total / 1000000000);
-    t.tv_nsec = long(total % 1000000000);
-    return t;
-}
-
-void SleepUntil(const timespec& deadline) {
-    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &deadline, nullptr) == EINTR) {
+void SleepUntilNs(int64_t deadline) {
+    const timespec until{time_t(deadline / 1000000000), long(deadline % 1000000000)};
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &until, nullptr) == EINTR) {
     }
 }
 
 // Milliseconds of the monotonic clock (time since the system started), wrapping at 2^32.
 int32_t TickCountMs() {
-    const timespec now = MonotonicNow();
-    return int32_t(uint32_t(uint64_t(now.tv_sec) * 1000u + uint64_t(now.tv_nsec) / 1000000u));
+    return int32_t(uint32_t(MonotonicNs() / 1000000));
 }
 
 void SleepMs(int32_t ms) {
-    if (ms <= 0) return;
-    SleepUntil(AddNanoseconds(MonotonicNow(), int64_t(ms) * 1000000));
+    if (ms > 0) SleepUntilNs(MonotonicNs() + int64_t(ms) * 1000000);
 }

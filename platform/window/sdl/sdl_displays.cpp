@@ -32,14 +32,6 @@ double XftDpi(const char* resources) {
     return 0;
 }
 
-// CurrentDisplays and FollowDisplay, for each display they look at: the factor on a display
-// with this work area, the player's TESSAROC_SCALE as it is, else the desktop's factor
-// lowered until the largest window fits the work area.
-int32_t DisplayScaleFactor(const DesktopArea& workArea) {
-    if (SdlWindow.scaleChosen) return SdlWindow.askedScale;
-    return FittingScaleFactor(SdlWindow.askedScale, workArea);
-}
-
 // The part of a that lies in b; no width or height when they do not meet.
 DesktopArea Intersection(const DesktopArea& a, const DesktopArea& b) {
     const int32_t left = std::max(a.x, b.x), top = std::max(a.y, b.y);
@@ -103,17 +95,14 @@ int32_t ChooseScaleFactor(const char* scaleSetting, const char* gdkScale, const 
     return 1;
 }
 
-// OpenScreenSystem, once the display is open: TESSAROC_SCALE is the player's choice and
-// taken as it is; otherwise the desktop asks for its factor through the X server's resources
-// (as they were when the display was opened). A TESSAROC_SCALE that is no number from 1 to 4
-// is reported and left out.
+// The desktop asks for its factor through the X server's resources as they were when the
+// display was opened.
 void ReadAskedScaleFactor() {
-    const int32_t chosen = ParseScaleSetting(ScaleSettingOfEnvironment());
+    const char* setting = ScaleSettingOfEnvironment();
     const char* resources =
         SdlWindow.xDisplay ? XResourceManagerString(SdlWindow.xDisplay) : nullptr;
-    SdlWindow.scaleChosen = chosen != 0;
-    SdlWindow.askedScale =
-        chosen ? chosen : ChooseScaleFactor(nullptr, std::getenv("GDK_SCALE"), resources);
+    SdlWindow.scaleChosen = ParseScaleSetting(setting) != 0;
+    SdlWindow.askedScale = ChooseScaleFactor(setting, std::getenv("GDK_SCALE"), resources);
 }
 
 // OpenScreenSystem, the window's placement, DisplayBounds and FollowDisplay: asked anew each
@@ -140,30 +129,24 @@ std::vector<SdlDisplay> CurrentDisplays() {
             displays.push_back(SdlDisplay{m, work.width > 0 && work.height > 0 ? work : m, 1});
         }
     }
+    // The player's TESSAROC_SCALE as it is, else the desktop's factor lowered until the
+    // largest window fits the work area.
     for (SdlDisplay& display : displays)
-        display.scale = DisplayScaleFactor(display.work);
+        display.scale = SdlWindow.scaleChosen
+                            ? SdlWindow.askedScale
+                            : FittingScaleFactor(SdlWindow.askedScale, display.work);
     return displays;
 }
 
-// The growing window and FollowDisplay: the work area of the display a window of desktop
-// pixels belongs to (WorkAreaOfWindow); false without displays.
-bool WorkAreaOfDesktopWindow(const DesktopArea& window, DesktopArea* work) {
-    std::vector<DesktopArea> works;
-    for (const SdlDisplay& display : CurrentDisplays())
-        works.push_back(display.work);
-    const DesktopArea* area = WorkAreaOfWindow(works, window);
-    if (area) *work = *area;
-    return area != nullptr;
-}
-
-// CreateMainWindow: the game's position is stored in the game's pixels of the display it was on.
-const SdlDisplay* DisplayOfGameWindow(const std::vector<SdlDisplay>& displays, int32_t x, int32_t y,
-                                      int32_t w, int32_t h) {
-    std::vector<DesktopArea> inGamePixels;
+// CreateMainWindow in the game's pixels (the game's position is stored in the game's pixels
+// of the display it was on), the growing window and FollowDisplay in desktop pixels.
+const SdlDisplay* DisplayOfWindow(const std::vector<SdlDisplay>& displays,
+                                  const DesktopArea& window, bool inGamePixels) {
+    std::vector<DesktopArea> areas;
     for (const SdlDisplay& display : displays)
-        inGamePixels.push_back(InGamePixels(display.bounds, display.scale));
-    const DesktopArea* area = WorkAreaOfWindow(inGamePixels, DesktopArea{x, y, w, h});
-    return area ? &displays[size_t(area - inGamePixels.data())] : nullptr;
+        areas.push_back(inGamePixels ? InGamePixels(display.bounds, display.scale) : display.work);
+    const DesktopArea* area = WorkAreaOfWindow(areas, window);
+    return area ? &displays[size_t(area - areas.data())] : nullptr;
 }
 
 // OpenScreenSystem, once the window is made (events of the root come on the same connection).
@@ -196,9 +179,10 @@ void FollowDisplay(bool fitWhole) {
     PhysicalWindowPosition(&left, &top);
     int w = 0, h = 0;
     SDL_GetWindowSize(SdlWindow.window, &w, &h);
-    DesktopArea work;
-    if (!WorkAreaOfDesktopWindow(DesktopArea{left, top, w, h}, &work)) return;
-    const int32_t scale = DisplayScaleFactor(work);
+    const std::vector<SdlDisplay> displays = CurrentDisplays();
+    const SdlDisplay* display = DisplayOfWindow(displays, DesktopArea{left, top, w, h}, false);
+    if (!display) return;
+    const int32_t scale = display->scale;
     if (scale != SdlWindow.scale) {
         w = std::max(w / SdlWindow.scale, 1) * scale;
         h = std::max(h / SdlWindow.scale, 1) * scale;
@@ -207,7 +191,7 @@ void FollowDisplay(bool fitWhole) {
         ForgetWindowCopy();
         fitWhole = true;
     }
-    const DesktopArea placed = FitWindowIntoArea(DesktopArea{left, top, w, h}, work);
+    const DesktopArea placed = FitWindowIntoArea(DesktopArea{left, top, w, h}, display->work);
     if (fitWhole && (placed.x != left || placed.y != top))
         SDL_SetWindowPosition(SdlWindow.window, placed.x, placed.y);
     ForgetServerAnswers();

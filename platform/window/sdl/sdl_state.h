@@ -4,7 +4,6 @@
 #include <SDL.h>
 
 #include <cstdint>
-#include <ctime>
 #include <vector>
 
 #include "backend.h"
@@ -20,7 +19,6 @@ struct SdlWindowRecord {
     Display* xDisplay = nullptr;      // X11 connection of SDL's (null off X11)
     unsigned long xWindow = 0;        // X11 window id of the window (0 off X11)
     SDL_Surface* surface = nullptr;   // the window surface the last present drew into
-    std::vector<SDL_Rect> sendRects;  // rows the present sends (storage kept between frames)
     int32_t scale = 1;                // desktop pixels per game pixel, that of the display the
                                       // window is on (FollowDisplay)
     int32_t askedScale = 1;           // the factor TESSAROC_SCALE or the desktop asks for
@@ -31,23 +29,22 @@ struct SdlWindowRecord {
     bool sharingAllowed = true;       // false once the X server refused a shared image (or a
                                       // test switched it off): presents use SDL's surface
     bool paced = false;               // presents pace the frames (set by AttachBackBuffer)
-    timespec presentReturn{};         // CLOCK_MONOTONIC time at which the last present returned
+    int64_t presentReturn = 0;        // MonotonicNs at which the last present returned
 };
 extern SdlWindowRecord SdlWindow;
 
 // ---------------------------------------------------------------- input
 
 struct SdlInputRecord {
-    bool pointerKnown = false; // pointerX/Y and leftHeld hold an answer of the X server
-    int32_t pointerTick = 0;   // TickCountMs of that answer
-    int32_t pointerX = 0;      // the pointer's desktop column, desktop pixels
-    int32_t pointerY = 0;      // the pointer's desktop row, desktop pixels
-    bool leftHeld = false;     // button 1 was down when the server answered
-    bool originKnown = false;  // originX/Y hold the client origin the X server told
-    int32_t originX = 0;       // desktop column of the client origin (X reports pointer
-                               // positions relative to the window)
-    int32_t originY = 0;       // desktop row of the client origin
-    int32_t lastSdlPump = 0;   // TickCountMs of the last SDL_PumpEvents
+    int32_t lastSdlPump = 0;  // TickCountMs of the last SDL_PumpEvents
+    bool answerKnown = false; // the fields below hold an answer of the X server
+    int32_t answerTick = 0;   // TickCountMs of that answer
+    int32_t pointerX = 0;     // the pointer's desktop column, desktop pixels
+    int32_t pointerY = 0;     // the pointer's desktop row, desktop pixels
+    bool leftHeld = false;    // button 1 was down when the server answered
+    int32_t originX = 0;      // desktop column of the client origin (X reports pointer
+                              // positions relative to the window)
+    int32_t originY = 0;      // desktop row of the client origin
 };
 extern SdlInputRecord SdlInput;
 
@@ -65,16 +62,14 @@ void InstallQuitSignals();
 // sdl_clock.cpp: a descriptor that turns readable once a quit signal came (-1 when none could
 // be made), for the waits on the X server.
 int QuitSignalFd();
-// sdl_clock.cpp: the monotonic clock now (TickCountMs counts on it too), a time ns
-// nanoseconds after t, and a sleep until an absolute time of that clock (resuming after
-// signals).
-timespec MonotonicNow();
-timespec AddNanoseconds(timespec t, int64_t ns);
-void SleepUntil(const timespec& deadline);
+// sdl_clock.cpp: the monotonic clock now in nanoseconds (TickCountMs counts on it too), and a
+// sleep until an absolute time of that clock (resuming after signals).
+int64_t MonotonicNs();
+void SleepUntilNs(int64_t deadline);
 
 // sdl_xserver.cpp, the questions to the X server:
 // Top-left corner of the window's client area in desktop pixels (not divided by the scale),
-// as the X server answered since it last sent something (see ForgetServerAnswers).
+// from the same answer of the X server as QueryPointer's.
 void PhysicalWindowPosition(int32_t* left, int32_t* top);
 // The pointer and the client origin are asked of the X server only when it may have changed:
 // whenever the server sent something, SDL queued an event, or the program moved or resized
@@ -99,19 +94,18 @@ void ReadAskedScaleFactor();
 struct SdlDisplay {
     DesktopArea bounds; // the display's rectangle, desktop pixels
     DesktopArea work;   // the part of it the window manager leaves to windows
-    int32_t scale;      // the factor on it (DisplayScaleFactor of work)
+    int32_t scale;      // the factor on it (its work area's for the largest window)
 };
 // Every display, the first first: on X11 the RandR monitors that show something, else the X
 // screen as a whole (all outputs switched off, or no RandR), each less the work area the
 // window manager announces; off X11 SDL's displays. Empty before the video is open.
 std::vector<SdlDisplay> CurrentDisplays();
-// The work area of the display a window of desktop pixels belongs to (the one it overlaps
-// most, else the nearest); false without displays.
-bool WorkAreaOfDesktopWindow(const DesktopArea& window, DesktopArea* work);
-// The display a window of the game's w x h pixels at game pixel (x, y) belongs to, each
-// display's rectangle counted in the game's pixels at its own factor; null without displays.
-const SdlDisplay* DisplayOfGameWindow(const std::vector<SdlDisplay>& displays, int32_t x, int32_t y,
-                                      int32_t w, int32_t h);
+// The display a window belongs to (the one it overlaps most, else the nearest): a window of
+// desktop pixels by the displays' work areas, or with inGamePixels a window of the game's
+// pixels by each display's rectangle counted in the game's pixels at its own factor; null
+// without displays.
+const SdlDisplay* DisplayOfWindow(const std::vector<SdlDisplay>& displays,
+                                  const DesktopArea& window, bool inGamePixels);
 // OpenScreenSystem: asks the X server to tell when the screen changes size or the window
 // manager announces new work areas; SDL hands these on as its window-system events.
 void WatchDesktopChanges();

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
 #include <string>
 
 #include "backend.h"
@@ -26,11 +25,6 @@ void ResetSdlState() {
 
 // ---------------------------------------------------------------- set-up
 
-// One line on stderr naming what failed (start-up then ends with a non-zero code).
-static void ReportFailure(const char* what) {
-    std::fprintf(stderr, "tessaroc: %s: %s\n", what, SDL_GetError());
-}
-
 // The video driver that shows a window on the user's screen: X11 wherever an X display is
 // named, Wayland only where there is none; null when there is neither. SDL's own choice
 // would fall back to drivers that draw off screen, and the game would run invisibly.
@@ -42,9 +36,9 @@ static const char* ScreenDriver() {
     return nullptr;
 }
 
-// Opens SDL's video on the screen driver, whatever SDL_VIDEODRIVER says. A display that
-// refuses the connection is asked again for DisplayRetryMs (an X server drops connections
-// while it resets after its last client left). Reports a failure on stderr.
+// Opens SDL's video on the screen driver (SDL then tries no other), whatever SDL_VIDEODRIVER
+// says. A display that refuses the connection is asked again for DisplayRetryMs (an X server
+// drops connections while it resets after its last client left). Reports a failure on stderr.
 static bool OpenVideo() {
     constexpr int32_t DisplayRetryMs = 1000, RetryStepMs = 50;
     const char* driver = ScreenDriver();
@@ -68,13 +62,6 @@ static bool OpenVideo() {
             return false;
         }
         SleepMs(RetryStepMs);
-    }
-    const char* current = SDL_GetCurrentVideoDriver();
-    if (!current || std::strcmp(current, driver) != 0) {
-        std::fprintf(stderr, "tessaroc: cannot open the display: SDL chose the %s driver\n",
-                     current ? current : "no");
-        SDL_QuitSubSystem(SDL_INIT_VIDEO);
-        return false;
     }
     return true;
 }
@@ -122,7 +109,7 @@ int32_t OpenScreenSystem() {
     SDL_Window* window =
         SDL_CreateWindow("Tessaroc", 0, 0, 370, 310, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
     if (!window || !SDL_GetWindowSurface(window)) {
-        ReportFailure("cannot create the window");
+        std::fprintf(stderr, "tessaroc: cannot create the window: %s\n", SDL_GetError());
         if (window) SDL_DestroyWindow(window);
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return 0;
@@ -174,7 +161,7 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
     height = std::max(height, 1);
     const bool centre = (style & (StyleCentreDesktop | StyleCentreActive)) != 0;
     const std::vector<SdlDisplay> displays = CurrentDisplays();
-    const SdlDisplay* display = DisplayOfGameWindow(displays, x, y, width, height);
+    const SdlDisplay* display = DisplayOfWindow(displays, DesktopArea{x, y, width, height}, true);
     if (centre && !displays.empty()) display = &displays.front();
     if (display) SdlWindow.scale = display->scale;
     const int32_t scale = SdlWindow.scale;
@@ -223,9 +210,12 @@ void ResizeMainWindow(int32_t width, int32_t height) {
     SDL_SetWindowSize(SdlWindow.window, newW, newH);
     ForgetServerAnswers();
     ForgetWindowCopy();
-    DesktopArea target{left, top, newW, newH}, work;
-    if ((newW > oldW || newH > oldH) && WorkAreaOfDesktopWindow(target, &work))
-        target = FitWindowIntoArea(target, work);
+    DesktopArea target{left, top, newW, newH};
+    if (newW > oldW || newH > oldH) {
+        const std::vector<SdlDisplay> displays = CurrentDisplays();
+        if (const SdlDisplay* display = DisplayOfWindow(displays, target, false))
+            target = FitWindowIntoArea(target, display->work);
+    }
     int32_t nowLeft = 0, nowTop = 0;
     PhysicalWindowPosition(&nowLeft, &nowTop);
     if (nowLeft != target.x || nowTop != target.y) {
@@ -290,8 +280,7 @@ static bool CopyBackBufferToWindow() {
         SDL_FillRect(surface, nullptr, 0);
         ForgetWindowCopy();
     }
-    std::vector<SDL_Rect>& rects = SdlWindow.sendRects;
-    rects.clear();
+    std::vector<SDL_Rect> rects;
     for (const RowRun& run : TakeChangedRows((w + scale - 1) / scale, (h + scale - 1) / scale)) {
         const int first = run.first * scale;
         const int count = std::min(run.count * scale, h - first);
@@ -316,15 +305,15 @@ void PresentBackBuffer() {
     if (!SdlWindow.window) return;
     constexpr int64_t FrameNs = 1000000000 / 61 + 1; // just over 1/61 s
     if (!EndFrame(CopyBackBufferToWindow())) {
-        if (SdlWindow.paced) SleepUntil(AddNanoseconds(SdlWindow.presentReturn, FrameNs));
+        if (SdlWindow.paced) SleepUntilNs(SdlWindow.presentReturn + FrameNs);
         FinishSharedSend();
     }
-    SdlWindow.presentReturn = MonotonicNow();
+    SdlWindow.presentReturn = MonotonicNs();
 }
 
 void SdlPaceFrames(bool on) {
     SdlWindow.paced = on;
-    SdlWindow.presentReturn = MonotonicNow();
+    SdlWindow.presentReturn = MonotonicNs();
 }
 
 // ---------------------------------------------------------------- desktop

@@ -1,5 +1,5 @@
 // The real window's questions to the X server: where the pointer and the client origin are,
-// whether the server sent something, and the wait for it. Each answer about the pointer and the
+// whether the server sent something, and the wait for it. The answer about the pointer and the
 // origin is kept until the server may have changed it.
 #include <SDL.h>
 #include <X11/Xlib.h>
@@ -39,8 +39,7 @@ void WaitForWindowSystem(int32_t ms) {
 }
 
 void ForgetServerAnswers() {
-    SdlInput.pointerKnown = false;
-    SdlInput.originKnown = false;
+    SdlInput.answerKnown = false;
 }
 
 // Asks the X server where the pointer is, whether the left button is down and where the
@@ -53,48 +52,47 @@ static bool AskServer() {
     unsigned int mask = 0;
     if (!d || !XQueryPointer(d, SdlWindow.xWindow, &root, &child, &rx, &ry, &wx, &wy, &mask))
         return false;
-    SdlInput.pointerKnown = true;
-    SdlInput.pointerTick = TickCountMs();
+    SdlInput.answerKnown = true;
+    SdlInput.answerTick = TickCountMs();
     SdlInput.pointerX = rx;
     SdlInput.pointerY = ry;
     SdlInput.leftHeld = (mask & Button1Mask) != 0;
-    SdlInput.originKnown = true;
     SdlInput.originX = rx - wx;
     SdlInput.originY = ry - wy;
     return true;
+}
+
+// Whether the last answer still holds. While the pointer is over the window (SDL's mouse
+// focus, as the X server last said by entering and leaving it) every motion and button of
+// the pointer there is sent to the window and ends the answer; while another program holds
+// the pointer grabbed the window keeps the focus but hears nothing, and no input reaches it
+// either (the grab's end is sent).
+static bool AnswerHolds() {
+    return SdlInput.answerKnown &&
+           (SDL_GetMouseFocus() == SdlWindow.window ||
+            uint32_t(TickCountMs() - SdlInput.answerTick) < uint32_t(PointerRefreshMs));
 }
 
 void PhysicalWindowPosition(int32_t* left, int32_t* top) {
     *left = 0;
     *top = 0;
     if (!SdlWindow.window) return;
-    if (!SdlInput.originKnown && !AskServer()) {
-        // The X server's own translation on X11 (it knows what a window manager did), else
-        // SDL's record.
-        Display* d = SdlWindow.xDisplay;
-        ::Window child = 0;
-        if (!d || !XTranslateCoordinates(d, SdlWindow.xWindow, DefaultRootWindow(d), 0, 0,
-                                         &SdlInput.originX, &SdlInput.originY, &child))
-            SDL_GetWindowPosition(SdlWindow.window, &SdlInput.originX, &SdlInput.originY);
-        SdlInput.originKnown = true;
+    if (AnswerHolds() || AskServer()) {
+        *left = SdlInput.originX;
+        *top = SdlInput.originY;
+        return;
     }
-    *left = SdlInput.originX;
-    *top = SdlInput.originY;
-}
-
-// Whether the last answer about the pointer still holds. While the pointer is over the
-// window (SDL's mouse focus, as the X server last said by entering and leaving it) every
-// motion and button of the pointer there is sent to the window and ends the answer; while
-// another program holds the pointer grabbed the window keeps the focus but hears nothing,
-// and no input reaches it either (the grab's end is sent).
-static bool PointerAnswerHolds() {
-    return SdlInput.pointerKnown &&
-           (SDL_GetMouseFocus() == SdlWindow.window ||
-            uint32_t(TickCountMs() - SdlInput.pointerTick) < uint32_t(PointerRefreshMs));
+    // The X server's own translation on X11 (it knows what a window manager did), else SDL's
+    // record.
+    Display* d = SdlWindow.xDisplay;
+    ::Window child = 0;
+    if (!d ||
+        !XTranslateCoordinates(d, SdlWindow.xWindow, DefaultRootWindow(d), 0, 0, left, top, &child))
+        SDL_GetWindowPosition(SdlWindow.window, left, top);
 }
 
 bool QueryPointer(int32_t* x, int32_t* y) {
-    if (!PointerAnswerHolds() && !AskServer()) {
+    if (!AnswerHolds() && !AskServer()) {
         int gx = 0, gy = 0;
         const uint32_t buttons = SdlWindow.window ? SDL_GetGlobalMouseState(&gx, &gy) : 0;
         *x = gx;
