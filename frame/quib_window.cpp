@@ -107,7 +107,7 @@ int32_t OpenQuibWindow(const QuibWindowRecord& window) {
     QuibWindow = window;
     CreateMainWindow(MainWindow, window.X, window.Y, window.Width, window.Height, StylePopup,
                      window.Title);
-    AttachBackBuffer(MainWindow, 0, 0, BackBufferWidth, BackBufferHeight, 0, 0, 0);
+    AttachBackBuffer(BackBufferWidth, BackBufferHeight);
     LoadSpriteSheet(ButtonSheetSlot, "GFX\\Quibbuttons.bmp", 0);
     DrawQuibFrame();
     PresentBackBuffer();

@@ -54,6 +54,9 @@ void OsRemoveStaleTemporaries(const std::string& path, int64_t minAgeSeconds);
 // "." + name + "." + TemporarySuffixLength letters or digits beside it; whether entry is one.
 constexpr int TemporarySuffixLength = 6;
 bool IsCommitTemporary(const std::string& entry, const std::string& name);
+// A path's folder ("./" when it names none), ending in '/', and its last part.
+std::string FolderOf(const std::string& path);
+std::string NameOf(const std::string& path);
 
 // What a name leads to (links followed): nothing, a regular file, or something else (a folder,
 // a pipe, a device); for a regular file, whether this process may write it (not read-only)

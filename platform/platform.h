@@ -64,8 +64,7 @@ int32_t OpenScreenSystem();
 int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, int32_t height,
                          int32_t style, const Text& title);
 // Creates the back buffer (cleared to black) and sets the frame pacing; 0 on failure.
-int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height,
-                         int32_t stretch, int32_t rightMargin, int32_t bottomMargin);
+int32_t AttachBackBuffer(int32_t width, int32_t height);
 // Sets the client size; the window keeps its position, except that a window that grows is
 // moved, as CreateMainWindow places it, to lie inside the work area of its display.
 void ResizeMainWindow(int32_t width, int32_t height);

@@ -1,4 +1,5 @@
-// The names of a data file's commit temporaries, the same on every system.
+// The parts of a path and the names of a data file's commit temporaries, the same on every
+// system.
 #include "os_files.h"
 
 // Called by the file services when they look for stale temporaries beside a data file.
@@ -12,4 +13,15 @@ bool IsCommitTemporary(const std::string& entry, const std::string& name) {
             return false;
     }
     return true;
+}
+
+// Called by the file services for a commit's temporary and lock names and for folders to sync.
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string("./") : path.substr(0, slash + 1);
+}
+
+std::string NameOf(const std::string& path) {
+    const size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
 }

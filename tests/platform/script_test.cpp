@@ -27,7 +27,7 @@ class ScriptPlatform : public ::testing::Test {
     // A 370 x 310 borderless window at (100, 50) with the program's 850 x 600 back buffer.
     static void OpenWindow() {
         ASSERT_NE(CreateMainWindow(1, 100, 50, 370, 310, StylePopup, "Tessaroc"), 0);
-        ASSERT_NE(AttachBackBuffer(1, 0, 0, 850, 600, 0, 0, 0), 0);
+        ASSERT_NE(AttachBackBuffer(850, 600), 0);
     }
     // Behind the tap gate, a move to (40, 60) at 100 ms, then 200 left clicks 5 ms apart
     // from 101 ms on, far faster than frames that take a click each (TakeEventOrPresent).

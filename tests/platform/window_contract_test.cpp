@@ -22,7 +22,7 @@ struct ScriptWindowDriver {
         heldModifiers = 0;
         ASSERT_NE(OpenKeyboardDevice(), 0);
         ASSERT_NE(CreateMainWindow(1, X, Y, W, H, StylePopup, "Tessaroc"), 0);
-        ASSERT_NE(AttachBackBuffer(1, 0, 0, 850, 600, 0, 0, 0), 0);
+        ASSERT_NE(AttachBackBuffer(850, 600), 0);
     }
     static void Close() {
         ScriptReset();

@@ -59,7 +59,7 @@ class RealWin32Window : public ::testing::Test {
                                    "Tessaroc Pr\xFC"
                                    "fung"),
                   0);
-        ASSERT_NE(AttachBackBuffer(1, 0, 0, 850, 600, 0, 0, 0), 0);
+        ASSERT_NE(AttachBackBuffer(850, 600), 0);
         DrainEvents();
     }
     void TearDown() override {
@@ -92,7 +92,7 @@ struct Win32WindowDriver {
         ASSERT_NE(OpenKeyboardDevice(), 0);
         ASSERT_NE(OpenScreenSystem(), 0);
         ASSERT_NE(CreateMainWindow(1, X, Y, W, H, StylePopup, "Tessaroc"), 0);
-        ASSERT_NE(AttachBackBuffer(1, 0, 0, 850, 600, 0, 0, 0), 0);
+        ASSERT_NE(AttachBackBuffer(850, 600), 0);
         DrainEvents();
         pointX = pointY = heldModifiers = heldButtons = 0;
     }

@@ -126,7 +126,7 @@ void OpenTheRealWindow() {
                                    "Tessaroc Pr\xFC"
                                    "fung"),
                   0);
-        ASSERT_NE(AttachBackBuffer(1, 0, 0, 850, 600, 0, 0, 0), 0);
+        ASSERT_NE(AttachBackBuffer(850, 600), 0);
         opened = true;
     }
     ASSERT_NE(TestDisplay(), nullptr);

@@ -220,9 +220,7 @@ int32_t CreateMainWindow(int32_t number, int32_t x, int32_t y, int32_t width, in
 }
 
 // Start-up: the core's back buffer (black) and the start of the frame pacing.
-int32_t AttachBackBuffer(int32_t window, int32_t x, int32_t y, int32_t width, int32_t height,
-                         int32_t stretch, int32_t rightMargin, int32_t bottomMargin) {
-    (void)window, (void)x, (void)y, (void)stretch, (void)rightMargin, (void)bottomMargin;
+int32_t AttachBackBuffer(int32_t width, int32_t height) {
     if (!WebWindow.open || width <= 0 || height <= 0) return 0;
     CreateBackBuffer(width, height);
     WebWindow.pacing = true;
