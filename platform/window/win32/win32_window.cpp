@@ -14,12 +14,6 @@
 
 Win32WindowRecord Win32Window;
 
-// ClosePlatform, once the window and the timer are released.
-static void ResetWin32State() {
-    Win32Window = Win32WindowRecord();
-    ResetEventState();
-}
-
 static const wchar_t WindowClassName[] = L"TessarocWindow";
 
 // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, which the MinGW headers lack: Windows 10 1803 and
@@ -444,6 +438,7 @@ void ClosePlatform() {
     if (Win32Window.classRegistered) UnregisterClassW(WindowClassName, GetModuleHandleW(nullptr));
     if (Win32Window.timer) CloseHandle(Win32Window.timer);
     if (Win32Window.coarseTimer) timeEndPeriod(1);
-    ResetWin32State();
+    Win32Window = Win32WindowRecord();
+    ResetEventState();
     if (SessionEnded) SetEvent(SessionEnded);
 }
