@@ -10,36 +10,16 @@
 struct SystemFont {
     HFONT font = nullptr; // the GDI font (ANSI character set, grey-level smoothing)
     HDC dc = nullptr;     // memory device context the characters are drawn in, font selected
-    HGDIOBJ oldFont = nullptr;
     int32_t emPixels = 0; // em height, which sizes the drawing area around a character
     int32_t ascent = 0;   // baseline below the top of the text cell
     int32_t descent = 0;  // bottom of the cell below the baseline
 
+    // The context goes first, which leaves the font selected nowhere when it is deleted.
     ~SystemFont() {
-        if (dc) {
-            SelectObject(dc, oldFont);
-            DeleteDC(dc);
-        }
+        if (dc) DeleteDC(dc);
         if (font) DeleteObject(font);
     }
 };
-
-// The underline and strike-out from the face's own figures (a face without outlines keeps
-// one-pixel lines under the baseline and at a third of the ascent).
-static void ReadLineMetrics(HDC dc, SystemFontMetrics* metrics) {
-    OUTLINETEXTMETRICW outline = {};
-    outline.otmSize = sizeof outline;
-    if (!GetOutlineTextMetricsW(dc, sizeof outline, &outline)) {
-        metrics->underlineRow = std::min(1, metrics->descent);
-        metrics->strikeRow = std::max(1, metrics->ascent / 3);
-        return;
-    }
-    metrics->underlineThickness = std::max(1, int32_t(outline.otmsUnderscoreSize));
-    const int32_t underlineCentre = -int32_t(outline.otmsUnderscorePosition);
-    metrics->underlineRow = std::max(0, underlineCentre - metrics->underlineThickness / 2);
-    metrics->strikeThickness = std::max(1, int32_t(outline.otmsStrikeoutSize));
-    metrics->strikeRow = std::max(1, int32_t(outline.otmsStrikeoutPosition));
-}
 
 // LoadFontSlot: the font mapper picks the family's face in the weight and slant asked for
 // (or its substitute for an unknown family, as any Windows program gets). The ANSI character
@@ -64,8 +44,7 @@ std::shared_ptr<SystemFont> OpenSystemFont(const SystemFontRequest& request,
     font->font = CreateFontIndirectW(&wanted);
     font->dc = font->font ? CreateCompatibleDC(nullptr) : nullptr;
     TEXTMETRICW text = {};
-    if (!font->dc || !(font->oldFont = SelectObject(font->dc, font->font)) ||
-        !GetTextMetricsW(font->dc, &text)) {
+    if (!font->dc || !SelectObject(font->dc, font->font) || !GetTextMetricsW(font->dc, &text)) {
         *failure = "GDI cannot make the font \"" + request.face + "\" at " +
                    std::to_string(request.emPixels) + " pixels";
         return nullptr;
@@ -75,7 +54,20 @@ std::shared_ptr<SystemFont> OpenSystemFont(const SystemFontRequest& request,
     *metrics = SystemFontMetrics();
     metrics->ascent = font->ascent;
     metrics->descent = font->descent;
-    ReadLineMetrics(font->dc, metrics);
+    // The underline and strike-out from the face's own figures (a face without outlines keeps
+    // one-pixel lines under the baseline and at a third of the ascent).
+    OUTLINETEXTMETRICW outline = {};
+    outline.otmSize = sizeof outline;
+    if (!GetOutlineTextMetricsW(font->dc, sizeof outline, &outline)) {
+        metrics->underlineRow = std::min(1, metrics->descent);
+        metrics->strikeRow = std::max(1, metrics->ascent / 3);
+        return font;
+    }
+    metrics->underlineThickness = std::max(1, int32_t(outline.otmsUnderscoreSize));
+    const int32_t underlineCentre = -int32_t(outline.otmsUnderscorePosition);
+    metrics->underlineRow = std::max(0, underlineCentre - metrics->underlineThickness / 2);
+    metrics->strikeThickness = std::max(1, int32_t(outline.otmsStrikeoutSize));
+    metrics->strikeRow = std::max(1, int32_t(outline.otmsStrikeoutPosition));
     return font;
 }
 
