@@ -114,18 +114,6 @@ bool IsSymbolicLink(const std::string& path) {
            found.dwReserved0 == IO_REPARSE_TAG_SYMLINK;
 }
 
-// Writes the bytes over the file's own content; a symbolic link is refused.
-bool CommitInPlace(const std::string& path, const std::vector<uint8_t>& bytes,
-                   std::string& reason) {
-    if (IsSymbolicLink(path)) {
-        reason = "a symbolic link";
-        return false;
-    }
-    return WriteAndClose(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, ShareAll, nullptr,
-                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
-                         bytes, reason);
-}
-
 // A fresh temporary file beside the file, created exclusively; its name in `temp`.
 HANDLE CreateTemporary(const std::string& path, std::string& temp) {
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
@@ -213,12 +201,20 @@ bool OsReadWholeFile(const std::string& path, OsOpenMode mode, int64_t maxBytes,
     return ok;
 }
 
-// A temporary file beside the file is written, flushed and moved over the file; where none can
-// be made the file is written in place.
+// A temporary file beside the file is written, flushed and moved over the file.
 bool OsCommitFile(const std::string& path, const std::vector<uint8_t>& bytes, std::string& reason) {
     std::string temp;
     HANDLE file = CreateTemporary(path, temp);
-    if (file == INVALID_HANDLE_VALUE) return CommitInPlace(path, bytes, reason);
+    // Where no temporary file can be made, the bytes go over the file's own content; a symbolic
+    // link is refused.
+    if (file == INVALID_HANDLE_VALUE && IsSymbolicLink(path)) {
+        reason = "a symbolic link";
+        return false;
+    }
+    if (file == INVALID_HANDLE_VALUE)
+        return WriteAndClose(CreateFileW(Wide(path).c_str(), GENERIC_WRITE, ShareAll, nullptr,
+                                         OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr),
+                             bytes, reason);
     bool ok = WriteAndClose(file, bytes, reason);
     if (ok && CommitStopsBeforeMove()) {
         ok = false;
