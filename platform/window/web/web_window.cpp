@@ -102,24 +102,21 @@ EM_JS(void, web_wait_frame, (double untilMs), {
         }
         let done = false, timer = 0;
         // A tab hidden meanwhile has no more animation frames: the wait goes on by the clock.
+        const later = function() {
+            if (document.hidden) timer = setTimeout(step, Math.max(0, untilMs - performance.now()));
+            else requestAnimationFrame(step);
+        };
         const step = function() {
             if (done) return;
             clearTimeout(timer);
-            const now = performance.now();
-            if (now >= untilMs - 0.5) {
-                done = true;
-                page.frameStep = null;
-                page.lastWake = performance.now();
-                wakeUp();
-            } else if (document.hidden) {
-                timer = setTimeout(step, untilMs - now);
-            } else {
-                requestAnimationFrame(step);
-            }
+            if (performance.now() < untilMs - 0.5) return later();
+            done = true;
+            page.frameStep = null;
+            page.lastWake = performance.now();
+            wakeUp();
         };
         page.frameStep = step;
-        if (document.hidden) timer = setTimeout(step, Math.max(0, untilMs - performance.now()));
-        else requestAnimationFrame(step);
+        later();
     });
 });
 
