@@ -88,7 +88,7 @@ void Post(const WebEvent& event) {
         PostTypedCharacter(char32_t(event.a));
         break;
     case WebViewport:
-        KeepWebWindowInside();
+        ResizeMainWindow(WebWindow.width, WebWindow.height);
         break;
     }
 }

@@ -34,5 +34,3 @@ bool OpenPage();
 void PumpPageEvents();
 // Puts the canvas at (x, y) on the page (web_window.cpp).
 void MoveWebWindow(int32_t x, int32_t y);
-// Moves the canvas only as far as keeps it inside the page where it fits (web_window.cpp).
-void KeepWebWindowInside();

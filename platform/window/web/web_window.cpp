@@ -225,9 +225,9 @@ int32_t AttachBackBuffer(int32_t width, int32_t height) {
     return 1;
 }
 
-// Roll-up, unroll and a round's size: the canvas takes the new client size at the same
-// corner, moved only as far as keeps it inside the page (a new backing store holds nothing:
-// the next present sends it whole).
+// Roll-up, unroll and a round's size, and a new size of the viewport (web_events.cpp, at the
+// same client size): the canvas takes the client size at the same corner, moved only as far as
+// keeps it inside the page (a new backing store holds nothing: the next present sends it whole).
 void ResizeMainWindow(int32_t width, int32_t height) {
     if (!WebWindow.open) return;
     PlaceWindow(WebWindow.x, WebWindow.y, width, height, false);
@@ -258,11 +258,6 @@ void PresentBackBuffer() {
 void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *left = WebWindow.x;
     *top = WebWindow.y;
-}
-
-// Called at a new size of the viewport (web_events.cpp): the window stays inside the page.
-void KeepWebWindowInside() {
-    PlaceWindow(WebWindow.x, WebWindow.y, WebWindow.width, WebWindow.height, false);
 }
 
 // Called by the window's move (web_events.cpp): the canvas at a new place on the page.
