@@ -11,13 +11,10 @@ constexpr uint32_t GlyphFileVersion = 1;
 constexpr int32_t MaxPictureSide = 4096;
 constexpr uint32_t MaxGlyphs = 65536;
 
-void PutU32(std::vector<uint8_t>& out, uint32_t value) {
-    for (int i = 0; i < 4; ++i)
+// Appends value as count little-endian bytes (the writer's end of Reader::Number).
+void Put(std::vector<uint8_t>& out, uint32_t value, int count = 4) {
+    for (int i = 0; i < count; ++i)
         out.push_back(uint8_t(value >> (8 * i)));
-}
-
-void PutI32(std::vector<uint8_t>& out, int32_t value) {
-    PutU32(out, uint32_t(value));
 }
 
 // Reads the file front to back; every read past the end fails the reader for good.
@@ -89,21 +86,20 @@ bool ReadFont(Reader& in, GlyphFont& font) {
 
 void PutFont(std::vector<uint8_t>& out, const GlyphFont& font) {
     const std::string& face = font.request.face;
-    out.push_back(uint8_t(face.size()));
-    out.push_back(uint8_t(face.size() >> 8));
+    Put(out, uint32_t(face.size()), 2);
     out.insert(out.end(), face.begin(), face.end());
-    PutI32(out, font.request.emPixels);
-    out.push_back(font.request.bold ? 1 : 0);
-    out.push_back(font.request.italic ? 1 : 0);
+    Put(out, uint32_t(font.request.emPixels));
+    Put(out, font.request.bold ? 1 : 0, 1);
+    Put(out, font.request.italic ? 1 : 0, 1);
     const SystemFontMetrics& m = font.metrics;
     for (int32_t value : {m.ascent, m.descent, m.underlineRow, m.underlineThickness, m.strikeRow,
                           m.strikeThickness})
-        PutI32(out, value);
-    PutU32(out, uint32_t(font.glyphs.size()));
+        Put(out, uint32_t(value));
+    Put(out, uint32_t(font.glyphs.size()));
     for (const auto& [character, glyph] : font.glyphs) {
-        PutU32(out, uint32_t(character));
+        Put(out, uint32_t(character));
         for (int32_t value : {glyph.advance, glyph.left, glyph.top, glyph.width, glyph.rows})
-            PutI32(out, value);
+            Put(out, uint32_t(value));
         out.insert(out.end(), glyph.coverage.begin(), glyph.coverage.end());
     }
 }
@@ -113,7 +109,7 @@ void PutFont(std::vector<uint8_t>& out, const GlyphFont& font) {
 std::vector<uint8_t> GlyphFileBytes(const std::vector<GlyphFont>& fonts) {
     std::vector<uint8_t> out;
     for (uint32_t value : {GlyphFileMagic, GlyphFileVersion, uint32_t(fonts.size())})
-        PutU32(out, value);
+        Put(out, value);
     for (const GlyphFont& font : fonts)
         PutFont(out, font);
     return out;

@@ -223,8 +223,7 @@ OsEntry OsLookAt(const std::string& path) {
 bool OsCreateNewFile(const std::string& path, const std::vector<uint8_t>& bytes, bool& exists,
                      std::string& reason) {
     if (!IsStoragePath(path)) return PosixCreateNewFile(path, bytes, exists, reason);
-    std::vector<uint8_t> old;
-    exists = ReadStorageEntry(path, old) == 0;
+    exists = OsLookAt(path).kind == OsEntryKind::File;
     if (exists) {
         reason = "file exists";
         return false;

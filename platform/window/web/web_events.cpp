@@ -7,13 +7,12 @@
 
 // clang-format off
 
-// Moves the page's events into events (at most capacity, 5 numbers each); their count.
-EM_JS(int, web_take_events, (int* events, int capacity), {
-    const page = Module.tessarocPage;
-    const count = Math.min(capacity, page.queue.length / 5);
-    for (let i = 0; i < count * 5; i++) HEAP32[(events >> 2) + i] = page.queue[i];
-    page.queue.splice(0, count * 5);
-    return count;
+// Moves the page's oldest event into event (5 numbers); 0 when the page has none.
+EM_JS(int, web_take_event, (int* event), {
+    const queue = Module.tessarocPage.queue;
+    if (queue.length === 0) return 0;
+    for (let i = 0; i < 5; i++) HEAP32[(event >> 2) + i] = queue.shift();
+    return 1;
 });
 
 // Sleeps until the page has an event or ms pass (the browser runs meanwhile). The program
@@ -89,7 +88,7 @@ void Post(const WebEvent& event) {
         PostTypedCharacter(char32_t(event.a));
         break;
     case WebViewport:
-        KeepWebWindowInside();
+        ResizeMainWindow(WebWindow.width, WebWindow.height);
         break;
     }
 }
@@ -102,11 +101,9 @@ void PumpPageEvents() {
         web_offer_text(WebWindow.textOffered ? 1 : 0);
     }
     static_assert(sizeof(WebEvent) == 5 * sizeof(int32_t), "five numbers an event");
-    WebEvent events[64];
-    int32_t count = 0;
-    while ((count = web_take_events(reinterpret_cast<int*>(events), 64)) > 0)
-        for (int32_t i = 0; i < count; ++i)
-            Post(events[i]);
+    WebEvent event;
+    while (web_take_event(reinterpret_cast<int*>(&event)))
+        Post(event);
 }
 
 // The core, at every poll and keyboard snapshot: hands the page's pending events to it.

@@ -23,9 +23,7 @@ EM_JS(int, web_open_page, (), {
                    work: { frames: 0, ms: 0 }, firstFrameMs: 0 };
     Module.tessarocPage = page;
     // The program waiting for an event goes on once the handler has queued all of its own.
-    const wakeProgram = function() {
-        if (page.wake) { const wake = page.wake; page.wake = null; wake(); }
-    };
+    const wakeProgram = function() { if (page.wake) page.wake(); };
     const push = function(kind, a, b, c, d) {
         page.queue.push(kind, a | 0, b | 0, c | 0, d | 0);
         if (page.wake) queueMicrotask(wakeProgram);
@@ -36,7 +34,6 @@ EM_JS(int, web_open_page, (), {
         return [Math.floor((event.clientX - box.left) / page.scale),
                 Math.floor((event.clientY - box.top) / page.scale)];
     };
-    const buttonOf = [1, 3, 2];
     const button = function(event, which, down) {
         const p = at(event);
         push(3, event.shiftKey, event.ctrlKey, 0, 0);
@@ -45,6 +42,12 @@ EM_JS(int, web_open_page, (), {
     const move = function(event) {
         const p = at(event);
         push(1, p[0], p[1], 0, 0);
+    };
+    // A mouse's event: where the pointer is, then its button (0 left, 1 middle, 2 right, -1
+    // none) going down or up.
+    const mouse = function(event, down) {
+        move(event);
+        if (event.button >= 0 && event.button <= 2) button(event, [1, 3, 2][event.button], down);
     };
     // A touch on the title bar (the window's top 27 rows, where the frame takes presses) is a
     // press there at once, as a mouse's, and drags the window; one moved elsewhere is a
@@ -107,17 +110,12 @@ EM_JS(int, web_open_page, (), {
             if (!page.touch && page.fingers === 1) touchDown(event);
             return;
         }
-        move(event);
-        if (event.button >= 0 && event.button <= 2) button(event, buttonOf[event.button], 1);
+        mouse(event, 1);
     });
     window.addEventListener("pointermove", function(event) {
         if (event.pointerType === "touch") { if (page.touch) touchMove(event); return; }
-        move(event);
         // A second button pressed or released while another is held comes as a move.
-        if (event.button >= 0 && event.button <= 2) {
-            const bit = [1, 4, 2][event.button];
-            button(event, buttonOf[event.button], (event.buttons & bit) ? 1 : 0);
-        }
+        mouse(event, (event.buttons & [1, 4, 2][event.button]) ? 1 : 0);
     });
     const up = function(event) {
         if (event.pointerType === "touch") {
@@ -125,8 +123,7 @@ EM_JS(int, web_open_page, (), {
             if (page.touch) touchUp(event);
             return;
         }
-        move(event);
-        if (event.button >= 0 && event.button <= 2) button(event, buttonOf[event.button], 0);
+        mouse(event, 0);
     };
     window.addEventListener("pointerup", up);
     window.addEventListener("pointercancel", function(event) {

@@ -8,15 +8,14 @@
 #include <vector>
 
 struct WebWindowRecord {
-    bool open = false;         // the page's canvas is taken
-    bool placed = false;       // shown: CreateMainWindow ran without StyleInvisible
-    int32_t x = 0, y = 0;      // client origin on the page, desktop pixels
-    int32_t width = 0;         // client size, game pixels
-    int32_t height = 0;        //
-    double lastReturnMs = 0;   // when the last present returned (pacing)
-    bool pacing = false;       // a back buffer is attached: presents keep the frame rate
-    bool textOffered = false;  // the page's text field holds the focus (TypedTextWanted)
-    std::vector<uint8_t> rgba; // rows on their way to the canvas, 4 bytes a pixel
+    bool open = false;             // the page's canvas is taken
+    bool placed = false;           // shown: CreateMainWindow ran without StyleInvisible
+    int32_t x = 0, y = 0;          // client origin on the page, desktop pixels
+    int32_t width = 0, height = 0; // client size, game pixels
+    double lastReturnMs = 0;       // when the last present returned (pacing)
+    bool pacing = false;           // a back buffer is attached: presents keep the frame rate
+    bool textOffered = false;      // the page's text field holds the focus (TypedTextWanted)
+    std::vector<uint8_t> rgba;     // rows on their way to the canvas, 4 bytes a pixel
 };
 extern WebWindowRecord WebWindow;
 
@@ -35,5 +34,3 @@ bool OpenPage();
 void PumpPageEvents();
 // Puts the canvas at (x, y) on the page (web_window.cpp).
 void MoveWebWindow(int32_t x, int32_t y);
-// Moves the canvas only as far as keeps it inside the page where it fits (web_window.cpp).
-void KeepWebWindowInside();

@@ -102,24 +102,21 @@ EM_JS(void, web_wait_frame, (double untilMs), {
         }
         let done = false, timer = 0;
         // A tab hidden meanwhile has no more animation frames: the wait goes on by the clock.
+        const later = function() {
+            if (document.hidden) timer = setTimeout(step, Math.max(0, untilMs - performance.now()));
+            else requestAnimationFrame(step);
+        };
         const step = function() {
             if (done) return;
             clearTimeout(timer);
-            const now = performance.now();
-            if (now >= untilMs - 0.5) {
-                done = true;
-                page.frameStep = null;
-                page.lastWake = performance.now();
-                wakeUp();
-            } else if (document.hidden) {
-                timer = setTimeout(step, untilMs - now);
-            } else {
-                requestAnimationFrame(step);
-            }
+            if (performance.now() < untilMs - 0.5) return later();
+            done = true;
+            page.frameStep = null;
+            page.lastWake = performance.now();
+            wakeUp();
         };
         page.frameStep = step;
-        if (document.hidden) timer = setTimeout(step, Math.max(0, untilMs - performance.now()));
-        else requestAnimationFrame(step);
+        later();
     });
 });
 
@@ -228,9 +225,9 @@ int32_t AttachBackBuffer(int32_t width, int32_t height) {
     return 1;
 }
 
-// Roll-up, unroll and a round's size: the canvas takes the new client size at the same
-// corner, moved only as far as keeps it inside the page (a new backing store holds nothing:
-// the next present sends it whole).
+// Roll-up, unroll and a round's size, and a new size of the viewport (web_events.cpp, at the
+// same client size): the canvas takes the client size at the same corner, moved only as far as
+// keeps it inside the page (a new backing store holds nothing: the next present sends it whole).
 void ResizeMainWindow(int32_t width, int32_t height) {
     if (!WebWindow.open) return;
     PlaceWindow(WebWindow.x, WebWindow.y, width, height, false);
@@ -261,11 +258,6 @@ void PresentBackBuffer() {
 void WindowDesktopPosition(int32_t* left, int32_t* top) {
     *left = WebWindow.x;
     *top = WebWindow.y;
-}
-
-// Called at a new size of the viewport (web_events.cpp): the window stays inside the page.
-void KeepWebWindowInside() {
-    PlaceWindow(WebWindow.x, WebWindow.y, WebWindow.width, WebWindow.height, false);
 }
 
 // Called by the window's move (web_events.cpp): the canvas at a new place on the page.
