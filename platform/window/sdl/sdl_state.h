@@ -75,9 +75,6 @@ void PhysicalWindowPosition(int32_t* left, int32_t* top);
 // whenever the server sent something, SDL queued an event, or the program moved or resized
 // the window, this is called, so the next question asks the server again.
 void ForgetServerAnswers();
-// Blocks until the X server has sent something (or the window system has an event) or ms
-// milliseconds have passed; reads nothing. Sends what waits in the output buffer first.
-void WaitForWindowSystem(int32_t ms);
 // Whether the X server has sent something not read yet (sending what waits in the output
 // buffer first); true off X11, where there is no cheaper way to know than to pump.
 bool ServerHasSent();
