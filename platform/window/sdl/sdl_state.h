@@ -85,9 +85,12 @@ bool ServerHasSent();
 bool QueryPointer(int32_t* x, int32_t* y);
 
 // sdl_displays.cpp, the displays as the window system tells them now:
-// OpenScreenSystem, once the display is open: reads the factor asked for (the player's
-// TESSAROC_SCALE, else the desktop's) into askedScale and scaleChosen.
-void ReadAskedScaleFactor();
+// OpenScreenSystem, once the window is made: reads the factor asked for (the player's
+// TESSAROC_SCALE, else the desktop's) into askedScale and scaleChosen, gives the window the
+// first display's factor until it is placed, and asks the X server to tell when the screen
+// changes size or the window manager announces new work areas; SDL hands these on as its
+// window-system events.
+void OpenDisplays();
 struct SdlDisplay {
     DesktopArea bounds; // the display's rectangle, desktop pixels
     DesktopArea work;   // the part of it the window manager leaves to windows
@@ -103,9 +106,6 @@ std::vector<SdlDisplay> CurrentDisplays();
 // without displays.
 const SdlDisplay* DisplayOfWindow(const std::vector<SdlDisplay>& displays,
                                   const DesktopArea& window, bool inGamePixels);
-// OpenScreenSystem: asks the X server to tell when the screen changes size or the window
-// manager announces new work areas; SDL hands these on as its window-system events.
-void WatchDesktopChanges();
 // sdl_events, for one of SDL's window-system events: whether it says so.
 bool IsDesktopChange(const SDL_SysWMmsg* message);
 // After the window moved, and with fitWhole after the screen or the work areas changed: the
