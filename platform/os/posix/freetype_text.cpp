@@ -9,6 +9,7 @@
 #include <string>
 
 #include "os_text.h"
+#include "whole_numbers.h"
 
 namespace {
 
@@ -70,9 +71,7 @@ FT_Face OpenBestFace(const std::string& name, bool bold, bool italic, std::strin
 
 // Font units scaled to whole pixels at the em size, rounded to the nearest (halves up).
 int32_t ScaleUnits(int64_t units, int32_t emPixels, int32_t unitsPerEm) {
-    const int64_t twice = 2 * units * emPixels + unitsPerEm;
-    const int64_t divisor = 2 * int64_t(unitsPerEm);
-    return int32_t(twice >= 0 ? twice / divisor : -((-twice + divisor - 1) / divisor));
+    return int32_t(FloorDivide<int64_t>(2 * units * emPixels + unitsPerEm, 2 * unitsPerEm));
 }
 
 // The pixel metrics of a face at its em size: the text cell from the face's Windows ascent

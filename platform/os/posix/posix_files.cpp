@@ -78,13 +78,6 @@ int OpenForLock(const std::string& path) {
     return fd;
 }
 
-// Whether fd and the name still lead to one and the same file.
-bool SameFile(int fd, const std::string& path) {
-    struct stat byFd, byName;
-    return fstat(fd, &byFd) == 0 && stat(path.c_str(), &byName) == 0 &&
-           byFd.st_dev == byName.st_dev && byFd.st_ino == byName.st_ino;
-}
-
 } // namespace
 
 std::string OsExecutableFolder() {
@@ -169,8 +162,12 @@ std::shared_ptr<OsFileLock> OsLockFile(const std::string& path) {
             std::this_thread::sleep_for(LockRetryPause);
             continue;
         }
-        if (SameFile(lock->fd, path)) return lock;
-        // Another instance renamed a new file over the name meanwhile: lock that one.
+        // Locked when the name still leads to the file locked; else another instance renamed
+        // a new file over the name meanwhile: lock that one.
+        struct stat byFd, byName;
+        if (fstat(lock->fd, &byFd) == 0 && stat(path.c_str(), &byName) == 0 &&
+            byFd.st_dev == byName.st_dev && byFd.st_ino == byName.st_ino)
+            return lock;
     }
     return nullptr;
 }

@@ -30,17 +30,16 @@ int QuitSignalFd() {
 }
 
 // OpenKeyboardDevice and OpenScreenSystem: SIGINT, SIGTERM and SIGHUP (the terminal closed,
-// the session ended) only set the quit flag, so the
-// program ends through its ordinary end (SDL's own handlers are switched off by a hint).
-// Installing the same handlers again changes nothing.
+// the session ended) only set the quit flag, so the program ends through its ordinary end
+// (SDL's own handlers are switched off by a hint). Installing the same handlers again changes
+// nothing.
 void InstallQuitSignals() {
     if (QuitPipe[0] < 0 && pipe2(QuitPipe, O_CLOEXEC | O_NONBLOCK) != 0) QuitPipe[0] = -1;
     struct sigaction action = {};
     action.sa_handler = OnQuitSignal;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
-    sigaction(SIGHUP, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(signal, &action, nullptr);
 }
 
 // ---------------------------------------------------------------- clock and pauses

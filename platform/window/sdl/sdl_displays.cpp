@@ -95,17 +95,7 @@ int32_t ChooseScaleFactor(const char* scaleSetting, const char* gdkScale, const 
     return 1;
 }
 
-// The desktop asks for its factor through the X server's resources as they were when the
-// display was opened.
-void ReadAskedScaleFactor() {
-    const char* setting = ScaleSettingOfEnvironment();
-    const char* resources =
-        SdlWindow.xDisplay ? XResourceManagerString(SdlWindow.xDisplay) : nullptr;
-    SdlWindow.scaleChosen = ParseScaleSetting(setting) != 0;
-    SdlWindow.askedScale = ChooseScaleFactor(setting, std::getenv("GDK_SCALE"), resources);
-}
-
-// OpenScreenSystem, the window's placement, DisplayBounds and FollowDisplay: asked anew each
+// OpenDisplays, the window's placement, DisplayBounds and FollowDisplay: asked anew each
 // time, as a change of the screen reaches SDL's own list late or never.
 std::vector<SdlDisplay> CurrentDisplays() {
     std::vector<SdlDisplay> displays;
@@ -149,9 +139,16 @@ const SdlDisplay* DisplayOfWindow(const std::vector<SdlDisplay>& displays,
     return area ? &displays[size_t(area - areas.data())] : nullptr;
 }
 
-// OpenScreenSystem, once the window is made (events of the root come on the same connection).
-void WatchDesktopChanges() {
+// The desktop asks for its factor through the X server's resources as they were when the
+// display was opened; the events of the root come on the same connection.
+void OpenDisplays() {
     Display* d = SdlWindow.xDisplay;
+    const char* setting = ScaleSettingOfEnvironment();
+    const char* resources = d ? XResourceManagerString(d) : nullptr;
+    SdlWindow.scaleChosen = ParseScaleSetting(setting) != 0;
+    SdlWindow.askedScale = ChooseScaleFactor(setting, std::getenv("GDK_SCALE"), resources);
+    const std::vector<SdlDisplay> displays = CurrentDisplays();
+    SdlWindow.scale = displays.empty() ? SdlWindow.askedScale : displays.front().scale;
     if (!d) return;
     XWindowAttributes root;
     if (XGetWindowAttributes(d, DefaultRootWindow(d), &root))

@@ -106,12 +106,6 @@ bool BackendPumpEvents() {
     return true;
 }
 
-// The core, at an empty poll after a run of them (see PollWindowEvent): sleeps until the X
-// server sends something or ms pass.
-void BackendWaitForEvent(int32_t ms) {
-    if (SdlWindow.window) WaitForWindowSystem(ms);
-}
-
 // The pointer in the game's pixels, counted from where the window is now.
 void CursorScreenPosition(int32_t* x, int32_t* y) {
     int32_t px = 0, py = 0, originX = 0, originY = 0;
@@ -143,7 +137,7 @@ void SendWindowMessage(int32_t window, int32_t message, int32_t param1, int32_t 
     int32_t placedX = startX, placedY = startY;
     SdlWindow.dragging = true;
     while (held && !QuitRequested()) {
-        WaitForWindowSystem(DragStepMs);
+        BackendWaitForEvent(DragStepMs);
         BackendPumpEvents();
         ForgetServerAnswers();
         held = QueryPointer(&px, &py);

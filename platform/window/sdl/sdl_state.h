@@ -75,9 +75,6 @@ void PhysicalWindowPosition(int32_t* left, int32_t* top);
 // whenever the server sent something, SDL queued an event, or the program moved or resized
 // the window, this is called, so the next question asks the server again.
 void ForgetServerAnswers();
-// Blocks until the X server has sent something (or the window system has an event) or ms
-// milliseconds have passed; reads nothing. Sends what waits in the output buffer first.
-void WaitForWindowSystem(int32_t ms);
 // Whether the X server has sent something not read yet (sending what waits in the output
 // buffer first); true off X11, where there is no cheaper way to know than to pump.
 bool ServerHasSent();
@@ -88,9 +85,12 @@ bool ServerHasSent();
 bool QueryPointer(int32_t* x, int32_t* y);
 
 // sdl_displays.cpp, the displays as the window system tells them now:
-// OpenScreenSystem, once the display is open: reads the factor asked for (the player's
-// TESSAROC_SCALE, else the desktop's) into askedScale and scaleChosen.
-void ReadAskedScaleFactor();
+// OpenScreenSystem, once the window is made: reads the factor asked for (the player's
+// TESSAROC_SCALE, else the desktop's) into askedScale and scaleChosen, gives the window the
+// first display's factor until it is placed, and asks the X server to tell when the screen
+// changes size or the window manager announces new work areas; SDL hands these on as its
+// window-system events.
+void OpenDisplays();
 struct SdlDisplay {
     DesktopArea bounds; // the display's rectangle, desktop pixels
     DesktopArea work;   // the part of it the window manager leaves to windows
@@ -106,9 +106,6 @@ std::vector<SdlDisplay> CurrentDisplays();
 // without displays.
 const SdlDisplay* DisplayOfWindow(const std::vector<SdlDisplay>& displays,
                                   const DesktopArea& window, bool inGamePixels);
-// OpenScreenSystem: asks the X server to tell when the screen changes size or the window
-// manager announces new work areas; SDL hands these on as its window-system events.
-void WatchDesktopChanges();
 // sdl_events, for one of SDL's window-system events: whether it says so.
 bool IsDesktopChange(const SDL_SysWMmsg* message);
 // After the window moved, and with fitWhole after the screen or the work areas changed: the

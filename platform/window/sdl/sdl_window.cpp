@@ -123,10 +123,7 @@ int32_t OpenScreenSystem() {
         const XErrorHandler previous = XSetErrorHandler(OnWindowError);
         if (previous != OnWindowError) OtherErrors = previous; // once per process
     }
-    ReadAskedScaleFactor(); // the window keeps the first display's factor until it is placed
-    const std::vector<SdlDisplay> displays = CurrentDisplays();
-    SdlWindow.scale = displays.empty() ? SdlWindow.askedScale : displays.front().scale;
-    WatchDesktopChanges();
+    OpenDisplays();
     const SDL_Keymod mods = SDL_GetModState();
     PostModifiers((mods & KMOD_SHIFT) != 0, (mods & KMOD_CTRL) != 0);
     return 1;

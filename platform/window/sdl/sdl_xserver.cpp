@@ -20,10 +20,13 @@ bool ServerHasSent() {
     return !d || XPending(d) > 0;
 }
 
-void WaitForWindowSystem(int32_t ms) {
+// The core, at an empty poll after a run of them (see PollWindowEvent), and the title-bar
+// drag: sleeps until the X server has sent something (or the window system has an event) or
+// ms pass; reads nothing. Sends what waits in the output buffer first.
+void BackendWaitForEvent(int32_t ms) {
     Display* d = SdlWindow.xDisplay;
     if (!d) {
-        SDL_WaitEventTimeout(nullptr, ms);
+        if (SdlWindow.window) SDL_WaitEventTimeout(nullptr, ms);
         return;
     }
     if (XPending(d) > 0) return;

@@ -77,7 +77,6 @@ SdlSharedImage* MakeSharedImage(int w, int h) {
     if (address == reinterpret_cast<void*>(-1)) address = nullptr;
     shared->segment.shmid = id;
     shared->segment.shmaddr = static_cast<char*>(address);
-    shared->segment.readOnly = False;
     if (image) image->data = shared->segment.shmaddr;
     bool attached = false;
     if (address) {
